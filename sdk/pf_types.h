@@ -17,13 +17,23 @@ typedef int32_t A_Err;
 typedef uint8_t A_Boolean;
 typedef double A_FpLong;
 typedef float A_FpShort;
+typedef uint64_t A_u_longlong;
+typedef intptr_t A_intptr_t;
 
 typedef A_long PF_Err;
 typedef A_long PF_Fixed;  // 16.16 fixed point
 typedef int32_t PF_Boolean;
 typedef double PF_FpLong;
 typedef float PF_FpShort;
+// The host's reference to one effect instance, passed back unchanged to host callbacks.
 typedef void* PF_ProgPtr;
+typedef A_long PF_ParamIndex;
+
+enum : A_Err {
+  A_Err_NONE = 0,
+  A_Err_GENERIC = 1,
+  A_Err_MISSING_SUITE = 13,  // a suite asked of SPBasic that the host does not offer
+};
 
 enum : PF_Err {
   PF_Err_NONE = 0,
@@ -35,7 +45,8 @@ enum : PF_Err {
   PF_Err_BAD_CALLBACK_PARAM = 516,
 };
 
-struct PF_Rect { A_short left, top, right, bottom; };
+// Rectangles are 32-bit on the host's 64-bit platform.
+struct PF_Rect { A_long left, top, right, bottom; };
 struct PF_LRect { A_long left, top, right, bottom; };
 struct PF_Point { A_long h, v; };
 struct PF_FixedPoint { PF_Fixed x, y; };
