@@ -1,0 +1,87 @@
+// OpenGL rendering contexts of our own, made on EGL (Mesa, surfaceless display).
+//
+// Every context lives on the process's one display, which is opened on first use and never
+// terminated: other users in the process (the host among them) get the same display, and
+// terminating it would pull their contexts away. A context needs no window; when the driver
+// cannot make a context current without a surface, the context gets an 8x8 pbuffer instead.
+//
+// The binding library (glbinding 2.1.1) cannot see EGL contexts, so every context carries a
+// handle of its own for it: unique in the process and never reused.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace Orvane::Mosaira::Platform {
+
+// What a new context asks of the driver.
+enum class ContextProfile {
+  kDriverDefault,  // no version attributes: the driver's default (compatibility) context
+  kCore33,         // OpenGL 3.3 core profile
+};
+
+// Steps of context creation that a test can make fail (see InjectContextFault).
+enum class ContextStep {
+  kNone,
+  kDisplay,        // opening the display
+  kBindApi,        // selecting the desktop OpenGL API on the calling thread
+  kCreateSurface,  // the pbuffer, where one is needed
+  kCreateContext,
+  kMakeCurrent,
+};
+
+// Makes the next context creation in the process fail at `step` (kNone clears it). One shot:
+// the fault is consumed by the creation that meets it. For tests of the failure paths.
+void InjectContextFault(ContextStep step) noexcept;
+
+// Handle under which glbinding knows a context; 0 is never a valid handle.
+using BindingHandle = std::uintptr_t;
+
+// Owner of one EGL context (and its pbuffer, when it has one). Move-only.
+class GlContext {
+ public:
+  // Makes a context and makes it current on the calling thread. With `shareWith` the new
+  // context shares textures, buffers, renderbuffers and programs with it (sharing is fixed
+  // at creation). Returns null on any failure, after releasing what was made; the calling
+  // thread's current context may then have changed (callers restore their own).
+  static std::unique_ptr<GlContext> Create(const GlContext* shareWith, ContextProfile profile);
+
+  // Releases the context: leaves the calling thread with no current context when this one is
+  // current on it, then destroys the context and its surface. Never throws.
+  ~GlContext();
+  GlContext(const GlContext&) = delete;
+  GlContext& operator=(const GlContext&) = delete;
+
+  // Makes this context current on the calling thread (desktop OpenGL API selected first) and
+  // tells glbinding about it. Returns false when the driver refuses; nothing is then current
+  // for the OpenGL API.
+  bool MakeCurrent() const noexcept;
+
+  // Initialises glbinding for this context (entry points resolved lazily) and selects it on
+  // the calling thread. Needs this context current. Called once per context, right after
+  // creation; later switches use MakeCurrent.
+  void InitializeBinding() const;
+
+  BindingHandle Handle() const noexcept { return handle_; }
+  void* NativeContext() const noexcept { return context_; }
+  void* NativeSurface() const noexcept { return surface_; }
+
+ private:
+  GlContext() = default;
+
+  void* context_ = nullptr;  // EGLContext
+  void* surface_ = nullptr;  // EGLSurface, or EGL_NO_SURFACE when surfaceless
+  BindingHandle handle_ = 0;
+  mutable std::atomic<bool> initialized_{false};  // glbinding knows handle_
+};
+
+// The process's display (EGLDisplay), opened and initialised on first use, never terminated.
+// Null when no display can be opened.
+void* SharedDisplay() noexcept;
+
+// glbinding handle of the context last selected with MakeCurrent or InitializeBinding on the
+// calling thread; 0 when none.
+BindingHandle CurrentBindingHandle() noexcept;
+
+}  // namespace Orvane::Mosaira::Platform
