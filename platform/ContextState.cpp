@@ -30,6 +30,7 @@ bool RestoreContextState(const ContextState& state) noexcept {
   eglBindAPI(EGL_OPENGL_API);
   bool ok = true;
   if (!SameAsCurrent(state)) {
+    ForgetCurrentBindingHandle();
     if (eglGetCurrentContext() != EGL_NO_CONTEXT) {
       EGLDisplay current = eglGetCurrentDisplay();
       ok = eglMakeCurrent(current, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT) == EGL_TRUE;

@@ -83,6 +83,8 @@ void* SharedDisplay() noexcept {
 
 BindingHandle CurrentBindingHandle() noexcept { return currentHandle; }
 
+void ForgetCurrentBindingHandle() noexcept { currentHandle = 0; }
+
 std::unique_ptr<GlContext> GlContext::Create(const GlContext* shareWith, ContextProfile profile) {
   const DisplayInfo& info = Display();
   if (Faulted(ContextStep::kDisplay) || info.display == EGL_NO_DISPLAY) return nullptr;

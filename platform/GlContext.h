@@ -84,4 +84,8 @@ void* SharedDisplay() noexcept;
 // calling thread; 0 when none.
 BindingHandle CurrentBindingHandle() noexcept;
 
+// Forgets the calling thread's selected handle (after a switch to a context that is not ours,
+// such as the host's, so that nothing believes one of ours is current).
+void ForgetCurrentBindingHandle() noexcept;
+
 }  // namespace Orvane::Mosaira::Platform

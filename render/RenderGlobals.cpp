@@ -1,9 +1,61 @@
 #include "render/RenderGlobals.h"
 
+#include <memory>
+
+#include "render/OpenGLContext.h"
+#include "render/OpenglFboRenderer.h"
+#include "render/RenderState.h"
+
 namespace Orvane::Mosaira {
+namespace {
 
-void RenderGlobalSetup() {}
+std::unique_ptr<OpenglFlipQuad> flipQuad;
 
-void RenderGlobalSetdown() noexcept {}
+// Releases the renderer's GL objects in the root's share group; the root is current.
+void ReleaseGlObjects() noexcept {
+  OpenglFboRenderer& renderer = OpenglFboRenderer::instance();
+  renderer.release();
+  if (renderer.outputQuad != nullptr) renderer.outputQuad->release();
+  renderer.outputQuad.reset();
+  // The per-thread contexts go next, and their framebuffers and vertex arrays with them.
+  renderer.forgetContextFramebuffers();
+
+  // Vector-drawing context: deleted here, with the root current, once the GL3 back end lands.
+
+  if (flipQuad != nullptr) flipQuad->release();
+  flipQuad.reset();
+}
+
+// Without a root (set-up failed or never ran) nothing can be deleted through GL: the names are
+// dropped, as whatever made them is gone with its context.
+void AbandonGlObjects() noexcept {
+  OpenglFboRenderer& renderer = OpenglFboRenderer::instance();
+  renderer.abandon();
+  renderer.outputQuad.reset();
+  if (flipQuad != nullptr) flipQuad->abandon();
+  flipQuad.reset();
+}
+
+}  // namespace
+
+OpenglFlipQuad* FlipQuad() noexcept { return flipQuad.get(); }
+
+void RenderGlobalSetup() {
+  ScopedHostContext host;
+  CreateSharedContext();
+  flipQuad = std::make_unique<OpenglFlipQuad>();
+
+  // Vector-drawing context: made here, with the root current, once the GL3 back end lands.
+}
+
+void RenderGlobalSetdown() noexcept {
+  ScopedHostContext host;
+  if (MakeSharedContextCurrent()) {
+    ReleaseGlObjects();
+  } else {
+    AbandonGlObjects();
+  }
+  ReleaseAllContexts();
+}
 
 }  // namespace Orvane::Mosaira

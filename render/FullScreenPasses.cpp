@@ -1,0 +1,139 @@
+#include "render/FullScreenPasses.h"
+
+#include <glbinding/gl33core/gl.h>
+
+using namespace gl33core;
+
+namespace Orvane::Mosaira {
+
+const float fullScreenQuadVertices[kQuadVertexCount * kQuadFloatsPerVertex] = {
+    1.0f,  -1.0f, 0.0f, 1.0f, 0.0f,  //
+    1.0f,  1.0f,  0.0f, 1.0f, 1.0f,  //
+    -1.0f, 1.0f,  0.0f, 0.0f, 1.0f,  //
+    -1.0f, 1.0f,  0.0f, 0.0f, 1.0f,  //
+    -1.0f, -1.0f, 0.0f, 0.0f, 0.0f,  //
+    1.0f,  -1.0f, 0.0f, 1.0f, 0.0f,
+};
+
+const char* const kPassVertexSource =
+    "#version 330\n"
+    "in vec3 position;\n"
+    "in vec2 input_uv;\n"
+    "out vec2 uv;\n"
+    "void main() {\n"
+    "   uv = input_uv;\n"
+    "   gl_Position = vec4(position, 1.0);\n"
+    "}";
+
+// Values above 1.0 would leave the host's 16-bit range (0..32768) after the division, so the
+// 16-bit road holds them to 1.0 first; 8-bit and float output keep theirs.
+const char* const kOutputPassFragmentSource =
+    "#version 330\n"
+    "in vec2 uv;\n"
+    "out vec4 colourOut;\n"
+    "uniform sampler2D videoTexture;\n"
+    "uniform float multiplier16bit;\n"
+    "void main() {\n"
+    "   colourOut = texture( videoTexture, uv );\n"
+    "   if (colourOut.a == 0) {\n"
+    "       colourOut = vec4(0); \n"
+    "   } else {\n"
+    "       colourOut = vec4(colourOut.a, colourOut.r / colourOut.a, colourOut.g / colourOut.a, colourOut.b / "
+    "colourOut.a);\n"
+    "   }\n"
+    "   if (multiplier16bit > 1.0) {\n"
+    "       colourOut = min(colourOut, vec4(1.0));\n"
+    "   }\n"
+    "   colourOut = colourOut / multiplier16bit;\n"
+    "}";
+
+const char* const kFlipPassFragmentSource =
+    "#version 330\n"
+    "in vec2 uv;\n"
+    "out vec4 colourOut;\n"
+    "uniform sampler2D videoTexture;\n"
+    "uniform float multiplier16bit;\n"
+    "void main() {\n"
+    "   colourOut = texture( videoTexture, vec2(uv.x, 1.0-uv.y) );\n"
+    "   colourOut = colourOut / multiplier16bit;\n"
+    "}";
+
+namespace {
+
+constexpr GLsizei kVertexStride = kQuadFloatsPerVertex * sizeof(float);
+constexpr std::size_t kUvOffset = 3 * sizeof(float);
+
+}  // namespace
+
+FullScreenPass::FullScreenPass(const char* fragmentSource) : shader(kPassVertexSource, fragmentSource) {
+  shader.attributeLocations["position"] = 0;
+  shader.attributeLocations["input_uv"] = 1;
+}
+
+FullScreenPass::~FullScreenPass() {
+  if (Platform::CurrentBindingHandle() != 0) release();
+}
+
+GLuint FullScreenPass::vertexArrayOf(Platform::BindingHandle context) const {
+  const auto found = vertexArrays.find(context);
+  return found != vertexArrays.end() ? found->second : 0;
+}
+
+void FullScreenPass::draw(GLuint texture, float multiplier) {
+  // The buffer is shared by the share group; the vertex array belongs to this context alone.
+  const Platform::BindingHandle context = Platform::CurrentBindingHandle();
+  GLuint& vertexArray = vertexArrays[context];
+  if (vertexArray == 0) glGenVertexArrays(1, &vertexArray);
+  glBindVertexArray(vertexArray);
+  if (vertexBuffer == 0) {
+    glGenBuffers(1, &vertexBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, sizeof(fullScreenQuadVertices), fullScreenQuadVertices, GL_STATIC_DRAW);
+  }
+  if (shader.program == 0) shader.compile();
+
+  const bool built = shader.program != 0;
+  glUseProgram(shader.program);
+  glBindVertexArray(vertexArray);
+  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+  if (built) {
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kVertexStride, nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, kVertexStride, reinterpret_cast<const void*>(kUvOffset));
+  }
+  shader.bindTexture("videoTexture", texture);
+  if (built) {
+    const GLint location = glGetUniformLocation(shader.program, "multiplier16bit");
+    if (location >= 0) glUniform1f(location, multiplier);
+  }
+  glDrawArrays(GL_TRIANGLES, 0, kQuadVertexCount);
+  if (built) {
+    glDisableVertexAttribArray(0);
+    glDisableVertexAttribArray(1);
+  }
+  glBindVertexArray(0);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void FullScreenPass::release() {
+  const GLuint own = vertexArrayOf(Platform::CurrentBindingHandle());
+  if (own != 0) glDeleteVertexArrays(1, &own);
+  vertexArrays.clear();
+  if (vertexBuffer != 0) glDeleteBuffers(1, &vertexBuffer);
+  vertexBuffer = 0;
+  if (shader.program != 0) glDeleteProgram(shader.program);
+  shader.program = 0;
+}
+
+}  // namespace Orvane::Mosaira
+
+namespace Orvane::Mosaira {
+
+void FullScreenPass::abandon() noexcept {
+  vertexArrays.clear();
+  vertexBuffer = 0;
+  shader.program = 0;
+}
+
+}  // namespace Orvane::Mosaira

@@ -1,0 +1,124 @@
+// OpenGL rendering contexts of the renderer and the per-thread context registry.
+//
+// The effect draws only in contexts of its own, never in the host's. One root context is made
+// at global set-up; every host render thread gets a context of its own on its first render,
+// sharing textures, buffers, renderbuffers and programs with the root. Making a context
+// changes the calling thread's current context, so every sequence of OpenGL work is bracketed
+// by SaveHostContext / RestoreHostContext (or a ScopedHostContext), on the failure path too.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/GlContext.h"
+
+namespace Orvane::Mosaira {
+
+// Thrown by every failure to make or select a context; `code` is always 1.
+class AESDK_OpenGL_Fault {
+ public:
+  std::int32_t code = 1;
+};
+
+// One OpenGL rendering context (on EGL: a context on the shared display, with an 8x8 pbuffer
+// only where the driver needs a surface). Heap-made, owned by the registry. Move-only in
+// spirit: copying is deleted, and the registry holds it through a pointer.
+class AEOpenGLContext {
+ public:
+  // With `root` null, makes a root context (the driver's default, no version asked);
+  // otherwise an OpenGL 3.3 core context sharing objects with `root`. On return the context
+  // is current on the calling thread, glbinding is initialised for it and its description has
+  // been printed (printGLInfo). Throws AESDK_OpenGL_Fault on any failure after releasing what
+  // it made; the calling thread may then have no current context (callers restore their own).
+  explicit AEOpenGLContext(const AEOpenGLContext* root);
+
+  // Leaves the calling thread with no current context and destroys the context.
+  virtual ~AEOpenGLContext();
+  AEOpenGLContext(const AEOpenGLContext&) = delete;
+  AEOpenGLContext& operator=(const AEOpenGLContext&) = delete;
+
+  // Makes the context current on the calling thread and selects it in glbinding; throws
+  // AESDK_OpenGL_Fault when the driver refuses (nothing of ours is then current).
+  void MakeCurrent() const;
+
+  Platform::BindingHandle Handle() const noexcept { return glContext->Handle(); }
+
+ private:
+  std::unique_ptr<Platform::GlContext> glContext;
+};
+
+// The numbers printGLInfo prints, split out so that the text can be checked without a driver.
+struct GlDescription {
+  int major = 0;
+  int minor = 0;
+  std::string vendor;
+  std::string renderer;
+  int revision = 0;  // revision of the GL registry glbinding was generated from
+};
+
+// Major and minor version read from a GL_VERSION text ("4.5 (Compatibility...)" gives 4, 5):
+// the first and third characters minus '0'. A null or too short text gives 0, 0.
+void VersionFromText(const char* text, int* major, int* minor);
+
+// The six lines printGLInfo writes, each ended by a newline: an empty line, "OpenGL Version:  "
+// with major.minor (or "-.-" when both are 0), "OpenGL Vendor:   ", "OpenGL Renderer: ",
+// "OpenGL Revision: " with the revision and " (gl.xml)", and an empty line.
+std::string FormatGlDescription(const GlDescription& description);
+
+// Queries the current context (GL_MAJOR_VERSION, GL_MINOR_VERSION with GL_VERSION as the
+// fallback, GL_VENDOR, GL_RENDERER) and prints its description to standard output, flushed.
+// Needs a current context selected in glbinding.
+void printGLInfo();
+
+// Saves the calling thread's current context (display, surfaces, context, API) in its
+// thread-local slot.
+void SaveHostContext() noexcept;
+
+// Makes the context saved by this thread's last SaveHostContext current again when the current
+// one differs (with nothing saved, leaves nothing current). Failures are not reported.
+void RestoreHostContext() noexcept;
+
+// SaveHostContext at construction, RestoreHostContext at destruction.
+class ScopedHostContext {
+ public:
+  ScopedHostContext() noexcept { SaveHostContext(); }
+  ~ScopedHostContext() { RestoreHostContext(); }
+  ScopedHostContext(const ScopedHostContext&) = delete;
+  ScopedHostContext& operator=(const ScopedHostContext&) = delete;
+};
+
+// --- Registry -------------------------------------------------------------------------------
+
+// Makes the root context (global set-up) and makes it current. Replaces no existing root:
+// throws AESDK_OpenGL_Fault when one exists or when it cannot be made (no root is kept then).
+void CreateSharedContext();
+
+// The root context, or null before global set-up and after global set-down.
+AEOpenGLContext* SharedContext() noexcept;
+
+// Makes the root current and selects it in glbinding. False when there is no root or the
+// driver refuses; never throws.
+bool MakeSharedContextCurrent() noexcept;
+
+// The calling thread's context, made on its first call (numbering the thread in the order of
+// first calls), current and selected in glbinding on return. Without a root the new context
+// is made like a root. Throws AESDK_OpenGL_Fault when the context cannot be made or made
+// current; the registry then has no entry for the thread, so the next call tries again.
+AEOpenGLContext* AcquireThreadContext();
+
+// Deletes every per-thread context in ascending thread number, then the root. Thread numbers
+// are kept. Takes no lock: no render may run. Leaves the calling thread with no current
+// context.
+void ReleaseAllContexts() noexcept;
+
+// The calling thread's number, or 0xFFFFFFFF when it has never acquired a context.
+std::uint32_t CurrentThreadNumber() noexcept;
+
+// Number of per-thread contexts held now.
+std::size_t ThreadContextCount() noexcept;
+
+inline constexpr std::uint32_t kUnnumberedThread = 0xFFFFFFFFu;
+
+}  // namespace Orvane::Mosaira
