@@ -1,0 +1,104 @@
+#include "tests/nanovg/GlTestContext.h"
+
+#include <glbinding/Binding.h>
+#include <glbinding/CallbackMask.h>
+#include <glbinding/FunctionCall.h>
+#include <glbinding/AbstractFunction.h>
+#include <glbinding/callbacks.h>
+#include <gtest/gtest.h>
+
+namespace Orvane::Mosaira::Testing {
+
+using namespace gl33core;
+
+namespace {
+
+std::map<std::string, int>& Counts() {
+  static std::map<std::string, int> counts;
+  return counts;
+}
+
+void AfterCall(const glbinding::FunctionCall& call) {
+  const std::string name = call.function->name();
+  Counts()[name]++;
+  const GLenum err = glGetError();
+  if (err != GL_NO_ERROR) {
+    ADD_FAILURE() << "GL error 0x" << std::hex << static_cast<unsigned>(err) << " after " << name;
+  }
+}
+
+}  // namespace
+
+OffscreenTarget::OffscreenTarget(int width, int height) : width_(width), height_(height) {
+  glGenFramebuffers(1, &fbo_);
+  glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
+  glGenRenderbuffers(1, &colour_);
+  glBindRenderbuffer(GL_RENDERBUFFER, colour_);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+  glGenRenderbuffers(1, &depthStencil_);
+  glBindRenderbuffer(GL_RENDERBUFFER, depthStencil_);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                            depthStencil_);
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  complete_ = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  glViewport(0, 0, width, height);
+}
+
+OffscreenTarget::~OffscreenTarget() {
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glDeleteRenderbuffers(1, &depthStencil_);
+  glDeleteRenderbuffers(1, &colour_);
+  glDeleteFramebuffers(1, &fbo_);
+}
+
+void OffscreenTarget::Clear() const {
+  glStencilMask(0xffffffff);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glClearStencil(0);
+  glClear(GL_COLOR_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}
+
+Rgba8 OffscreenTarget::Probe(int x, int y) const {
+  Rgba8 pixel{};
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(x, height_ - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  return pixel;
+}
+
+std::unique_ptr<GlTestContext> GlTestContext::Create() {
+  auto context = Platform::GlContext::Create(nullptr, Platform::ContextProfile::kCore33);
+  if (context == nullptr) return nullptr;
+  context->InitializeBinding();
+  return std::unique_ptr<GlTestContext>(new GlTestContext(std::move(context)));
+}
+
+GlTestContext::GlTestContext(std::unique_ptr<Platform::GlContext> context)
+    : context_(std::move(context)) {
+  // glGetError is left out so that the callback's own check does not call back into itself.
+  glbinding::setCallbackMaskExcept(glbinding::CallbackMask::After, {"glGetError"});
+  glbinding::setAfterCallback(AfterCall);
+}
+
+GlTestContext::~GlTestContext() {
+  glbinding::setCallbackMask(glbinding::CallbackMask::None);
+  glbinding::setAfterCallback(nullptr);
+}
+
+void GlTestContext::ResetCallCounts() { Counts().clear(); }
+
+int GlTestContext::CallCount(const std::string& name) {
+  auto it = Counts().find(name);
+  return it == Counts().end() ? 0 : it->second;
+}
+
+int GlTestContext::TotalCalls() {
+  int total = 0;
+  for (const auto& entry : Counts()) total += entry.second;
+  return total;
+}
+
+}  // namespace Orvane::Mosaira::Testing

@@ -1,0 +1,65 @@
+// Test bed for the vector-drawing back end on Mesa llvmpipe: an OpenGL 3.3 core context current
+// on the test thread, an offscreen single-sample framebuffer with colour and stencil, and a
+// glbinding after-callback that fails the running test on any GL error and counts calls.
+#pragma once
+
+#include <glbinding/gl33core/gl.h>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/GlContext.h"
+
+namespace Orvane::Mosaira::Testing {
+
+using Rgba8 = std::array<std::uint8_t, 4>;
+
+// Owner of a framebuffer with an RGBA8 colour renderbuffer and a depth-stencil renderbuffer,
+// bound as the draw and read framebuffer while it lives.
+class OffscreenTarget {
+ public:
+  OffscreenTarget(int width, int height);
+  ~OffscreenTarget();
+  OffscreenTarget(const OffscreenTarget&) = delete;
+  OffscreenTarget& operator=(const OffscreenTarget&) = delete;
+
+  bool Complete() const { return complete_; }
+  // Clears colour to transparent black and the stencil to 0.
+  void Clear() const;
+  // The pixel at (x, y) in view coordinates (y downwards, as NanoVG draws).
+  Rgba8 Probe(int x, int y) const;
+
+ private:
+  int width_;
+  int height_;
+  gl33core::GLuint fbo_ = 0;
+  gl33core::GLuint colour_ = 0;
+  gl33core::GLuint depthStencil_ = 0;
+  bool complete_ = false;
+};
+
+// A fresh 3.3 core context for one test suite, with the error-checking callback installed.
+class GlTestContext {
+ public:
+  // Null when the driver cannot make a 3.3 core context.
+  static std::unique_ptr<GlTestContext> Create();
+  ~GlTestContext();
+  GlTestContext(const GlTestContext&) = delete;
+  GlTestContext& operator=(const GlTestContext&) = delete;
+
+  // GL calls made since the last reset, by function name.
+  static void ResetCallCounts();
+  static int CallCount(const std::string& name);
+  static int TotalCalls();
+
+  const Platform::GlContext& Context() const { return *context_; }
+
+ private:
+  explicit GlTestContext(std::unique_ptr<Platform::GlContext> context);
+  std::unique_ptr<Platform::GlContext> context_;
+};
+
+}  // namespace Orvane::Mosaira::Testing

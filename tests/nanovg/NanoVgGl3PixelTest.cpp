@@ -1,0 +1,296 @@
+// Real fills through the vector-drawing back end on llvmpipe, probed in their interiors (edge
+// pixels depend on anti-aliasing): solid convex fills, concave fills through the stencil, image
+// patterns of alpha-first textures, and the flush's use of GL state.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "render/NanoVgGl3.h"
+#include "render/NanoVgGl3Internal.h"
+#include "tests/nanovg/GlTestContext.h"
+
+namespace Orvane::Mosaira::Testing {
+namespace {
+
+using namespace gl33core;
+
+constexpr int kSize = 64;
+
+::testing::AssertionResult Near(const Rgba8& got, const Rgba8& want, int tolerance = 1) {
+  for (int c = 0; c < 4; c++) {
+    if (std::abs(int(got[c]) - int(want[c])) > tolerance) {
+      return ::testing::AssertionFailure()
+             << "got (" << int(got[0]) << ", " << int(got[1]) << ", " << int(got[2]) << ", "
+             << int(got[3]) << "), want (" << int(want[0]) << ", " << int(want[1]) << ", "
+             << int(want[2]) << ", " << int(want[3]) << ")";
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+const Rgba8 kClear{0, 0, 0, 0};
+
+class PixelFill : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { context_ = GlTestContext::Create(); }
+  static void TearDownTestSuite() { context_.reset(); }
+  void SetUp() override {
+    ASSERT_NE(context_, nullptr) << "no OpenGL 3.3 core context";
+    target_ = std::make_unique<OffscreenTarget>(kSize, kSize);
+    ASSERT_TRUE(target_->Complete());
+    target_->Clear();
+    vg_ = nvgCreateGL3(NVG_ANTIALIAS);
+    ASSERT_NE(vg_, nullptr);
+  }
+  void TearDown() override {
+    if (vg_ != nullptr) nvgDeleteInternal(vg_);
+    target_.reset();
+  }
+
+  void FillRect(float x, float y, float w, float h, NVGcolor colour) {
+    nvgBeginPath(vg_);
+    nvgRect(vg_, x, y, w, h);
+    nvgFillColor(vg_, colour);
+    nvgFill(vg_);
+  }
+  // A texture of alpha-first texels (host A, R, G, B in R, G, B, A), nearest filtering.
+  static GLuint MakeHostTexture(int w, int h, const std::vector<unsigned char>& argb) {
+    GLuint tex = 0;
+    glGenTextures(1, &tex);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA8), w, h, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, argb.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_NEAREST));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_NEAREST));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return tex;
+  }
+  void FillPattern(int image, float px, float py, float pw, float ph, float x, float y, float w,
+                   float h) {
+    nvgBeginPath(vg_);
+    nvgRect(vg_, x, y, w, h);
+    nvgFillPaint(vg_, nvgImagePattern(vg_, px, py, pw, ph, 0.0f, image, 1.0f));
+    nvgFill(vg_);
+  }
+
+  static std::unique_ptr<GlTestContext> context_;
+  std::unique_ptr<OffscreenTarget> target_;
+  NVGcontext* vg_ = nullptr;
+};
+std::unique_ptr<GlTestContext> PixelFill::context_;
+
+// --- Solid fills ---
+
+TEST_F(PixelFill, ConvexOpaqueFillInTheTopHalf) {
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  FillRect(8, 4, 48, 24, nvgRGBA(255, 0, 0, 255));
+  nvgEndFrame(vg_);
+  EXPECT_TRUE(Near(target_->Probe(32, 16), {255, 0, 0, 255}));
+  EXPECT_TRUE(Near(target_->Probe(32, 48), kClear));  // y grows downwards
+  EXPECT_TRUE(Near(target_->Probe(2, 16), kClear));
+}
+
+TEST_F(PixelFill, TranslucentFillIsPremultiplied) {
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  FillRect(8, 8, 48, 48, nvgRGBA(0, 0, 255, 128));
+  nvgEndFrame(vg_);
+  EXPECT_TRUE(Near(target_->Probe(32, 32), {0, 0, 128, 128}));
+}
+
+TEST_F(PixelFill, ConcaveFillLeavesTheNotch) {
+  // A "C": the notch (8..40, 24..40) stays empty.
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  nvgBeginPath(vg_);
+  nvgMoveTo(vg_, 8, 8);
+  nvgLineTo(vg_, 56, 8);
+  nvgLineTo(vg_, 56, 56);
+  nvgLineTo(vg_, 8, 56);
+  nvgLineTo(vg_, 8, 40);
+  nvgLineTo(vg_, 40, 40);
+  nvgLineTo(vg_, 40, 24);
+  nvgLineTo(vg_, 8, 24);
+  nvgClosePath(vg_);
+  nvgFillColor(vg_, nvgRGBA(0, 255, 0, 255));
+  nvgFill(vg_);
+  nvgEndFrame(vg_);
+  EXPECT_TRUE(Near(target_->Probe(20, 32), kClear));
+  EXPECT_TRUE(Near(target_->Probe(48, 32), {0, 255, 0, 255}));
+  EXPECT_TRUE(Near(target_->Probe(20, 16), {0, 255, 0, 255}));
+  EXPECT_TRUE(Near(target_->Probe(20, 48), {0, 255, 0, 255}));
+  EXPECT_TRUE(Near(target_->Probe(60, 60), kClear));
+}
+
+TEST_F(PixelFill, HoleStaysEmptyAndStencilIsCleared) {
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  nvgBeginPath(vg_);
+  nvgRect(vg_, 8, 8, 48, 48);
+  nvgRect(vg_, 24, 24, 16, 16);
+  nvgPathWinding(vg_, NVG_HOLE);
+  nvgFillColor(vg_, nvgRGBA(255, 255, 255, 255));
+  nvgFill(vg_);
+  // A second stencil fill over the hole: it must find the stencil cleared by the first.
+  nvgBeginPath(vg_);
+  nvgRect(vg_, 28, 28, 8, 8);
+  nvgRect(vg_, 0, 0, 2, 2);
+  nvgFillColor(vg_, nvgRGBA(0, 0, 255, 255));
+  nvgFill(vg_);
+  nvgEndFrame(vg_);
+  EXPECT_TRUE(Near(target_->Probe(16, 32), {255, 255, 255, 255}));
+  EXPECT_TRUE(Near(target_->Probe(26, 32), kClear));
+  EXPECT_TRUE(Near(target_->Probe(32, 32), {0, 0, 255, 255}));
+  GLint stencil = -1;
+  glReadPixels(26, kSize - 1 - 32, 1, 1, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, &stencil);
+  EXPECT_EQ(stencil & 0xff, 0);
+}
+
+TEST_F(PixelFill, LaterFillCoversEarlier) {
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  FillRect(4, 4, 40, 40, nvgRGBA(255, 0, 0, 255));
+  FillRect(20, 20, 40, 40, nvgRGBA(0, 255, 0, 255));
+  nvgEndFrame(vg_);
+  EXPECT_TRUE(Near(target_->Probe(10, 10), {255, 0, 0, 255}));
+  EXPECT_TRUE(Near(target_->Probe(32, 32), {0, 255, 0, 255}));
+}
+
+// --- Image patterns of alpha-first textures ---
+
+TEST_F(PixelFill, ImagePatternShowsHostChannels) {
+  // Host (A, R, G, B) = (255, 200, 100, 50) everywhere.
+  std::vector<unsigned char> texels;
+  for (int i = 0; i < 16; i++) texels.insert(texels.end(), {255, 200, 100, 50});
+  const int image = nvglCreateImageFromHandleGL3(vg_, MakeHostTexture(4, 4, texels), 4, 4, 0);
+  ASSERT_NE(image, 0);
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  FillPattern(image, 0, 0, kSize, kSize, 8, 8, 48, 48);
+  nvgEndFrame(vg_);
+  EXPECT_TRUE(Near(target_->Probe(32, 32), {200, 100, 50, 255}));
+  nvgDeleteImage(vg_, image);
+}
+
+TEST_F(PixelFill, ImagePatternHalfAlphaPremultiplied) {
+  // Texel (R, G, B, A) = (0.5, 1, 0, 0): host red at half alpha.
+  std::vector<unsigned char> texels;
+  for (int i = 0; i < 16; i++) texels.insert(texels.end(), {128, 255, 0, 0});
+  const int image = nvglCreateImageFromHandleGL3(vg_, MakeHostTexture(4, 4, texels), 4, 4, 0);
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  FillPattern(image, 0, 0, kSize, kSize, 8, 8, 48, 48);
+  nvgEndFrame(vg_);
+  EXPECT_TRUE(Near(target_->Probe(32, 32), {128, 0, 0, 128}));
+}
+
+TEST_F(PixelFill, ImagePatternKeepsLeftRightAndTopBottom) {
+  // 2 x 2 texels: top row red, green; bottom row blue, white (host channels).
+  const std::vector<unsigned char> texels = {255, 255, 0, 0,   255, 0, 255, 0,
+                                             255, 0, 0, 255,   255, 255, 255, 255};
+  const int image = nvglCreateImageFromHandleGL3(vg_, MakeHostTexture(2, 2, texels), 2, 2, 0);
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  FillPattern(image, 0, 0, kSize, kSize, 0, 0, kSize, kSize);
+  nvgEndFrame(vg_);
+  EXPECT_TRUE(Near(target_->Probe(16, 16), {255, 0, 0, 255}));
+  EXPECT_TRUE(Near(target_->Probe(48, 16), {0, 255, 0, 255}));
+  EXPECT_TRUE(Near(target_->Probe(16, 48), {0, 0, 255, 255}));
+  EXPECT_TRUE(Near(target_->Probe(48, 48), {255, 255, 255, 255}));
+}
+
+TEST_F(PixelFill, OutsideThePatternIsTransparent) {
+  std::vector<unsigned char> texels;
+  for (int i = 0; i < 16; i++) texels.insert(texels.end(), {255, 0, 255, 0});
+  const int image = nvglCreateImageFromHandleGL3(vg_, MakeHostTexture(4, 4, texels), 4, 4, 0);
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  // The pattern covers (16..48, 16..48); the path covers the whole view.
+  FillPattern(image, 16, 16, 32, 32, 0, 0, kSize, kSize);
+  nvgEndFrame(vg_);
+  EXPECT_TRUE(Near(target_->Probe(32, 32), {0, 255, 0, 255}));
+  EXPECT_TRUE(Near(target_->Probe(8, 32), kClear));
+  EXPECT_TRUE(Near(target_->Probe(32, 56), kClear));
+}
+
+TEST_F(PixelFill, UnknownImageDrawsNothing) {
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  FillPattern(999, 0, 0, kSize, kSize, 8, 8, 48, 48);
+  nvgEndFrame(vg_);
+  EXPECT_TRUE(Near(target_->Probe(32, 32), kClear, 0));
+}
+
+// --- The flush and GL state ---
+
+TEST_F(PixelFill, EmptyFrameIssuesNoGlCall) {
+  GlTestContext::ResetCallCounts();
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  nvgEndFrame(vg_);
+  EXPECT_EQ(GlTestContext::TotalCalls(), 0);
+}
+
+TEST_F(PixelFill, SharedBlendIsSetOncePerFlush) {
+  for (int frame = 0; frame < 2; frame++) {
+    GlTestContext::ResetCallCounts();
+    nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+    for (int i = 0; i < 3; i++) FillRect(4.0f + i, 4, 20, 20, nvgRGBA(255, 0, 0, 255));
+    nvgEndFrame(vg_);
+    EXPECT_EQ(GlTestContext::CallCount("glBlendFuncSeparate"), 1) << frame;
+    EXPECT_EQ(GlTestContext::CallCount("glBufferData"), 2) << frame;
+  }
+}
+
+TEST_F(PixelFill, FlushLeavesNeutralState) {
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  FillRect(8, 8, 20, 20, nvgRGBA(255, 0, 0, 255));
+  nvgEndFrame(vg_);
+  GLint program = -1, vertexArray = -1, texture = -1, arrayBuffer = -1;
+  glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+  glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+  glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &arrayBuffer);
+  EXPECT_EQ(program, 0);
+  EXPECT_EQ(vertexArray, 0);
+  EXPECT_EQ(texture, 0);
+  EXPECT_EQ(arrayBuffer, 0);
+  EXPECT_EQ(glIsEnabled(GL_CULL_FACE), GL_FALSE);
+  EXPECT_EQ(glIsEnabled(GL_STENCIL_TEST), GL_FALSE);
+}
+
+TEST_F(PixelFill, CancelledFrameDrawsNothing) {
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  FillRect(8, 8, 48, 48, nvgRGBA(255, 0, 0, 255));
+  nvgCancelFrame(vg_);
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  nvgEndFrame(vg_);
+  EXPECT_TRUE(Near(target_->Probe(32, 32), kClear, 0));
+}
+
+TEST_F(PixelFill, FlushInASharingContext) {
+  // The back end was made in the suite's context; a render thread's context shares its
+  // objects but not vertex array objects or framebuffers.
+  auto other = Platform::GlContext::Create(&context_->Context(), Platform::ContextProfile::kCore33);
+  ASSERT_NE(other, nullptr);
+  other->InitializeBinding();
+  {
+    OffscreenTarget target(kSize, kSize);
+    ASSERT_TRUE(target.Complete());
+    target.Clear();
+    nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+    nvgBeginPath(vg_);
+    nvgMoveTo(vg_, 8, 8);
+    nvgLineTo(vg_, 56, 8);
+    nvgLineTo(vg_, 8, 56);
+    nvgLineTo(vg_, 56, 56);  // a bow tie: not convex, drawn through the stencil
+    nvgClosePath(vg_);
+    nvgFillColor(vg_, nvgRGBA(255, 0, 255, 255));
+    nvgFill(vg_);
+    nvgEndFrame(vg_);
+    EXPECT_TRUE(Near(target.Probe(32, 16), {255, 0, 255, 255}));
+    EXPECT_TRUE(Near(target.Probe(12, 32), kClear));
+  }
+  ASSERT_TRUE(context_->Context().MakeCurrent());
+  other.reset();
+  ASSERT_TRUE(context_->Context().MakeCurrent());
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira::Testing

@@ -1,0 +1,211 @@
+// The vector-drawing back end's image table: ids, slot reuse, growth, and the GL textures behind
+// the ids (creation, update, wrapping, deletion) on llvmpipe.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "tests/nanovg/BareBackEnd.h"
+#include "tests/nanovg/GlTestContext.h"
+
+namespace Orvane::Mosaira::Testing {
+namespace {
+
+using namespace detail;
+using namespace gl33core;
+
+// --- Ids and slots, without GL ---
+
+TEST(ImageIds, CountUpFromOne) {
+  BareBackEnd gl;
+  EXPECT_EQ(glnvg__allocTexture(gl.get())->id, 1);
+  EXPECT_EQ(glnvg__allocTexture(gl.get())->id, 2);
+  EXPECT_EQ(glnvg__allocTexture(gl.get())->id, 3);
+  EXPECT_EQ(gl->ntextures, 3);
+}
+
+TEST(ImageIds, FreedSlotReusedUnderNewId) {
+  BareBackEnd gl;
+  for (int i = 0; i < 4; i++) glnvg__allocTexture(gl.get());
+  ASSERT_EQ(glnvg__deleteTexture(gl.get(), 3), 1);
+  GLNVGtexture* next = glnvg__allocTexture(gl.get());
+  EXPECT_EQ(next->id, 5);
+  EXPECT_EQ(next, &gl->textures[2]);
+  EXPECT_EQ(gl->ntextures, 4);
+  EXPECT_EQ(glnvg__findTexture(gl.get(), 3), nullptr);
+}
+
+TEST(ImageIds, UnknownIdsChangeNothing) {
+  BareBackEnd gl;
+  glnvg__allocTexture(gl.get());
+  int w = -1, h = -1;
+  EXPECT_EQ(glnvg__deleteTexture(gl.get(), 9), 0);
+  EXPECT_EQ(glnvg__renderGetTextureSize(gl.get(), 9, &w, &h), 0);
+  EXPECT_EQ(w, -1);
+  EXPECT_EQ(glnvg__renderUpdateTexture(gl.get(), 9, 0, 0, 1, 1, nullptr), 0);
+  EXPECT_EQ(gl->textures[0].id, 1);
+}
+
+TEST(ImageIds, ZeroNeverFindsAFreeSlot) {
+  BareBackEnd gl;
+  glnvg__allocTexture(gl.get());
+  glnvg__allocTexture(gl.get());
+  glnvg__deleteTexture(gl.get(), 1);
+  EXPECT_EQ(glnvg__findTexture(gl.get(), 0), nullptr);
+  EXPECT_EQ(glnvg__deleteTexture(gl.get(), 0), 0);
+}
+
+TEST(ImageTable, GrowsByHalfAgainPlusOne) {
+  BareBackEnd gl;
+  glnvg__allocTexture(gl.get());
+  EXPECT_EQ(gl->ctextures, 4);
+  for (int i = 0; i < 4; i++) glnvg__allocTexture(gl.get());
+  EXPECT_EQ(gl->ctextures, 5 + 2);
+}
+
+TEST(Viewport, KeepsSizeIgnoresRatio) {
+  BareBackEnd gl;
+  glnvg__renderViewport(gl.get(), 1920, 1080, 2.0f);
+  EXPECT_EQ(gl->view[0], 1920.0f);
+  EXPECT_EQ(gl->view[1], 1080.0f);
+}
+
+// --- GL textures ---
+
+class TextureGl : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { context_ = GlTestContext::Create(); }
+  static void TearDownTestSuite() { context_.reset(); }
+  void SetUp() override {
+    ASSERT_NE(context_, nullptr) << "no OpenGL 3.3 core context";
+    vg_ = nvgCreateGL3(NVG_ANTIALIAS);
+    ASSERT_NE(vg_, nullptr);
+  }
+  void TearDown() override {
+    if (vg_ != nullptr) nvgDeleteInternal(vg_);
+  }
+  GLNVGcontext* State() const {
+    return static_cast<GLNVGcontext*>(nvgInternalParams(vg_)->userPtr);
+  }
+  static GLuint MakeTexture() {
+    GLuint tex = 0;
+    glGenTextures(1, &tex);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA8), 2, 2, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return tex;
+  }
+
+  static std::unique_ptr<GlTestContext> context_;
+  NVGcontext* vg_ = nullptr;
+};
+std::unique_ptr<GlTestContext> TextureGl::context_;
+
+TEST_F(TextureGl, CreationSetsUpTheBackEnd) {
+  const GLNVGcontext* gl = State();
+  EXPECT_NE(gl->shader.prog, 0u);
+  EXPECT_NE(gl->fragBuf, 0u);
+  EXPECT_NE(gl->vertBuf, 0u);
+  EXPECT_GE(gl->fragSize, 180);
+  EXPECT_EQ(gl->fragSize % 4, 0);
+  EXPECT_GE(gl->shader.loc[GLNVG_LOC_VIEWSIZE], 0);
+  EXPECT_GE(gl->shader.loc[GLNVG_LOC_TEX], 0);
+  EXPECT_GE(gl->shader.loc[GLNVG_LOC_FRAG], 0);
+}
+
+TEST_F(TextureGl, GlyphAtlasIsImageOne) {
+  int w = 0, h = 0;
+  nvgImageSize(vg_, 1, &w, &h);
+  EXPECT_EQ(w, 512);
+  EXPECT_EQ(h, 512);
+  const std::vector<unsigned char> pixels(4 * 4 * 4, 0);
+  EXPECT_EQ(nvgCreateImageRGBA(vg_, 4, 4, 0, pixels.data()), 2);
+  EXPECT_EQ(nvgCreateImageRGBA(vg_, 4, 4, 0, pixels.data()), 3);
+  EXPECT_EQ(nvgCreateImageRGBA(vg_, 4, 4, 0, pixels.data()), 4);
+  nvgDeleteImage(vg_, 3);
+  EXPECT_EQ(nvgCreateImageRGBA(vg_, 4, 4, 0, pixels.data()), 5);
+  EXPECT_EQ(glnvg__findTexture(State(), 3), nullptr);
+}
+
+TEST_F(TextureGl, NonPositiveSizeRefused) {
+  EXPECT_EQ(nvgCreateImageRGBA(vg_, 0, 4, 0, nullptr), 0);
+  EXPECT_EQ(nvgCreateImageRGBA(vg_, 4, -1, 0, nullptr), 0);
+}
+
+TEST_F(TextureGl, UpdateTakesTheRegionOutOfWholeRows) {
+  std::vector<unsigned char> pixels(4 * 2 * 4, 0);
+  const int image = nvgCreateImageRGBA(vg_, 4, 2, 0, pixels.data());
+  ASSERT_NE(image, 0);
+  for (size_t i = 0; i < pixels.size(); i++) pixels[i] = static_cast<unsigned char>(i);
+  EXPECT_EQ(glnvg__renderUpdateTexture(State(), image, 1, 1, 2, 1, pixels.data()), 1);
+
+  std::vector<unsigned char> back(pixels.size(), 0xee);
+  glBindTexture(GL_TEXTURE_2D, glnvg__findTexture(State(), image)->tex);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, back.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+  for (int x = 0; x < 4; x++) {
+    for (int c = 0; c < 4; c++) {
+      const size_t row0 = static_cast<size_t>(x * 4 + c);
+      const size_t row1 = static_cast<size_t>(16 + x * 4 + c);
+      EXPECT_EQ(back[row0], 0) << x;
+      EXPECT_EQ(back[row1], (x == 1 || x == 2) ? pixels[row1] : 0) << x;
+    }
+  }
+  GLint rowLength = -1;
+  glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength);
+  EXPECT_EQ(rowLength, 0);
+}
+
+TEST_F(TextureGl, UpdateOutsideTheImageRefused) {
+  std::vector<unsigned char> pixels(4 * 2 * 4, 0);
+  const int image = nvgCreateImageRGBA(vg_, 4, 2, 0, pixels.data());
+  EXPECT_EQ(glnvg__renderUpdateTexture(State(), image, 3, 0, 2, 1, pixels.data()), 0);
+  EXPECT_EQ(glnvg__renderUpdateTexture(State(), image, 0, 1, 1, 2, pixels.data()), 0);
+  EXPECT_EQ(glnvg__renderUpdateTexture(State(), image, -1, 0, 1, 1, pixels.data()), 0);
+  EXPECT_EQ(glnvg__renderUpdateTexture(State(), image, 0, 0, 1, 1, nullptr), 0);
+}
+
+TEST_F(TextureGl, WrappedTextureDeletedWithItsImage) {
+  const GLuint tex = MakeTexture();
+  const int image = nvglCreateImageFromHandleGL3(vg_, tex, 2, 2, 0);
+  ASSERT_GT(image, 1);
+  int w = 0, h = 0;
+  nvgImageSize(vg_, image, &w, &h);
+  EXPECT_EQ(w, 2);
+  nvgDeleteImage(vg_, image);
+  EXPECT_EQ(glIsTexture(tex), GL_FALSE);
+}
+
+TEST_F(TextureGl, NoDeleteTextureSurvivesImageAndBackEnd) {
+  const GLuint tex = MakeTexture();
+  const int image = nvglCreateImageFromHandleGL3(vg_, tex, 2, 2, NVG_IMAGE_NODELETE);
+  ASSERT_NE(image, 0);
+  nvgDeleteImage(vg_, image);
+  EXPECT_EQ(glIsTexture(tex), GL_TRUE);
+  nvglCreateImageFromHandleGL3(vg_, tex, 2, 2, NVG_IMAGE_NODELETE);
+  nvgDeleteInternal(vg_);
+  vg_ = nullptr;
+  EXPECT_EQ(glIsTexture(tex), GL_TRUE);
+  glDeleteTextures(1, &tex);
+}
+
+TEST_F(TextureGl, WrappingRefusesUnusableArguments) {
+  const GLuint tex = MakeTexture();
+  EXPECT_EQ(nvglCreateImageFromHandleGL3(nullptr, tex, 2, 2, 0), 0);
+  EXPECT_EQ(nvglCreateImageFromHandleGL3(vg_, 0, 2, 2, 0), 0);
+  EXPECT_EQ(nvglCreateImageFromHandleGL3(vg_, tex, 0, 2, 0), 0);
+  EXPECT_EQ(glIsTexture(tex), GL_TRUE);
+  glDeleteTextures(1, &tex);
+}
+
+TEST_F(TextureGl, BackEndDeletionDeletesOwnedTextures) {
+  const GLuint tex = MakeTexture();
+  ASSERT_NE(nvglCreateImageFromHandleGL3(vg_, tex, 2, 2, 0), 0);
+  nvgDeleteInternal(vg_);
+  vg_ = nullptr;
+  EXPECT_EQ(glIsTexture(tex), GL_FALSE);
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira::Testing
