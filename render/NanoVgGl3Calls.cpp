@@ -311,17 +311,18 @@ int glnvg__allocVerts(GLNVGcontext* gl, int n) {
 }
 
 int glnvg__allocFragUniforms(GLNVGcontext* gl, int n) {
-  if (gl->fragSize <= 0) return -1;  // no program yet: no block size to count in
+  if (gl->fragSize <= 0 || n < 0) return -1;  // no program yet: no block size to count in
+  // Calls address their blocks by int byte offsets.
+  if ((static_cast<int64_t>(gl->nuniforms) + n) * gl->fragSize > INT32_MAX) return -1;
   void* array = gl->uniforms;
   if (!Reserve(&array, &gl->cuniforms, gl->nuniforms, n, kMinFragUniforms,
                static_cast<size_t>(gl->fragSize))) {
     return -1;
   }
   gl->uniforms = static_cast<unsigned char*>(array);
-  const int64_t offset = static_cast<int64_t>(gl->nuniforms) * gl->fragSize;
-  if (offset > INT32_MAX) return -1;
+  const int offset = gl->nuniforms * gl->fragSize;
   gl->nuniforms += n;
-  return static_cast<int>(offset);
+  return offset;
 }
 
 GLNVGfragUniforms* glnvg__fragUniformPtr(GLNVGcontext* gl, int offset) {
