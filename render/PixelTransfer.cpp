@@ -1,0 +1,258 @@
+#include "render/PixelTransfer.h"
+
+#include <glbinding/gl33core/gl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "sdk/sp_basic.h"
+
+using namespace gl33core;
+
+namespace Orvane::Mosaira {
+namespace {
+
+constexpr PF_Err kMissingSuite = 13;
+constexpr A_long kChannels = 4;
+constexpr float k16BitWhite = 32768.0f;
+
+// One suite acquired through SPBasic for the life of the object; throws 13 when the host has
+// no such suite.
+template <typename Suite>
+class ScopedSuite {
+ public:
+  ScopedSuite(PF_InData* in_data, const char* name, A_long version) : name_(name), version_(version) {
+    if (in_data == nullptr || in_data->pica_basicP == nullptr) throw kMissingSuite;
+    basic_ = in_data->pica_basicP;
+    const void* table = nullptr;
+    if (basic_->AcquireSuite(name, version, &table) != 0) throw kMissingSuite;
+    suite_ = static_cast<const Suite*>(table);
+    // A host that claims success without a table still gets its acquisition paired.
+    if (suite_ == nullptr) {
+      basic_->ReleaseSuite(name_, version_);
+      throw kMissingSuite;
+    }
+  }
+  ~ScopedSuite() { basic_->ReleaseSuite(name_, version_); }
+  ScopedSuite(const ScopedSuite&) = delete;
+  ScopedSuite& operator=(const ScopedSuite&) = delete;
+  const Suite* operator->() const { return suite_; }
+
+ private:
+  SPBasicSuite* basic_ = nullptr;
+  const Suite* suite_ = nullptr;
+  const char* name_;
+  A_long version_;
+};
+
+// A locked host handle, unlocked and disposed of on every way out; throws 4 when the host
+// cannot make or lock it.
+class ScopedLockedHandle {
+ public:
+  ScopedLockedHandle(const PF_HandleSuite2* suite, A_u_longlong bytes) : suite_(suite) {
+    handle_ = suite_->host_new_handle(bytes);
+    if (handle_ == nullptr) throw static_cast<PF_Err>(PF_Err_OUT_OF_MEMORY);
+    data_ = suite_->host_lock_handle(handle_);
+    if (data_ == nullptr) {
+      suite_->host_dispose_handle(handle_);
+      throw static_cast<PF_Err>(PF_Err_OUT_OF_MEMORY);
+    }
+  }
+  ~ScopedLockedHandle() {
+    suite_->host_unlock_handle(handle_);
+    suite_->host_dispose_handle(handle_);
+  }
+  ScopedLockedHandle(const ScopedLockedHandle&) = delete;
+  ScopedLockedHandle& operator=(const ScopedLockedHandle&) = delete;
+  char* Data() const { return static_cast<char*>(data_); }
+
+ private:
+  const PF_HandleSuite2* suite_;
+  PF_Handle handle_ = nullptr;
+  void* data_ = nullptr;
+};
+
+// A texture deleted unless handed over with Release.
+class ScopedTexture {
+ public:
+  ScopedTexture() { glGenTextures(1, &name_); }
+  ~ScopedTexture() {
+    if (name_ != 0) glDeleteTextures(1, &name_);
+  }
+  ScopedTexture(const ScopedTexture&) = delete;
+  ScopedTexture& operator=(const ScopedTexture&) = delete;
+  GLuint Get() const { return name_; }
+  GLuint Release() { return std::exchange(name_, 0u); }
+
+ private:
+  GLuint name_ = 0;
+};
+
+[[noreturn]] void BadParam() { throw static_cast<PF_Err>(PF_Err_BAD_CALLBACK_PARAM); }
+
+// A world the transfer can walk: sizes not negative, rows long enough for their pixels.
+void CheckWorld(const PF_EffectWorld* world, int bytesPerPixel) {
+  if (world == nullptr || world->width < 0 || world->height < 0) BadParam();
+  if (static_cast<long long>(world->rowbytes) < static_cast<long long>(world->width) * bytesPerPixel) BadParam();
+}
+
+char* FirstPixel(PF_InData* in_data, PF_EffectWorld* world, PF_PixelFormat code) {
+  if (in_data == nullptr || in_data->utils == nullptr) BadParam();
+  void* address = nullptr;
+  if (code == PF_PixelFormat_ARGB32 && in_data->utils->get_pixel_data8 != nullptr) {
+    in_data->utils->get_pixel_data8(world, nullptr, reinterpret_cast<PF_Pixel8**>(&address));
+  } else if (code == PF_PixelFormat_ARGB64 && in_data->utils->get_pixel_data16 != nullptr) {
+    in_data->utils->get_pixel_data16(world, nullptr, reinterpret_cast<PF_Pixel16**>(&address));
+  }
+  if (address == nullptr) BadParam();
+  return static_cast<char*>(address);
+}
+
+// A world describing a packed buffer of `width` x `height` pixels, for FloatCopyRefcon.
+PF_EffectWorld BufferWorld(A_long width, A_long height) {
+  PF_EffectWorld world{};
+  world.width = width;
+  world.height = height;
+  world.rowbytes = width * static_cast<A_long>(sizeof(PF_PixelFloat));
+  return world;
+}
+
+void IterateFloat(PF_InData* in_data, PF_EffectWorld* source, FloatCopyRefcon* refcon, PF_IteratePixelFloatFunc fn,
+                  PF_EffectWorld* destination) {
+  ScopedSuite<PF_iterateFloatSuite1> iterate(in_data, kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1);
+  const PF_Err err = iterate->iterate(in_data, 0, source->height, source, nullptr, refcon, fn, destination);
+  if (err != PF_Err_NONE) throw err;
+}
+
+// 16-bit rows scaled to [0, 1] (white 32768 to 1.0) into a packed float buffer.
+std::vector<float> Scaled16BitPixels(const char* first, const PF_EffectWorld& world) {
+  std::vector<float> packed(static_cast<std::size_t>(world.width) * world.height * kChannels);
+  float* out = packed.data();
+  for (A_long y = 0; y < world.height; ++y) {
+    const auto* row = reinterpret_cast<const A_u_short*>(first + static_cast<std::ptrdiff_t>(y) * world.rowbytes);
+    for (A_long i = 0; i < world.width * kChannels; ++i) *out++ = static_cast<float>(row[i]) / k16BitWhite;
+  }
+  return packed;
+}
+
+void UploadPixels(const PF_EffectWorld& world, GLint rowLength, GLenum type, const void* pixels) {
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, rowLength);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, world.width, world.height, GL_RGBA, type, pixels);
+}
+
+void UploadFloatLayer(PF_InData* in_data, PF_EffectWorld* layer, PF_EffectWorld* destination) {
+  std::vector<PF_PixelFloat> packed(static_cast<std::size_t>(layer->width) * layer->height);
+  PF_EffectWorld bufferWorld = BufferWorld(layer->width, layer->height);
+  FloatCopyRefcon refcon{packed.data(), &bufferWorld};
+  IterateFloat(in_data, layer, &refcon, CopyFloatPixelToBuffer, destination);
+  UploadPixels(*layer, layer->width, GL_FLOAT, packed.data());
+}
+
+// Copies `rows` x `bytesPerRow` from the packed read buffer into the padded world rows.
+void CopyRowsToWorld(const char* buffer, std::size_t bufferRowBytes, char* first, const PF_EffectWorld& world,
+                     A_long rows, std::size_t bytesPerRow) {
+  for (A_long y = 0; y < rows; ++y) {
+    std::memcpy(first + static_cast<std::ptrdiff_t>(y) * world.rowbytes, buffer + y * bufferRowBytes, bytesPerRow);
+  }
+}
+
+}  // namespace
+
+bool PixelLayoutOf(PF_PixelFormat code, PixelLayout* layout) {
+  switch (code) {
+    case PF_PixelFormat_ARGB32:
+      *layout = {code, 4, GL_UNSIGNED_BYTE, 1.0f, ColourStorage::kUnorm8};
+      return true;
+    case PF_PixelFormat_ARGB64:
+      *layout = {code, 8, GL_UNSIGNED_SHORT, kMultiplier16Bit, ColourStorage::kFloat32};
+      return true;
+    case PF_PixelFormat_ARGB128:
+      *layout = {code, 16, GL_FLOAT, 1.0f, ColourStorage::kFloat32};
+      return true;
+    default:
+      return false;
+  }
+}
+
+extern "C" PF_Err CopyFloatPixelToBuffer(void* refcon, A_long x, A_long y, PF_PixelFloat* in, PF_PixelFloat*) {
+  const auto* copy = static_cast<const FloatCopyRefcon*>(refcon);
+  const A_long width = copy->world->width;
+  if (x < 0 || y < 0 || x >= width || y >= copy->world->height) return PF_Err_NONE;
+  copy->pixels[static_cast<std::size_t>(y) * width + x] = *in;
+  return PF_Err_NONE;
+}
+
+extern "C" PF_Err CopyFloatPixelFromBuffer(void* refcon, A_long x, A_long y, PF_PixelFloat*, PF_PixelFloat* out) {
+  const auto* copy = static_cast<const FloatCopyRefcon*>(refcon);
+  const A_long width = copy->world->width;
+  if (x < 0 || y < 0 || x >= width || y >= copy->world->height) return PF_Err_NONE;
+  *out = copy->pixels[static_cast<std::size_t>(y) * width + x];
+  return PF_Err_NONE;
+}
+
+GLuint UploadLayerTexture(PF_PixelFormat code, PF_EffectWorld* layer, PF_EffectWorld* destination,
+                          PF_InData* in_data) {
+  PixelLayout layout;
+  if (!PixelLayoutOf(code, &layout)) BadParam();
+  CheckWorld(layer, layout.bytesPerPixel);
+  const char* first = code != PF_PixelFormat_ARGB128 ? FirstPixel(in_data, layer, code) : nullptr;
+
+  ScopedTexture texture;
+  glBindTexture(GL_TEXTURE_2D, texture.Get());
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_LINEAR));
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_LINEAR));
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
+  glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), layer->width, layer->height, 0, GL_RGBA, GL_FLOAT,
+               nullptr);
+  try {
+    if (code == PF_PixelFormat_ARGB32) {
+      UploadPixels(*layer, layer->rowbytes / layout.bytesPerPixel, GL_UNSIGNED_BYTE, first);
+    } else if (code == PF_PixelFormat_ARGB64) {
+      UploadPixels(*layer, layer->width, GL_FLOAT, Scaled16BitPixels(first, *layer).data());
+    } else {
+      UploadFloatLayer(in_data, layer, destination);
+    }
+  } catch (...) {
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    throw;
+  }
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glFinish();
+  return texture.Release();
+}
+
+void DownloadOutputWorld(A_long width, A_long height, PF_EffectWorld* input, PF_EffectWorld* output,
+                         PF_InData* in_data, PF_PixelFormat code, int bytesPerPixel, GLenum transferType) {
+  PixelLayout layout;
+  if (!PixelLayoutOf(code, &layout)) BadParam();
+  if (bytesPerPixel != layout.bytesPerPixel || transferType != layout.transferType) BadParam();
+  if (width < 0 || height < 0) BadParam();
+  CheckWorld(output, layout.bytesPerPixel);
+  if (code == PF_PixelFormat_ARGB128) CheckWorld(input, layout.bytesPerPixel);
+  char* first = code != PF_PixelFormat_ARGB128 ? FirstPixel(in_data, output, code) : nullptr;
+
+  ScopedSuite<PF_HandleSuite2> handles(in_data, kPFHandleSuite, kPFHandleSuiteVersion2);
+  const std::size_t bufferRowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
+  ScopedLockedHandle buffer(handles.operator->(), static_cast<A_u_longlong>(bufferRowBytes) * height);
+  glReadBuffer(GL_COLOR_ATTACHMENT0);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, width, height, GL_RGBA, transferType, buffer.Data());
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+
+  if (code == PF_PixelFormat_ARGB128) {
+    PF_EffectWorld bufferWorld = BufferWorld(width, height);
+    FloatCopyRefcon refcon{reinterpret_cast<PF_PixelFloat*>(buffer.Data()), &bufferWorld};
+    IterateFloat(in_data, input, &refcon, CopyFloatPixelFromBuffer, output);
+    return;
+  }
+  const A_long rows = std::min(height, output->height);
+  const std::size_t rowBytes = static_cast<std::size_t>(std::min(width, output->width)) * bytesPerPixel;
+  CopyRowsToWorld(buffer.Data(), bufferRowBytes, first, *output, rows, rowBytes);
+}
+
+}  // namespace Orvane::Mosaira

@@ -1,0 +1,134 @@
+#include <EGL/egl.h>
+#include <glbinding/gl33core/gl.h>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <thread>
+
+#include "platform/ContextState.h"
+#include "platform/GlContext.h"
+
+using namespace gl33core;
+
+namespace Orvane::Mosaira::Platform {
+namespace {
+
+void ReleaseCurrent() { RestoreContextState(ContextState()); }
+
+TEST(GlContextCreate, RootIsDriverDefaultAndCurrent) {
+  auto root = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(eglGetCurrentContext(), root->NativeContext());
+  root->InitializeBinding();
+  GLint major = 0;
+  glGetIntegerv(GL_MAJOR_VERSION, &major);
+  EXPECT_GE(major, 3);
+  EXPECT_EQ(CurrentBindingHandle(), root->Handle());
+}
+
+TEST(GlContextCreate, SharedContextSeesRootTextures) {
+  auto root = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
+  ASSERT_NE(root, nullptr);
+  root->InitializeBinding();
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glBindTexture(GL_TEXTURE_2D, 0);
+
+  auto shared = GlContext::Create(root.get(), ContextProfile::kCore33);
+  ASSERT_NE(shared, nullptr);
+  shared->InitializeBinding();
+  EXPECT_EQ(glIsTexture(texture), GL_TRUE);
+  GLint major = 0;
+  GLint minor = 0;
+  glGetIntegerv(GL_MAJOR_VERSION, &major);
+  glGetIntegerv(GL_MINOR_VERSION, &minor);
+  EXPECT_GE(major * 10 + minor, 33);
+  glDeleteTextures(1, &texture);
+}
+
+TEST(GlContextCreate, HandlesAreNeverReused) {
+  std::set<BindingHandle> seen;
+  for (int i = 0; i < 4; ++i) {
+    auto context = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
+    ASSERT_NE(context, nullptr);
+    EXPECT_NE(context->Handle(), 0u);
+    EXPECT_TRUE(seen.insert(context->Handle()).second);
+  }
+}
+
+TEST(GlContextCreate, DestroyingCurrentContextLeavesNoneCurrent) {
+  auto context = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
+  ASSERT_NE(context, nullptr);
+  context.reset();
+  EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);
+  EXPECT_EQ(CurrentBindingHandle(), 0u);
+}
+
+class GlContextFault : public ::testing::TestWithParam<ContextStep> {};
+
+TEST_P(GlContextFault, FailsOnceThenSucceeds) {
+  ReleaseCurrent();
+  InjectContextFault(GetParam());
+  auto failed = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
+  EXPECT_EQ(failed, nullptr);
+  EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);
+  auto made = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
+  EXPECT_NE(made, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, GlContextFault,
+                         ::testing::Values(ContextStep::kDisplay, ContextStep::kBindApi, ContextStep::kCreateContext,
+                                           ContextStep::kMakeCurrent));
+
+TEST(ContextStateRestore, NothingCurrentBeforeLeavesNothingCurrent) {
+  ReleaseCurrent();
+  const ContextState saved = CurrentContextState();
+  auto context = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
+  ASSERT_NE(context, nullptr);
+  EXPECT_TRUE(RestoreContextState(saved));
+  EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);
+  EXPECT_EQ(CurrentBindingHandle(), 0u);
+}
+
+TEST(ContextStateRestore, HostContextIsCurrentAgain) {
+  auto host = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
+  ASSERT_NE(host, nullptr);
+  {
+    ScopedContextState scope;
+    auto ours = GlContext::Create(nullptr, ContextProfile::kCore33);
+    ASSERT_NE(ours, nullptr);
+    EXPECT_EQ(eglGetCurrentContext(), ours->NativeContext());
+  }
+  EXPECT_EQ(eglGetCurrentContext(), host->NativeContext());
+  EXPECT_EQ(eglQueryAPI(), static_cast<EGLenum>(EGL_OPENGL_API));
+}
+
+TEST(ContextStateRestore, BoundApiIsPutBack) {
+  ReleaseCurrent();
+  ASSERT_TRUE(eglBindAPI(EGL_OPENGL_ES_API));
+  {
+    ScopedContextState scope;
+    auto ours = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
+    ASSERT_NE(ours, nullptr);
+  }
+  EXPECT_EQ(eglQueryAPI(), static_cast<EGLenum>(EGL_OPENGL_ES_API));
+  eglBindAPI(EGL_OPENGL_API);
+}
+
+TEST(GlContextThreads, EachThreadHasItsOwnCurrentContext) {
+  auto root = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
+  ASSERT_NE(root, nullptr);
+  void* seenOnThread = nullptr;
+  std::thread worker([&] {
+    auto ours = GlContext::Create(root.get(), ContextProfile::kCore33);
+    if (ours != nullptr) seenOnThread = eglGetCurrentContext();
+    EXPECT_EQ(seenOnThread, ours != nullptr ? ours->NativeContext() : nullptr);
+  });
+  worker.join();
+  EXPECT_NE(seenOnThread, nullptr);
+  EXPECT_EQ(eglGetCurrentContext(), root->NativeContext());
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira::Platform
