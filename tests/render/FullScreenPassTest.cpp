@@ -1,0 +1,221 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest-spi.h>
+
+#include <thread>
+
+#include "GlTestSupport.h"
+#include "render/FullScreenPasses.h"
+
+using namespace gl33core;
+
+namespace Orvane::Mosaira {
+namespace {
+
+// A float texture of w x h texels (RGBA, bottom row first as GL stores it).
+GLuint FloatTexture(int w, int h, const std::vector<float>& texels) {
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_NEAREST));
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_NEAREST));
+  glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), w, h, 0, GL_RGBA, GL_FLOAT, texels.data());
+  glBindTexture(GL_TEXTURE_2D, 0);
+  return texture;
+}
+
+// A float framebuffer of w x h pixels bound for drawing and reading, with the viewport set.
+class FloatTarget {
+ public:
+  FloatTarget(int w, int h) {
+    glGenRenderbuffers(1, &colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA32F, w, h);
+    glGenFramebuffers(1, &fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    glViewport(0, 0, w, h);
+    glDisable(GL_BLEND);
+  }
+  ~FloatTarget() {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &fbo);
+    glDeleteRenderbuffers(1, &colour);
+  }
+  GLuint colour = 0;
+  GLuint fbo = 0;
+};
+
+using ::testing::ElementsAre;
+using ::testing::FloatNear;
+
+class OutputPass : public Testing::RenderSession {};
+
+TEST_F(OutputPass, PositiveAlphaUnpremultipliesAndMovesAlphaFirst) {
+  FloatTarget target(1, 1);
+  const GLuint texture = FloatTexture(1, 1, {0.25f, 0.5f, 0.125f, 0.5f});
+  OpenglOutputQuad pass;
+  pass.draw(texture, 1.0f);
+  EXPECT_THAT(Testing::ReadFloatPixels(1, 1),
+              ElementsAre(FloatNear(0.5f, 1e-6), FloatNear(0.5f, 1e-6), FloatNear(1.0f, 1e-6), FloatNear(0.25f, 1e-6)));
+  glDeleteTextures(1, &texture);
+}
+
+TEST_F(OutputPass, ZeroAlphaGivesTransparentBlack) {
+  FloatTarget target(1, 1);
+  const GLuint texture = FloatTexture(1, 1, {0.9f, 0.8f, 0.7f, 0.0f});
+  OpenglOutputQuad pass;
+  pass.draw(texture, 1.0f);
+  EXPECT_THAT(Testing::ReadFloatPixels(1, 1), ElementsAre(0.0f, 0.0f, 0.0f, 0.0f));
+  glDeleteTextures(1, &texture);
+}
+
+TEST_F(OutputPass, SixteenBitMultiplierDividesEveryComponent) {
+  FloatTarget target(1, 1);
+  const GLuint texture = FloatTexture(1, 1, {0.25f, 0.5f, 0.125f, 0.5f});
+  OpenglOutputQuad pass;
+  pass.draw(texture, kMultiplier16Bit);
+  const float m = kMultiplier16Bit;
+  EXPECT_THAT(Testing::ReadFloatPixels(1, 1), ElementsAre(FloatNear(0.5f / m, 1e-6), FloatNear(0.5f / m, 1e-6),
+                                                          FloatNear(1.0f / m, 1e-6), FloatNear(0.25f / m, 1e-6)));
+  glDeleteTextures(1, &texture);
+}
+
+TEST_F(OutputPass, SixteenBitRoadHoldsValuesAboveOne) {
+  FloatTarget target(1, 1);
+  // Colour above its alpha (not a valid premultiplied texel) would leave the 16-bit range.
+  const GLuint texture = FloatTexture(1, 1, {0.75f, 0.25f, 0.25f, 0.5f});
+  OpenglOutputQuad pass;
+  pass.draw(texture, kMultiplier16Bit);
+  const std::vector<float> got = Testing::ReadFloatPixels(1, 1);
+  EXPECT_FLOAT_EQ(got[1], 1.0f / kMultiplier16Bit);
+  glDeleteTextures(1, &texture);
+}
+
+TEST_F(OutputPass, FloatRoadKeepsValuesAboveOne) {
+  FloatTarget target(1, 1);
+  const GLuint texture = FloatTexture(1, 1, {3.0f, 1.0f, 0.5f, 1.0f});
+  OpenglOutputQuad pass;
+  pass.draw(texture, 1.0f);
+  EXPECT_THAT(Testing::ReadFloatPixels(1, 1), ElementsAre(1.0f, 3.0f, 1.0f, 0.5f));
+  glDeleteTextures(1, &texture);
+}
+
+class FlipPass : public Testing::RenderSession {};
+
+TEST_F(FlipPass, TextureRowZeroLandsAtTheTop) {
+  FloatTarget target(1, 2);
+  // Row 0 red, row 1 green.
+  const GLuint texture = FloatTexture(1, 2, {1, 0, 0, 1, 0, 1, 0, 1});
+  OpenglFlipQuad pass;
+  pass.draw(texture, 1.0f);
+  // Framebuffer row 0 is the bottom: it must show texture row 1.
+  EXPECT_THAT(Testing::ReadFloatPixels(1, 2), ElementsAre(0, 1, 0, 1, 1, 0, 0, 1));
+  glDeleteTextures(1, &texture);
+}
+
+TEST_F(FlipPass, MultiplierDividesWithoutReordering) {
+  FloatTarget target(1, 1);
+  const GLuint texture = FloatTexture(1, 1, {0.2f, 0.4f, 0.6f, 0.8f});
+  OpenglFlipQuad pass;
+  pass.draw(texture, 2.0f);
+  EXPECT_THAT(Testing::ReadFloatPixels(1, 1), ElementsAre(FloatNear(0.1f, 1e-6), FloatNear(0.2f, 1e-6),
+                                                          FloatNear(0.3f, 1e-6), FloatNear(0.4f, 1e-6)));
+  glDeleteTextures(1, &texture);
+}
+
+TEST_F(FlipPass, LeavesNoVertexArrayOrBufferBound) {
+  FloatTarget target(1, 1);
+  const GLuint texture = FloatTexture(1, 1, {0, 0, 0, 1});
+  OpenglFlipQuad pass;
+  pass.draw(texture, 1.0f);
+  GLint vertexArray = -1;
+  GLint buffer = -1;
+  glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray);
+  glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &buffer);
+  EXPECT_EQ(vertexArray, 0);
+  EXPECT_EQ(buffer, 0);
+  glDeleteTextures(1, &texture);
+}
+
+TEST_F(FlipPass, EveryContextGetsItsOwnVertexArray) {
+  OpenglFlipQuad pass;
+  const GLuint texture = FloatTexture(1, 1, {0.5f, 0.25f, 0.0f, 1.0f});
+  {
+    FloatTarget target(1, 1);
+    pass.draw(texture, 1.0f);
+  }
+  const GLuint ownArray = pass.vertexArrayOf(context->Handle());
+  EXPECT_NE(ownArray, 0u);
+  std::vector<float> otherThread;
+  Platform::BindingHandle otherHandle = 0;
+  std::thread worker([&] {
+    ScopedHostContext host;
+    otherHandle = AcquireThreadContext()->Handle();
+    FloatTarget target(1, 1);
+    pass.draw(texture, 1.0f);
+    otherThread = Testing::ReadFloatPixels(1, 1);
+  });
+  worker.join();
+  EXPECT_NE(pass.vertexArrayOf(otherHandle), 0u);
+  EXPECT_THAT(otherThread, ElementsAre(0.5f, 0.25f, 0.0f, 1.0f));
+  pass.release();
+  EXPECT_EQ(pass.vertexArrayOf(context->Handle()), 0u);
+  glDeleteTextures(1, &texture);
+}
+
+class ShaderBuild : public Testing::RenderSession {};
+
+TEST_F(ShaderBuild, FailingFragmentPrintsOnlyItsLogAndStaysUnbuilt) {
+  OpenglShader shader(kPassVertexSource, "#version 330\nvoid main() { undefined_call(); }");
+  ::testing::internal::CaptureStdout();
+  shader.compile();
+  const std::string printed = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(shader.program, 0u);
+  EXPECT_THAT(printed, ::testing::StartsWith("Shader frag error:\n"));
+  EXPECT_THAT(printed, ::testing::Not(::testing::HasSubstr("vert")));
+}
+
+TEST_F(ShaderBuild, FailedBuildDeletesItsStageObjects) {
+  OpenglShader shader(kPassVertexSource, "#version 330\nvoid main() { undefined_call(); }");
+  ::testing::internal::CaptureStdout();
+  shader.compile();
+  ::testing::internal::GetCapturedStdout();
+  // Stage names are small integers handed out in order: the vertex stage, made first, must be
+  // gone (a leaked stage would still answer glIsShader).
+  GLuint probe = glCreateShader(GL_VERTEX_SHADER);
+  for (GLuint name = 1; name < probe; ++name) EXPECT_EQ(glIsShader(name), GL_FALSE) << name;
+  glDeleteShader(probe);
+}
+
+TEST_F(ShaderBuild, LongLogIsCutTo512Characters) {
+  std::string source = "#version 330\nout vec4 c;\nvoid main() {\n";
+  for (int i = 0; i < 60; ++i) source += "  c = undefined_name_" + std::to_string(i) + ";\n";
+  source += "}";
+  OpenglShader shader(kPassVertexSource, source);
+  ::testing::internal::CaptureStdout();
+  shader.compile();
+  const std::string printed = ::testing::internal::GetCapturedStdout();
+  const std::string header = "Shader frag error:\n";
+  ASSERT_THAT(printed, ::testing::StartsWith(header));
+  EXPECT_EQ(printed.size(), header.size() + kInfoLogLimit + 1);
+}
+
+TEST_F(ShaderBuild, UnbuiltPassStillDrawsWithoutGlError) {
+  FloatTarget target(1, 1);
+  FullScreenPass pass("#version 330\nvoid main() { broken }");
+  ::testing::internal::CaptureStdout();
+  pass.draw(0, 1.0f);
+  pass.draw(0, 1.0f);
+  const std::string printed = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(pass.shader.program, 0u);
+  // A failed build is tried again on the next draw.
+  EXPECT_EQ(printed.find("Shader frag error"), 0u);
+  EXPECT_NE(printed.find("Shader frag error", 1), std::string::npos);
+}
+
+TEST_F(ShaderBuild, ErrorCheckCatchesGlErrors) {
+  EXPECT_NONFATAL_FAILURE(glBindTexture(GL_TEXTURE_2D, 999999), "GL error");
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira
