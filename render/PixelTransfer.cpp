@@ -179,7 +179,7 @@ bool PixelLayoutOf(PF_PixelFormat code, PixelLayout* layout) {
 extern "C" PF_Err CopyFloatPixelToBuffer(void* refcon, A_long x, A_long y, PF_PixelFloat* in, PF_PixelFloat*) {
   const auto* copy = static_cast<const FloatCopyRefcon*>(refcon);
   const A_long width = copy->world->width;
-  if (x < 0 || y < 0 || x >= width || y >= copy->world->height) return PF_Err_NONE;
+  if (in == nullptr || x < 0 || y < 0 || x >= width || y >= copy->world->height) return PF_Err_NONE;
   copy->pixels[static_cast<std::size_t>(y) * width + x] = *in;
   return PF_Err_NONE;
 }
@@ -187,7 +187,7 @@ extern "C" PF_Err CopyFloatPixelToBuffer(void* refcon, A_long x, A_long y, PF_Pi
 extern "C" PF_Err CopyFloatPixelFromBuffer(void* refcon, A_long x, A_long y, PF_PixelFloat*, PF_PixelFloat* out) {
   const auto* copy = static_cast<const FloatCopyRefcon*>(refcon);
   const A_long width = copy->world->width;
-  if (x < 0 || y < 0 || x >= width || y >= copy->world->height) return PF_Err_NONE;
+  if (out == nullptr || x < 0 || y < 0 || x >= width || y >= copy->world->height) return PF_Err_NONE;
   *out = copy->pixels[static_cast<std::size_t>(y) * width + x];
   return PF_Err_NONE;
 }

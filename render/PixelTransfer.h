@@ -43,7 +43,7 @@ struct FloatCopyRefcon {
 };
 
 // Host iteration callbacks: copy one float pixel into / out of the buffer, unchanged. A
-// position outside the buffer's world is left alone. Both return PF_Err_NONE.
+// position outside the buffer's world, or a null pixel, is left alone. Both return PF_Err_NONE.
 extern "C" PF_Err CopyFloatPixelToBuffer(void* refcon, A_long x, A_long y, PF_PixelFloat* in, PF_PixelFloat* out);
 extern "C" PF_Err CopyFloatPixelFromBuffer(void* refcon, A_long x, A_long y, PF_PixelFloat* in, PF_PixelFloat* out);
 

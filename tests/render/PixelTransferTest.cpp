@@ -1,0 +1,274 @@
+#include <gmock/gmock.h>
+
+#include "FakeHost.h"
+#include "GlTestSupport.h"
+#include "render/PixelTransfer.h"
+
+using namespace gl33core;
+
+namespace Orvane::Mosaira {
+namespace {
+
+using ::testing::Each;
+using ::testing::ElementsAre;
+using Testing::FakeHost;
+using Testing::TestWorld;
+
+constexpr int kPad = 12;  // bytes of padding after every row
+constexpr unsigned char kPadByte = 0xAB;
+
+// A read framebuffer with `texture` (or a float renderbuffer) as colour attachment 0.
+class ReadTarget {
+ public:
+  explicit ReadTarget(GLuint texture) {
+    glGenFramebuffers(1, &fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+  }
+  ReadTarget(int w, int h) {
+    glGenRenderbuffers(1, &colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA32F, w, h);
+    glGenFramebuffers(1, &fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    glViewport(0, 0, w, h);
+  }
+  ~ReadTarget() {
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &fbo);
+    if (colour != 0) glDeleteRenderbuffers(1, &colour);
+  }
+  GLuint fbo = 0;
+  GLuint colour = 0;
+};
+
+bool PaddingUntouched(TestWorld& world, int bytesPerPixel) {
+  for (A_long y = 0; y < world.world.height; ++y) {
+    const unsigned char* row = world.Row<unsigned char>(y);
+    for (int i = 0; i < kPad; ++i) {
+      if (row[world.world.width * bytesPerPixel + i] != kPadByte) return false;
+    }
+  }
+  return true;
+}
+
+class PixelTransfer : public Testing::RenderSession {
+ protected:
+  void TearDown() override {
+    EXPECT_EQ(host.suitesHeld, 0);
+    EXPECT_EQ(host.handlesLive, 0);
+    EXPECT_EQ(host.locksHeld, 0);
+    Testing::RenderSession::TearDown();
+  }
+  FakeHost host;
+};
+
+TEST_F(PixelTransfer, EightBitPaddedRowsUploadWithoutShear) {
+  TestWorld layer(3, 2, 4, kPad);
+  for (A_long y = 0; y < 2; ++y) {
+    for (int i = 0; i < 12; ++i) layer.Row<unsigned char>(y)[i] = static_cast<unsigned char>(y * 100 + i * 5);
+  }
+  const GLuint texture = UploadLayerTexture(PF_PixelFormat_ARGB32, &layer.world, &layer.world, &host.in_data);
+  ReadTarget target(texture);
+  const std::vector<float> texels = Testing::ReadFloatPixels(3, 2);
+  for (int y = 0; y < 2; ++y) {
+    for (int i = 0; i < 12; ++i) EXPECT_FLOAT_EQ(texels[y * 12 + i], (y * 100 + i * 5) / 255.0f) << y << "," << i;
+  }
+  glDeleteTextures(1, &texture);
+}
+
+TEST_F(PixelTransfer, UploadLeavesNoRowLengthAndNoTextureBound) {
+  TestWorld layer(2, 2, 4, kPad);
+  glActiveTexture(GL_TEXTURE0);
+  const GLuint texture = UploadLayerTexture(PF_PixelFormat_ARGB32, &layer.world, &layer.world, &host.in_data);
+  GLint rowLength = -1;
+  GLint bound = -1;
+  glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(rowLength, 0);
+  EXPECT_EQ(bound, 0);
+  glDeleteTextures(1, &texture);
+}
+
+TEST_F(PixelTransfer, SixteenBitWhiteUploadsAsOne) {
+  TestWorld layer(2, 1, 8, kPad);
+  for (int i = 0; i < 8; ++i) layer.Row<A_u_short>(0)[i] = i < 4 ? 32768 : 16384;
+  const GLuint texture = UploadLayerTexture(PF_PixelFormat_ARGB64, &layer.world, &layer.world, &host.in_data);
+  ReadTarget target(texture);
+  EXPECT_THAT(Testing::ReadFloatPixels(2, 1), ElementsAre(1.0f, 1.0f, 1.0f, 1.0f, 0.5f, 0.5f, 0.5f, 0.5f));
+  glDeleteTextures(1, &texture);
+}
+
+TEST_F(PixelTransfer, FloatLayerPacksPixelTwoOneAtIndexFive) {
+  TestWorld layer(3, 2, 16, kPad);
+  for (A_long y = 0; y < 2; ++y) {
+    for (A_long x = 0; x < 3; ++x) layer.Row<PF_PixelFloat>(y)[x] = {float(x), float(y), 2.5f, -1.0f};
+  }
+  const GLuint texture = UploadLayerTexture(PF_PixelFormat_ARGB128, &layer.world, &layer.world, &host.in_data);
+  ReadTarget target(texture);
+  const std::vector<float> texels = Testing::ReadFloatPixels(3, 2);
+  EXPECT_THAT(std::vector<float>(texels.begin() + 20, texels.begin() + 24), ElementsAre(2.0f, 1.0f, 2.5f, -1.0f));
+  glDeleteTextures(1, &texture);
+}
+
+class UnknownFormat : public PixelTransfer {};
+
+TEST_F(UnknownFormat, UploadFailsBeforeTouchingHost) {
+  TestWorld layer(2, 2, 4, kPad);
+  try {
+    UploadLayerTexture(PF_PixelFormat_INVALID, &layer.world, &layer.world, &host.in_data);
+    ADD_FAILURE() << "no error";
+  } catch (PF_Err err) {
+    EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM);
+  }
+  EXPECT_EQ(host.handlesMade, 0);
+}
+
+TEST_F(UnknownFormat, DownloadFailsBeforeWritingHostMemory) {
+  TestWorld output(2, 2, 4, kPad, kPadByte);
+  ReadTarget target(2, 2);
+  for (PF_PixelFormat code : std::vector<PF_PixelFormat>{PF_PixelFormat_INVALID, 0, 0x63677261}) {
+    try {
+      DownloadOutputWorld(2, 2, &output.world, &output.world, &host.in_data, code, 4, GL_UNSIGNED_BYTE);
+      ADD_FAILURE() << "no error";
+    } catch (PF_Err err) {
+      EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM);
+    }
+  }
+  EXPECT_EQ(host.handlesMade, 0);
+  EXPECT_THAT(output.storage, Each(kPadByte));
+}
+
+class DownloadFailure : public PixelTransfer {
+ protected:
+  void Expect(PF_Err wanted, PF_PixelFormat code, int bytes, GLenum type) {
+    TestWorld world(2, 2, bytes, kPad);
+    ReadTarget target(2, 2);
+    try {
+      DownloadOutputWorld(2, 2, &world.world, &world.world, &host.in_data, code, bytes, type);
+      ADD_FAILURE() << "no error";
+    } catch (PF_Err err) {
+      EXPECT_EQ(err, wanted);
+    }
+  }
+};
+
+TEST_F(DownloadFailure, MissingHandleSuiteIs13) {
+  host.missingSuites.insert(kPFHandleSuite);
+  Expect(13, PF_PixelFormat_ARGB32, 4, GL_UNSIGNED_BYTE);
+}
+
+TEST_F(DownloadFailure, NoHandleIsOutOfMemory) {
+  host.failNewHandle = true;
+  Expect(PF_Err_OUT_OF_MEMORY, PF_PixelFormat_ARGB32, 4, GL_UNSIGNED_BYTE);
+}
+
+TEST_F(DownloadFailure, UnlockableHandleIsOutOfMemoryAndDisposed) {
+  host.failLock = true;
+  Expect(PF_Err_OUT_OF_MEMORY, PF_PixelFormat_ARGB64, 8, GL_UNSIGNED_SHORT);
+}
+
+TEST_F(DownloadFailure, IterateErrorIsPassedOn) {
+  host.iterateError = 77;
+  Expect(77, PF_PixelFormat_ARGB128, 16, GL_FLOAT);
+}
+
+TEST_F(DownloadFailure, MissingIterateSuiteIs13) {
+  host.missingSuites.insert(kPFIterateFloatSuite);
+  Expect(13, PF_PixelFormat_ARGB128, 16, GL_FLOAT);
+}
+
+TEST_F(DownloadFailure, MismatchedTransferTypeIsRejected) {
+  Expect(PF_Err_BAD_CALLBACK_PARAM, PF_PixelFormat_ARGB32, 4, GL_FLOAT);
+}
+
+TEST_F(PixelTransfer, UploadFloatWithoutIterateSuiteIs13AndLeavesNoTexture) {
+  TestWorld layer(2, 2, 16, kPad);
+  host.missingSuites.insert(kPFIterateFloatSuite);
+  GLuint probe = 0;
+  glGenTextures(1, &probe);
+  glDeleteTextures(1, &probe);
+  EXPECT_THROW(UploadLayerTexture(PF_PixelFormat_ARGB128, &layer.world, &layer.world, &host.in_data), PF_Err);
+  // The texture made for the upload (the name just freed comes back first) is gone again.
+  EXPECT_EQ(glIsTexture(probe), GL_FALSE);
+}
+
+TEST_F(PixelTransfer, ShortRowsAreRejected) {
+  TestWorld layer(2, 2, 4, 0);
+  layer.world.rowbytes = 4;
+  EXPECT_THROW(UploadLayerTexture(PF_PixelFormat_ARGB32, &layer.world, &layer.world, &host.in_data), PF_Err);
+}
+
+class RoundTrip : public PixelTransfer {};
+
+TEST_F(RoundTrip, EightBitPaddedRows) {
+  TestWorld layer(3, 2, 4, kPad);
+  for (A_long y = 0; y < 2; ++y) {
+    for (int i = 0; i < 12; ++i) layer.Row<unsigned char>(y)[i] = static_cast<unsigned char>(y * 128 + i * 10 + 1);
+  }
+  const GLuint texture = UploadLayerTexture(PF_PixelFormat_ARGB32, &layer.world, &layer.world, &host.in_data);
+  ReadTarget target(texture);
+  TestWorld output(3, 2, 4, kPad, kPadByte);
+  DownloadOutputWorld(3, 2, &layer.world, &output.world, &host.in_data, PF_PixelFormat_ARGB32, 4, GL_UNSIGNED_BYTE);
+  for (A_long y = 0; y < 2; ++y) {
+    EXPECT_EQ(std::memcmp(output.Row<char>(y), layer.Row<char>(y), 12), 0) << y;
+  }
+  EXPECT_TRUE(PaddingUntouched(output, 4));
+  glDeleteTextures(1, &texture);
+}
+
+TEST_F(RoundTrip, SixteenBitThroughOutputMultiplier) {
+  const A_u_short values[] = {0, 1, 2, 255, 12345, 16384, 32767, 32768};
+  TestWorld layer(4, 2, 8, kPad);
+  for (A_long y = 0; y < 2; ++y) {
+    for (int i = 0; i < 16; ++i) layer.Row<A_u_short>(y)[i] = values[(i + y * 3) % 8];
+  }
+  const GLuint texture = UploadLayerTexture(PF_PixelFormat_ARGB64, &layer.world, &layer.world, &host.in_data);
+  // The 16-bit road: layers in [0, 1], the last pass divides by the multiplier.
+  ReadTarget target(4, 2);
+  FullScreenPass copy(
+      "#version 330\nin vec2 uv;\nout vec4 colourOut;\nuniform sampler2D videoTexture;\n"
+      "uniform float multiplier16bit;\nvoid main() { colourOut = texture(videoTexture, uv) / multiplier16bit; }");
+  copy.draw(texture, kMultiplier16Bit);
+  TestWorld output(4, 2, 8, kPad, kPadByte);
+  DownloadOutputWorld(4, 2, &layer.world, &output.world, &host.in_data, PF_PixelFormat_ARGB64, 8, GL_UNSIGNED_SHORT);
+  for (A_long y = 0; y < 2; ++y) {
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(output.Row<A_u_short>(y)[i], layer.Row<A_u_short>(y)[i]) << y << "," << i;
+  }
+  EXPECT_TRUE(PaddingUntouched(output, 8));
+  copy.release();
+  glDeleteTextures(1, &texture);
+}
+
+TEST_F(RoundTrip, FloatKeepsValuesOutsideZeroOne) {
+  TestWorld layer(3, 2, 16, kPad);
+  for (A_long y = 0; y < 2; ++y) {
+    for (A_long x = 0; x < 3; ++x) layer.Row<PF_PixelFloat>(y)[x] = {1.0f, 3.5f * x, -0.25f * y, 0.125f};
+  }
+  const GLuint texture = UploadLayerTexture(PF_PixelFormat_ARGB128, &layer.world, &layer.world, &host.in_data);
+  ReadTarget target(texture);
+  TestWorld output(3, 2, 16, kPad, kPadByte);
+  DownloadOutputWorld(3, 2, &layer.world, &output.world, &host.in_data, PF_PixelFormat_ARGB128, 16, GL_FLOAT);
+  for (A_long y = 0; y < 2; ++y) {
+    EXPECT_EQ(std::memcmp(output.Row<char>(y), layer.Row<char>(y), 48), 0) << y;
+  }
+  EXPECT_TRUE(PaddingUntouched(output, 16));
+  glDeleteTextures(1, &texture);
+}
+
+TEST_F(RoundTrip, SmallerOutputGetsOnlyItsOwnPixels) {
+  TestWorld layer(3, 3, 4, 0);
+  for (auto& byte : layer.storage) byte = 0x11;
+  const GLuint texture = UploadLayerTexture(PF_PixelFormat_ARGB32, &layer.world, &layer.world, &host.in_data);
+  ReadTarget target(texture);
+  TestWorld output(2, 2, 4, kPad, kPadByte);
+  DownloadOutputWorld(3, 3, &layer.world, &output.world, &host.in_data, PF_PixelFormat_ARGB32, 4, GL_UNSIGNED_BYTE);
+  EXPECT_THAT(std::vector<unsigned char>(output.Row<unsigned char>(1), output.Row<unsigned char>(1) + 8),
+              Each(0x11));
+  EXPECT_TRUE(PaddingUntouched(output, 4));
+  glDeleteTextures(1, &texture);
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira
