@@ -67,38 +67,6 @@ void DeleteProgramObjects(GLuint prog, GLuint vert, GLuint frag) {
   if (frag != 0) glDeleteShader(frag);
 }
 
-int CreateShader(GLNVGshader* shader, const char* name, const char* header, const char* opts,
-                 const char* vshader, const char* fshader) {
-  const GLchar* vertSrc[3] = {header, opts != nullptr ? opts : "", vshader};
-  const GLchar* fragSrc[3] = {header, opts != nullptr ? opts : "", fshader};
-  std::memset(shader, 0, sizeof(*shader));
-  GLuint prog = glCreateProgram();
-  GLuint vert = glCreateShader(GL_VERTEX_SHADER);
-  GLuint frag = glCreateShader(GL_FRAGMENT_SHADER);
-  glShaderSource(vert, 3, vertSrc, nullptr);
-  glShaderSource(frag, 3, fragSrc, nullptr);
-  if (!CompileStage(vert, name, "vert") || !CompileStage(frag, name, "frag")) {
-    DeleteProgramObjects(prog, vert, frag);
-    return 0;
-  }
-  glAttachShader(prog, vert);
-  glAttachShader(prog, frag);
-  glBindAttribLocation(prog, 0, "vertex");
-  glBindAttribLocation(prog, 1, "tcoord");
-  glLinkProgram(prog);
-  GLint status = 0;
-  glGetProgramiv(prog, GL_LINK_STATUS, &status);
-  if (status != static_cast<GLint>(GL_TRUE)) {
-    DumpProgramError(prog, name);
-    DeleteProgramObjects(prog, vert, frag);
-    return 0;
-  }
-  shader->prog = prog;
-  shader->vert = vert;
-  shader->frag = frag;
-  return 1;
-}
-
 // Grows the texture table to max(ntextures + 1, 4) + ctextures / 2 records.
 bool GrowTextureTable(GLNVGcontext* gl) {
   const int64_t wanted =
@@ -185,6 +153,38 @@ void glnvg__checkError(GLNVGcontext* gl, const char* label) {
   if ((gl->flags & NVG_DEBUG) == 0) return;
   const GLenum err = glGetError();
   if (err != GL_NO_ERROR) std::printf("Error %08x after %s\n", static_cast<unsigned>(err), label);
+}
+
+int glnvg__createShader(GLNVGshader* shader, const char* name, const char* header,
+                        const char* opts, const char* vshader, const char* fshader) {
+  const GLchar* vertSrc[3] = {header, opts != nullptr ? opts : "", vshader};
+  const GLchar* fragSrc[3] = {header, opts != nullptr ? opts : "", fshader};
+  std::memset(shader, 0, sizeof(*shader));
+  GLuint prog = glCreateProgram();
+  GLuint vert = glCreateShader(GL_VERTEX_SHADER);
+  GLuint frag = glCreateShader(GL_FRAGMENT_SHADER);
+  glShaderSource(vert, 3, vertSrc, nullptr);
+  glShaderSource(frag, 3, fragSrc, nullptr);
+  if (!CompileStage(vert, name, "vert") || !CompileStage(frag, name, "frag")) {
+    DeleteProgramObjects(prog, vert, frag);
+    return 0;
+  }
+  glAttachShader(prog, vert);
+  glAttachShader(prog, frag);
+  glBindAttribLocation(prog, 0, "vertex");
+  glBindAttribLocation(prog, 1, "tcoord");
+  glLinkProgram(prog);
+  GLint status = 0;
+  glGetProgramiv(prog, GL_LINK_STATUS, &status);
+  if (status != static_cast<GLint>(GL_TRUE)) {
+    DumpProgramError(prog, name);
+    DeleteProgramObjects(prog, vert, frag);
+    return 0;
+  }
+  shader->prog = prog;
+  shader->vert = vert;
+  shader->frag = frag;
+  return 1;
 }
 
 int glnvg__fragSizeForAlignment(int align) {
@@ -275,8 +275,8 @@ int glnvg__renderCreate(void* uptr, void* /*otherUptr*/) {
   GLNVGcontext* gl = State(uptr);
   glnvg__checkError(gl, "init");
   const char* opts = (gl->flags & NVG_ANTIALIAS) != 0 ? kEdgeAaOption : "";
-  if (CreateShader(&gl->shader, "shader", kShaderHeader, opts, kVertexShaderText,
-                   kFillShaderText) == 0) {
+  if (glnvg__createShader(&gl->shader, "shader", kShaderHeader, opts, kVertexShaderText,
+                          kFillShaderText) == 0) {
     return 0;
   }
   glnvg__checkError(gl, "uniform locations");

@@ -187,6 +187,12 @@ void glnvg__renderTriangles(void* uptr, NVGpaint* paint,
                             const NVGvertex* verts, int nverts, float fringe);
 void glnvg__renderDelete(void* uptr);
 
+// Builds the program from three source strings per stage (header, option text, stage text).
+// Returns 1 with prog, vert and frag recorded, or 0 after printing the compiler or linker log
+// to stdout and deleting what it made (the record stays zero).
+int glnvg__createShader(GLNVGshader* shader, const char* name, const char* header,
+                        const char* opts, const char* vshader, const char* fshader);
+
 // Prints "Error %08x after <label>" when NVG_DEBUG is set and GL reports an error.
 void glnvg__checkError(GLNVGcontext* gl, const char* label);
 
