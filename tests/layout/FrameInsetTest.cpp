@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "FrameFixtures.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using testing::BoundsOf;
+using testing::FrameLayout;
+
+void ExpectBox(const Polygon& polygon, double minX, double minY, double maxX, double maxY) {
+  const testing::Bounds b = BoundsOf(polygon);
+  EXPECT_EQ(polygon.size(), 4u);
+  EXPECT_DOUBLE_EQ(b.minX, minX);
+  EXPECT_DOUBLE_EQ(b.minY, minY);
+  EXPECT_DOUBLE_EQ(b.maxX, maxX);
+  EXPECT_DOUBLE_EQ(b.maxY, maxY);
+}
+
+TEST(FrameInset, Positive) {
+  for (const auto& corners : {testing::kSquare100, testing::kSquare100Reversed}) {
+    auto layout = FrameLayout(corners);
+    layout->setSpacing(10.0f);
+    ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u);
+    ExpectBox(layout->frames[0]->insetPolygons[0], 10, 10, 90, 90);
+  }
+}
+
+TEST(FrameInset, ZeroGrowsByOnePixel) {
+  auto layout = FrameLayout(testing::kSquare100);
+  // A new layout is already inset with spacing 0.
+  ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u);
+  ExpectBox(layout->frames[0]->insetPolygons[0], -1, -1, 101, 101);
+}
+
+TEST(FrameInset, NegativeGrowsByItsSize) {
+  auto layout = FrameLayout(testing::kSquare100Reversed);
+  layout->setSpacing(-5.0f);
+  ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u);
+  ExpectBox(layout->frames[0]->insetPolygons[0], -5, -5, 105, 105);
+}
+
+TEST(FrameInset, SwallowedFrameHasNoPolygon) {
+  auto layout = FrameLayout({{0, 0}, {15, 0}, {15, 100}, {0, 100}});
+  layout->setSpacing(10.0f);
+  EXPECT_TRUE(layout->frames[0]->insetPolygons.empty());
+}
+
+TEST(FrameInset, WaistSplitsIntoTwoPolygons) {
+  auto layout = FrameLayout(testing::kWaist);
+  layout->setSpacing(10.0f);
+  const auto& insets = layout->frames[0]->insetPolygons;
+  ASSERT_EQ(insets.size(), 2u);
+  const testing::Bounds a = BoundsOf(insets[0]);
+  const testing::Bounds b = BoundsOf(insets[1]);
+  EXPECT_DOUBLE_EQ(std::min(a.minX, b.minX), 10.0);
+  EXPECT_DOUBLE_EQ(std::max(a.maxX, b.maxX), 90.0);
+  EXPECT_DOUBLE_EQ(std::min(a.maxX, b.maxX), 30.0);
+}
+
+TEST(FrameInset, PositionsAreTruncatedToTenThousandthsOfAPixel) {
+  auto layout = FrameLayout({{0.00019, 0}, {100, 0}, {100, 100}, {0.00019, 100}});
+  // 0.00019 enters as 1 unit; grown by one pixel (10000 units) it ends at -9999 units.
+  EXPECT_EQ(BoundsOf(layout->frames[0]->insetPolygons[0]).minX, static_cast<double>(-0.9999f));
+}
+
+TEST(FrameInset, UnknownPointEntersAtTheOrigin) {
+  auto layout = testing::MakeLayout(
+      R"({"points":[{"id":"A","x":100,"y":0},{"id":"B","x":100,"y":100},{"id":"C","x":0,"y":100}],)"
+      R"("frames":[{"polygon":["MISSING","A","B","C"]}]})",
+      1.0, 1.0);
+  layout->setSpacing(10.0f);
+  ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u);
+  ExpectBox(layout->frames[0]->insetPolygons[0], 10, 10, 90, 90);
+}
+
+TEST(FrameInset, AbsurdPositionsCountAsNoPositionInsteadOfOverflowing) {
+  // 1e15 pixels is 1e19 units: beyond a 64-bit integer.
+  auto layout = FrameLayout({{0, 0}, {1e15, 0}, {100, 100}, {0, 100}});
+  layout->setSpacing(10.0f);
+  ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u);
+  const testing::Bounds b = BoundsOf(layout->frames[0]->insetPolygons[0]);
+  EXPECT_LE(b.maxX, 100.0);
+  EXPECT_GE(b.minX, 0.0);
+}
+
+TEST(FrameInset, NonFiniteOrAbsurdSpacingLeavesEveryInsetEmptyWithoutAborting) {
+  auto layout = testing::MakeLayout(testing::kTwoFrames, 200.0, 100.0);
+  for (const float spacing : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                              -1e30f, 1e30f}) {
+    layout->setSpacing(spacing);
+    for (const auto& frame : layout->frames) {
+      EXPECT_TRUE(frame->insetPolygons.empty()) << spacing;
+    }
+  }
+  layout->setSpacing(5.0f);
+  for (const auto& frame : layout->frames) {
+    EXPECT_EQ(frame->insetPolygons.size(), 1u);
+  }
+}
+
+TEST(FrameCentroid, SquareEitherWinding) {
+  for (const auto& corners : {testing::kSquare100, testing::kSquare100Reversed}) {
+    auto layout = FrameLayout(corners);
+    layout->setSpacing(10.0f);
+    const Vec2d c = layout->frames[0]->centroid();
+    EXPECT_FLOAT_EQ(static_cast<float>(c.x), 50.0f);
+    EXPECT_FLOAT_EQ(static_cast<float>(c.y), 50.0f);
+  }
+}
+
+TEST(FrameCentroid, OffCentreTriangle) {
+  auto layout = FrameLayout({{0, 0}, {90, 0}, {0, 90}});
+  layout->setSpacing(-0.0001f);  // practically the triangle itself
+  const Vec2d c = layout->frames[0]->centroid();
+  EXPECT_NEAR(c.x, 30.0, 1e-3);
+  EXPECT_NEAR(c.y, 30.0, 1e-3);
+}
+
+TEST(FrameCentroid, EmptyInsetGivesTheOrigin) {
+  auto layout = FrameLayout({{0, 0}, {15, 0}, {15, 100}, {0, 100}});
+  layout->setSpacing(10.0f);
+  const Vec2d c = layout->frames[0]->centroid();
+  EXPECT_EQ(c.x, 0.0);
+  EXPECT_EQ(c.y, 0.0);
+}
+
+TEST(FrameCentroid, FlatInsetGivesTheMeanOfItsPoints) {
+  auto layout = FrameLayout(testing::kSquare100);
+  layout->frames[0]->insetPolygons = {{{0, 0}, {10, 0}, {20, 0}}};
+  const Vec2d c = layout->frames[0]->centroid();
+  EXPECT_DOUBLE_EQ(c.x, 10.0);
+  EXPECT_DOUBLE_EQ(c.y, 0.0);
+}
+
+// Frame 220 x 120 around the box; spacing 10 makes the inset exactly the box.
+std::unique_ptr<GridLayoutModel> BoxLayout(double w, double h) {
+  auto layout = FrameLayout({{-10, -10}, {w + 10, -10}, {w + 10, h + 10}, {-10, h + 10}});
+  layout->setSpacing(10.0f);
+  return layout;
+}
+
+TEST(FrameCoverFit, WideBoxSquareImage) {
+  const AffineTransform t = BoxLayout(200, 100)->frames[0]->coverFit(100.0, 100.0);
+  EXPECT_EQ(t, (AffineTransform{2.0, 0.0, 0.0, 0.0, 2.0, -50.0}));
+}
+
+TEST(FrameCoverFit, TallBoxWideImage) {
+  const AffineTransform t = BoxLayout(100, 200)->frames[0]->coverFit(400.0, 100.0);
+  // s = max(100/400, 200/100) = 2: the image is 800 x 200, centred across.
+  EXPECT_EQ(t, (AffineTransform{2.0, 0.0, -350.0, 0.0, 2.0, 0.0}));
+}
+
+TEST(FrameCoverFit, EmptyInsetOrBadImageSizeGivesIdentity) {
+  const AffineTransform identity{1.0, 0.0, 0.0, 0.0, 1.0, 0.0};
+  auto layout = FrameLayout({{0, 0}, {15, 0}, {15, 100}, {0, 100}});
+  layout->setSpacing(10.0f);
+  EXPECT_EQ(layout->frames[0]->coverFit(100.0, 100.0), identity);
+  auto box = BoxLayout(200, 100);
+  EXPECT_EQ(box->frames[0]->coverFit(0.0, 100.0), identity);
+  EXPECT_EQ(box->frames[0]->coverFit(100.0, -1.0), identity);
+  EXPECT_EQ(box->frames[0]->coverFit(std::numeric_limits<double>::quiet_NaN(), 1.0), identity);
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira

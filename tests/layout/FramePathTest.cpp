@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "FrameFixtures.h"
+#include "RecordingNanoVg.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using testing::RecordedFill;
+
+class FramePath : public ::testing::Test {
+ protected:
+  // A frame whose inset is set directly to `insets`.
+  RecordedFill trace(const std::vector<Polygon>& insets, float roundness) {
+    frame->insetPolygons = insets;
+    return recorder.fill([&](NVGcontext* ctx) { frame->buildPath(ctx, roundness); });
+  }
+
+  std::unique_ptr<GridLayoutModel> layout = testing::FrameLayout(testing::kSquare100);
+  FrameModel* frame = layout->frames[0].get();
+  testing::RecordingNanoVg recorder;
+};
+
+bool Contains(const std::vector<Vec2d>& points, const Vec2d& wanted) {
+  return std::any_of(points.begin(), points.end(),
+                     [&](const Vec2d& p) { return p.x == wanted.x && p.y == wanted.y; });
+}
+
+const Polygon kSquare80 = {{10, 10}, {90, 10}, {90, 90}, {10, 90}};
+
+TEST_F(FramePath, SharpForZeroNegativeAboveOneAndNaN) {
+  for (const float roundness : {0.0f, -0.5f, 1.5f, std::numeric_limits<float>::quiet_NaN()}) {
+    const RecordedFill fill = trace({kSquare80}, roundness);
+    ASSERT_EQ(fill.paths.size(), 1u) << roundness;
+    ASSERT_EQ(fill.paths[0].points.size(), 4u) << roundness;
+    // The drawing library may turn the path around to its own winding; the corners stay the same.
+    for (const Vec2d& corner : kSquare80) {
+      EXPECT_TRUE(Contains(fill.paths[0].points, corner)) << roundness;
+    }
+  }
+}
+
+TEST_F(FramePath, FullRoundnessOnASquareIsACircle) {
+  const RecordedFill fill = trace({kSquare80}, 1.0f);
+  ASSERT_EQ(fill.paths.size(), 1u);
+  const auto& points = fill.paths[0].points;
+  EXPECT_GT(points.size(), 16u);
+  for (const Vec2d& p : points) {
+    EXPECT_NEAR(std::hypot(p.x - 50.0, p.y - 50.0), 40.0, 0.05) << p.x << "," << p.y;
+  }
+}
+
+TEST_F(FramePath, HalfRoundnessCutsBackAQuarterOfTheShorterEdge) {
+  // Side 40, roundness 0.5: each corner cut back by 10 on both edges, radius 10.
+  const RecordedFill fill = trace({{{0, 0}, {40, 0}, {40, 40}, {0, 40}}}, 0.5f);
+  ASSERT_EQ(fill.paths.size(), 1u);
+  bool sawStraightEdge = false;
+  for (const Vec2d& p : fill.paths[0].points) {
+    const double cx = std::clamp(p.x, 10.0, 30.0);
+    const double cy = std::clamp(p.y, 10.0, 30.0);
+    EXPECT_NEAR(std::hypot(p.x - cx, p.y - cy), 10.0, 0.05) << p.x << "," << p.y;
+    sawStraightEdge |= (p.y == 0.0 && (p.x == 10.0 || p.x == 30.0));
+  }
+  EXPECT_TRUE(sawStraightEdge);
+}
+
+TEST_F(FramePath, ZeroLengthEdgeKeepsThatCornerSharp) {
+  const RecordedFill fill = trace({{{0, 0}, {0, 0}, {80, 0}, {80, 80}, {0, 80}}}, 1.0f);
+  ASSERT_EQ(fill.paths.size(), 1u);
+  for (const Vec2d& p : fill.paths[0].points) {
+    ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
+  }
+  EXPECT_TRUE(Contains(fill.paths[0].points, {0.0, 0.0}));
+}
+
+TEST_F(FramePath, TwoPolygonsAreTwoSubPathsClosedOnceAtTheEnd) {
+  const RecordedFill fill = trace({{{0, 0}, {30, 0}, {30, 30}, {0, 30}}, {{50, 0}, {80, 0}, {80, 30}, {50, 30}}},
+                                  0.0f);
+  ASSERT_EQ(fill.paths.size(), 2u);
+  EXPECT_FALSE(fill.paths[0].closed);
+  EXPECT_TRUE(fill.paths[1].closed);
+  EXPECT_TRUE(Contains(fill.paths[1].points, {50.0, 0.0}));
+}
+
+TEST_F(FramePath, WaistInsetTracesTwoSubPaths) {
+  auto waist = testing::FrameLayout(testing::kWaist);
+  waist->setSpacing(10.0f);
+  const RecordedFill fill =
+      recorder.fill([&](NVGcontext* ctx) { waist->frames[0]->buildPath(ctx, 0.3f); });
+  EXPECT_EQ(fill.paths.size(), 2u);
+}
+
+TEST_F(FramePath, EmptyInsetDrawsNothing) {
+  const RecordedFill fill = trace({}, 1.0f);
+  EXPECT_TRUE(fill.paths.empty());
+}
+
+TEST_F(FramePath, BuildingReplacesThePreviousPath) {
+  const RecordedFill fill = recorder.fill([&](NVGcontext* ctx) {
+    frame->insetPolygons = {kSquare80};
+    frame->buildPath(ctx, 0.0f);
+    frame->insetPolygons = {{{0, 0}, {5, 0}, {5, 5}}};
+    frame->buildPath(ctx, 0.0f);
+  });
+  ASSERT_EQ(fill.paths.size(), 1u);
+  EXPECT_EQ(fill.paths[0].points.size(), 3u);
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira

@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "LayoutFixtures.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using testing::MakeLayout;
+using testing::ToJsonText;
+
+TEST(LayoutWriting, EmptyLayoutWritesIndexIdAndFourEmptyArrays) {
+  EXPECT_EQ(ToJsonText(*MakeLayout("{}", 10.0, 10.0, 7)),
+            R"({"index":7,"id":"","points":[],"vectors":[],"moveButtons":[],"frames":[]})");
+  EXPECT_EQ(ToJsonText(*MakeLayout("{}", 10.0, 10.0, -1)),
+            R"({"index":-1,"id":"","points":[],"vectors":[],"moveButtons":[],"frames":[]})");
+}
+
+TEST(LayoutWriting, CompactTextInTheFixedKeyOrder) {
+  auto layout = MakeLayout(testing::kTwoFrames, 200.0, 100.0, 1);
+  layout->activePoint = "P5";
+  layout->activeMoveButton = "B1";
+  EXPECT_EQ(ToJsonText(*layout),
+            R"({"activeMoveButton":"B1","activePoint":"P5","index":1,"id":"2-1","points":[)"
+            R"({"index":3,"movable":true,"id":"LEFT_BOTTOM","x":0.0,"y":1.0},)"
+            R"({"index":1,"movable":true,"id":"LEFT_TOP","x":0.0,"y":0.0},)"
+            R"({"index":0,"movable":true,"id":"P5","x":0.5,"y":0.0},)"
+            R"({"index":2,"movable":true,"id":"P6","x":0.5,"y":1.0},)"
+            R"({"index":5,"movable":true,"id":"RIGHT_BOTTOM","x":1.0,"y":1.0},)"
+            R"({"index":4,"movable":true,"id":"RIGHT_TOP","x":1.0,"y":0.0}],)"
+            R"("vectors":[{"index":0,"id":"V1","start":"P5","end":"P6"}],)"
+            R"("moveButtons":[{"id":"B1","direction":"LEFT_RIGHT","displayPoints":["P5","P6"],"moveWith":[]}],)"
+            R"("frames":[{"id":"F1","polygon":["LEFT_TOP","P5","P6","LEFT_BOTTOM"]},)"
+            R"({"id":"F2","polygon":["P5","RIGHT_TOP","RIGHT_BOTTOM","P6"]}]})");
+}
+
+TEST(LayoutWriting, ArraysFollowByteWiseKeyOrderNotReadingOrder) {
+  auto layout = MakeLayout(
+      R"({"points":[{"id":"P2","x":0,"y":0},{"id":"P10","x":0,"y":0},{"id":"P1","x":0,"y":0},)"
+      R"({"id":"LEFT_TOP","x":0,"y":0},{"id":"LEFT_BOTTOM","x":0,"y":0},{"id":"Pz","x":0,"y":0},)"
+      R"({"id":"P\u00e9","x":0,"y":0}],)"
+      R"("vectors":[{"id":"b"},{"id":"a"},{"id":"B"}],"moveButtons":[{"id":"M2"},{"id":"M10"}]})",
+      100.0, 100.0);
+  const std::string text = ToJsonText(*layout);
+  std::vector<size_t> at;
+  for (const char* key : {"\"LEFT_BOTTOM\"", "\"LEFT_TOP\"", "\"P1\"", "\"P10\"", "\"P2\"", "\"Pz\"",
+                          "\"P\xC3\xA9\""}) {
+    at.push_back(text.find(key));
+    ASSERT_NE(at.back(), std::string::npos) << key;
+  }
+  EXPECT_TRUE(std::is_sorted(at.begin(), at.end())) << text;
+  EXPECT_LT(text.find("\"id\":\"B\""), text.find("\"id\":\"a\""));
+  EXPECT_LT(text.find("\"id\":\"a\""), text.find("\"id\":\"b\""));
+  EXPECT_LT(text.find("\"M10\""), text.find("\"M2\""));
+}
+
+TEST(LayoutWriting, ZeroSizedLayoutStillWritesValidJson) {
+  auto layout = MakeLayout(testing::kTwoFrames, 0.0, 0.0);
+  const std::string text = ToJsonText(*layout);
+  rapidjson::Document doc;
+  doc.Parse(text.c_str());
+  ASSERT_FALSE(doc.HasParseError()) << text;
+  EXPECT_EQ(doc["points"].Size(), 6u);
+  EXPECT_EQ(doc["points"][0]["x"].GetDouble(), 0.0);
+}
+
+TEST(LayoutWriting, MovedOutOfRangeValuesNeverBreakTheText) {
+  auto layout = MakeLayout(testing::kThreeFrames, 100.0, 100.0);
+  layout->findPoint("P7")->scalar = std::numeric_limits<float>::quiet_NaN();
+  layout->findPoint("P5")->x = std::numeric_limits<float>::infinity();
+  const std::string text = ToJsonText(*layout);
+  rapidjson::Document doc;
+  doc.Parse(text.c_str());
+  EXPECT_FALSE(doc.HasParseError()) << text;
+}
+
+class LayoutRoundTrip : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    original = MakeLayout(testing::kThreeFrames, 1920.0, 1080.0, 5);
+    // Reshape it so that nothing is at a template value any more.
+    original->moveButtons.at("B1")->moveBy(0.0, 123.4);
+    original->findPoint("P8")->moveBy(-77.7, 0.0);
+    original->findPointCopy("P8")->moveBy(-77.7, 0.0);
+    original->findPoint("P7")->moveBy(-100.0, 0.0);
+    original->findPointCopy("P7")->moveBy(-100.0, 0.0);
+    original->activePoint = "P7";
+    text = ToJsonText(*original);
+  }
+  std::unique_ptr<GridLayoutModel> original;
+  std::string text;
+};
+
+TEST_F(LayoutRoundTrip, SameSizeReproducesEverything) {
+  auto copy = MakeLayout(text, 1920.0, 1080.0, -1);
+  EXPECT_EQ(copy->index, 5);
+  EXPECT_EQ(copy->id, "3-1");
+  EXPECT_EQ(copy->pointIds, original->pointIds);
+  EXPECT_EQ(copy->sliderIds, original->sliderIds);
+  EXPECT_EQ(copy->activePoint, "P7");
+  ASSERT_EQ(copy->points.size(), original->points.size());
+  for (const auto& [key, point] : original->points) {
+    const PointModel& back = *copy->findPoint(key);
+    EXPECT_EQ(back.kind, point->kind) << key;
+    EXPECT_EQ(back.index, point->index) << key;
+    // Within one single-precision step of the original position.
+    EXPECT_NEAR(back.x, point->x, std::nextafter(point->x, 1e30f) - point->x) << key;
+    EXPECT_NEAR(back.y, point->y, std::nextafter(point->y, 1e30f) - point->y) << key;
+    EXPECT_EQ(back.scalar, point->scalar) << key;
+  }
+  EXPECT_EQ(copy->vectors.size(), 1u);
+  EXPECT_EQ(copy->moveButtons.at("B1")->direction, MoveDirection::UP_DOWN);
+  ASSERT_EQ(copy->frames.size(), 3u);
+  EXPECT_EQ(copy->frames[2]->polygon, original->frames[2]->polygon);
+}
+
+TEST_F(LayoutRoundTrip, TwiceTheSizeDoublesFreePositionsAndKeepsScalars) {
+  auto copy = MakeLayout(text, 3840.0, 2160.0, -1);
+  for (const auto& [key, point] : original->points) {
+    const PointModel& back = *copy->findPoint(key);
+    if (point->kind == PointKind::kAbsolute) {
+      EXPECT_NEAR(back.x, 2.0f * point->x, 1e-3f) << key;
+      EXPECT_NEAR(back.y, 2.0f * point->y, 1e-3f) << key;
+    } else {
+      EXPECT_EQ(back.scalar, point->scalar) << key;
+    }
+  }
+  EXPECT_EQ(copy->pointIds, original->pointIds);
+}
+
+TEST(LayoutReading, IndexWrittenAsNonIntegerIsIgnored) {
+  EXPECT_EQ(MakeLayout(R"({"index":3.0})", 10.0, 10.0, 8)->index, 8);
+  EXPECT_EQ(MakeLayout(R"({"index":3})", 10.0, 10.0, 8)->index, 3);
+  EXPECT_EQ(MakeLayout(R"({"index":-2147483649})", 10.0, 10.0, 8)->index, 8);
+}
+
+TEST(LayoutReading, NonFiniteCoordinateStringRefusesTheLayout) {
+  EXPECT_THROW(MakeLayout(R"({"points":[{"id":"A","x":"nan","y":0}]})", 10.0, 10.0), std::invalid_argument);
+  EXPECT_THROW(MakeLayout(R"({"points":[{"id":"A","x":"-inf","y":0}]})", 10.0, 10.0), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira

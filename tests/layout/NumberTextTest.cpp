@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+#include "layout/DecimalString.h"
+#include "layout/JsonNumber.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+std::string RapidJsonText(double value) {
+  rapidjson::StringBuffer buffer;
+  JsonWriter writer(buffer);
+  writer.Double(value);
+  return std::string(buffer.GetString(), buffer.GetSize());
+}
+
+std::string DigitsMasked(std::string text) {
+  for (char& c : text) {
+    c = (c >= '0' && c <= '9') ? '#' : c;
+  }
+  return text;
+}
+
+TEST(FormatJsonDouble, SinglePrecisionValuesUseShortestDigitsOfTheWidenedDouble) {
+  EXPECT_EQ(FormatJsonDouble(0.33f), "0.33000001311302185");
+  EXPECT_EQ(FormatJsonDouble(0.1f), "0.10000000149011612");
+}
+
+TEST(FormatJsonDouble, IntegralValuesKeepAZeroFraction) {
+  EXPECT_EQ(FormatJsonDouble(1.0), "1.0");
+  EXPECT_EQ(FormatJsonDouble(100.0), "100.0");
+  EXPECT_EQ(FormatJsonDouble(1e20), "100000000000000000000.0");
+}
+
+TEST(FormatJsonDouble, LargeAndSmallMagnitudesUseRapidJsonExponentLayout) {
+  EXPECT_EQ(FormatJsonDouble(1e21), "1e21");
+  EXPECT_EQ(FormatJsonDouble(1.5e300), "1.5e300");
+  EXPECT_EQ(FormatJsonDouble(0.000001), "0.000001");
+  EXPECT_EQ(FormatJsonDouble(1.5e-7), "1.5e-7");
+  EXPECT_EQ(FormatJsonDouble(5e-324), "5e-324");
+}
+
+TEST(FormatJsonDouble, Negative) {
+  EXPECT_EQ(FormatJsonDouble(-0.5), "-0.5");
+  EXPECT_EQ(FormatJsonDouble(-1e-7), "-1e-7");
+  EXPECT_EQ(FormatJsonDouble(-0.0), "-0.0");
+}
+
+TEST(FormatJsonDouble, NonFiniteWritesZero) {
+  EXPECT_EQ(FormatJsonDouble(std::numeric_limits<double>::quiet_NaN()), "0.0");
+  EXPECT_EQ(FormatJsonDouble(std::numeric_limits<double>::infinity()), "0.0");
+  EXPECT_EQ(FormatJsonDouble(-std::numeric_limits<double>::infinity()), "0.0");
+}
+
+TEST(FormatJsonDouble, RandomValuesReadBackExactlyAndAreNeverLongerThanRapidJson) {
+  std::mt19937_64 random(12345);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  std::uniform_int_distribution<int> exponent(-30, 30);
+  for (int i = 0; i < 20000; ++i) {
+    const double value = std::ldexp(unit(random), exponent(random));
+    const std::string ours = FormatJsonDouble(value);
+    const std::string theirs = RapidJsonText(value);
+    ASSERT_EQ(std::strtod(ours.c_str(), nullptr), value) << ours;
+    ASSERT_LE(ours.size(), theirs.size()) << ours << " vs " << theirs;
+    // With as many digits as RapidJSON's, the layout (sign, point, exponent) must be RapidJSON's.
+    if (ours.size() == theirs.size()) {
+      ASSERT_EQ(DigitsMasked(ours), DigitsMasked(theirs));
+    }
+  }
+}
+
+TEST(WriteJsonDouble, WritesAValidMemberValueEvenForNaN) {
+  rapidjson::StringBuffer buffer;
+  JsonWriter writer(buffer);
+  writer.StartObject();
+  writer.Key("x");
+  WriteJsonDouble(writer, std::numeric_limits<double>::quiet_NaN());
+  writer.Key("y");
+  WriteJsonDouble(writer, 0.25);
+  writer.EndObject();
+  EXPECT_EQ(std::string(buffer.GetString()), R"({"x":0.0,"y":0.25})");
+  EXPECT_TRUE(writer.IsComplete());
+}
+
+TEST(StringToDouble, Positive) {
+  EXPECT_EQ(StringToDouble("0.5"), 0.5);
+  EXPECT_EQ(StringToDouble("+0.25"), 0.25);
+  EXPECT_EQ(StringToDouble(".75"), 0.75);
+  EXPECT_EQ(StringToDouble("1e2"), 100.0);
+}
+
+TEST(StringToDouble, Negative) {
+  EXPECT_EQ(StringToDouble("-0.5"), -0.5);
+  EXPECT_EQ(StringToDouble("  -2"), -2.0);
+}
+
+TEST(StringToDouble, LeadingWhiteSpaceSkippedTrailingTextIgnored) {
+  EXPECT_EQ(StringToDouble(" \t\n0.5abc"), 0.5);
+  EXPECT_EQ(StringToDouble("0.5 0.7"), 0.5);
+  EXPECT_EQ(StringToDouble("1e"), 1.0);
+}
+
+TEST(StringToDouble, CommaIsNeverADecimalPoint) {
+  EXPECT_EQ(StringToDouble("0,5"), 0.0);
+}
+
+TEST(StringToDouble, HexadecimalReadsOnlyItsLeadingZero) {
+  EXPECT_EQ(StringToDouble("0x10"), 0.0);
+}
+
+void ExpectInvalid(const char* text) {
+  try {
+    StringToDouble(text);
+    ADD_FAILURE() << "no exception for \"" << text << "\"";
+  } catch (const std::invalid_argument& e) {
+    EXPECT_STREQ(e.what(), "invalid stod argument") << text;
+  }
+}
+
+TEST(StringToDouble, NoNumberThrowsInvalidArgument) {
+  ExpectInvalid("");
+  ExpectInvalid("   ");
+  ExpectInvalid("abc");
+  ExpectInvalid("-");
+  ExpectInvalid("+-1");
+  ExpectInvalid(".");
+  ExpectInvalid("nan");
+  ExpectInvalid("inf");
+  ExpectInvalid("-infinity");
+}
+
+TEST(StringToDouble, OutOfRangeThrowsOutOfRange) {
+  try {
+    StringToDouble("1e400");
+    ADD_FAILURE() << "no exception";
+  } catch (const std::out_of_range& e) {
+    EXPECT_STREQ(e.what(), "stod argument out of range");
+  }
+  EXPECT_THROW(StringToDouble("-1e400"), std::out_of_range);
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira

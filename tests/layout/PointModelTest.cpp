@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+#include "LayoutFixtures.h"
+#include "layout/CornerPoints.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using testing::ElementJson;
+using testing::MakeLayout;
+using testing::ParseJson;
+
+PointModel ReadPoint(const std::string& text, GridLayoutModel& owner, int32_t index = 0) {
+  const rapidjson::Document doc = ParseJson(text);
+  return PointModel(doc, LayoutSize{owner.width, owner.height}, &owner, index);
+}
+
+TEST(CornerNames, OnlyTheFourExactNames) {
+  EXPECT_TRUE(IsCornerName("LEFT_TOP"));
+  EXPECT_TRUE(IsCornerName("RIGHT_TOP"));
+  EXPECT_TRUE(IsCornerName("RIGHT_BOTTOM"));
+  EXPECT_TRUE(IsCornerName("LEFT_BOTTOM"));
+  EXPECT_FALSE(IsCornerName("left_bottom"));
+  EXPECT_FALSE(IsCornerName("LEFT_TOP "));
+  EXPECT_FALSE(IsCornerName(""));
+}
+
+TEST(CornerNames, UnitPositions) {
+  EXPECT_EQ(CornerUnitPosition("LEFT_TOP").x, 0.0);
+  EXPECT_EQ(CornerUnitPosition("RIGHT_TOP").x, 1.0);
+  EXPECT_EQ(CornerUnitPosition("RIGHT_TOP").y, 0.0);
+  EXPECT_EQ(CornerUnitPosition("RIGHT_BOTTOM").y, 1.0);
+  EXPECT_EQ(CornerUnitPosition("P1").x, 0.0);
+  EXPECT_EQ(CornerUnitPosition("P1").y, 1.0);
+}
+
+class PointReading : public ::testing::Test {
+ protected:
+  std::unique_ptr<GridLayoutModel> layout = MakeLayout("{}", 1920.0, 1080.0);
+};
+
+TEST_F(PointReading, AbsoluteFromNumberAndDecimalString) {
+  const PointModel p = ReadPoint(R"({"id":"P1","x":0,"y":"0.5"})", *layout);
+  EXPECT_EQ(p.kind, PointKind::kAbsolute);
+  EXPECT_EQ(p.x, 0.0f);
+  EXPECT_EQ(p.y, 540.0f);
+}
+
+TEST_F(PointReading, CoordinatesAreNarrowedBeforeAndAfterSizing) {
+  const PointModel p = ReadPoint(R"({"id":"P1","x":0.1,"y":0.3})", *layout);
+  EXPECT_EQ(p.x, static_cast<float>(static_cast<double>(0.1f) * 1920.0));
+  EXPECT_EQ(p.y, static_cast<float>(static_cast<double>(0.3f) * 1080.0));
+}
+
+TEST_F(PointReading, CornerIdWithoutBothCoordinatesSitsAtTheCorner) {
+  const PointModel p = ReadPoint(R"({"id":"LEFT_BOTTOM","x":0.5})", *layout);
+  EXPECT_EQ(p.kind, PointKind::kAbsolute);
+  EXPECT_EQ(p.x, 0.0f);
+  EXPECT_EQ(p.y, 1080.0f);
+  EXPECT_EQ(ReadPoint(R"({"id":"RIGHT_TOP"})", *layout).x, 1920.0f);
+}
+
+TEST_F(PointReading, LowerCaseCornerHasNoKind) {
+  const PointModel p = ReadPoint(R"({"id":"left_bottom"})", *layout);
+  EXPECT_EQ(p.kind, PointKind::kNone);
+  EXPECT_FALSE(p.getPosition().valid);
+}
+
+TEST_F(PointReading, OneCoordinateOnlyHasNoKind) {
+  EXPECT_EQ(ReadPoint(R"({"id":"P1","x":0.5})", *layout).kind, PointKind::kNone);
+}
+
+TEST_F(PointReading, NoStringIdHasNoKind) {
+  EXPECT_EQ(ReadPoint(R"({"x":0.5,"y":0.5})", *layout).kind, PointKind::kNone);
+  EXPECT_EQ(ReadPoint(R"({"id":5,"x":0.5,"y":0.5})", *layout).kind, PointKind::kNone);
+}
+
+TEST_F(PointReading, SliderNeedsBothVectorAndScalar) {
+  const PointModel slider = ReadPoint(R"({"id":"P1","vector":"V1","scalar":0.33})", *layout);
+  EXPECT_EQ(slider.kind, PointKind::kSlider);
+  EXPECT_EQ(slider.scalar, 0.33f);
+  EXPECT_EQ(slider.sliderVector, "V1");
+  // A "vector" without "scalar" falls through to the crossing test.
+  EXPECT_EQ(ReadPoint(R"({"id":"P1","vector":"V1"})", *layout).kind, PointKind::kNone);
+  const PointModel crossing = ReadPoint(R"({"id":"P1","vector":"V1","crossVector":"V2"})", *layout);
+  EXPECT_EQ(crossing.kind, PointKind::kCrossing);
+  EXPECT_EQ(crossing.baseVector, "V1");
+  EXPECT_EQ(crossing.crossVector, "V2");
+  EXPECT_TRUE(crossing.sliderVector.empty());
+}
+
+TEST_F(PointReading, ScalarIsNotClamped) {
+  EXPECT_EQ(ReadPoint(R"({"id":"P1","vector":"V1","scalar":1.5})", *layout).scalar, 1.5f);
+}
+
+TEST_F(PointReading, MovableOnlyAsBoolean) {
+  EXPECT_TRUE(ReadPoint(R"({"id":"P1","movable":"NO","x":0,"y":0})", *layout).movable);
+  EXPECT_FALSE(ReadPoint(R"({"id":"P1","movable":false,"x":0,"y":0})", *layout).movable);
+  EXPECT_FALSE(ReadPoint(R"({"id":"P1","movable":true,"crossVector":"V"})", *layout).movable);
+}
+
+TEST_F(PointReading, IndexOnlyAsThirtyTwoBitInteger) {
+  EXPECT_EQ(ReadPoint(R"({"id":"P1","index":7,"x":0,"y":0})", *layout, 3).index, 7);
+  EXPECT_EQ(ReadPoint(R"({"id":"P1","index":3.0,"x":0,"y":0})", *layout, 3).index, 3);
+  EXPECT_EQ(ReadPoint(R"({"id":"P1","index":4294967296,"x":0,"y":0})", *layout, 3).index, 3);
+  EXPECT_EQ(ReadPoint(R"({"id":"P1","index":"7","x":0,"y":0})", *layout, 3).index, 3);
+}
+
+TEST_F(PointReading, BadCoordinateStringThrowsTheConversionMessages) {
+  try {
+    ReadPoint(R"({"id":"P1","x":"abc","y":0})", *layout);
+    ADD_FAILURE() << "no exception";
+  } catch (const std::invalid_argument& e) {
+    EXPECT_STREQ(e.what(), "invalid stod argument");
+  }
+  EXPECT_THROW(ReadPoint(R"({"id":"P1","x":0,"y":"1e999"})", *layout), std::out_of_range);
+}
+
+TEST_F(PointReading, NonFiniteCoordinatesAreRefused) {
+  EXPECT_THROW(ReadPoint(R"({"id":"P1","x":"nan","y":0})", *layout), std::invalid_argument);
+  EXPECT_THROW(ReadPoint(R"({"id":"P1","x":"inf","y":0})", *layout), std::invalid_argument);
+  // Finite as a double, infinite once narrowed to single precision.
+  EXPECT_THROW(ReadPoint(R"({"id":"P1","x":1e300,"y":0})", *layout), std::out_of_range);
+  EXPECT_THROW(ReadPoint(R"({"id":"P1","vector":"V","scalar":1e300})", *layout), std::out_of_range);
+}
+
+TEST_F(PointReading, OtherCoordinateTypesReadAsZero) {
+  const PointModel p = ReadPoint(R"({"id":"P1","x":true,"y":[1]})", *layout);
+  EXPECT_EQ(p.kind, PointKind::kAbsolute);
+  EXPECT_EQ(p.x, 0.0f);
+  EXPECT_EQ(p.y, 0.0f);
+}
+
+TEST(PointWriting, AbsoluteWritesFractionsOfTheLayoutSize) {
+  auto layout = MakeLayout("{}", 200.0, 100.0);
+  const PointModel p = ReadPoint(R"({"id":"P1","movable":"NO","index":4,"x":0.25,"y":0.5})", *layout);
+  EXPECT_EQ(ElementJson(p), R"({"index":4,"movable":true,"id":"P1","x":0.25,"y":0.5})");
+}
+
+TEST(PointWriting, SliderWritesWidenedSingleScalar) {
+  auto layout = MakeLayout("{}", 200.0, 100.0);
+  const PointModel p = ReadPoint(R"({"id":"P7","vector":"V1","scalar":0.33})", *layout, 2);
+  EXPECT_EQ(ElementJson(p), R"({"index":2,"movable":true,"id":"P7","vector":"V1","scalar":0.33000001311302185})");
+}
+
+TEST(PointWriting, CrossingWritesMovableFalseAndBothVectors) {
+  auto layout = MakeLayout("{}", 200.0, 100.0);
+  const PointModel p = ReadPoint(R"({"id":"X","movable":true,"vector":"A","crossVector":"B"})", *layout);
+  EXPECT_EQ(ElementJson(p), R"({"index":0,"movable":false,"id":"X","crossVector":"B","vector":"A"})");
+}
+
+TEST(PointWriting, NoKindWritesIndexMovableAndIdOnly) {
+  auto layout = MakeLayout("{}", 200.0, 100.0);
+  EXPECT_EQ(ElementJson(ReadPoint(R"({"id":"Q"})", *layout)), R"({"index":0,"movable":true,"id":"Q"})");
+}
+
+TEST(PointWriting, ZeroSizedLayoutWritesZeroNotAnEmptyValue) {
+  auto layout = MakeLayout("{}", 0.0, 0.0);
+  const PointModel p = ReadPoint(R"({"id":"P1","x":0.5,"y":0.5})", *layout);
+  EXPECT_EQ(ElementJson(p), R"({"index":0,"movable":true,"id":"P1","x":0.0,"y":0.0})");
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira

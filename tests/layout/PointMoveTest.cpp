@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "LayoutFixtures.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using testing::MakeLayout;
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// 100 x 100: a horizontal vector H (10,50)-(90,50) with slider S at 0.25, a vertical vector V
+// (50,0)-(50,100), their crossing C, a parallel of H, and a free point F at (90,10).
+constexpr const char* kGeometry =
+    R"({"points":[{"id":"A","x":0.1,"y":0.5},{"id":"B","x":0.9,"y":0.5},)"
+    R"({"id":"T","x":0.5,"y":0},{"id":"U","x":0.5,"y":1},{"id":"D","x":0.1,"y":0.6},{"id":"E","x":0.9,"y":0.6},)"
+    R"({"id":"S","vector":"H","scalar":0.25},{"id":"C","crossVector":"H","vector":"V"},)"
+    R"({"id":"PAR","crossVector":"H","vector":"H2"},{"id":"F","x":0.9,"y":0.1},)"
+    R"({"id":"G","x":0.3,"y":0.3},{"id":"Z","vector":"ZERO","scalar":0.5},{"id":"M","vector":"MISSING","scalar":0.5}],)"
+    R"("vectors":[{"id":"H","start":"A","end":"B"},{"id":"V","start":"T","end":"U"},)"
+    R"({"id":"H2","start":"D","end":"E"},{"id":"ZERO","start":"G","end":"G"}]})";
+
+class PointGeometry : public ::testing::Test {
+ protected:
+  std::unique_ptr<GridLayoutModel> layout = MakeLayout(kGeometry, 100.0, 100.0);
+  PointModel& point(const std::string& key) { return *layout->findPoint(key); }
+  PointModel& twin(const std::string& key) { return *layout->findPointCopy(key); }
+  void moveBoth(const std::string& key, double dx, double dy) {
+    point(key).moveBy(dx, dy);
+    twin(key).moveBy(dx, dy);
+  }
+};
+
+TEST_F(PointGeometry, SliderSitsAtItsFractionAlongTheVector) {
+  const PointPosition p = point("S").getPosition();
+  ASSERT_TRUE(p.valid);
+  EXPECT_DOUBLE_EQ(p.x, 30.0);
+  EXPECT_FLOAT_EQ(static_cast<float>(p.y), 50.0f);
+}
+
+TEST_F(PointGeometry, SliderFollowsItsVectorEndsThroughTheTwins) {
+  moveBoth("B", 0.0, 40.0);  // B to (90, 90)
+  const PointPosition p = point("S").getPosition();
+  EXPECT_NEAR(p.x, 30.0, 1e-4);
+  EXPECT_NEAR(p.y, 60.0, 1e-4);
+  // Only the listed point moved, not its twin: geometry still reads the twin.
+  point("A").moveBy(0.0, -50.0);
+  EXPECT_NEAR(point("S").getPosition().y, 60.0, 1e-4);
+}
+
+TEST_F(PointGeometry, CrossingOfTwoLines) {
+  const PointPosition p = point("C").getPosition();
+  ASSERT_TRUE(p.valid);
+  EXPECT_FLOAT_EQ(static_cast<float>(p.x), 50.0f);
+  EXPECT_FLOAT_EQ(static_cast<float>(p.y), 50.0f);
+  EXPECT_TRUE(layout->findVector("H")->intersect(*layout->findVector("V")).valid);
+}
+
+TEST_F(PointGeometry, ParallelLinesHaveNoCrossing) {
+  const PointPosition p = point("PAR").getPosition();
+  EXPECT_FALSE(p.valid);
+  EXPECT_EQ(p.x, 0.0);
+  EXPECT_EQ(p.y, 0.0);
+}
+
+TEST_F(PointGeometry, MissingVectorOrNoKindHasNoPosition) {
+  EXPECT_FALSE(point("M").getPosition().valid);
+}
+
+TEST_F(PointGeometry, FreePointIsClampedToTheLayout) {
+  point("F").moveBy(25.0, -30.0);
+  EXPECT_EQ(point("F").x, 100.0f);
+  EXPECT_EQ(point("F").y, 0.0f);
+  point("F").moveBy(-300.0, 40.0);
+  EXPECT_EQ(point("F").x, 0.0f);
+  EXPECT_EQ(point("F").y, 40.0f);
+}
+
+TEST_F(PointGeometry, FreePointIgnoresANaNDelta) {
+  point("F").moveBy(kNaN, 5.0);
+  EXPECT_EQ(point("F").x, 90.0f);
+  EXPECT_EQ(point("F").y, 15.0f);
+}
+
+TEST_F(PointGeometry, SliderMovedAtRightAnglesKeepsItsFraction) {
+  point("S").moveBy(0.0, 30.0);
+  EXPECT_EQ(point("S").scalar, 0.25f);
+}
+
+TEST_F(PointGeometry, SliderMovedAlongProjects) {
+  point("S").moveBy(20.0, -7.0);
+  EXPECT_FLOAT_EQ(point("S").scalar, 0.5f);
+}
+
+TEST_F(PointGeometry, SliderMovedPastEitherEndClamps) {
+  point("S").moveBy(1000.0, 0.0);
+  EXPECT_EQ(point("S").scalar, 1.0f);
+  point("S").moveBy(-1000.0, 0.0);
+  EXPECT_EQ(point("S").scalar, 0.0f);
+}
+
+TEST_F(PointGeometry, SliderOnAZeroLengthVectorGetsFractionZero) {
+  point("Z").moveBy(3.0, 4.0);
+  EXPECT_EQ(point("Z").scalar, 0.0f);
+}
+
+TEST_F(PointGeometry, SliderWithoutVectorOrWithNaNTargetStays) {
+  point("M").moveBy(3.0, 4.0);
+  EXPECT_EQ(point("M").scalar, 0.5f);
+  point("S").moveBy(kNaN, 0.0);
+  EXPECT_EQ(point("S").scalar, 0.25f);
+}
+
+TEST_F(PointGeometry, CrossingNeverMoves) {
+  point("C").moveBy(10.0, 10.0);
+  point("C").moveTo(0.0, 0.0);
+  EXPECT_FLOAT_EQ(static_cast<float>(point("C").getPosition().x), 50.0f);
+}
+
+TEST_F(PointGeometry, MoveToSetsAndClamps) {
+  point("F").moveTo(-5.0, 250.0);
+  EXPECT_EQ(point("F").x, 0.0f);
+  EXPECT_EQ(point("F").y, 100.0f);
+  point("S").moveTo(70.0, 0.0);  // projected: (70 - 10) / 80
+  EXPECT_FLOAT_EQ(point("S").scalar, 0.75f);
+}
+
+// A chain of positions that leads back to where it started must end, as "no position".
+TEST(PointCycles, SliderOnAVectorEndingAtItself) {
+  auto layout = MakeLayout(
+      R"({"points":[{"id":"A","x":0,"y":0},{"id":"S","vector":"V","scalar":0.5}],)"
+      R"("vectors":[{"id":"V","start":"A","end":"S"}]})",
+      100.0, 100.0);
+  PointModel& s = *layout->findPoint("S");
+  EXPECT_FALSE(s.getPosition().valid);
+  s.moveBy(10.0, 10.0);
+  EXPECT_EQ(s.scalar, 0.5f);
+}
+
+TEST(PointCycles, TwoCrossingsOnEachOther) {
+  auto layout = MakeLayout(
+      R"({"points":[{"id":"A","x":0,"y":0},{"id":"B","x":1,"y":1},)"
+      R"({"id":"C1","crossVector":"V1","vector":"V2"},{"id":"C2","crossVector":"V3","vector":"V2"}],)"
+      R"("vectors":[{"id":"V1","start":"C2","end":"A"},{"id":"V2","start":"A","end":"B"},)"
+      R"({"id":"V3","start":"C1","end":"B"}]})",
+      100.0, 100.0);
+  EXPECT_FALSE(layout->findPoint("C1")->getPosition().valid);
+  EXPECT_FALSE(layout->findPoint("C2")->getPosition().valid);
+  EXPECT_FALSE(layout->findVector("V1")->intersect(*layout->findVector("V3")).valid);
+}
+
+TEST(PointCycles, SharedDependenciesAreNotACycle) {
+  // S2 hangs on S1 at both ends of its vector: reached twice, but no loop.
+  auto layout = MakeLayout(
+      R"({"points":[{"id":"A","x":0,"y":0},{"id":"B","x":1,"y":0},)"
+      R"({"id":"S1","vector":"V","scalar":0.5},{"id":"S2","vector":"W","scalar":0.5}],)"
+      R"("vectors":[{"id":"V","start":"A","end":"B"},{"id":"W","start":"S1","end":"S1"}]})",
+      100.0, 100.0);
+  const PointPosition p = layout->findPoint("S2")->getPosition();
+  ASSERT_TRUE(p.valid);
+  EXPECT_DOUBLE_EQ(p.x, 50.0);
+}
+
+TEST(PointCycles, DeepSharedChainIsResolvedQuickly) {
+  // Each level slides on a vector whose two ends are the level before, so it is reached twice per
+  // level; without remembering placed points this would take 2^60 steps.
+  std::string points = R"([{"id":"L0","x":0.5,"y":0.25})";
+  std::string vectors = "[";
+  for (int i = 1; i <= 60; ++i) {
+    const std::string prev = "L" + std::to_string(i - 1);
+    const std::string cur = "L" + std::to_string(i);
+    points += R"(,{"id":")" + cur + R"(","vector":"W)" + cur + R"(","scalar":0.5})";
+    vectors += std::string(i > 1 ? "," : "") + R"({"id":"W)" + cur + R"(","start":")" + prev +
+               R"(","end":")" + prev + R"("})";
+  }
+  auto layout = MakeLayout(R"({"points":)" + points + R"(],"vectors":)" + vectors + "]}", 100.0, 100.0);
+  const PointPosition p = layout->findPoint("L60")->getPosition();
+  ASSERT_TRUE(p.valid);
+  EXPECT_DOUBLE_EQ(p.x, 50.0);
+  EXPECT_DOUBLE_EQ(p.y, 25.0);
+}
+
+TEST(PointExtremes, HugeCoordinatesGiveNoCrossingRatherThanInfinity) {
+  auto layout = MakeLayout(
+      R"({"points":[{"id":"A","x":0,"y":0},{"id":"B","x":1e30,"y":1e29},)"
+      R"({"id":"C","x":0,"y":1e30},{"id":"D","x":1e30,"y":0},)"
+      R"({"id":"X","crossVector":"V1","vector":"V2"}],)"
+      R"("vectors":[{"id":"V1","start":"A","end":"B"},{"id":"V2","start":"C","end":"D"}]})",
+      100.0, 100.0);
+  const PointPosition p = layout->findPoint("X")->getPosition();
+  EXPECT_FALSE(p.valid);
+  EXPECT_EQ(p.x, 0.0);
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira
