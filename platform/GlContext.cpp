@@ -126,10 +126,14 @@ bool GlContext::MakeCurrent() const noexcept {
   const EGLDisplay display = Display().display;
   if (eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) return false;
   if (eglMakeCurrent(display, surface_, surface_, context_) != EGL_TRUE) return false;
+  // glbinding knows the handle only after InitializeBinding; until then the context is current
+  // for EGL alone and no handle counts as selected.
+  if (!initialized_.load()) {
+    currentHandle = 0;
+    return true;
+  }
   currentHandle = handle_;
-  // glbinding has seen this handle only after InitializeBinding; before that the context is
-  // current for EGL but not yet selected in the binding.
-  if (initialized_.load()) glbinding::Binding::useContext(handle_);
+  glbinding::Binding::useContext(handle_);
   return true;
 }
 
@@ -137,6 +141,7 @@ void GlContext::InitializeBinding() const {
   glbinding::Binding::initialize(handle_, true, false);
   glbinding::Binding::useContext(handle_);
   initialized_.store(true);
+  currentHandle = handle_;
 }
 
 }  // namespace Orvane::Mosaira::Platform

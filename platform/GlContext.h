@@ -81,7 +81,7 @@ class GlContext {
 void* SharedDisplay() noexcept;
 
 // glbinding handle of the context last selected with MakeCurrent or InitializeBinding on the
-// calling thread; 0 when none.
+// calling thread; 0 when none, or when the current context is not known to glbinding.
 BindingHandle CurrentBindingHandle() noexcept;
 
 // Forgets the calling thread's selected handle (after a switch to a context that is not ours,
