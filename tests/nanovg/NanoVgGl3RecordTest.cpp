@@ -104,16 +104,6 @@ TEST(RecordFill, CoverQuadSpansTheBounds) {
   }
 }
 
-TEST(RecordFill, PathWithoutFringeHasNoStrokeRun) {
-  BareBackEnd gl;
-  TestPath path(7, 0, true);
-  Fill(gl, SolidPaint(1, 1, 1, 1), &path.path, 1);
-  const GLNVGpath& rec = gl->paths[0];
-  EXPECT_EQ(rec.strokeCount, 0);
-  EXPECT_EQ(rec.strokeOffset, 0);
-  EXPECT_EQ(gl->nverts, 7);
-}
-
 TEST(RecordFill, SecondStencilFillBlocksFollowTheFirst) {
   BareBackEnd gl(NVG_ANTIALIAS, 256);
   TestPath path(5, 0, false);
@@ -247,13 +237,6 @@ TEST(ReserveGrowth, NegativeOrHugeRequestsFail) {
 
 // --- Blend map ---
 
-TEST(BlendMap, KnownFactors) {
-  EXPECT_EQ(glnvg_convertBlendFuncFactor(NVG_ZERO), GLenum::GL_ZERO);
-  EXPECT_EQ(glnvg_convertBlendFuncFactor(NVG_ONE), GLenum::GL_ONE);
-  EXPECT_EQ(glnvg_convertBlendFuncFactor(NVG_DST_ALPHA), GLenum::GL_DST_ALPHA);
-  EXPECT_EQ(glnvg_convertBlendFuncFactor(NVG_SRC_ALPHA_SATURATE), GLenum::GL_SRC_ALPHA_SATURATE);
-}
-
 TEST(BlendMap, UnknownFactorGivesPremultipliedSourceOver) {
   const GLNVGblend blend = glnvg__blendCompositeOperation({0, NVG_ONE, NVG_ONE, NVG_ONE});
   EXPECT_EQ(blend.srcRGB, GLenum::GL_ONE);
@@ -375,19 +358,6 @@ TEST(ConvertPaint, UnknownImageReportsFailure) {
   paint.image = 4;
   NVGscissor scissor = NoScissor();
   EXPECT_EQ(glnvg__convertPaint(gl.get(), &frag, &paint, &scissor, 1, 1, -1), 0);
-}
-
-TEST(ConvertPaint, GradientKeepsRadiusAndFeather) {
-  BareBackEnd gl;
-  GLNVGfragUniforms frag;
-  NVGpaint paint = SolidPaint(1, 1, 1, 1);
-  paint.radius = 3;
-  paint.feather = 7;
-  NVGscissor scissor = NoScissor();
-  glnvg__convertPaint(gl.get(), &frag, &paint, &scissor, 1, 1, -1);
-  EXPECT_EQ(frag.type, NSVG_SHADER_FILLGRAD);
-  EXPECT_EQ(frag.radius, 3.0f);
-  EXPECT_EQ(frag.feather, 7.0f);
 }
 
 }  // namespace

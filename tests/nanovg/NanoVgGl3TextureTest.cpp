@@ -63,13 +63,6 @@ TEST(ImageTable, GrowsByHalfAgainPlusOne) {
   EXPECT_EQ(gl->ctextures, 5 + 2);
 }
 
-TEST(Viewport, KeepsSizeIgnoresRatio) {
-  BareBackEnd gl;
-  glnvg__renderViewport(gl.get(), 1920, 1080, 2.0f);
-  EXPECT_EQ(gl->view[0], 1920.0f);
-  EXPECT_EQ(gl->view[1], 1080.0f);
-}
-
 // --- GL textures ---
 
 class TextureGl : public ::testing::Test {
