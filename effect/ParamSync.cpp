@@ -1,0 +1,153 @@
+#include "effect/ParamSync.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+
+#include "effect/ParamIndices.h"
+#include "effect/SequenceData.h"
+#include "effect/SuiteHolder.h"
+#include "sdk/pf_suites.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+constexpr double kFixedOne = 65536.0;
+constexpr double kFixedToPixels = 1.0 / kFixedOne;  // exactly 1.52587890625e-5
+
+// One parameter checked out for reading; checked in when the reader ends. A failed checkout is
+// not checked in.
+class CheckedOutParam {
+ public:
+  CheckedOutParam(PF_InData* inData, PF_ParamIndex index) : inData_(inData), def_{} {
+    const PF_InteractCallbacks& inter = inData->inter;
+    if (!inter.checkout_param || !inter.checkin_param) return;
+    ok_ = inter.checkout_param(inData->effect_ref, index, inData->current_time, inData->time_step,
+                               inData->time_scale, &def_) == PF_Err_NONE;
+  }
+  ~CheckedOutParam() {
+    if (ok_) inData_->inter.checkin_param(inData_->effect_ref, &def_);
+  }
+  CheckedOutParam(const CheckedOutParam&) = delete;
+  CheckedOutParam& operator=(const CheckedOutParam&) = delete;
+
+  bool ok() const { return ok_; }
+  const PF_ParamDef& def() const { return def_; }
+
+ private:
+  PF_InData* inData_;
+  PF_ParamDef def_;
+  bool ok_ = false;
+};
+
+size_t Limit(size_t count, int32_t max) { return std::min(count, static_cast<size_t>(max)); }
+
+void SyncPoint(PF_InData* inData, GridLayoutModel& layout, size_t i) {
+  CheckedOutParam param(inData, kParamPointFirst + static_cast<int32_t>(i));
+  if (!param.ok()) return;
+  const std::string& id = layout.pointIds[i];
+  PointModel* copy = layout.findPointCopy(id);
+  if (!copy) return;
+  const PointPosition current = copy->getPosition();
+  const double tx = FixedToLayerPixels(param.def().u.td.x_value, inData->downsample_x);
+  const double ty = FixedToLayerPixels(param.def().u.td.y_value, inData->downsample_y);
+  const double dx = tx - current.x;
+  const double dy = ty - current.y;
+  // A zero downsampling numerator gives no position; moving by it would poison the layout.
+  if (!std::isfinite(dx) || !std::isfinite(dy)) return;
+  if (PointModel* point = layout.findPoint(id)) {
+    point->moveBy(dx, dy);
+    copy->moveBy(dx, dy);
+  }
+}
+
+void SyncSlider(PF_InData* inData, GridLayoutModel& layout, size_t i) {
+  CheckedOutParam param(inData, kParamSliderFirst + static_cast<int32_t>(i));
+  if (!param.ok()) return;
+  const double percent = param.def().u.fs_d.value / 100.0;
+  if (!std::isfinite(percent) || std::fabs(percent) > std::numeric_limits<float>::max()) return;
+  const float scalar = static_cast<float>(percent);
+  const std::string& id = layout.sliderIds[i];
+  PointModel* point = layout.findPoint(id);
+  if (!point) return;
+  if (point->kind == PointKind::kSlider) point->scalar = scalar;
+  PointModel* copy = layout.findPointCopy(id);
+  if (copy && copy->kind == PointKind::kSlider) copy->scalar = scalar;
+}
+
+void UpdateUi(const PF_ParamUtilsSuite3& utils, PF_InData* inData, PF_ParamIndex index,
+              const PF_ParamDef* def) {
+  utils.PF_UpdateParamUI(inData->effect_ref, index, def);  // errors are not reported
+}
+
+}  // namespace
+
+PF_Fixed ToFixed16(double pixels) {
+  if (std::isnan(pixels)) return 0;
+  const double scaled = pixels * kFixedOne + (pixels >= 0.0 ? 0.5 : -0.5);
+  if (scaled >= static_cast<double>(std::numeric_limits<PF_Fixed>::max())) {
+    return std::numeric_limits<PF_Fixed>::max();
+  }
+  if (scaled <= static_cast<double>(std::numeric_limits<PF_Fixed>::min())) {
+    return std::numeric_limits<PF_Fixed>::min();
+  }
+  return static_cast<PF_Fixed>(scaled);  // truncation toward zero
+}
+
+double FixedToLayerPixels(PF_Fixed value, const PF_RationalScale& downsample) {
+  const float factor = static_cast<float>(downsample.den) / static_cast<float>(downsample.num);
+  return static_cast<double>(factor) * (static_cast<double>(value) * kFixedToPixels);
+}
+
+void PushPointsToParams(PF_InData* inData, PF_ParamDef* params[]) {
+  GridLayoutModel* layout = FindLayout(inData);
+  if (!layout || !params) return;
+  ScopedSuite<PF_ParamUtilsSuite3> utils(inData, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3);
+  const size_t count = Limit(layout->pointIds.size(), kPointParamCount);
+  for (size_t i = 0; i < count; ++i) {
+    const PF_ParamIndex index = kParamPointFirst + static_cast<int32_t>(i);
+    PF_ParamDef* def = params[index];
+    if (!def) continue;
+    const PointModel* copy = layout->findPointCopy(layout->pointIds[i]);
+    const PointPosition pos = copy ? copy->getPosition() : PointPosition{};
+    def->u.td.x_value = ToFixed16(pos.x);
+    def->u.td.y_value = ToFixed16(pos.y);
+    def->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
+    UpdateUi(utils.get(), inData, index, def);
+  }
+}
+
+void PushSlidersToParams(PF_InData* inData, PF_ParamDef* params[]) {
+  GridLayoutModel* layout = FindLayout(inData);
+  if (!layout || !params) return;
+  ScopedSuite<PF_ParamUtilsSuite3> utils(inData, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3);
+  const size_t count = Limit(layout->sliderIds.size(), kSliderParamCount);
+  for (size_t i = 0; i < count; ++i) {
+    const PF_ParamIndex index = kParamSliderFirst + static_cast<int32_t>(i);
+    PF_ParamDef* def = params[index];
+    if (!def) continue;
+    const PointModel* copy = layout->findPointCopy(layout->sliderIds[i]);
+    const float percent = (copy ? copy->scalar : 0.0f) * 100.0f;  // single precision, then widened
+    def->u.fs_d.value = static_cast<double>(percent);
+    def->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
+    UpdateUi(utils.get(), inData, index, def);
+  }
+}
+
+void SyncLayoutFromParams(PF_InData* inData, SyncMode mode) {
+  GridLayoutModel* layout = FindLayout(inData);
+  if (!layout) return;
+  if (mode == SyncMode::kSyncAll || mode == SyncMode::kSyncPoints) {
+    const size_t count = Limit(layout->pointIds.size(), kPointParamCount);
+    for (size_t i = 0; i < count; ++i) SyncPoint(inData, *layout, i);
+    layout->setSpacing(layout->spacing);
+  }
+  if (mode == SyncMode::kSyncAll || mode == SyncMode::kSyncSliders) {
+    const size_t count = Limit(layout->sliderIds.size(), kSliderParamCount);
+    for (size_t i = 0; i < count; ++i) SyncSlider(inData, *layout, i);
+    for (const auto& frame : layout->frames) frame->computeInset(layout->spacing);
+  }
+}
+
+}  // namespace Orvane::Mosaira

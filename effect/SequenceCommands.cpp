@@ -1,0 +1,199 @@
+#include "effect/SequenceCommands.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "effect/SequenceData.h"
+#include "effect/SuiteHolder.h"
+#include "sdk/pf_suites.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using HandleSuite = ScopedSuite<PF_HandleSuite2>;
+
+HandleSuite AcquireHandleSuite(const PF_InData* inData) {
+  return HandleSuite(inData, kPFHandleSuite, kPFHandleSuiteVersion2);
+}
+
+// A handle locked for the holder's lifetime. Unlocks on every way out.
+class ScopedLock {
+ public:
+  ScopedLock(const PF_HandleSuite2& suite, PF_Handle handle)
+      : suite_(suite), handle_(handle), bytes_(handle ? suite.host_lock_handle(handle) : nullptr) {}
+  ~ScopedLock() {
+    if (bytes_) suite_.host_unlock_handle(handle_);
+  }
+  ScopedLock(const ScopedLock&) = delete;
+  ScopedLock& operator=(const ScopedLock&) = delete;
+
+  void* bytes() const { return bytes_; }
+
+ private:
+  const PF_HandleSuite2& suite_;
+  PF_Handle handle_;
+  void* bytes_;
+};
+
+RecordKind Classify(const PF_HandleSuite2& suite, PF_Handle handle) {
+  if (!handle) return RecordKind::kNone;
+  return ClassifyRecord(*handle, suite.host_get_handle_size(handle));
+}
+
+// A new handle of `size` bytes, or null.
+PF_Handle NewHandle(const PF_HandleSuite2& suite, uint64_t size) {
+  return suite.host_new_handle(size);
+}
+
+// Makes a handle holding a live record, filled from `flatText` when given; null when the handle
+// cannot be made or locked. The handle is returned unlocked; on an exception nothing is left.
+PF_Handle NewLiveRecordHandle(const PF_HandleSuite2& suite, const std::string* flatText,
+                              const PF_InData* inData) {
+  PF_Handle handle = NewHandle(suite, sizeof(UnFlatSequenceData));
+  if (!handle) return nullptr;
+  void* bytes = suite.host_lock_handle(handle);
+  if (!bytes) {
+    suite.host_dispose_handle(handle);
+    return nullptr;
+  }
+  auto* live = new (bytes) UnFlatSequenceData();
+  try {
+    if (flatText) live->fromJson(inData, flatText->data(), flatText->size());
+  } catch (...) {
+    live->~UnFlatSequenceData();
+    suite.host_unlock_handle(handle);
+    suite.host_dispose_handle(handle);
+    throw;
+  }
+  suite.host_unlock_handle(handle);
+  return handle;
+}
+
+// Writes the flat record of `text` into a new handle, handed back unlocked; null when it cannot
+// be made or locked (nothing is left behind).
+PF_Handle NewFlatRecordHandle(const PF_HandleSuite2& suite, const std::string& text) {
+  PF_Handle handle = NewHandle(suite, FlatSequenceData::RecordSize(text));
+  if (!handle) return nullptr;
+  void* bytes = suite.host_lock_handle(handle);
+  if (!bytes) {
+    suite.host_dispose_handle(handle);
+    return nullptr;
+  }
+  FlatSequenceData::Write(bytes, text);
+  suite.host_unlock_handle(handle);
+  return handle;
+}
+
+// A byte copy of a whole handle, handed back unlocked; null when it cannot be made or locked.
+PF_Handle CopyHandle(const PF_HandleSuite2& suite, PF_Handle source) {
+  const uint64_t size = suite.host_get_handle_size(source);
+  ScopedLock from(suite, source);
+  if (!from.bytes()) return nullptr;
+  PF_Handle copy = NewHandle(suite, size);
+  if (!copy) return nullptr;
+  void* to = suite.host_lock_handle(copy);
+  if (!to) {
+    suite.host_dispose_handle(copy);
+    return nullptr;
+  }
+  std::memcpy(to, from.bytes(), size);
+  suite.host_unlock_handle(copy);
+  return copy;
+}
+
+// The flat record's text, bounded by the handle's end.
+std::string FlatText(const PF_HandleSuite2& suite, PF_Handle handle) {
+  const uint64_t size = suite.host_get_handle_size(handle);
+  ScopedLock lock(suite, handle);
+  if (!lock.bytes() || size <= FlatSequenceData::kHeaderSize) return {};
+  const char* text = static_cast<const char*>(lock.bytes()) + FlatSequenceData::kHeaderSize;
+  return std::string(text, strnlen(text, size - FlatSequenceData::kHeaderSize));
+}
+
+}  // namespace
+
+PF_Err HandleSequenceSetup(PF_InData* inData, PF_OutData* outData) {
+  HandleSuite suite = AcquireHandleSuite(inData);
+  PF_Handle handle = NewLiveRecordHandle(suite.get(), nullptr, inData);
+  if (!handle) return PF_Err_OUT_OF_MEMORY;
+  outData->sequence_data = handle;
+  return PF_Err_NONE;
+}
+
+PF_Err SequenceResetup(PF_InData* inData, PF_OutData* outData) {
+  if (!inData->sequence_data) return HandleSequenceSetup(inData, outData);
+  HandleSuite suite = AcquireHandleSuite(inData);
+  PF_Handle old = inData->sequence_data;
+  outData->sequence_data = old;
+  if (Classify(suite.get(), old) != RecordKind::kFlat) return PF_Err_NONE;
+
+  const std::string text = FlatText(suite.get(), old);
+  PF_Handle fresh = NewLiveRecordHandle(suite.get(), &text, inData);
+  if (!fresh) return PF_Err_NONE;  // the flat record stays the instance's data
+  outData->sequence_data = fresh;
+  suite->host_dispose_handle(old);
+  inData->sequence_data = nullptr;
+  return PF_Err_NONE;
+}
+
+PF_Err SequenceFlatten(PF_InData* inData, PF_OutData* outData) {
+  if (!inData->sequence_data) return PF_Err_INTERNAL_STRUCT_DAMAGED;
+  HandleSuite suite = AcquireHandleSuite(inData);
+  PF_Handle old = inData->sequence_data;
+  const RecordKind kind = Classify(suite.get(), old);
+  if (kind == RecordKind::kNone) return PF_Err_NONE;
+  if (kind == RecordKind::kFlat) {
+    outData->sequence_data = old;
+    return PF_Err_NONE;
+  }
+  auto* live = static_cast<UnFlatSequenceData*>(*old);
+  std::string text;
+  live->toJson(text);
+  PF_Handle flat = NewFlatRecordHandle(suite.get(), text);
+  if (!flat) return PF_Err_INTERNAL_STRUCT_DAMAGED;  // the live record stays untouched
+  outData->sequence_data = flat;
+  live->releaseLayout();
+  live->~UnFlatSequenceData();
+  suite->host_dispose_handle(old);
+  inData->sequence_data = nullptr;
+  return PF_Err_NONE;
+}
+
+PF_Err GetFlattenedSequenceData(PF_InData* inData, PF_OutData* outData) {
+  if (!inData->sequence_data) return PF_Err_INTERNAL_STRUCT_DAMAGED;
+  HandleSuite suite = AcquireHandleSuite(inData);
+  PF_Handle own = inData->sequence_data;
+  const RecordKind kind = Classify(suite.get(), own);
+  if (kind == RecordKind::kNone) return PF_Err_NONE;
+
+  PF_Handle copy = nullptr;
+  if (kind == RecordKind::kFlat) {
+    // The text of a flat record is not a live object: hand out a copy of the record itself.
+    copy = CopyHandle(suite.get(), own);
+  } else {
+    std::string text;
+    static_cast<const UnFlatSequenceData*>(*own)->toJson(text);
+    copy = NewFlatRecordHandle(suite.get(), text);
+  }
+  // A copy that cannot be made or locked is an error: answering 0 would silently drop the
+  // instance from the host's save.
+  if (!copy) return PF_Err_INTERNAL_STRUCT_DAMAGED;
+  outData->sequence_data = copy;
+  return PF_Err_NONE;
+}
+
+PF_Err SequenceSetdown(PF_InData* inData) {
+  HandleSuite suite = AcquireHandleSuite(inData);
+  PF_Handle handle = inData->sequence_data;
+  if (!handle) return PF_Err_NONE;
+  if (Classify(suite.get(), handle) == RecordKind::kLive) {
+    auto* live = static_cast<UnFlatSequenceData*>(*handle);
+    live->releaseLayout();
+    live->~UnFlatSequenceData();
+  }
+  suite->host_dispose_handle(handle);
+  return PF_Err_NONE;
+}
+
+}  // namespace Orvane::Mosaira

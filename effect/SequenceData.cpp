@@ -1,0 +1,161 @@
+#include "effect/SequenceData.h"
+
+#include <rapidjson/document.h>
+#include <rapidjson/error/en.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
+namespace Orvane::Mosaira {
+namespace {
+
+// A key that differs between processes and between loads of the library, so a live record's bytes
+// copied from elsewhere (a byte copy, a file, an earlier load) never pass as this process's own.
+uintptr_t ProcessKey() {
+  static const uintptr_t key = [] {
+    uintptr_t k = static_cast<uintptr_t>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    try {
+      std::random_device device;
+      k ^= (static_cast<uintptr_t>(device()) << 32) ^ device();
+    } catch (...) {
+      // No entropy source: the clock alone still tells loads apart.
+    }
+    return k | 1u;
+  }();
+  return key;
+}
+
+uintptr_t StampFor(const void* record) {
+  return ProcessKey() ^ reinterpret_cast<uintptr_t>(record);
+}
+
+// Narrowing a double outside float's range is undefined, so such values are refused.
+bool ToFiniteFloat(double value, float* out) {
+  if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) return false;
+  *out = static_cast<float>(value);
+  return std::isfinite(*out);
+}
+
+// Writes the layout object into its own buffer and keeps it only when it is one valid JSON
+// value, so a layout that cannot be written never damages the record's text.
+bool LayoutJsonText(const GridLayoutModel& layout, std::string* text) {
+  rapidjson::StringBuffer buffer;
+  JsonWriter writer(buffer);
+  layout.toJson(writer);
+  if (!writer.IsComplete()) return false;
+  rapidjson::Document check;
+  check.Parse<rapidjson::kParseIterativeFlag>(buffer.GetString(), buffer.GetSize());
+  if (check.HasParseError() || !check.IsObject()) return false;
+  text->assign(buffer.GetString(), buffer.GetSize());
+  return true;
+}
+
+uint64_t HandleSize(const PF_InData* inData) {
+  const PF_UtilCallbacks* utils = inData->utils;
+  if (!utils || !utils->host_get_handle_size) return 0;
+  return utils->host_get_handle_size(inData->sequence_data);
+}
+
+}  // namespace
+
+UnFlatSequenceData::UnFlatSequenceData() : SequenceDataBase(false), stamp_(StampFor(this)) {}
+
+bool UnFlatSequenceData::releaseLayout() {
+  layout.reset();
+  return true;
+}
+
+bool UnFlatSequenceData::isOwnRecord() const { return stamp_ == StampFor(this); }
+
+void UnFlatSequenceData::toJson(std::string& text) const {
+  rapidjson::StringBuffer buffer;
+  rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+  writer.StartObject();
+  writer.Key("scrollStart");
+  // A non-finite number has no JSON form; writing it would make the whole text unreadable.
+  writer.Double(std::isfinite(scrollStart) ? static_cast<double>(scrollStart) : 0.0);
+  writer.Key("interacting");
+  writer.Bool(interacting);
+  std::string layoutText;
+  if (layout && LayoutJsonText(*layout, &layoutText)) {
+    writer.Key("layout");
+    writer.RawValue(layoutText.data(), layoutText.size(), rapidjson::kObjectType);
+  }
+  writer.EndObject();
+  text.assign(buffer.GetString(), buffer.GetSize());
+}
+
+void UnFlatSequenceData::fromJson(const PF_InData* inData, const char* text, size_t length) {
+  layout.reset();
+  scrollStart = 0.0f;
+  if (!text) return;
+  length = strnlen(text, length);
+
+  // Iterative parsing: a deeply nested damaged text must not exhaust the stack.
+  rapidjson::Document doc;
+  doc.Parse<rapidjson::kParseIterativeFlag>(text, length);
+  if (doc.HasParseError() || !doc.IsObject()) return;
+
+  auto member = doc.FindMember("layout");
+  if (member != doc.MemberEnd() && member->value.IsObject()) {
+    const LayoutSize size{static_cast<double>(inData->width), static_cast<double>(inData->height)};
+    try {
+      layout = std::make_unique<GridLayoutModel>(member->value, size, -1);
+    } catch (...) {
+      // An unreadable layout (a bad coordinate string, no memory) leaves the instance without
+      // one, as bad JSON does; nothing may escape re-set-up with a handle locked.
+      layout.reset();
+    }
+  }
+  member = doc.FindMember("scrollStart");
+  float scroll = 0.0f;
+  if (member != doc.MemberEnd() && member->value.IsNumber() &&
+      ToFiniteFloat(member->value.GetDouble(), &scroll)) {
+    scrollStart = scroll;
+  }
+  member = doc.FindMember("interacting");
+  if (member != doc.MemberEnd() && member->value.IsBool()) interacting = member->value.GetBool();
+}
+
+void FlatSequenceData::Write(void* dest, const std::string& text) {
+  auto* bytes = static_cast<unsigned char*>(dest);
+  std::memset(bytes, 0, kHeaderSize);
+  bytes[kIsFlatOffset] = 1;
+  const uint64_t textLength = text.size() + 1;
+  for (size_t i = 0; i < 8; ++i) {
+    bytes[kTextLengthOffset + i] = static_cast<unsigned char>(textLength >> (8 * i));
+  }
+  std::memcpy(bytes + kHeaderSize, text.data(), text.size());
+  bytes[kHeaderSize + text.size()] = 0;
+}
+
+RecordKind ClassifyRecord(const void* bytes, uint64_t size) {
+  if (!bytes || size <= FlatSequenceData::kIsFlatOffset) return RecordKind::kNone;
+  const auto flag = static_cast<const unsigned char*>(bytes)[FlatSequenceData::kIsFlatOffset];
+  if (flag == 1) {
+    return size > FlatSequenceData::kHeaderSize ? RecordKind::kFlat : RecordKind::kNone;
+  }
+  if (flag != 0 || size != sizeof(UnFlatSequenceData)) return RecordKind::kNone;
+  const auto* live = static_cast<const UnFlatSequenceData*>(bytes);
+  return live->isOwnRecord() ? RecordKind::kLive : RecordKind::kNone;
+}
+
+UnFlatSequenceData* FindLiveRecord(const PF_InData* inData) {
+  if (!inData || !inData->sequence_data) return nullptr;
+  void* bytes = *inData->sequence_data;
+  if (ClassifyRecord(bytes, HandleSize(inData)) != RecordKind::kLive) return nullptr;
+  return static_cast<UnFlatSequenceData*>(bytes);
+}
+
+GridLayoutModel* FindLayout(const PF_InData* inData) {
+  UnFlatSequenceData* record = FindLiveRecord(inData);
+  return record ? record->layout.get() : nullptr;
+}
+
+}  // namespace Orvane::Mosaira

@@ -1,0 +1,98 @@
+// An effect instance's state in the host's sequence data, in its two forms.
+//
+// Live form (UnFlatSequenceData): a C++ object constructed in a host handle of exactly its size;
+// it owns the instance's layout. Flat form (FlatSequenceData): a self-contained byte record the
+// host stores in projects, little-endian:
+//   offset 0  8 bytes  type word, written 0, ignored on reading
+//   offset 8  1 byte   isFlat: 1 flat, 0 live, any other value is no record
+//   offset 9  7 bytes  reserved, written 0
+//   offset 16 8 bytes  text length including its NUL, written, never read
+//   offset 24 n bytes  JSON text, then one NUL
+// Every command decides the form by the isFlat byte, read as a byte, never by the type word.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "layout/GridLayoutModel.h"
+#include "sdk/pf_effect.h"
+
+namespace Orvane::Mosaira {
+
+class SequenceDataBase {
+ public:
+  SequenceDataBase(const SequenceDataBase&) = delete;
+  SequenceDataBase& operator=(const SequenceDataBase&) = delete;
+  virtual ~SequenceDataBase() = default;
+
+  // Deletes the layout the record owns, if any; true when the record can own one.
+  virtual bool releaseLayout() = 0;
+
+  bool isFlat = false;
+
+ protected:
+  explicit SequenceDataBase(bool flat) : isFlat(flat) {}
+};
+
+// The live record. Never deleted: it is destroyed in place and its handle disposed of.
+class UnFlatSequenceData final : public SequenceDataBase {
+ public:
+  UnFlatSequenceData();
+  ~UnFlatSequenceData() override = default;
+
+  bool releaseLayout() override;
+
+  // Writes {"scrollStart":..,"interacting":..[,"layout":{..}]} without white space. A scrollStart
+  // that is not finite is written as 0.0; a layout that cannot be written as valid JSON is left out.
+  void toJson(std::string& text) const;
+
+  // Replaces the contents with the state in `text` (at most `length` bytes, stopping at a NUL),
+  // building the layout at the layer size of `inData`. Text that is not one JSON object, a layout
+  // that cannot be built and members of the wrong type or out of range are passed over: the record
+  // then lacks that part. Never throws for bad text.
+  void fromJson(const PF_InData* inData, const char* text, size_t length);
+
+  // True when this record was constructed in this process at this address (not a byte copy).
+  bool isOwnRecord() const;
+
+  float scrollStart = 0.0f;
+  bool interacting = false;
+  std::unique_ptr<GridLayoutModel> layout;
+
+ private:
+  uintptr_t stamp_ = 0;  // this process's key mixed with the record's address
+};
+
+// The flat record's shape. It is written and read as bytes, never constructed as an object.
+class FlatSequenceData final : public SequenceDataBase {
+ public:
+  static constexpr size_t kIsFlatOffset = 8;
+  static constexpr size_t kTextLengthOffset = 16;
+  static constexpr size_t kHeaderSize = 24;  // the text starts here; a record is n + 25 bytes
+
+  FlatSequenceData() : SequenceDataBase(true) {}
+  bool releaseLayout() override { return false; }
+
+  // Bytes a flat record of the text needs.
+  static size_t RecordSize(const std::string& text) { return text.size() + kHeaderSize + 1; }
+  // Writes the whole record for `text` into `dest` of RecordSize(text) bytes.
+  static void Write(void* dest, const std::string& text);
+};
+
+enum class RecordKind { kNone, kLive, kFlat };
+
+// What `size` bytes at `bytes` hold: a flat record (isFlat byte 1 and room for the header and a
+// text), this process's own live record (isFlat byte 0, the right size and a valid stamp), or no
+// record. Null bytes hold no record.
+RecordKind ClassifyRecord(const void* bytes, uint64_t size);
+
+// The live record of the instance, found through in_data's sequence data and its size (asked of
+// the utility callbacks), or null when there is none, it is flat, foreign or too small.
+UnFlatSequenceData* FindLiveRecord(const PF_InData* inData);
+
+// The instance's layout, or null when it has no live record or the record has no layout.
+GridLayoutModel* FindLayout(const PF_InData* inData);
+
+}  // namespace Orvane::Mosaira

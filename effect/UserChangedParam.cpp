@@ -1,0 +1,131 @@
+#include "effect/UserChangedParam.h"
+
+#include <memory>
+
+#include "effect/GlobalSetup.h"
+#include "effect/ParamIndices.h"
+#include "effect/ParamSync.h"
+#include "effect/ParamVisibility.h"
+#include "effect/SequenceData.h"
+#include "effect/SuiteHolder.h"
+#include "layout/LayoutRegistry.h"
+#include "sdk/aegp_suites.h"
+#include "sdk/pf_suites.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+// Every suite the layout change uses, held across it so that a missing one is found before the
+// old layout is touched.
+struct LayoutChangeSuites {
+  explicit LayoutChangeSuites(const PF_InData* inData)
+      : paramUtils(inData, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3),
+        effect(inData, kAEGPEffectSuite, kAEGPEffectSuiteVersion2),
+        pfInterface(inData, kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1),
+        dynamicStream(inData, kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion2),
+        stream(inData, kAEGPStreamSuite, kAEGPStreamSuiteVersion7),
+        keyframe(inData, kAEGPKeyframeSuite, kAEGPKeyframeSuiteVersion3) {}
+
+  ScopedSuite<PF_ParamUtilsSuite3> paramUtils;
+  ScopedSuite<AEGP_EffectSuite2> effect;
+  ScopedSuite<AEGP_PFInterfaceSuite1> pfInterface;
+  ScopedSuite<AEGP_DynamicStreamSuite2> dynamicStream;
+  ScopedSuite<AEGP_StreamSuite7> stream;
+  ScopedSuite<AEGP_KeyframeSuite3> keyframe;
+};
+
+// The instance's effect handle, disposed of when the holder ends.
+class ScopedEffect {
+ public:
+  ScopedEffect(const LayoutChangeSuites& suites, PF_ProgPtr effectRef) : suites_(suites) {
+    if (suites.pfInterface->AEGP_GetNewEffectForEffect(0, effectRef, &effect_) != A_Err_NONE) {
+      effect_ = nullptr;
+    }
+  }
+  ~ScopedEffect() {
+    if (effect_) suites_.effect->AEGP_DisposeEffect(effect_);
+  }
+  ScopedEffect(const ScopedEffect&) = delete;
+  ScopedEffect& operator=(const ScopedEffect&) = delete;
+
+  AEGP_EffectRefH get() const { return effect_; }
+
+ private:
+  const LayoutChangeSuites& suites_;
+  AEGP_EffectRefH effect_ = nullptr;
+};
+
+// The built-in layout `layoutNumber` at the layer's size, or null when there is no such layout.
+std::unique_ptr<GridLayoutModel> BuildLayout(const PF_InData* inData, A_long layoutNumber) {
+  const LayoutRegistry& registry = LayoutRegistry::instance();
+  if (layoutNumber < 0 || static_cast<size_t>(layoutNumber) >= registry.layoutIds.size()) {
+    return nullptr;
+  }
+  const auto& root = registry.document;
+  if (!root.IsArray() || static_cast<rapidjson::SizeType>(layoutNumber) >= root.Size()) {
+    return nullptr;
+  }
+  const LayoutSize size{static_cast<double>(inData->width), static_cast<double>(inData->height)};
+  return std::make_unique<GridLayoutModel>(root[static_cast<rapidjson::SizeType>(layoutNumber)],
+                                           size, layoutNumber);
+}
+
+void ClearLayoutKeyframes(PF_InData* inData, AEGP_EffectRefH effect) {
+  const AEGP_PluginID pluginId = AegpPluginId();
+  for (int32_t p = kParamPointFirst; p <= kParamPointLast; ++p) {
+    DeleteAllKeyframes(inData, pluginId, effect, p);
+  }
+  for (int32_t p = kParamSliderFirst; p <= kParamSliderLast; ++p) {
+    DeleteAllKeyframes(inData, pluginId, effect, p);
+  }
+  for (int32_t k = 0; k < kPolygonGroupCount; ++k) {
+    for (int32_t offset = kPolygonLayer; offset <= kPolygonScale; ++offset) {
+      DeleteAllKeyframes(inData, pluginId, effect, PolygonParam(k, offset));
+    }
+  }
+}
+
+void ChangeLayout(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
+                  UnFlatSequenceData& record) {
+  const A_long layoutNumber = params[kParamLayouts]->u.pd.value - kLayoutsFirstLayout;
+  // A loaded layout whose index is unknown (-1) still counts as loaded: choosing no layout must
+  // remove it.
+  const bool unchanged = record.layout ? (layoutNumber >= 0 && record.layout->index == layoutNumber)
+                                       : layoutNumber < 0;
+  if (unchanged) return;
+
+  std::unique_ptr<GridLayoutModel> fresh = BuildLayout(inData, layoutNumber);
+  const LayoutChangeSuites suites(inData);
+  record.layout = std::move(fresh);  // the old layout is deleted here
+
+  UpdateParamVisibility(inData, outData, params);
+  {
+    const ScopedEffect effect(suites, inData->effect_ref);
+    ClearLayoutKeyframes(inData, effect.get());
+  }
+  PushPointsToParams(inData, params);
+  PushSlidersToParams(inData, params);
+}
+
+}  // namespace
+
+PF_Err HandleUserChangedParam(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
+                              const PF_UserChangedParamExtra* extra) {
+  UnFlatSequenceData* record = FindLiveRecord(inData);
+  if (!record) return PF_Err_NONE;
+  if (!params || !extra) return PF_Err_BAD_CALLBACK_PARAM;
+  const PF_ParamIndex index = extra->param_index;
+  if (index == kParamLayouts) {
+    if (!params[kParamLayouts]) return PF_Err_BAD_CALLBACK_PARAM;
+    ChangeLayout(inData, outData, params, *record);
+  } else if (index == kParamInputLayer ||
+             (index >= kParamEdgeInset && index <= kParamPointLast)) {
+    SyncLayoutFromParams(inData, SyncMode::kSyncPoints);
+  } else if (index >= kParamEdgeSliderGroupStart && index <= kParamSliderLast) {
+    SyncLayoutFromParams(inData, SyncMode::kSyncSliders);
+  }
+  outData->out_flags |= PF_OutFlag_FORCE_RERENDER;
+  return PF_Err_NONE;
+}
+
+}  // namespace Orvane::Mosaira

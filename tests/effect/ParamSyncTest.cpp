@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "effect/ParamIndices.h"
+#include "effect/ParamSync.h"
+#include "effect/SequenceCommands.h"
+#include "effect/SequenceData.h"
+#include "tests/effect/FakeHost.h"
+#include "tests/effect/TestLayouts.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using testing::FakeHost;
+
+class ParamSync : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::InstallLayout(host.in, host.out,
+                           testing::MakeLayout(testing::kLayout31Json, 1920, 1080, 3));
+    layout = FindLayout(&host.in);
+  }
+  void TearDown() override {
+    EXPECT_EQ(host.OutstandingSuites(), 0);
+    EXPECT_EQ(host.checkouts - static_cast<int>(host.failingCheckouts.size()) * checkoutRounds,
+              host.checkins);
+    SequenceSetdown(&host.in);
+  }
+
+  // Makes the host's checkout answer what a push wrote: the layout as it stands.
+  void MirrorLayoutIntoHost() {
+    PushPointsToParams(&host.in, host.params());
+    PushSlidersToParams(&host.in, host.params());
+    for (int i = kParamPointFirst; i <= kParamSliderLast; ++i) host.checkoutValues[i] = host.param(i);
+  }
+
+  int PointParam(const std::string& id) const {
+    for (size_t i = 0; i < layout->pointIds.size(); ++i) {
+      if (layout->pointIds[i] == id) return kParamPointFirst + static_cast<int>(i);
+    }
+    return -1;
+  }
+
+  PointPosition Position(const std::string& id) const {
+    return layout->findPointCopy(id)->getPosition();
+  }
+
+  FakeHost host;
+  GridLayoutModel* layout = nullptr;
+  int checkoutRounds = 0;
+};
+
+TEST_F(ParamSync, PushWritesFixedPointsAndPercent) {
+  PushPointsToParams(&host.in, host.params());
+  PushSlidersToParams(&host.in, host.params());
+  const int p6 = PointParam("P6");
+  ASSERT_GE(p6, 0);
+  EXPECT_EQ(host.param(p6).u.td.x_value, 1920 << 16);
+  EXPECT_EQ(host.param(p6).u.td.y_value, 540 << 16);
+  EXPECT_EQ(host.param(p6).uu.change_flags, PF_ChangeFlag_CHANGED_VALUE);
+  EXPECT_DOUBLE_EQ(host.param(kParamSliderFirst).u.fs_d.value, 50.0);
+  EXPECT_EQ(host.param(kParamSliderFirst).uu.change_flags, PF_ChangeFlag_CHANGED_VALUE);
+  // Exactly the used parameters: 7 free points (4 corners, P5, P6, P8) and one slider.
+  ASSERT_EQ(layout->pointIds.size(), 7u);
+  EXPECT_EQ(host.updateUiCalls.size(), 8u);
+  EXPECT_EQ(host.param(kParamPointFirst + 7).uu.change_flags, 0);
+  EXPECT_EQ(host.param(kParamSliderFirst + 1).uu.change_flags, 0);
+}
+
+TEST_F(ParamSync, FullResolutionPlacesPointExactly) {
+  MirrorLayoutIntoHost();
+  const int p8 = PointParam("P8");
+  host.checkoutValues[p8].u.td.x_value = ToFixed16(100.5);
+  host.checkoutValues[p8].u.td.y_value = ToFixed16(20.25);
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncAll);
+  EXPECT_DOUBLE_EQ(Position("P8").x, 100.5);
+  EXPECT_DOUBLE_EQ(Position("P8").y, 20.25);
+  EXPECT_DOUBLE_EQ(layout->findPoint("P8")->getPosition().x, 100.5);
+}
+
+TEST_F(ParamSync, HalfResolutionScalesByTwo) {
+  host.in.downsample_x = {1, 2};
+  host.in.downsample_y = {1, 2};
+  MirrorLayoutIntoHost();
+  // What the host hands out at half resolution: layer values halved.
+  for (int i = kParamPointFirst; i <= kParamPointLast; ++i) {
+    host.checkoutValues[i].u.td.x_value /= 2;
+    host.checkoutValues[i].u.td.y_value /= 2;
+  }
+  const int p8 = PointParam("P8");
+  host.checkoutValues[p8].u.td.x_value = 50 << 16;
+  host.checkoutValues[p8].u.td.y_value = 10 << 16;
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncPoints);
+  EXPECT_DOUBLE_EQ(Position("P8").x, 100.0);
+  EXPECT_DOUBLE_EQ(Position("P8").y, 20.0);
+  EXPECT_DOUBLE_EQ(Position("P6").x, 1920.0);
+}
+
+TEST_F(ParamSync, TargetOutsideLayoutIsClamped) {
+  MirrorLayoutIntoHost();
+  const int p8 = PointParam("P8");
+  host.checkoutValues[p8].u.td.x_value = 5000 << 16;
+  host.checkoutValues[p8].u.td.y_value = -(30 << 16);
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncPoints);
+  EXPECT_DOUBLE_EQ(Position("P8").x, 1920.0);
+  EXPECT_DOUBLE_EQ(Position("P8").y, 0.0);
+}
+
+TEST_F(ParamSync, ReadingTwiceIsIdempotent) {
+  MirrorLayoutIntoHost();
+  const int p5 = PointParam("P5");
+  host.checkoutValues[p5].u.td.y_value = 300 << 16;
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncAll);
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncAll);
+  EXPECT_DOUBLE_EQ(Position("P5").y, 300.0);
+}
+
+TEST_F(ParamSync, SliderSetsScalarInPointAndCopy) {
+  MirrorLayoutIntoHost();
+  host.checkoutValues[kParamSliderFirst].u.fs_d.value = 37.5;
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncSliders);
+  EXPECT_EQ(layout->findPoint("P7")->scalar, 0.375f);
+  EXPECT_EQ(layout->findPointCopy("P7")->scalar, 0.375f);
+}
+
+TEST_F(ParamSync, ModesReadOnlyTheirParameters) {
+  MirrorLayoutIntoHost();
+  host.checkoutValues[kParamSliderFirst].u.fs_d.value = 10.0;
+  const int p8 = PointParam("P8");
+  host.checkoutValues[p8].u.td.x_value = 200 << 16;
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncPoints);
+  EXPECT_EQ(layout->findPoint("P7")->scalar, 0.5f);
+  EXPECT_DOUBLE_EQ(Position("P8").x, 200.0);
+  host.checkoutValues[p8].u.td.x_value = 300 << 16;
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncSliders);
+  EXPECT_DOUBLE_EQ(Position("P8").x, 200.0);
+  EXPECT_EQ(layout->findPoint("P7")->scalar, 0.1f);
+}
+
+TEST_F(ParamSync, FailedCheckoutSkipsPointWithoutCheckin) {
+  MirrorLayoutIntoHost();
+  const int p8 = PointParam("P8");
+  host.checkoutValues[p8].u.td.x_value = 10 << 16;
+  host.failingCheckouts.insert(p8);
+  checkoutRounds = 1;
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncPoints);
+  EXPECT_DOUBLE_EQ(Position("P8").x, 960.0);
+}
+
+TEST_F(ParamSync, ZeroDownsampleNumeratorLeavesPoints) {
+  MirrorLayoutIntoHost();
+  host.in.downsample_x = {0, 1};
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncPoints);
+  EXPECT_DOUBLE_EQ(Position("P8").x, 960.0);
+  EXPECT_DOUBLE_EQ(Position("P8").y, 1080.0);
+}
+
+TEST_F(ParamSync, SyncReinsetsFrames) {
+  MirrorLayoutIntoHost();
+  layout->spacing = 10.0f;  // as a render would have left it
+  for (auto& frame : layout->frames) frame->insetPolygons.clear();
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncAll);
+  EXPECT_EQ(layout->spacing, 10.0f);
+  for (auto& frame : layout->frames) EXPECT_FALSE(frame->insetPolygons.empty());
+}
+
+TEST(ParamSyncNoLayout, NothingCallsTheHost) {
+  FakeHost host;
+  HandleSequenceSetup(&host.in, &host.out);
+  host.in.sequence_data = host.out.sequence_data;
+  PushPointsToParams(&host.in, host.params());
+  PushSlidersToParams(&host.in, host.params());
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncAll);
+  EXPECT_EQ(host.checkouts, 0);
+  EXPECT_TRUE(host.updateUiCalls.empty());
+  EXPECT_EQ(host.OutstandingSuites(), 0);
+  SequenceSetdown(&host.in);
+}
+
+TEST(ParamSyncNoLayout, FlatRecordCountsAsNone) {
+  FakeHost host;
+  std::vector<uint8_t> bytes(64);
+  FlatSequenceData::Write(bytes.data(), R"({"scrollStart":0.0,"interacting":false})");
+  host.in.sequence_data = host.NewHandle(bytes);
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncAll);
+  PushPointsToParams(&host.in, host.params());
+  EXPECT_EQ(host.checkouts, 0);
+  EXPECT_TRUE(host.updateUiCalls.empty());
+}
+
+TEST(ParamSyncSuites, MissingParamUtilsThrows13) {
+  FakeHost host;
+  testing::InstallLayout(host.in, host.out,
+                         testing::MakeLayout(testing::kLayout31Json, 100, 100, 3));
+  host.missingSuites.insert(kPFParamUtilsSuite);
+  try {
+    PushPointsToParams(&host.in, host.params());
+    ADD_FAILURE() << "no exception";
+  } catch (A_Err err) {
+    EXPECT_EQ(err, A_Err_MISSING_SUITE);
+  }
+  EXPECT_EQ(host.OutstandingSuites(), 0);
+  SequenceSetdown(&host.in);
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira
