@@ -96,6 +96,8 @@ struct GLNVGfragUniforms {
 static_assert(sizeof(GLNVGfragUniforms) == kFragUniformBytes, "std140 block size");
 
 // Back-end state, allocated zero-filled by nvgCreateGL3 and freed by glnvg__renderDelete.
+// Plain data on purpose: NanoVG holds it as a void pointer, and the arrays grow with realloc so
+// that a failed growth leaves them exactly as they were.
 // The four per-frame arrays (calls, paths, verts, uniforms) hold pointer, capacity, count;
 // uniforms is a byte buffer counted in blocks of fragSize bytes.
 struct GLNVGcontext {
