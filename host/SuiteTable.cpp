@@ -68,6 +68,11 @@ std::vector<SuiteTable::Balance> SuiteTable::Unbalanced() const {
   return out;
 }
 
+void SuiteTable::Rebalance() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (auto& entry : entries_) entry.second.released = entry.second.acquired;
+}
+
 uint64_t SuiteTable::AcquireCount(const std::string& name, int32_t version) const {
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = entries_.find({name, version});

@@ -41,6 +41,8 @@ class SuiteTable {
   std::vector<Key> Suites() const;
   // Suites acquired more often than released (or released more often than acquired).
   std::vector<Balance> Unbalanced() const;
+  // Counts every outstanding acquisition as released (after its breach has been reported).
+  void Rebalance();
   // Successful acquisitions of one suite so far.
   uint64_t AcquireCount(const std::string& name, int32_t version) const;
   // All acquisitions tried so far, including refused ones.

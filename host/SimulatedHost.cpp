@@ -1,0 +1,472 @@
+#include "host/SimulatedHost.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
+#include "host/HostCallbacks.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using detail::CurrentHostScope;
+using detail::HostCallbacks;
+
+constexpr A_long kApplicationId = 0x46585443;  // 'FXTC'
+
+std::string CommandText(PF_Cmd cmd) { return "command " + std::to_string(cmd) + ": "; }
+
+PF_ParamDef InputLayerDefinition() {
+  PF_ParamDef def{};
+  def.param_type = PF_Param_LAYER;
+  def.uu.id = 0;
+  std::snprintf(def.name, sizeof def.name, "%s", "Input");
+  return def;
+}
+
+}  // namespace
+
+SimulatedHost::SimulatedHost() {
+  HostCallbacks::Install(this);
+  globalRef_.id = 0;
+}
+
+SimulatedHost::~SimulatedHost() { Shutdown(); }
+
+bool SimulatedHost::LoadPlugin(const std::string& path, std::string* error) {
+  PiplResult pipl = ReadPluginPipl(path);
+  if (pipl.error != PiplError::kNone) {
+    if (error) *error = std::string("plug-in property resource: ") + PiplErrorText(pipl.error);
+    return false;
+  }
+  PluginLibrary library;
+  if (!library.Open(path, error)) return false;
+  auto entry = reinterpret_cast<PF_EntryPointFunc>(library.Symbol(pipl.info.entryPoint));
+  if (entry == nullptr) {
+    if (error) *error = "entry point " + pipl.info.entryPoint + " not exported";
+    return false;
+  }
+  library_ = std::move(library);
+  pipl_ = std::move(pipl.info);
+  hasPipl_ = true;
+  entry_ = entry;
+  return true;
+}
+
+void SimulatedHost::UseEntryPoint(PF_EntryPointFunc entry) { entry_ = entry; }
+
+// --- Running one command -----------------------------------------------------------------------
+
+PF_InData SimulatedHost::MakeInData(HostInstance* inst) {
+  PF_InData in{};
+  in.inter = HostCallbacks::Interact();
+  in.utils = &utils_;
+  in.effect_ref = inst;
+  in.version = {13, 15};
+  in.appl_id = kApplicationId;
+  in.num_params = A_long(definitions_.size());
+  in.current_time = context_.time.value;
+  in.time_step = context_.timeStep;
+  in.local_time_step = context_.timeStep;
+  in.time_scale = context_.time.scale;
+  in.total_time = A_long(std::min<uint64_t>(uint64_t(context_.time.scale) * 10, INT32_MAX));
+  in.width = inst->width;
+  in.height = inst->height;
+  in.extent_hint = {0, 0, inst->width, inst->height};
+  in.downsample_x = context_.downsampleX;
+  in.downsample_y = context_.downsampleY;
+  in.pixel_aspect_ratio = {1, 1};
+  in.global_data = globalData_;
+  in.sequence_data = inst->sequenceData;
+  in.pica_basicP = &basic_;
+  return in;
+}
+
+PF_Err SimulatedHost::Run(PF_Cmd cmd, HostInstance* inst, void* extra, PF_LayerDef* output,
+                          int depth, PF_OutData* outCopy) {
+  if (entry_ == nullptr) {
+    Violation(CommandText(cmd) + "no plug-in loaded");
+    return PF_Err_BAD_CALLBACK_PARAM;
+  }
+  PF_InData in = MakeInData(inst);
+  PF_OutData out{};
+  out.global_data = globalData_;
+  out.sequence_data = in.sequence_data;
+  out.num_params = in.num_params;
+  out.width = in.width;
+  out.height = in.height;
+  const double seconds = context_.time.Seconds();
+  std::vector<PF_ParamDef> params;
+  for (const ParamStream& s : inst->streams) params.push_back(s.ForCommand(seconds));
+  std::vector<PF_ParamDef*> pointers;
+  for (PF_ParamDef& p : params) pointers.push_back(&p);
+
+  PF_Err err = PF_Err_NONE;
+  {
+    CurrentHostScope scope(this, &context_);
+    if (hook_) hook_->BeforeCommand(cmd);
+    try {
+      err = entry_(cmd, &in, &out, pointers.empty() ? nullptr : pointers.data(), output, extra);
+    } catch (...) {
+      exceptionEscaped_ = true;
+      err = PF_Err_INTERNAL_STRUCT_DAMAGED;
+    }
+    if (hook_) hook_->AfterCommand(cmd);
+  }
+  lastOut_ = out;
+  if (outCopy) *outCopy = out;
+  TakeOutData(cmd, inst, out, err);
+  const std::vector<PF_ParamIndex> followUps = StoreChangedParams(inst, params);
+  CheckInvariants(cmd, inst, err);
+  const PF_ParamIndex changed =
+      (cmd == PF_Cmd_USER_CHANGED_PARAM && extra) ? static_cast<PF_UserChangedParamExtra*>(extra)->param_index : -1;
+  log_.push_back({cmd, inst->id, err, changed});
+  if (!followUps.empty() && depth >= kMaxFollowUpDepth) {
+    Violation(CommandText(cmd) + "parameter changes still cascading; follow-ups stopped");
+    return err;
+  }
+  for (PF_ParamIndex index : followUps) {
+    if (!HasInstance(inst->id)) break;
+    PF_UserChangedParamExtra e{index};
+    Run(PF_Cmd_USER_CHANGED_PARAM, inst, &e, nullptr, depth + 1);
+  }
+  return err;
+}
+
+void SimulatedHost::TakeOutData(PF_Cmd cmd, HostInstance* inst, const PF_OutData& out, PF_Err err) {
+  globalData_ = out.global_data;
+  const bool global = inst == &globalRef_;
+  switch (cmd) {
+    case PF_Cmd_GLOBAL_SETUP:
+      if (err != PF_Err_NONE) break;
+      globallySetUp_ = true;
+      globalOutFlags_ = out.out_flags;
+      globalOutFlags2_ = out.out_flags2;
+      effectVersion_ = out.my_version;
+      if (hasPipl_ && (uint32_t(out.out_flags) != pipl_.outFlags ||
+                       uint32_t(out.out_flags2) != pipl_.outFlags2 ||
+                       out.my_version != pipl_.effectVersion)) {
+        Violation(CommandText(cmd) + "version or flags differ from the property resource");
+      }
+      break;
+    case PF_Cmd_GLOBAL_SETDOWN:
+      globallySetUp_ = false;
+      if (globalData_ != nullptr && handles_.IsLive(globalData_)) {
+        Violation(CommandText(cmd) + "global data still held after set-down");
+      }
+      globalData_ = nullptr;
+      break;
+    case PF_Cmd_SEQUENCE_SETDOWN:
+    case PF_Cmd_GET_FLATTENED_SEQUENCE_DATA:
+      break;  // the instance's own handle stays as it was (set-down forgets it afterwards)
+    default:
+      if (!global) inst->sequenceData = out.sequence_data;
+      break;
+  }
+}
+
+bool SimulatedHost::AcceptEffectValue(const ParamStream& stream, const PF_ParamDef& param,
+                                      std::string* why) {
+  const PF_ParamDef& def = stream.Definition();
+  if (def.param_type == PF_Param_FLOAT_SLIDER && !std::isfinite(param.u.fs_d.value)) {
+    *why = "non-finite slider value";
+    return false;
+  }
+  if (def.param_type == PF_Param_POPUP &&
+      (param.u.pd.value < 1 || param.u.pd.value > def.u.pd.num_choices)) {
+    *why = "pop-up choice out of range";
+    return false;
+  }
+  return true;
+}
+
+std::vector<PF_ParamIndex> SimulatedHost::StoreChangedParams(HostInstance* inst,
+                                                             const std::vector<PF_ParamDef>& params) {
+  std::vector<PF_ParamIndex> followUps;
+  const double seconds = context_.time.Seconds();
+  for (size_t p = 0; p < params.size() && p < inst->streams.size(); ++p) {
+    if ((params[p].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) == 0) continue;
+    ParamStream& stream = inst->streams[p];
+    std::string why;
+    if (!AcceptEffectValue(stream, params[p], &why)) {
+      Violation("parameter " + std::to_string(p) + ": " + why + " not stored");
+      continue;
+    }
+    const bool changed = stream.Differs(stream.ValueAt(seconds), params[p].u);
+    stream.SetValue(params[p].u, seconds);
+    if (changed && (stream.Definition().flags & PF_ParamFlag_SUPERVISE)) {
+      followUps.push_back(PF_ParamIndex(p));
+    }
+  }
+  return followUps;
+}
+
+void SimulatedHost::Violation(const std::string& text) { violations_.push_back(text); }
+
+void SimulatedHost::CheckInvariants(PF_Cmd cmd, HostInstance* inst, PF_Err err) {
+  const std::string prefix = CommandText(cmd);
+  for (const auto& b : suites_.Unbalanced()) {
+    Violation(prefix + "suite \"" + b.suite.first + "\" " + std::to_string(b.suite.second) +
+              " left acquired " + std::to_string(b.outstanding) + " time(s)");
+  }
+  suites_.Rebalance();
+  for (const auto& l : handles_.LockedHandles()) {
+    if (std::find(reportedLocked_.begin(), reportedLocked_.end(), l.handle) != reportedLocked_.end()) {
+      continue;
+    }
+    reportedLocked_.push_back(l.handle);
+    Violation(prefix + "handle of " + std::to_string(l.sizeBytes) + " bytes left locked");
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!aegpEffects_.empty() || !aegpStreams_.empty()) {
+    Violation(prefix + std::to_string(aegpEffects_.size() + aegpStreams_.size()) +
+              " AEGP handle(s) not disposed");
+    aegpEffects_.clear();
+    aegpStreams_.clear();
+  }
+  if (inst->checkouts != 0) {
+    Violation(prefix + std::to_string(inst->checkouts) + " parameter check-out(s) not checked in");
+    inst->checkouts = 0;
+  }
+  const bool instanceCommand = inst != &globalRef_ && cmd != PF_Cmd_SEQUENCE_SETDOWN;
+  if (instanceCommand && err == PF_Err_NONE &&
+      (inst->sequenceData == nullptr || !handles_.IsLive(inst->sequenceData))) {
+    Violation(prefix + "instance " + std::to_string(inst->id) + " left without sequence data");
+  }
+  if (exceptionEscaped_) Violation(prefix + "an exception escaped the entry point");
+  exceptionEscaped_ = false;
+  for (const auto& m : handles_.TakeMisuse()) Violation(prefix + m);
+  for (const auto& m : suites_.TakeMisuse()) Violation(prefix + m);
+  for (const auto& m : pendingMisuse_) Violation(prefix + m);
+  pendingMisuse_.clear();
+}
+
+// --- Global commands ---------------------------------------------------------------------------
+
+PF_Err SimulatedHost::About(std::string* message) {
+  const PF_Err err = Run(PF_Cmd_ABOUT, &globalRef_, nullptr, nullptr, 0);
+  if (message) {
+    const char* msg = lastOut_.return_msg;
+    *message = std::string(msg, strnlen(msg, sizeof lastOut_.return_msg));
+  }
+  return err;
+}
+
+PF_Err SimulatedHost::GlobalSetup() { return Run(PF_Cmd_GLOBAL_SETUP, &globalRef_, nullptr, nullptr, 0); }
+
+PF_Err SimulatedHost::GlobalSetdown() {
+  paramsSetUp_ = false;
+  return Run(PF_Cmd_GLOBAL_SETDOWN, &globalRef_, nullptr, nullptr, 0);
+}
+
+PF_Err SimulatedHost::ParamsSetup() {
+  definitions_.assign(1, InputLayerDefinition());
+  inParamsSetup_ = true;
+  const PF_Err err = Run(PF_Cmd_PARAMS_SETUP, &globalRef_, nullptr, nullptr, 0);
+  inParamsSetup_ = false;
+  if (err != PF_Err_NONE) {
+    definitions_.clear();
+    return err;
+  }
+  if (lastOut_.num_params != A_long(definitions_.size())) {
+    Violation(CommandText(PF_Cmd_PARAMS_SETUP) + "num_params " + std::to_string(lastOut_.num_params) +
+              " but " + std::to_string(definitions_.size()) + " parameters");
+  }
+  paramsSetUp_ = true;
+  return err;
+}
+
+PF_Err SimulatedHost::EnsureSetUp() {
+  if (!globallySetUp_) {
+    const PF_Err err = GlobalSetup();
+    if (err != PF_Err_NONE) return err;
+  }
+  return paramsSetUp_ ? PF_Err_NONE : ParamsSetup();
+}
+
+void SimulatedHost::Shutdown() noexcept {
+  try {
+    while (!instances_.empty()) RemoveInstance(instances_.begin()->first);
+    if (globallySetUp_ && entry_ != nullptr) GlobalSetdown();
+  } catch (...) {
+    // Shutting down runs from the destructor: nothing may leave it.
+  }
+}
+
+// --- Instances ---------------------------------------------------------------------------------
+
+HostInstance* SimulatedHost::Find(InstanceId id) {
+  auto it = instances_.find(id);
+  return it == instances_.end() ? nullptr : it->second.get();
+}
+
+HostInstance* SimulatedHost::FindByRef(PF_ProgPtr ref) {
+  if (ref == &globalRef_) return &globalRef_;
+  for (auto& entry : instances_) {
+    if (entry.second.get() == ref) return entry.second.get();
+  }
+  return nullptr;
+}
+
+const HostInstance& SimulatedHost::Instance(InstanceId id) const {
+  auto it = instances_.find(id);
+  if (it == instances_.end()) throw std::out_of_range("no instance " + std::to_string(id));
+  return *it->second;
+}
+
+std::vector<InstanceId> SimulatedHost::Instances() const {
+  std::vector<InstanceId> ids;
+  for (const auto& entry : instances_) ids.push_back(entry.first);
+  return ids;
+}
+
+HostInstance* SimulatedHost::NewInstance(A_long width, A_long height) {
+  auto inst = std::make_unique<HostInstance>();
+  inst->id = nextId_++;
+  inst->width = width;
+  inst->height = height;
+  for (const PF_ParamDef& def : definitions_) inst->streams.emplace_back(def);
+  HostInstance* raw = inst.get();
+  instances_[raw->id] = std::move(inst);
+  return raw;
+}
+
+InstanceId SimulatedHost::AddInstance(A_long width, A_long height, PF_Err* err) {
+  PF_Err result = PF_Err_BAD_CALLBACK_PARAM;
+  if (width > 0 && height > 0 && width <= kMaxLayerSide && height <= kMaxLayerSide) {
+    result = EnsureSetUp();
+  }
+  HostInstance* inst = nullptr;
+  if (result == PF_Err_NONE) {
+    inst = NewInstance(width, height);
+    result = Run(PF_Cmd_SEQUENCE_SETUP, inst, nullptr, nullptr, 0);
+  }
+  if (err) *err = result;
+  if (inst == nullptr) return kNoInstance;
+  if (result != PF_Err_NONE) {
+    // A refused set-up leaves no instance; anything it handed out is the host's to drop.
+    if (inst->sequenceData) handles_.Dispose(inst->sequenceData);
+    instances_.erase(inst->id);
+    return kNoInstance;
+  }
+  return inst->id;
+}
+
+PF_Err SimulatedHost::RemoveInstance(InstanceId id) {
+  HostInstance* inst = Find(id);
+  if (inst == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+  const PF_Handle data = inst->sequenceData;
+  const PF_Err err = Run(PF_Cmd_SEQUENCE_SETDOWN, inst, nullptr, nullptr, 0);
+  if (data != nullptr && handles_.IsLive(data)) {
+    Violation(CommandText(PF_Cmd_SEQUENCE_SETDOWN) + "sequence data not disposed of");
+  }
+  instances_.erase(id);
+  return err;
+}
+
+InstanceId SimulatedHost::DuplicateInstance(InstanceId id, PF_Err* err) {
+  HostInstance* src = Find(id);
+  if (src == nullptr) {
+    if (err) *err = PF_Err_BAD_CALLBACK_PARAM;
+    return kNoInstance;
+  }
+  PF_OutData out{};
+  PF_Err result = Run(PF_Cmd_GET_FLATTENED_SEQUENCE_DATA, src, nullptr, nullptr, 0, &out);
+  const PF_Handle copy = out.sequence_data != src->sequenceData ? out.sequence_data : nullptr;
+  if (result == PF_Err_NONE && copy == nullptr) {
+    Violation(CommandText(PF_Cmd_GET_FLATTENED_SEQUENCE_DATA) + "success without a copy");
+    result = PF_Err_INTERNAL_STRUCT_DAMAGED;
+  }
+  if (result != PF_Err_NONE) {
+    if (copy != nullptr) handles_.Dispose(copy);
+    if (err) *err = result;
+    return kNoInstance;
+  }
+  HostInstance* dup = NewInstance(src->width, src->height);
+  dup->streams = src->streams;
+  dup->sequenceData = copy;
+  result = Run(PF_Cmd_SEQUENCE_RESETUP, dup, nullptr, nullptr, 0);
+  if (err) *err = result;
+  if (result != PF_Err_NONE) {
+    RemoveInstance(dup->id);
+    return kNoInstance;
+  }
+  return dup->id;
+}
+
+std::vector<uint8_t> SimulatedHost::SequenceBytes(InstanceId id) const {
+  return handles_.Bytes(Instance(id).sequenceData);
+}
+
+// --- Parameters and commands -------------------------------------------------------------------
+
+ParamStream& SimulatedHost::Stream(InstanceId id, PF_ParamIndex index) {
+  HostInstance* inst = Find(id);
+  if (inst == nullptr) throw std::out_of_range("no instance " + std::to_string(id));
+  return inst->streams.at(size_t(index));
+}
+
+PF_Err SimulatedHost::UserChanged(HostInstance* inst, PF_ParamIndex index) {
+  PF_UserChangedParamExtra e{index};
+  const PF_Err err = Run(PF_Cmd_USER_CHANGED_PARAM, inst, &e, nullptr, 0);
+  if (sendUpdateParamsUi_ && (globalOutFlags_ & PF_OutFlag_SEND_UPDATE_PARAMS_UI) && HasInstance(inst->id)) {
+    Run(PF_Cmd_UPDATE_PARAMS_UI, inst, nullptr, nullptr, 0);
+  }
+  return err;
+}
+
+PF_Err SimulatedHost::SetParam(InstanceId id, PF_ParamIndex index, const PF_ParamDefUnion& value) {
+  HostInstance* inst = Find(id);
+  if (inst == nullptr || index < 0 || size_t(index) >= inst->streams.size()) {
+    return PF_Err_BAD_CALLBACK_PARAM;
+  }
+  ParamStream& stream = inst->streams[size_t(index)];
+  stream.SetValue(value, context_.time.Seconds());
+  if ((stream.Definition().flags & PF_ParamFlag_SUPERVISE) == 0) return PF_Err_NONE;
+  return UserChanged(inst, index);
+}
+
+PF_Err SimulatedHost::SetPopup(InstanceId id, PF_ParamIndex index, A_long choice) {
+  PF_ParamDefUnion v{};
+  v.pd.value = choice;
+  return SetParam(id, index, v);
+}
+
+PF_Err SimulatedHost::SetFloat(InstanceId id, PF_ParamIndex index, double value) {
+  PF_ParamDefUnion v{};
+  v.fs_d.value = value;
+  return SetParam(id, index, v);
+}
+
+PF_Err SimulatedHost::SetPointPx(InstanceId id, PF_ParamIndex index, double xPx, double yPx) {
+  if (!std::isfinite(xPx) || !std::isfinite(yPx)) return PF_Err_BAD_CALLBACK_PARAM;
+  const auto fixed = [](double v) {
+    const double f = std::round(v * 65536.0);
+    return PF_Fixed(std::clamp(f, double(std::numeric_limits<PF_Fixed>::min()),
+                               double(std::numeric_limits<PF_Fixed>::max())));
+  };
+  PF_ParamDefUnion v{};
+  v.td.x_value = fixed(xPx);
+  v.td.y_value = fixed(yPx);
+  return SetParam(id, index, v);
+}
+
+PF_Err SimulatedHost::Send(InstanceId id, PF_Cmd cmd, void* extra, PF_LayerDef* output) {
+  HostInstance* inst = Find(id);
+  if (inst == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+  if (cmd == PF_Cmd_SEQUENCE_SETDOWN) return RemoveInstance(id);
+  if (cmd != PF_Cmd_GET_FLATTENED_SEQUENCE_DATA) return Run(cmd, inst, extra, output, 0);
+  PF_OutData out{};
+  const PF_Err err = Run(cmd, inst, extra, output, 0, &out);
+  lastFlattenedCopy_.clear();
+  if (out.sequence_data != nullptr && out.sequence_data != inst->sequenceData) {
+    lastFlattenedCopy_ = handles_.Bytes(out.sequence_data);
+    handles_.Dispose(out.sequence_data);
+  }
+  return err;
+}
+
+}  // namespace Orvane::Mosaira

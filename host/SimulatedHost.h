@@ -1,0 +1,252 @@
+// The simulated host: loads an effect plug-in and drives it the way a careful compositing host
+// does, so that tests and the command line can run whole user sessions without the real host.
+//
+// Usage (a session as a test writes it):
+//
+//   SimulatedHost host;
+//   std::string error;
+//   host.LoadPlugin("build/effect/libtiletta.so", &error);  // checks ".pipl", opens, finds entry
+//   InstanceId id = host.AddInstance(1920, 1080);           // global + parameter + sequence set-up
+//   host.SetPopup(id, 1, 2 + 37);                           // the user picks a choice: stored, and
+//                                                           // PF_Cmd_USER_CHANGED_PARAM is sent
+//   host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);                 // any command, with its extra block
+//   const ParamStream& p = host.Stream(id, 5);              // value, keyframes, HIDDEN flag
+//   std::vector<uint8_t> bytes = host.SequenceBytes(id);    // the instance's sequence data
+//   host.SaveProject("/tmp/a.proj", &error);                // flatten every instance, write
+//   SimulatedHost other; other.LoadPlugin(...); other.OpenProject("/tmp/a.proj", &error);
+//   host.Suites().SetMissing("PF Handle Suite", 2, true);   // fault injection
+//   EXPECT_TRUE(host.Violations().empty());                 // invariants held after every command
+//
+// After every command the host checks its invariants (suites released, handles unlocked, AEGP
+// handles disposed, parameter check-outs checked in, every instance with live sequence data after
+// a successful command, no exception escaped) and records each breach in Violations().
+// Values the effect marks PF_ChangeFlag_CHANGED_VALUE in `params` are stored after the command;
+// for parameters with PF_ParamFlag_SUPERVISE whose value changed, PF_Cmd_USER_CHANGED_PARAM follows.
+// The host's suites have no reference to the host, so a host serves them only on the thread that
+// runs its command (several hosts may live in one process, one command at a time per thread).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "host/CallFaults.h"
+#include "host/HandleTable.h"
+#include "host/ParamStream.h"
+#include "host/Pipl.h"
+#include "host/PluginLibrary.h"
+#include "host/SuiteTable.h"
+#include "sdk/sdk.h"
+
+namespace Orvane::Mosaira {
+
+using InstanceId = int;
+constexpr InstanceId kNoInstance = -1;
+
+namespace detail {
+struct HostCallbacks;
+}
+
+// Time and resolution of the commands the host sends.
+struct CommandContext {
+  HostTime time;
+  A_long timeStep = 1;
+  PF_RationalScale downsampleX{1, 1};
+  PF_RationalScale downsampleY{1, 1};
+};
+
+// Called around every command, on the thread that sends it (for instance to make the host's own
+// OpenGL context current). Neither call may throw.
+class CommandHook {
+ public:
+  virtual ~CommandHook() = default;
+  virtual void BeforeCommand(PF_Cmd cmd) noexcept = 0;
+  virtual void AfterCommand(PF_Cmd cmd) noexcept = 0;
+};
+
+struct CommandRecord {
+  PF_Cmd cmd;
+  InstanceId instance;
+  PF_Err result;
+  PF_ParamIndex paramIndex;  // USER_CHANGED_PARAM only, else -1
+};
+
+// One effect instance on a layer.
+struct HostInstance {
+  InstanceId id = kNoInstance;
+  A_long width = 0, height = 0;
+  PF_Handle sequenceData = nullptr;
+  std::vector<ParamStream> streams;  // index 0 is the input layer
+  int checkouts = 0;                 // parameter check-outs not yet checked in
+};
+
+class SimulatedHost {
+ public:
+  // Follow-up USER_CHANGED_PARAM commands caused by follow-ups stop at this depth.
+  static constexpr int kMaxFollowUpDepth = 4;
+  // Largest layer side the host accepts (also when reading projects).
+  static constexpr A_long kMaxLayerSide = 30000;
+
+  SimulatedHost();
+  // Sets every instance down and the plug-in too, if the session did not.
+  ~SimulatedHost();
+  SimulatedHost(const SimulatedHost&) = delete;
+  SimulatedHost& operator=(const SimulatedHost&) = delete;
+
+  // --- Plug-in ---------------------------------------------------------------------------------
+  // Reads and checks the property resource, opens the library and finds the entry point it names.
+  bool LoadPlugin(const std::string& path, std::string* error);
+  // Uses an entry point of this process (fake plug-ins in tests); no property resource.
+  void UseEntryPoint(PF_EntryPointFunc entry);
+  const PiplInfo& Pipl() const { return pipl_; }
+  bool HasPlugin() const { return entry_ != nullptr; }
+
+  // --- Global commands -------------------------------------------------------------------------
+  PF_Err About(std::string* message);
+  PF_Err GlobalSetup();
+  PF_Err GlobalSetdown();
+  bool IsGloballySetUp() const { return globallySetUp_; }
+  PF_OutFlags GlobalOutFlags() const { return globalOutFlags_; }
+  PF_OutFlags2 GlobalOutFlags2() const { return globalOutFlags2_; }
+  A_u_long EffectVersion() const { return effectVersion_; }
+  AEGP_PluginID RegisteredPluginId() const { return aegpPluginId_; }
+  const std::string& RegisteredName() const { return aegpName_; }
+
+  // --- Instances -------------------------------------------------------------------------------
+  // Applies the effect to a layer of the given size (global and parameter set-up first when not
+  // done). kNoInstance when a set-up fails; the error in *err.
+  InstanceId AddInstance(A_long width, A_long height, PF_Err* err = nullptr);
+  // Sends sequence set-down and forgets the instance.
+  PF_Err RemoveInstance(InstanceId id);
+  // A new instance from the flattened copy of `id`'s sequence data and a copy of its streams.
+  InstanceId DuplicateInstance(InstanceId id, PF_Err* err = nullptr);
+  std::vector<InstanceId> Instances() const;
+  bool HasInstance(InstanceId id) const { return instances_.count(id) != 0; }
+  const HostInstance& Instance(InstanceId id) const;
+
+  // --- Parameters ------------------------------------------------------------------------------
+  // Definitions as the effect added them; index 0 is the host's input layer.
+  int ParamCount() const { return int(definitions_.size()); }
+  const PF_ParamDef& Definition(PF_ParamIndex index) const { return definitions_.at(size_t(index)); }
+  ParamStream& Stream(InstanceId id, PF_ParamIndex index);
+  // A change made by the user at the current time: the value is stored and, when the parameter
+  // has PF_ParamFlag_SUPERVISE, PF_Cmd_USER_CHANGED_PARAM is sent (its result returned).
+  PF_Err SetParam(InstanceId id, PF_ParamIndex index, const PF_ParamDefUnion& value);
+  PF_Err SetPopup(InstanceId id, PF_ParamIndex index, A_long choice);
+  PF_Err SetFloat(InstanceId id, PF_ParamIndex index, double value);
+  // Layer pixels, stored as 16.16 fixed point (rounded, clamped to the 16.16 range).
+  PF_Err SetPointPx(InstanceId id, PF_ParamIndex index, double xPx, double yPx);
+
+  // --- Commands --------------------------------------------------------------------------------
+  // Sends one command to an instance with a fresh `params` array, then stores changed values,
+  // sends the follow-ups and checks the invariants.
+  PF_Err Send(InstanceId id, PF_Cmd cmd, void* extra = nullptr, PF_LayerDef* output = nullptr);
+  CommandContext& Context() { return context_; }
+  const PF_OutData& LastOutData() const { return lastOut_; }
+  const std::vector<CommandRecord>& Log() const { return log_; }
+  void SetCommandHook(CommandHook* hook) { hook_ = hook; }  // not owned; null to remove
+  // Whether a user change is followed by PF_Cmd_UPDATE_PARAMS_UI when the effect asked for it with
+  // PF_OutFlag_SEND_UPDATE_PARAMS_UI at global set-up (on by default, as the real host does).
+  void SetSendUpdateParamsUi(bool on) { sendUpdateParamsUi_ = on; }
+  // The bytes of the copy that the last PF_Cmd_GET_FLATTENED_SEQUENCE_DATA sent through Send()
+  // handed out (the host disposes of the copy's handle itself).
+  const std::vector<uint8_t>& LastFlattenedCopy() const { return lastFlattenedCopy_; }
+  // The custom user-interface registration of parameter set-up, if any.
+  const PF_CustomUIInfo* CustomUi() const { return customUiRegistered_ ? &customUi_ : nullptr; }
+
+  // --- Sequence data ---------------------------------------------------------------------------
+  PF_Handle SequenceHandle(InstanceId id) const { return Instance(id).sequenceData; }
+  std::vector<uint8_t> SequenceBytes(InstanceId id) const;
+
+  // --- Projects --------------------------------------------------------------------------------
+  // Flattens every instance, writes the bytes and the streams, and sets each instance up again.
+  // False (nothing written over an existing file) when a flatten fails or the file cannot be written.
+  bool SaveProject(const std::string& path, std::string* error);
+  // Reads a project and re-sets up each instance at its layer size. False, with no instance
+  // added, when the file is unreadable, damaged or made for another plug-in.
+  bool OpenProject(const std::string& path, std::string* error);
+
+  // --- Inspection and faults -------------------------------------------------------------------
+  HandleTable& Handles() { return handles_; }
+  SuiteTable& Suites() { return suites_; }
+  CallFaults& Faults() { return faults_; }
+  const std::vector<std::string>& Violations() const { return violations_; }
+  void ClearViolations() { violations_.clear(); }
+  size_t LiveAegpHandles() const { return aegpEffects_.size() + aegpStreams_.size(); }
+  // Sets every instance down, then the plug-in; afterwards every live handle is a leak.
+  void Shutdown() noexcept;
+
+ private:
+  friend struct detail::HostCallbacks;
+  struct AegpStream {
+    InstanceId instance;
+    PF_ParamIndex index;
+  };
+
+  PF_Err Run(PF_Cmd cmd, HostInstance* inst, void* extra, PF_LayerDef* output, int depth,
+             PF_OutData* outCopy = nullptr);
+  PF_InData MakeInData(HostInstance* inst);
+  void TakeOutData(PF_Cmd cmd, HostInstance* inst, const PF_OutData& out, PF_Err err);
+  std::vector<PF_ParamIndex> StoreChangedParams(HostInstance* inst,
+                                                const std::vector<PF_ParamDef>& params);
+  void CheckInvariants(PF_Cmd cmd, HostInstance* inst, PF_Err err);
+  void Violation(const std::string& text);
+  PF_Err EnsureSetUp();
+  PF_Err ParamsSetup();
+  bool AcceptEffectValue(const ParamStream& stream, const PF_ParamDef& param, std::string* why);
+  PF_Err UserChanged(HostInstance* inst, PF_ParamIndex index);
+  HostInstance* NewInstance(A_long width, A_long height);
+  HostInstance* Find(InstanceId id);
+  HostInstance* FindByRef(PF_ProgPtr ref);
+  void RegisterSuites();
+
+  // Owned resources, declared so that the library is closed last.
+  PluginLibrary library_;
+  PiplInfo pipl_;
+  bool hasPipl_ = false;
+  PF_EntryPointFunc entry_ = nullptr;
+
+  HandleTable handles_;
+  SuiteTable suites_;
+  CallFaults faults_;
+  SPBasicSuite basic_{};
+  PF_UtilCallbacks utils_{};
+
+  bool globallySetUp_ = false;
+  bool paramsSetUp_ = false;
+  bool inParamsSetup_ = false;
+  PF_Handle globalData_ = nullptr;
+  PF_OutFlags globalOutFlags_ = 0;
+  PF_OutFlags2 globalOutFlags2_ = 0;
+  A_u_long effectVersion_ = 0;
+  AEGP_PluginID aegpPluginId_ = 0;
+  std::string aegpName_;
+  std::vector<PF_ParamDef> definitions_;
+  PF_CustomUIInfo customUi_{};
+  bool customUiRegistered_ = false;
+
+  HostInstance globalRef_;  // effect_ref of the commands without an instance
+  std::map<InstanceId, std::unique_ptr<HostInstance>> instances_;
+  InstanceId nextId_ = 1;
+  // AEGP handles are opaque tokens, never dereferenced, never reused.
+  std::map<void*, InstanceId> aegpEffects_;
+  std::map<void*, AegpStream> aegpStreams_;
+  uintptr_t nextAegpToken_ = 1;
+  mutable std::mutex mutex_;  // guards AEGP tokens, check-out counts and misuse from callbacks
+
+  CommandContext context_;
+  PF_OutData lastOut_{};
+  std::vector<CommandRecord> log_;
+  std::vector<std::string> violations_;
+  std::vector<std::string> pendingMisuse_;
+  CommandHook* hook_ = nullptr;
+  bool exceptionEscaped_ = false;
+  bool sendUpdateParamsUi_ = true;
+  std::vector<uint8_t> lastFlattenedCopy_;
+  std::vector<PF_Handle> reportedLocked_;
+};
+
+}  // namespace Orvane::Mosaira

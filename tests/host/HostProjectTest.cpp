@@ -1,0 +1,232 @@
+// Saving, opening and duplicating: flattened sequence data and parameter streams through a file,
+// read back in a fresh host and in a fresh process.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+#include "FakeEffect.h"
+#include "host/ProjectFile.h"
+#include "host/SimulatedHost.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using namespace test;
+
+class HostProject : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetScript();
+    host.UseEntryPoint(FakeEntryPoint);
+    path = testing::TempDir() + "host_project_" + std::to_string(getpid()) + ".json";
+  }
+  void TearDown() override { std::remove(path.c_str()); }
+  void Write(const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+  std::string Read() {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+  SimulatedHost host;
+  std::string path;
+};
+
+std::string Tag(const std::vector<uint8_t>& bytes) {
+  return bytes.size() >= 4 ? std::string(bytes.begin(), bytes.begin() + 4) : std::string();
+}
+
+TEST_F(HostProject, SaveFlattensAndSetsEveryInstanceUpAgain) {
+  Script().payload = 1234;
+  const InstanceId id = host.AddInstance(640, 360);
+  host.SetPointPx(id, kFakePoint, 12.5, 7.25);
+  std::string error;
+  ASSERT_TRUE(host.SaveProject(path, &error)) << error;
+  EXPECT_EQ(Tag(host.SequenceBytes(id)), "LIVE");
+  EXPECT_NE(Read().find("\"width\":640"), std::string::npos);
+  EXPECT_TRUE(host.Violations().empty());
+}
+
+TEST_F(HostProject, OpenedInFreshHostRestoresStreamsAndSequenceData) {
+  Script().payload = 1234;
+  const InstanceId id = host.AddInstance(640, 360);
+  host.SetPointPx(id, kFakePoint, 12.5, 7.25);
+  PF_ParamDefUnion key{};
+  key.fs_d.value = 42.0;
+  host.Stream(id, kFakeSlider).AddKeyframe(2.0, key);
+  host.Stream(id, kFakeEcho).SetDynamicFlag(AEGP_DynStreamFlag_HIDDEN, true);
+  std::string error;
+  ASSERT_TRUE(host.SaveProject(path, &error)) << error;
+
+  Script().payload = 0;  // a new live record would carry 0; the restored one must carry 1234
+  SimulatedHost other;
+  other.UseEntryPoint(FakeEntryPoint);
+  ASSERT_TRUE(other.OpenProject(path, &error)) << error;
+  ASSERT_EQ(other.Instances().size(), 1u);
+  const InstanceId copy = other.Instances()[0];
+  EXPECT_EQ(other.Instance(copy).width, 640);
+  const std::vector<uint8_t> bytes = other.SequenceBytes(copy);
+  EXPECT_EQ(Tag(bytes), "LIVE");
+  uint32_t payload = 0;
+  std::memcpy(&payload, bytes.data() + 4, 4);
+  EXPECT_EQ(payload, 1234u);
+  EXPECT_EQ(other.Stream(copy, kFakePoint).StaticValue().td.x_value, 12 * 65536 + 32768);
+  EXPECT_TRUE(other.Stream(copy, kFakePoint).Hidden());
+  EXPECT_TRUE(other.Stream(copy, kFakeEcho).Hidden());
+  ASSERT_EQ(other.Stream(copy, kFakeSlider).Keyframes().size(), 1u);
+  EXPECT_EQ(other.Stream(copy, kFakeSlider).Keyframes()[0].value.fs_d.value, 42.0);
+  EXPECT_TRUE(other.Violations().empty());
+}
+
+TEST_F(HostProject, OpenedInFreshProcess) {
+  Script().payload = 99;
+  host.AddInstance(32, 16);
+  std::string error;
+  ASSERT_TRUE(host.SaveProject(path, &error)) << error;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ResetScript();
+    int code = 0;
+    {
+      SimulatedHost fresh;
+      fresh.UseEntryPoint(FakeEntryPoint);
+      std::string e;
+      if (!fresh.OpenProject(path, &e)) code = 1;
+      else if (fresh.Instances().size() != 1) code = 2;
+      else if (fresh.SequenceBytes(fresh.Instances()[0])[4] != 99) code = 3;
+      else if (fresh.Instance(fresh.Instances()[0]).height != 16) code = 4;
+      fresh.Shutdown();
+      if (code == 0 && (!fresh.Violations().empty() || !fresh.Handles().LiveHandles().empty())) code = 5;
+    }
+    _exit(code);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(HostProject, FailedFlattenKeepsInstanceAndWritesNothing) {
+  const InstanceId id = host.AddInstance(10, 10);
+  Write("previous project");
+  host.Handles().FailAllNew(true);
+  std::string error;
+  EXPECT_FALSE(host.SaveProject(path, &error));
+  host.Handles().FailAllNew(false);
+  EXPECT_NE(error.find("flattening"), std::string::npos);
+  EXPECT_EQ(Read(), "previous project");
+  EXPECT_EQ(Tag(host.SequenceBytes(id)), "LIVE");
+}
+
+TEST_F(HostProject, DuplicateGoesThroughFlattenedCopy) {
+  Script().payload = 5;
+  const InstanceId id = host.AddInstance(10, 10);
+  host.SetFloat(id, kFakeEcho, 3.0);
+  Script().payload = 0;
+  PF_Err err = PF_Err_NONE;
+  const InstanceId dup = host.DuplicateInstance(id, &err);
+  ASSERT_NE(dup, kNoInstance) << err;
+  EXPECT_EQ(host.SequenceBytes(dup)[4], 5);
+  EXPECT_EQ(Tag(host.SequenceBytes(dup)), "LIVE");
+  EXPECT_EQ(Tag(host.SequenceBytes(id)), "LIVE");
+  EXPECT_EQ(host.Stream(dup, kFakeEcho).StaticValue().fs_d.value, 3.0);
+  EXPECT_TRUE(host.Violations().empty());
+}
+
+TEST_F(HostProject, DuplicateFailsCleanlyWhenCopyFails) {
+  const InstanceId id = host.AddInstance(10, 10);
+  host.Handles().FailNew(0);
+  PF_Err err = PF_Err_NONE;
+  EXPECT_EQ(host.DuplicateInstance(id, &err), kNoInstance);
+  EXPECT_EQ(err, PF_Err_INTERNAL_STRUCT_DAMAGED);
+  EXPECT_EQ(host.Instances().size(), 1u);
+}
+
+TEST_F(HostProject, FlattenedCopyThroughSendIsKeptAsBytes) {
+  const InstanceId id = host.AddInstance(10, 10);
+  const size_t live = host.Handles().LiveHandles().size();
+  host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA);
+  EXPECT_EQ(Tag(host.LastFlattenedCopy()), "FLAT");
+  EXPECT_EQ(host.Handles().LiveHandles().size(), live);
+}
+
+class HostProjectDamaged : public HostProject {
+ protected:
+  // Saves a valid project and returns its text.
+  std::string Valid() {
+    host.AddInstance(10, 10);
+    std::string error;
+    EXPECT_TRUE(host.SaveProject(path, &error)) << error;
+    return Read();
+  }
+  void ExpectRefused(const std::string& text) {
+    Write(text);
+    SimulatedHost other;
+    other.UseEntryPoint(FakeEntryPoint);
+    std::string error;
+    EXPECT_FALSE(other.OpenProject(path, &error)) << text.substr(0, 80);
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(other.Instances().empty());
+  }
+  static std::string Replace(std::string s, const std::string& from, const std::string& to) {
+    const size_t at = s.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) s.replace(at, from.size(), to);
+    return s;
+  }
+};
+
+TEST_F(HostProjectDamaged, TruncatedAtManyLengths) {
+  const std::string text = Valid();
+  for (size_t n = 0; n < text.size(); n += 7) ExpectRefused(text.substr(0, n));
+}
+
+TEST_F(HostProjectDamaged, DeepNestingDoesNotOverflowTheStack) {
+  ExpectRefused(std::string(200000, '[') + std::string(200000, ']'));
+}
+
+TEST_F(HostProjectDamaged, WrongTypesAndRanges) {
+  const std::string text = Valid();
+  ExpectRefused(Replace(text, "\"width\":10", "\"width\":0"));
+  ExpectRefused(Replace(text, "\"width\":10", "\"width\":\"10\""));
+  ExpectRefused(Replace(text, "\"height\":10", "\"height\":99999999"));
+  ExpectRefused(Replace(text, "\"version\":1", "\"version\":2"));
+  ExpectRefused(Replace(text, "\"type\":7", "\"type\":6"));
+  ExpectRefused(Replace(text, "\"collapsed\":true", "\"collapsed\":1"));
+  ExpectRefused(Replace(text, "\"sequenceData\":\"", "\"sequenceData\":\"*"));
+  ExpectRefused(Replace(text, "{\"type\":14", "{\"typo\":14"));
+}
+
+TEST_F(HostProjectDamaged, ParameterCountMustMatch) {
+  const std::string text = Valid();
+  const size_t last = text.rfind(",{\"type\":14");
+  ASSERT_NE(last, std::string::npos);
+  ExpectRefused(text.substr(0, last) + "]}]}");
+}
+
+TEST(ProjectBase64, RoundTripsEveryLength) {
+  std::vector<uint8_t> bytes;
+  for (int n = 0; n < 20; ++n) {
+    std::vector<uint8_t> back;
+    ASSERT_TRUE(DecodeBase64(EncodeBase64(bytes), &back));
+    EXPECT_EQ(back, bytes);
+    bytes.push_back(uint8_t(n * 37 + 200));
+  }
+}
+
+TEST(ProjectBase64, RejectsMalformedText) {
+  std::vector<uint8_t> out;
+  EXPECT_FALSE(DecodeBase64("abc", &out));
+  EXPECT_FALSE(DecodeBase64("ab=c", &out));
+  EXPECT_FALSE(DecodeBase64("a===", &out));
+  EXPECT_FALSE(DecodeBase64("ab==abcd", &out));
+  EXPECT_FALSE(DecodeBase64("ab!d", &out));
+  EXPECT_TRUE(DecodeBase64("", &out));
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira

@@ -1,0 +1,239 @@
+#include "host/SimulatedHost.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "FakeEffect.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using namespace test;
+
+class HostSession : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetScript();
+    host.UseEntryPoint(FakeEntryPoint);
+  }
+  int Count(PF_Cmd cmd) const {
+    return int(std::count(Script().commands.begin(), Script().commands.end(), cmd));
+  }
+  SimulatedHost host;
+};
+
+TEST_F(HostSession, SetUpsRunOncePerPluginAndOncePerInstance) {
+  const InstanceId a = host.AddInstance(100, 50);
+  const InstanceId b = host.AddInstance(100, 50);
+  ASSERT_NE(a, kNoInstance);
+  ASSERT_NE(b, kNoInstance);
+  EXPECT_EQ(Count(PF_Cmd_GLOBAL_SETUP), 1);
+  EXPECT_EQ(Count(PF_Cmd_PARAMS_SETUP), 1);
+  EXPECT_EQ(Count(PF_Cmd_SEQUENCE_SETUP), 2);
+  EXPECT_EQ(host.ParamCount(), kFakeParamCount);
+  EXPECT_EQ(host.GlobalOutFlags(), 0x04008000);
+  EXPECT_NE(host.SequenceHandle(a), host.SequenceHandle(b));
+  EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
+}
+
+TEST_F(HostSession, StreamsSeedHiddenAndCollapseFromDefinitions) {
+  const InstanceId id = host.AddInstance(100, 50);
+  EXPECT_TRUE(host.Stream(id, kFakePoint).Hidden());
+  EXPECT_FALSE(host.Stream(id, kFakeSlider).Hidden());
+  EXPECT_TRUE(host.Stream(id, kFakeGroup).Collapsed());
+  EXPECT_EQ(host.Stream(id, kFakeSlider).StaticValue().fs_d.value, 10.0);
+}
+
+TEST_F(HostSession, InvalidLayerSizeIsRefused) {
+  PF_Err err = PF_Err_NONE;
+  EXPECT_EQ(host.AddInstance(0, 10, &err), kNoInstance);
+  EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(host.AddInstance(10, SimulatedHost::kMaxLayerSide + 1), kNoInstance);
+  EXPECT_TRUE(host.Instances().empty());
+}
+
+TEST_F(HostSession, FailedSequenceSetupLeavesNoInstance) {
+  host.GlobalSetup();
+  host.Handles().FailAllNew(true);
+  PF_Err err = PF_Err_NONE;
+  EXPECT_EQ(host.AddInstance(10, 10, &err), kNoInstance);
+  EXPECT_EQ(err, PF_Err_OUT_OF_MEMORY);
+  EXPECT_TRUE(host.Instances().empty());
+}
+
+TEST_F(HostSession, UserChangeStoresEffectValuesAndSendsFollowUps) {
+  const InstanceId id = host.AddInstance(100, 50);
+  ASSERT_EQ(host.SetPopup(id, kFakePopup, 3), PF_Err_NONE);
+  // The effect moved the point (supervised: a follow-up) and set the echo (not supervised).
+  EXPECT_EQ(host.Stream(id, kFakePoint).StaticValue().td.x_value, 30 * 65536);
+  EXPECT_EQ(host.Stream(id, kFakeEcho).StaticValue().fs_d.value, 3.0);
+  EXPECT_EQ(Script().changedParams, (std::vector<PF_ParamIndex>{kFakePopup, kFakePoint}));
+  EXPECT_EQ(Count(PF_Cmd_UPDATE_PARAMS_UI), 1);
+  EXPECT_TRUE(host.Violations().empty());
+}
+
+TEST_F(HostSession, UnchangedValueWithChangeFlagSendsNoFollowUp) {
+  const InstanceId id = host.AddInstance(100, 50);
+  host.SetPopup(id, kFakePopup, 3);
+  Script().changedParams.clear();
+  host.SetPopup(id, kFakePopup, 3);  // the effect writes the same point again
+  EXPECT_EQ(Script().changedParams, (std::vector<PF_ParamIndex>{kFakePopup}));
+}
+
+TEST_F(HostSession, UnsupervisedParameterChangeSendsNothing) {
+  const InstanceId id = host.AddInstance(100, 50);
+  const size_t before = Script().commands.size();
+  EXPECT_EQ(host.SetFloat(id, kFakeEcho, 5.0), PF_Err_NONE);
+  EXPECT_EQ(Script().commands.size(), before);
+  EXPECT_EQ(host.Stream(id, kFakeEcho).StaticValue().fs_d.value, 5.0);
+}
+
+TEST_F(HostSession, EndlessCascadeIsStopped) {
+  const InstanceId id = host.AddInstance(100, 50);
+  Script().before = [](PF_Cmd cmd, PF_InData*, PF_OutData*, PF_ParamDef** params, void*, PF_Err*) {
+    if (cmd == PF_Cmd_USER_CHANGED_PARAM) {
+      params[kFakeSlider]->u.fs_d.value += 1.0;
+      params[kFakeSlider]->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
+    }
+    return cmd == PF_Cmd_USER_CHANGED_PARAM;
+  };
+  host.SetFloat(id, kFakeSlider, 1.0);
+  EXPECT_EQ(host.Stream(id, kFakeSlider).StaticValue().fs_d.value, 2.0 + SimulatedHost::kMaxFollowUpDepth);
+  ASSERT_EQ(host.Violations().size(), 1u);
+  EXPECT_NE(host.Violations()[0].find("cascading"), std::string::npos);
+}
+
+TEST_F(HostSession, EffectValuesOutOfRangeAreNotStored) {
+  const InstanceId id = host.AddInstance(100, 50);
+  Script().before = [](PF_Cmd cmd, PF_InData*, PF_OutData*, PF_ParamDef** params, void*, PF_Err*) {
+    if (cmd != PF_Cmd_UPDATE_PARAMS_UI) return false;
+    params[kFakePopup]->u.pd.value = 99;
+    params[kFakePopup]->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
+    params[kFakeEcho]->u.fs_d.value = std::nan("");
+    params[kFakeEcho]->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
+    return true;
+  };
+  host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
+  EXPECT_EQ(host.Stream(id, kFakePopup).StaticValue().pd.value, 1);
+  EXPECT_EQ(host.Stream(id, kFakeEcho).StaticValue().fs_d.value, 0.0);
+  EXPECT_EQ(host.Violations().size(), 2u);
+}
+
+TEST_F(HostSession, CheckoutScalesPointsByDownsampleOnly) {
+  const InstanceId id = host.AddInstance(400, 300);
+  host.SetPointPx(id, kFakePoint, 100.0, 20.0);
+  host.Context().downsampleX = {1, 2};
+  host.Context().downsampleY = {1, 2};
+  host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
+  ASSERT_FALSE(Script().checkedOut.empty());
+  EXPECT_EQ(Script().checkedOut.back().u.td.x_value, 50 * 65536);
+  EXPECT_EQ(Script().checkedOut.back().u.td.y_value, 10 * 65536);
+  EXPECT_EQ(host.Stream(id, kFakePoint).StaticValue().td.x_value, 100 * 65536);
+}
+
+TEST_F(HostSession, CheckoutReadsKeyframedValueAtCommandTime) {
+  const InstanceId id = host.AddInstance(400, 300);
+  PF_ParamDefUnion a{}, b{};
+  a.td.x_value = 0;
+  b.td.x_value = 100 * 65536;
+  host.Stream(id, kFakePoint).AddKeyframe(0.0, a);
+  host.Stream(id, kFakePoint).AddKeyframe(1.0, b);
+  host.Context().time = {15, 30};
+  host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
+  EXPECT_EQ(Script().checkedOut.back().u.td.x_value, 50 * 65536);
+}
+
+TEST_F(HostSession, FailedCheckoutIsNotCountedAndCheckinWithoutCheckoutIsMisuse) {
+  const InstanceId id = host.AddInstance(10, 10);
+  host.Faults().Fail("checkout_param", 0);
+  host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
+  EXPECT_TRUE(host.Violations().empty());
+  Script().before = [](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*, PF_Err*) {
+    PF_ParamDef def{};
+    if (cmd == PF_Cmd_UPDATE_PARAMS_UI) in->inter.checkin_param(in->effect_ref, &def);
+    return cmd == PF_Cmd_UPDATE_PARAMS_UI;
+  };
+  host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
+  EXPECT_EQ(host.Violations().size(), 1u);
+}
+
+TEST_F(HostSession, UpdateParamUiChangesUiFieldsOnly) {
+  const InstanceId id = host.AddInstance(10, 10);
+  Script().before = [](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef** params, void*, PF_Err*) {
+    if (cmd != PF_Cmd_UPDATE_PARAMS_UI) return false;
+    auto* suite = static_cast<const PF_ParamUtilsSuite3*>(
+        Acquire(in, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3));
+    PF_ParamDef def = *params[kFakeSlider];
+    def.u.fs_d.value = 77.0;
+    def.flags |= PF_ParamFlag_COLLAPSE_TWIRLY;
+    def.ui_flags = PF_PUI_INVISIBLE;
+    suite->PF_UpdateParamUI(in->effect_ref, kFakeSlider, &def);
+    EXPECT_EQ(suite->PF_UpdateParamUI(in->effect_ref, 99, &def), PF_Err_INVALID_INDEX);
+    Release(in, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3);
+    return true;
+  };
+  host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
+  const ParamStream& s = host.Stream(id, kFakeSlider);
+  EXPECT_EQ(s.StaticValue().fs_d.value, 10.0);
+  EXPECT_TRUE(s.Collapsed());
+  EXPECT_EQ(s.Definition().ui_flags, PF_PUI_INVISIBLE);
+  EXPECT_FALSE(s.Hidden());  // the dynamic flag is the AEGP suites' business
+  EXPECT_TRUE(host.Violations().empty());
+}
+
+TEST_F(HostSession, CommandHookSurroundsEveryCommand) {
+  struct Hook : CommandHook {
+    void BeforeCommand(PF_Cmd cmd) noexcept override { calls.push_back(cmd); }
+    void AfterCommand(PF_Cmd cmd) noexcept override { calls.push_back(-cmd - 1); }
+    std::vector<PF_Cmd> calls;
+  } hook;
+  host.SetCommandHook(&hook);
+  host.GlobalSetup();
+  host.SetCommandHook(nullptr);
+  EXPECT_EQ(hook.calls, (std::vector<PF_Cmd>{PF_Cmd_GLOBAL_SETUP, -PF_Cmd_GLOBAL_SETUP - 1}));
+}
+
+TEST_F(HostSession, AboutReturnsTheMessage) {
+  Script().before = [](PF_Cmd cmd, PF_InData* in, PF_OutData* out, PF_ParamDef**, void*, PF_Err*) {
+    if (cmd == PF_Cmd_ABOUT) in->utils->ansi.sprintf(out->return_msg, "%s, v%d.%d", "Fake", 1, 0);
+    return false;
+  };
+  std::string message;
+  EXPECT_EQ(host.About(&message), PF_Err_NONE);
+  EXPECT_EQ(message, "Fake, v1.0");
+}
+
+TEST_F(HostSession, ShutdownSetsEverythingDownAndLeavesNoHandle) {
+  host.AddInstance(10, 10);
+  host.AddInstance(10, 10);
+  host.Shutdown();
+  EXPECT_EQ(Count(PF_Cmd_SEQUENCE_SETDOWN), 2);
+  EXPECT_EQ(Count(PF_Cmd_GLOBAL_SETDOWN), 1);
+  EXPECT_TRUE(host.Handles().LiveHandles().empty());
+  EXPECT_TRUE(host.Violations().empty());
+}
+
+TEST_F(HostSession, LeakedHandleShowsInReport) {
+  host.AddInstance(10, 10);
+  Script().before = [](PF_Cmd cmd, PF_InData*, PF_OutData*, PF_ParamDef**, void*, PF_Err*) {
+    return cmd == PF_Cmd_SEQUENCE_SETDOWN;  // never disposes of its record
+  };
+  host.Shutdown();
+  EXPECT_EQ(host.Handles().LiveHandles().size(), 1u);
+  EXPECT_EQ(host.Violations().size(), 1u);
+}
+
+TEST_F(HostSession, GlobalDataLeftAfterSetdownIsReported) {
+  Script().before = [](PF_Cmd cmd, PF_InData* in, PF_OutData* out, PF_ParamDef**, void*, PF_Err*) {
+    if (cmd == PF_Cmd_GLOBAL_SETUP) out->global_data = in->utils->host_new_handle(8);
+    return false;
+  };
+  host.GlobalSetup();
+  host.GlobalSetdown();
+  EXPECT_EQ(host.Violations().size(), 1u);
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira
