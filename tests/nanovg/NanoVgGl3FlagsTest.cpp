@@ -6,6 +6,9 @@
 #include <memory>
 #include <string>
 
+#include <glbinding/CallbackMask.h>
+#include <glbinding/callbacks.h>
+
 #include "render/NanoVgGl3.h"
 #include "render/NanoVgGl3Internal.h"
 #include "tests/nanovg/GlTestContext.h"
@@ -163,6 +166,34 @@ TEST_F(BackEndFlags, UnlinkableProgramIsReportedAndDeleted) {
   EXPECT_NE(out.find("Program probe error:\n"), std::string::npos) << out;
   EXPECT_EQ(shader.prog, 0u);
   EXPECT_EQ(GlTestContext::CallCount("glDeleteProgram"), 1);
+}
+
+TEST_F(BackEndFlags, DebugFlagReportsGlErrors) {
+  Make(NVG_ANTIALIAS | NVG_DEBUG);
+  auto* gl = static_cast<detail::GLNVGcontext*>(nvgInternalParams(vg_)->userPtr);
+  // The test bed's own error check would swallow the error first: pause it.
+  glbinding::setCallbackMask(glbinding::CallbackMask::None);
+  glBindTexture(GL_TEXTURE_2D, 0xffffff);  // not a name made by glGenTextures
+  ::testing::internal::CaptureStdout();
+  detail::glnvg__checkError(gl, "probe step");
+  detail::glnvg__checkError(gl, "quiet step");
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  glbinding::setCallbackMaskExcept(glbinding::CallbackMask::After, {"glGetError"});
+  EXPECT_EQ(out, "Error 00000502 after probe step\n");
+}
+
+TEST_F(BackEndFlags, WithoutDebugFlagErrorsStaySilent) {
+  Make(NVG_ANTIALIAS);
+  auto* gl = static_cast<detail::GLNVGcontext*>(nvgInternalParams(vg_)->userPtr);
+  glbinding::setCallbackMask(glbinding::CallbackMask::None);
+  glBindTexture(GL_TEXTURE_2D, 0xffffff);
+  ::testing::internal::CaptureStdout();
+  detail::glnvg__checkError(gl, "probe step");
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  const GLenum pending = glGetError();
+  glbinding::setCallbackMaskExcept(glbinding::CallbackMask::After, {"glGetError"});
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(pending, GL_INVALID_OPERATION);
 }
 
 }  // namespace

@@ -292,5 +292,40 @@ TEST_F(PixelFill, FlushInASharingContext) {
   ASSERT_TRUE(context_->Context().MakeCurrent());
 }
 
+TEST_F(PixelFill, MadeInDefaultContextDrawnInCoreContext) {
+  // As the plug-in runs: the back end is made while the driver's default context is current
+  // and draws in a 3.3 core context that shares objects with it.
+  auto root = Platform::GlContext::Create(nullptr, Platform::ContextProfile::kDriverDefault);
+  ASSERT_NE(root, nullptr);
+  root->InitializeBinding();
+  NVGcontext* vg = nvgCreateGL3(NVG_ANTIALIAS);
+  ASSERT_NE(vg, nullptr);
+  auto render = Platform::GlContext::Create(root.get(), Platform::ContextProfile::kCore33);
+  ASSERT_NE(render, nullptr);
+  render->InitializeBinding();
+  {
+    OffscreenTarget target(kSize, kSize);
+    ASSERT_TRUE(target.Complete());
+    target.Clear();
+    std::vector<unsigned char> texels;
+    for (int i = 0; i < 4; i++) texels.insert(texels.end(), {255, 10, 220, 30});
+    const int image = nvglCreateImageFromHandleGL3(vg, MakeHostTexture(2, 2, texels), 2, 2, 0);
+    nvgBeginFrame(vg, kSize, kSize, 1.0f);
+    nvgBeginPath(vg);
+    nvgRoundedRect(vg, 8, 8, 48, 48, 12);
+    nvgFillPaint(vg, nvgImagePattern(vg, 0, 0, kSize, kSize, 0.0f, image, 1.0f));
+    nvgFill(vg);
+    nvgEndFrame(vg);
+    EXPECT_TRUE(Near(target.Probe(32, 32), {10, 220, 30, 255}));
+    EXPECT_TRUE(Near(target.Probe(9, 9), kClear));  // cut off by the rounded corner
+    nvgDeleteImage(vg, image);
+  }
+  ASSERT_TRUE(root->MakeCurrent());
+  render.reset();
+  nvgDeleteInternal(vg);
+  root.reset();
+  ASSERT_TRUE(context_->Context().MakeCurrent());
+}
+
 }  // namespace
 }  // namespace Orvane::Mosaira::Testing
