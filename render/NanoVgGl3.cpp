@@ -1,5 +1,6 @@
 // OpenGL 3 back end behind NanoVG: state, creation and deletion, the shader program, textures
-// and paint conversion. Recording and flushing of draw calls live in NanoVgGl3Calls.cpp.
+// and paint conversion. Recording of draw calls lives in NanoVgGl3Calls.cpp, the flush in
+// NanoVgGl3Flush.cpp.
 #include "render/NanoVgGl3.h"
 
 #include <cmath>
@@ -31,13 +32,18 @@ thread_local GLNVGcontext* tStateBeingCreated = nullptr;
 
 GLNVGcontext* State(void* uptr) { return static_cast<GLNVGcontext*>(uptr); }
 
-void DumpShaderError(GLuint shader, const char* name, const char* stage) {
-  GLchar log[kInfoLogBytes + 1];
-  GLsizei len = 0;
-  glGetShaderInfoLog(shader, kInfoLogBytes, &len, log);
+// Ends an info log of at most kInfoLogBytes characters, whatever length the driver reported.
+void TerminateLog(GLchar* log, GLsizei len) {
   if (len < 0) len = 0;
   if (len > kInfoLogBytes) len = kInfoLogBytes;
   log[len] = '\0';
+}
+
+void glnvg__dumpShaderError(GLuint shader, const char* name, const char* stage) {
+  GLchar log[kInfoLogBytes + 1];
+  GLsizei len = 0;
+  glGetShaderInfoLog(shader, kInfoLogBytes, &len, log);
+  TerminateLog(log, len);
   std::printf("Shader %s/%s error:\n%s\n", name, stage, log);
 }
 
@@ -45,9 +51,7 @@ void DumpProgramError(GLuint prog, const char* name) {
   GLchar log[kInfoLogBytes + 1];
   GLsizei len = 0;
   glGetProgramInfoLog(prog, kInfoLogBytes, &len, log);
-  if (len < 0) len = 0;
-  if (len > kInfoLogBytes) len = kInfoLogBytes;
-  log[len] = '\0';
+  TerminateLog(log, len);
   std::printf("Program %s error:\n%s\n", name, log);
 }
 
@@ -56,7 +60,7 @@ bool CompileStage(GLuint shader, const char* name, const char* stage) {
   GLint status = 0;
   glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
   if (status == static_cast<GLint>(GL_TRUE)) return true;
-  DumpShaderError(shader, name, stage);
+  glnvg__dumpShaderError(shader, name, stage);
   return false;
 }
 
