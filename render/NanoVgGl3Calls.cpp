@@ -196,7 +196,8 @@ void glnvg__renderFill(void* uptr, NVGpaint* paint, NVGcompositeOperationState c
   }
 
   const int maxVerts = MaxVertCount(paths, npaths);
-  int offset = maxVerts < 0 ? -1 : glnvg__allocVerts(gl, maxVerts + call->triangleCount);
+  const bool countable = maxVerts >= 0 && maxVerts <= INT32_MAX - call->triangleCount;
+  int offset = countable ? glnvg__allocVerts(gl, maxVerts + call->triangleCount) : -1;
   if (offset == -1) return RollBack(gl);
   offset = CopyFillPaths(gl, *call, paths, offset);
 
