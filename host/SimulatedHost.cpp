@@ -123,7 +123,7 @@ PF_Err SimulatedHost::Run(PF_Cmd cmd, HostInstance* inst, void* extra, PF_LayerD
   CheckInvariants(cmd, inst, err);
   const PF_ParamIndex changed =
       (cmd == PF_Cmd_USER_CHANGED_PARAM && extra) ? static_cast<PF_UserChangedParamExtra*>(extra)->param_index : -1;
-  log_.push_back({cmd, inst->id, err, changed});
+  log_.push_back({cmd, inst->id, err, changed, out.out_flags});
   if (!followUps.empty() && depth >= kMaxFollowUpDepth) {
     Violation(CommandText(cmd) + "parameter changes still cascading; follow-ups stopped");
     return err;
@@ -395,6 +395,35 @@ InstanceId SimulatedHost::DuplicateInstance(InstanceId id, PF_Err* err) {
     return kNoInstance;
   }
   return dup->id;
+}
+
+bool SimulatedHost::SetLayerSize(InstanceId id, A_long width, A_long height) {
+  HostInstance* inst = Find(id);
+  if (inst == nullptr || width < 1 || height < 1 || width > kMaxLayerSide || height > kMaxLayerSide) {
+    return false;
+  }
+  inst->width = width;
+  inst->height = height;
+  return true;
+}
+
+void SimulatedHost::ClearFaults() {
+  suites_.SetAllMissing(false);
+  for (const auto& key : suites_.Suites()) suites_.SetMissing(key.first, key.second, false);
+  suites_.FailAcquire(-1);
+  handles_.FailAllNew(false);
+  handles_.FailNew(-1);
+  handles_.FailLock(-1);
+  faults_.Clear();
+}
+
+std::vector<std::string> SimulatedHost::LeakReport() const {
+  std::vector<std::string> lines;
+  for (const auto& l : handles_.LiveHandles()) {
+    lines.push_back("handle #" + std::to_string(l.serial) + ": " + std::to_string(l.sizeBytes) +
+                    " bytes, " + std::to_string(l.lockCount) + " lock(s)");
+  }
+  return lines;
 }
 
 std::vector<uint8_t> SimulatedHost::SequenceBytes(InstanceId id) const {

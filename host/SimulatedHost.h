@@ -72,6 +72,7 @@ struct CommandRecord {
   InstanceId instance;
   PF_Err result;
   PF_ParamIndex paramIndex;  // USER_CHANGED_PARAM only, else -1
+  PF_OutFlags outFlags;      // out_data->out_flags as the command left them
 };
 
 // One effect instance on a layer.
@@ -126,6 +127,9 @@ class SimulatedHost {
   std::vector<InstanceId> Instances() const;
   bool HasInstance(InstanceId id) const { return instances_.count(id) != 0; }
   const HostInstance& Instance(InstanceId id) const;
+  // The user resizes the instance's layer: later commands carry the new size. False for an unknown
+  // instance or a size outside 1..kMaxLayerSide.
+  bool SetLayerSize(InstanceId id, A_long width, A_long height);
 
   // --- Parameters ------------------------------------------------------------------------------
   // Definitions as the effect added them; index 0 is the host's input layer.
@@ -176,6 +180,10 @@ class SimulatedHost {
   const std::vector<std::string>& Violations() const { return violations_; }
   void ClearViolations() { violations_.clear(); }
   size_t LiveAegpHandles() const { return aegpEffects_.size() + aegpStreams_.size(); }
+  // Turns every injected fault off: suites present, allocations and locks succeed, callbacks answer.
+  void ClearFaults();
+  // One line per live handle (size, lock count, order of making): after Shutdown(), the leaks.
+  std::vector<std::string> LeakReport() const;
   // Sets every instance down, then the plug-in; afterwards every live handle is a leak.
   void Shutdown() noexcept;
 

@@ -237,3 +237,81 @@ TEST_F(HostSession, GlobalDataLeftAfterSetdownIsReported) {
 
 }  // namespace
 }  // namespace Orvane::Mosaira
+
+namespace Orvane::Mosaira {
+namespace {
+
+using namespace test;
+
+class HostControls : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetScript();
+    host.UseEntryPoint(FakeEntryPoint);
+  }
+  SimulatedHost host;
+};
+
+TEST_F(HostControls, LayerSizeReachesLaterCommands) {
+  const InstanceId id = host.AddInstance(100, 50);
+  A_long seenWidth = 0;
+  Script().before = [&](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*, PF_Err*) {
+    if (cmd == PF_Cmd_UPDATE_PARAMS_UI) seenWidth = in->width;
+    return false;
+  };
+  EXPECT_TRUE(host.SetLayerSize(id, 300, 200));
+  EXPECT_FALSE(host.SetLayerSize(id, 0, 200));
+  EXPECT_FALSE(host.SetLayerSize(id + 100, 10, 10));
+  host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
+  EXPECT_EQ(seenWidth, 300);
+}
+
+TEST_F(HostControls, LogKeepsEachCommandsOutFlags) {
+  const InstanceId id = host.AddInstance(10, 10);
+  Script().before = [](PF_Cmd cmd, PF_InData*, PF_OutData* out, PF_ParamDef**, void*, PF_Err*) {
+    if (cmd == PF_Cmd_USER_CHANGED_PARAM) out->out_flags |= PF_OutFlag_FORCE_RERENDER;
+    return false;
+  };
+  host.SetFloat(id, kFakeSlider, 50.0);
+  const auto& log = host.Log();
+  ASSERT_GE(log.size(), 2u);
+  const CommandRecord& change = log[log.size() - 2];
+  EXPECT_EQ(change.cmd, PF_Cmd_USER_CHANGED_PARAM);
+  EXPECT_EQ(change.paramIndex, kFakeSlider);
+  EXPECT_TRUE(change.outFlags & PF_OutFlag_FORCE_RERENDER);
+  EXPECT_EQ(log.back().cmd, PF_Cmd_UPDATE_PARAMS_UI);
+}
+
+TEST_F(HostControls, ClearFaultsRestoresEverything) {
+  host.GlobalSetup();
+  host.Suites().SetMissing(kPFHandleSuite, 2, true);
+  host.Handles().FailAllNew(true);
+  host.Faults().FailAll("checkout_param", true);
+  host.ClearFaults();
+  EXPECT_NE(host.AddInstance(10, 10), kNoInstance);
+  EXPECT_TRUE(host.Violations().empty());
+}
+
+TEST_F(HostControls, LeakReportListsLiveHandles) {
+  host.AddInstance(10, 10);
+  const auto lines = host.LeakReport();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("16 bytes, 0 lock(s)"), std::string::npos);
+}
+
+TEST_F(HostControls, UnknownInstanceAndCommandsAreHarmless) {
+  EXPECT_EQ(host.Send(77, PF_Cmd_UPDATE_PARAMS_UI), PF_Err_BAD_CALLBACK_PARAM);
+  const InstanceId id = host.AddInstance(10, 10);
+  EXPECT_EQ(host.Send(id, 99), PF_Err_NONE);
+  EXPECT_EQ(host.Send(id, -1), PF_Err_NONE);
+  EXPECT_TRUE(host.Violations().empty());
+}
+
+TEST_F(HostControls, NoPluginIsAViolationNotACrash) {
+  SimulatedHost empty;
+  EXPECT_EQ(empty.AddInstance(10, 10), kNoInstance);
+  EXPECT_FALSE(empty.Violations().empty());
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira
