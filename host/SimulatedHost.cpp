@@ -484,6 +484,14 @@ PF_Err SimulatedHost::SetPointPx(InstanceId id, PF_ParamIndex index, double xPx,
 }
 
 PF_Err SimulatedHost::Send(InstanceId id, PF_Cmd cmd, void* extra, PF_LayerDef* output) {
+  // Commands of the whole plug-in never carry an instance's data.
+  switch (cmd) {
+    case PF_Cmd_ABOUT: return About(nullptr);
+    case PF_Cmd_GLOBAL_SETUP: return GlobalSetup();
+    case PF_Cmd_GLOBAL_SETDOWN: return GlobalSetdown();
+    case PF_Cmd_PARAMS_SETUP: return ParamsSetup();
+    default: break;
+  }
   HostInstance* inst = Find(id);
   if (inst == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
   if (cmd == PF_Cmd_SEQUENCE_SETDOWN) return RemoveInstance(id);

@@ -22,8 +22,8 @@
 // a successful command, no exception escaped) and records each breach in Violations().
 // Values the effect marks PF_ChangeFlag_CHANGED_VALUE in `params` are stored after the command;
 // for parameters with PF_ParamFlag_SUPERVISE whose value changed, PF_Cmd_USER_CHANGED_PARAM follows.
-// The host's suites have no reference to the host, so a host serves them only on the thread that
-// runs its command (several hosts may live in one process, one command at a time per thread).
+// Commands are sent one at a time. The host's suites have no reference to the host, so a host
+// serves them only on the thread that runs its command; several hosts may live in one process.
 #pragma once
 
 #include <cstdint>
@@ -146,7 +146,9 @@ class SimulatedHost {
 
   // --- Commands --------------------------------------------------------------------------------
   // Sends one command to an instance with a fresh `params` array, then stores changed values,
-  // sends the follow-ups and checks the invariants.
+  // sends the follow-ups and checks the invariants. The plug-in-wide commands (about, global
+  // set-up and set-down, parameter set-up) go to the plug-in without the instance's data;
+  // sequence set-down also forgets the instance.
   PF_Err Send(InstanceId id, PF_Cmd cmd, void* extra = nullptr, PF_LayerDef* output = nullptr);
   CommandContext& Context() { return context_; }
   const PF_OutData& LastOutData() const { return lastOut_; }

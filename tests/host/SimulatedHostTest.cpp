@@ -307,6 +307,19 @@ TEST_F(HostControls, UnknownInstanceAndCommandsAreHarmless) {
   EXPECT_TRUE(host.Violations().empty());
 }
 
+TEST_F(HostControls, GlobalCommandsThroughSendCarryNoInstanceData) {
+  const InstanceId id = host.AddInstance(10, 10);
+  PF_Handle seen = reinterpret_cast<PF_Handle>(1);
+  Script().before = [&](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*, PF_Err*) {
+    if (cmd == PF_Cmd_GLOBAL_SETDOWN) seen = in->sequence_data;
+    return false;
+  };
+  EXPECT_EQ(host.Send(id, PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
+  EXPECT_EQ(seen, nullptr);
+  EXPECT_FALSE(host.IsGloballySetUp());
+  EXPECT_TRUE(host.Handles().IsLive(host.SequenceHandle(id)));
+}
+
 TEST_F(HostControls, NoPluginIsAViolationNotACrash) {
   SimulatedHost empty;
   EXPECT_EQ(empty.AddInstance(10, 10), kNoInstance);
