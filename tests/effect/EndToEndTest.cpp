@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "effect/ParamIndices.h"
+#include "effect/ParamsSetup.h"
+#include "tests/effect/PluginFixture.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using testing::kLayouts31;
+
+constexpr char kEmptyText[] = R"({"scrollStart":0.0,"interacting":false})";
+
+class PluginSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::LoadPlugin(host);
+    id = host.AddInstance(1920, 1080);
+    ASSERT_NE(id, kNoInstance);
+  }
+  void TearDown() override {
+    host.Shutdown();
+    EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
+    EXPECT_TRUE(host.Handles().LiveHandles().empty());
+  }
+  SimulatedHost host;
+  InstanceId id = kNoInstance;
+};
+
+TEST_F(PluginSession, GlobalSetupAnswersVersionAndFlags) {
+  EXPECT_EQ(host.EffectVersion(), 0x00080001u);
+  EXPECT_EQ(host.GlobalOutFlags(), 0x04008000);
+  EXPECT_EQ(host.GlobalOutFlags2(), 0x00001400);
+  EXPECT_EQ(host.RegisteredName(), "QV_Tiletta");
+  ASSERT_NE(host.CustomUi(), nullptr);
+  EXPECT_EQ(host.CustomUi()->events, 7);
+}
+
+TEST_F(PluginSession, AboutMessage) {
+  std::string message;
+  ASSERT_EQ(host.About(&message), PF_Err_NONE);
+  EXPECT_EQ(message.rfind("Tiletta, v1.0\rTiletta ", 0), 0u) << message;
+}
+
+TEST_F(PluginSession, NinetyFiveParameters) {
+  ASSERT_EQ(host.ParamCount(), kParamCount);
+  const PF_ParamDef& layouts = host.Definition(kParamLayouts);
+  EXPECT_EQ(layouts.param_type, PF_Param_POPUP);
+  EXPECT_EQ(layouts.u.pd.num_choices, 105);
+  EXPECT_EQ(layouts.u.pd.dephault, 1);
+  EXPECT_EQ(layouts.ui_flags, PF_PUI_CONTROL);
+  EXPECT_EQ(std::string(host.Definition(kParamPointFirst + 9).name), "Point 10");
+  EXPECT_EQ(std::string(host.Definition(kParamPointLast).name), "Point 24");
+  EXPECT_EQ(std::string(host.Definition(kParamSliderLast).name), "Slider 9");
+  EXPECT_EQ(std::string(host.Definition(PolygonParam(8, kPolygonGroupStart)).name), "Polygon 9");
+  for (int p = 1; p < kParamCount; ++p) {
+    const PF_ParamDef& def = host.Definition(p);
+    EXPECT_EQ(def.uu.id, p);
+    const int offset = p >= kParamPolygonGroupFirst ? (p - kParamPolygonGroupFirst) % 6 : -1;
+    const bool placement = offset >= kPolygonXOffset && offset <= kPolygonScale;
+    const bool groupMark = p == kParamCornerPointGroupStart || p == kParamCornerPointGroupEnd ||
+                           p == kParamEdgeSliderGroupStart || p == kParamEdgeSliderGroupEnd ||
+                           offset == kPolygonGroupStart;
+    EXPECT_EQ((def.flags & PF_ParamFlag_SUPERVISE) != 0, !placement && !groupMark) << p;
+    EXPECT_EQ((def.ui_flags & PF_PUI_INVISIBLE) != 0, p != kParamLayouts && !placement) << p;
+    EXPECT_EQ(host.Stream(id, p).Hidden(), p != kParamLayouts && !placement) << p;
+  }
+}
+
+TEST_F(PluginSession, UnknownCommandsReturnZero) {
+  for (PF_Cmd cmd : {-5, 2, 9, 10, 11, 12, 16, 22, 25, 29, 400}) {
+    EXPECT_EQ(host.Send(id, cmd), PF_Err_NONE) << cmd;
+  }
+}
+
+TEST_F(PluginSession, EmptyRecordFlattensToExactText) {
+  ASSERT_EQ(host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
+  const std::vector<uint8_t>& copy = host.LastFlattenedCopy();
+  ASSERT_EQ(copy.size(), 64u);
+  EXPECT_EQ(copy[8], 1);
+  EXPECT_EQ(copy[16], 40);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(copy.data()) + 24), kEmptyText);
+}
+
+TEST_F(PluginSession, Loading31PushesVisibilityAndClearsKeyframes) {
+  PF_ParamDefUnion value{};
+  for (int p : std::vector<int>{kParamEdgeInset, kParamPointFirst, kParamSliderFirst, PolygonParam(0, kPolygonLayer),
+                PolygonParam(8, kPolygonScale)}) {
+    value = host.Stream(id, p).StaticValue();
+    host.Stream(id, p).AddKeyframe(0.0, value);
+    host.Stream(id, p).AddKeyframe(1.0, value);
+  }
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+
+  const std::set<std::pair<A_long, A_long>> expected = {
+      {0, 0}, {1920 << 16, 0}, {1920 << 16, 1080 << 16}, {0, 1080 << 16},
+      {0, 540 << 16}, {1920 << 16, 540 << 16}, {960 << 16, 1080 << 16}};
+  EXPECT_EQ(testing::PointValues(host, id, 7), expected);
+  EXPECT_DOUBLE_EQ(host.Stream(id, kParamSliderFirst).StaticValue().fs_d.value, 50.0);
+
+  for (int p = kParamEdgeInset; p < kParamCount; ++p) {
+    bool shown = p <= kParamCornerPointGroupStart || p == kParamCornerPointGroupEnd ||
+                 (p >= kParamPointFirst && p < kParamPointFirst + 7) ||
+                 p == kParamEdgeSliderGroupStart || p == kParamEdgeSliderGroupEnd ||
+                 p == kParamSliderFirst || (p >= kParamPolygonGroupFirst && p < PolygonParam(3, 0));
+    EXPECT_EQ(host.Stream(id, p).Hidden(), !shown) << p;
+  }
+  EXPECT_FALSE(host.Stream(id, kParamLayouts).Hidden());
+  EXPECT_EQ(host.Stream(id, kParamEdgeInset).Keyframes().size(), 2u);
+  EXPECT_TRUE(host.Stream(id, kParamPointFirst).Keyframes().empty());
+  EXPECT_TRUE(host.Stream(id, kParamSliderFirst).Keyframes().empty());
+  EXPECT_TRUE(host.Stream(id, PolygonParam(0, kPolygonLayer)).Keyframes().empty());
+  EXPECT_TRUE(host.Stream(id, PolygonParam(8, kPolygonScale)).Keyframes().empty());
+  EXPECT_TRUE(host.LastOutData().out_flags & PF_OutFlag_FORCE_RERENDER);
+}
+
+TEST_F(PluginSession, ReloadingSameLayoutKeepsReshaping) {
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+  const int p = kParamPointFirst + 6;
+  ASSERT_EQ(host.SetPointPx(id, p, 100.0, 700.0), PF_Err_NONE);
+  const PF_PointDef moved = host.Stream(id, p).StaticValue().td;
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+  EXPECT_EQ(host.Stream(id, p).StaticValue().td.x_value, moved.x_value);
+}
+
+TEST_F(PluginSession, ChoosingNoLayoutRemovesIt) {
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, 1), PF_Err_NONE);
+  for (int p = kParamEdgeInset; p < kParamCount; ++p) EXPECT_TRUE(host.Stream(id, p).Hidden()) << p;
+  ASSERT_EQ(host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
+  EXPECT_EQ(host.LastFlattenedCopy().size(), 64u);
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira
