@@ -23,8 +23,8 @@ class AESDK_OpenGL_Fault {
 };
 
 // One OpenGL rendering context (on EGL: a context on the shared display, with an 8x8 pbuffer
-// only where the driver needs a surface). Heap-made, owned by the registry. Move-only in
-// spirit: copying is deleted, and the registry holds it through a pointer.
+// only where the driver needs a surface). Heap-made and owned by the registry through a
+// pointer; not copyable.
 class AEOpenGLContext {
  public:
   // With `root` null, makes a root context (the driver's default, no version asked);
