@@ -11,8 +11,20 @@ namespace Orvane::Mosaira::Platform {
 namespace {
 
 std::atomic<int> injectedFault{static_cast<int>(ContextStep::kNone)};
-std::atomic<BindingHandle> nextHandle{1};
+std::atomic<BindingHandle> contextsMade{0};
 thread_local BindingHandle currentHandle = 0;
+
+// A handle never given before in this process. glbinding's table of handles is one for the
+// process, while every library linking this layer (the plug-in, a test, a tool) has a counter of
+// its own: each copy starts its run of handles at a point scrambled from the address of its own
+// counter, so the runs of two copies do not meet.
+BindingHandle NewHandle() {
+  const auto base = static_cast<BindingHandle>(reinterpret_cast<std::uintptr_t>(&contextsMade) *
+                                               static_cast<std::uintptr_t>(0x9E3779B97F4A7C15ull));
+  BindingHandle handle = 0;
+  while (handle == 0) handle = base + contextsMade.fetch_add(1) + 1;
+  return handle;
+}
 
 // True (and the fault consumed) when a test asked the next creation to fail at `step`.
 bool Faulted(ContextStep step) {
@@ -103,7 +115,7 @@ std::unique_ptr<GlContext> GlContext::Create(const GlContext* shareWith, Context
   made->context_ = Faulted(ContextStep::kCreateContext) ? EGL_NO_CONTEXT
                                                         : CreateNativeContext(info, share, profile);
   if (made->context_ == EGL_NO_CONTEXT) return nullptr;
-  made->handle_ = nextHandle.fetch_add(1);
+  made->handle_ = NewHandle();
   if (Faulted(ContextStep::kMakeCurrent) || !made->MakeCurrent()) return nullptr;
   return made;
 }
