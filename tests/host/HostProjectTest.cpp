@@ -2,14 +2,15 @@
 // read back in a fresh host and in a fresh process.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
 #include "FakeEffect.h"
+#include "host/FreshProcess.h"
 #include "host/ProjectFile.h"
 #include "host/SimulatedHost.h"
 
@@ -81,33 +82,40 @@ TEST_F(HostProject, OpenedInFreshHostRestoresStreamsAndSequenceData) {
   EXPECT_TRUE(other.Violations().empty());
 }
 
+// The child half of the fresh-process round trip: runs only when the parent names a project.
+TEST(HostProjectChild, OpensProjectNamedByParent) {
+  const char* project = std::getenv("TILETTA_HOST_TEST_PROJECT");
+  if (project == nullptr) GTEST_SKIP() << "runs only as the child of OpenedInFreshProcess";
+  ResetScript();
+  SimulatedHost fresh;
+  fresh.UseEntryPoint(FakeEntryPoint);
+  std::string error;
+  ASSERT_TRUE(fresh.OpenProject(project, &error)) << error;
+  ASSERT_EQ(fresh.Instances().size(), 1u);
+  EXPECT_EQ(fresh.SequenceBytes(fresh.Instances()[0])[4], 99);
+  EXPECT_EQ(fresh.Instance(fresh.Instances()[0]).height, 16);
+  // Nothing ran in this process before the project was opened.
+  EXPECT_EQ(Script().commands.front(), PF_Cmd_GLOBAL_SETUP);
+  fresh.Shutdown();
+  EXPECT_TRUE(fresh.Violations().empty());
+  EXPECT_TRUE(fresh.Handles().LiveHandles().empty());
+}
+
 TEST_F(HostProject, OpenedInFreshProcess) {
   Script().payload = 99;
   host.AddInstance(32, 16);
   std::string error;
   ASSERT_TRUE(host.SaveProject(path, &error)) << error;
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    ResetScript();
-    int code = 0;
-    {
-      SimulatedHost fresh;
-      fresh.UseEntryPoint(FakeEntryPoint);
-      std::string e;
-      if (!fresh.OpenProject(path, &e)) code = 1;
-      else if (fresh.Instances().size() != 1) code = 2;
-      else if (fresh.SequenceBytes(fresh.Instances()[0])[4] != 99) code = 3;
-      else if (fresh.Instance(fresh.Instances()[0]).height != 16) code = 4;
-      fresh.Shutdown();
-      if (code == 0 && (!fresh.Violations().empty() || !fresh.Handles().LiveHandles().empty())) code = 5;
-    }
-    _exit(code);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const int status = RunFreshProcess({"--gtest_filter=HostProjectChild.OpensProjectNamedByParent"},
+                                     {"TILETTA_HOST_TEST_PROJECT=" + path});
+  EXPECT_EQ(status, 0);
+}
+
+TEST(FreshProcessRun, ReportsChildExitStatus) {
+  if (std::getenv("TILETTA_HOST_TEST_PROJECT") != nullptr) GTEST_SKIP();
+  // A filter that matches nothing runs no test and exits 0; a bad flag value makes gtest fail.
+  EXPECT_EQ(RunFreshProcess({"--gtest_filter=NoSuchSuite.NoSuchCase"}, {}, true), 0);
+  EXPECT_NE(RunFreshProcess({"--gtest_filter=HostProjectChild.*"}, {"TILETTA_HOST_TEST_PROJECT=/nonexistent"}, true), 0);
 }
 
 TEST_F(HostProject, FailedFlattenKeepsInstanceAndWritesNothing) {
