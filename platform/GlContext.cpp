@@ -12,6 +12,7 @@ namespace {
 
 std::atomic<int> injectedFault{static_cast<int>(ContextStep::kNone)};
 std::atomic<BindingHandle> contextsMade{0};
+std::atomic<bool> forcePbuffer{false};
 thread_local BindingHandle currentHandle = 0;
 
 // A handle never given before in this process. glbinding's table of handles is one for the
@@ -89,6 +90,8 @@ EGLContext CreateNativeContext(const DisplayInfo& info, EGLContext share, Contex
 
 void InjectContextFault(ContextStep step) noexcept { injectedFault.store(static_cast<int>(step)); }
 
+void ForcePbufferSurfaces(bool force) noexcept { forcePbuffer.store(force); }
+
 void* SharedDisplay() noexcept {
   return Display().display;
 }
@@ -104,7 +107,7 @@ std::unique_ptr<GlContext> GlContext::Create(const GlContext* shareWith, Context
 
   std::unique_ptr<GlContext> made(new GlContext());
   made->surface_ = EGL_NO_SURFACE;
-  if (!info.surfaceless) {
+  if (!info.surfaceless || forcePbuffer.load()) {
     const EGLint size[] = {EGL_WIDTH, 8, EGL_HEIGHT, 8, EGL_NONE};
     made->surface_ = Faulted(ContextStep::kCreateSurface)
                          ? EGL_NO_SURFACE

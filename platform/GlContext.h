@@ -35,6 +35,10 @@ enum class ContextStep {
 // the fault is consumed by the creation that meets it. For tests of the failure paths.
 void InjectContextFault(ContextStep step) noexcept;
 
+// Makes later contexts get an 8x8 pbuffer even where the driver could do without a surface, as
+// on drivers without surfaceless contexts. For tests of that road.
+void ForcePbufferSurfaces(bool force) noexcept;
+
 // Handle under which glbinding knows a context; 0 is never a valid handle.
 using BindingHandle = std::uintptr_t;
 

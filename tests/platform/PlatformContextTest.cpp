@@ -65,6 +65,23 @@ TEST(GlContextCreate, DestroyingCurrentContextLeavesNoneCurrent) {
   EXPECT_EQ(CurrentBindingHandle(), 0u);
 }
 
+TEST(GlContextPbuffer, ContextWithSurfaceDrawsAndFailsCleanly) {
+  ForcePbufferSurfaces(true);
+  auto context = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
+  InjectContextFault(ContextStep::kCreateSurface);
+  auto failed = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
+  ForcePbufferSurfaces(false);
+  ASSERT_NE(context, nullptr);
+  EXPECT_EQ(failed, nullptr);
+  ASSERT_TRUE(context->MakeCurrent());
+  EXPECT_NE(eglGetCurrentSurface(EGL_DRAW), EGL_NO_SURFACE);
+  EXPECT_EQ(eglGetCurrentSurface(EGL_DRAW), context->NativeSurface());
+  context->InitializeBinding();
+  GLint major = 0;
+  glGetIntegerv(GL_MAJOR_VERSION, &major);
+  EXPECT_GE(major, 3);
+}
+
 class GlContextFault : public ::testing::TestWithParam<ContextStep> {};
 
 TEST_P(GlContextFault, FailsOnceThenSucceeds) {
