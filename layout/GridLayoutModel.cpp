@@ -30,6 +30,31 @@ void SortAndRenumber(std::vector<std::string>& ids, std::map<std::string, std::u
   }
 }
 
+// Writes `key` and an array of one value per element of `elements`, in their order.
+template <typename Range, typename WriteOne>
+void WriteArray(JsonWriter& writer, const char* key, const Range& elements, WriteOne writeOne) {
+  detail::WriteKey(writer, key);
+  writer.StartArray();
+  for (const auto& element : elements) {
+    writeOne(element);
+  }
+  writer.EndArray();
+}
+
+// Vectors have no writer of their own: the layout writes "index", "id", "start", "end".
+void WriteVector(JsonWriter& writer, const VectorModel& vector) {
+  writer.StartObject();
+  detail::WriteKey(writer, "index");
+  writer.Int(vector.index);
+  detail::WriteKey(writer, "id");
+  detail::WriteString(writer, vector.id);
+  detail::WriteKey(writer, "start");
+  detail::WriteString(writer, vector.start);
+  detail::WriteKey(writer, "end");
+  detail::WriteString(writer, vector.end);
+  writer.EndObject();
+}
+
 }  // namespace
 
 GridLayoutModel::GridLayoutModel(const JsonValue& json, LayoutSize size, int32_t templateIndex)
@@ -183,39 +208,10 @@ void GridLayoutModel::toJson(JsonWriter& writer) const {
   writer.Int(index);
   detail::WriteKey(writer, "id");
   detail::WriteString(writer, id);
-  detail::WriteKey(writer, "points");
-  writer.StartArray();
-  for (const auto& entry : points) {
-    entry.second->toJson(writer);
-  }
-  writer.EndArray();
-  detail::WriteKey(writer, "vectors");
-  writer.StartArray();
-  for (const auto& [key, vector] : vectors) {
-    writer.StartObject();
-    detail::WriteKey(writer, "index");
-    writer.Int(vector->index);
-    detail::WriteKey(writer, "id");
-    detail::WriteString(writer, vector->id);
-    detail::WriteKey(writer, "start");
-    detail::WriteString(writer, vector->start);
-    detail::WriteKey(writer, "end");
-    detail::WriteString(writer, vector->end);
-    writer.EndObject();
-  }
-  writer.EndArray();
-  detail::WriteKey(writer, "moveButtons");
-  writer.StartArray();
-  for (const auto& entry : moveButtons) {
-    entry.second->toJson(writer);
-  }
-  writer.EndArray();
-  detail::WriteKey(writer, "frames");
-  writer.StartArray();
-  for (const auto& frame : frames) {
-    frame->toJson(writer);
-  }
-  writer.EndArray();
+  WriteArray(writer, "points", points, [&](const auto& entry) { entry.second->toJson(writer); });
+  WriteArray(writer, "vectors", vectors, [&](const auto& entry) { WriteVector(writer, *entry.second); });
+  WriteArray(writer, "moveButtons", moveButtons, [&](const auto& entry) { entry.second->toJson(writer); });
+  WriteArray(writer, "frames", frames, [&](const auto& frame) { frame->toJson(writer); });
   writer.EndObject();
 }
 
