@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "effect/PiplBytes.h"
 #include "host/PluginLibrary.h"
 
 namespace Orvane::Mosaira {
@@ -79,6 +80,27 @@ TEST(PiplParse, ValidEffectDecodesEveryField) {
   EXPECT_EQ(info.outFlags, 0x04008000u);
   EXPECT_EQ(info.outFlags2, 0x00001400u);
   EXPECT_EQ(info.properties.size(), 8u);
+}
+
+TEST(PiplParse, EffectResourceReadsAsTheHostExpects) {
+  PiplInfo info;
+  const std::vector<uint8_t> bytes(kPiplBytes.begin(), kPiplBytes.end());
+  ASSERT_EQ(ParsePipl(bytes, &info), PiplError::kNone);
+  EXPECT_EQ(info.properties.size(), 12u);
+  EXPECT_EQ(info.kind, "eFKT");
+  EXPECT_EQ(info.name, "Tiletta");
+  EXPECT_EQ(info.category, "Kestrelle");
+  EXPECT_EQ(info.entryPoint, "EntryPointFunc");
+  EXPECT_EQ(info.matchName, "QV_Tiletta");
+  EXPECT_EQ(info.piplVersionMajor, 2);
+  EXPECT_EQ(info.piplVersionMinor, 0);
+  EXPECT_EQ(info.specVersionMajor, 13);
+  EXPECT_EQ(info.specVersionMinor, 15);
+  EXPECT_EQ(info.effectVersion, 0x00080001u);
+  EXPECT_EQ(info.infoFlags, 0u);
+  EXPECT_EQ(info.outFlags, 0x04008000u);
+  EXPECT_EQ(info.outFlags2, 0x00001400u);
+  EXPECT_EQ(info.reservedInfo, 8u);
 }
 
 TEST(PiplParse, TruncatedAtEveryLengthIsRefusedWithoutOverrun) {
