@@ -126,6 +126,7 @@ class SimulatedHost {
   InstanceId DuplicateInstance(InstanceId id, PF_Err* err = nullptr);
   std::vector<InstanceId> Instances() const;
   bool HasInstance(InstanceId id) const { return instances_.count(id) != 0; }
+  // Throws std::out_of_range for an unknown instance (as do Stream and SequenceBytes).
   const HostInstance& Instance(InstanceId id) const;
   // The user resizes the instance's layer: later commands carry the new size. False for an unknown
   // instance or a size outside 1..kMaxLayerSide.
@@ -135,6 +136,7 @@ class SimulatedHost {
   // Definitions as the effect added them; index 0 is the host's input layer.
   int ParamCount() const { return int(definitions_.size()); }
   const PF_ParamDef& Definition(PF_ParamIndex index) const { return definitions_.at(size_t(index)); }
+  // Throws std::out_of_range for an unknown instance or index.
   ParamStream& Stream(InstanceId id, PF_ParamIndex index);
   // A change made by the user at the current time: the value is stored and, when the parameter
   // has PF_ParamFlag_SUPERVISE, PF_Cmd_USER_CHANGED_PARAM is sent (its result returned).
@@ -165,6 +167,7 @@ class SimulatedHost {
 
   // --- Sequence data ---------------------------------------------------------------------------
   PF_Handle SequenceHandle(InstanceId id) const { return Instance(id).sequenceData; }
+  // A copy of the bytes of the instance's sequence-data handle (empty when it has none).
   std::vector<uint8_t> SequenceBytes(InstanceId id) const;
 
   // --- Projects --------------------------------------------------------------------------------
