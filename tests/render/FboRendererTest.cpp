@@ -143,7 +143,14 @@ TEST_F(FboRenderer, EmptyStackPopsNothing) {
 TEST_F(FboRenderer, PushedStencilIsCleared) {
   renderer->resize(2, 2, ColourStorage::kFloat32);
   renderer->pushLayer(false);
-  glClearStencil(7);  // left behind by earlier drawing
+  // A stencil dirtied by earlier drawing, freed, and a clear value left behind: the new layer's
+  // stencil storage may well be the old one's memory.
+  for (int i = 0; i < 3; ++i) {
+    renderer->pushLayer(true);
+    glClearStencil(7);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    glDeleteTextures(1, std::array<GLuint, 1>{renderer->popLayerToTexture()}.data());
+  }
   renderer->pushLayer(true);
   GLint stencilBits = 0;
   glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT,
