@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -7,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "LayoutFixtures.h"
 #include "layout/DecimalString.h"
 #include "layout/JsonNumber.h"
 
@@ -108,6 +110,42 @@ TEST(StringToDouble, LeadingWhiteSpaceSkippedTrailingTextIgnored) {
 
 TEST(StringToDouble, CommaIsNeverADecimalPoint) {
   EXPECT_EQ(StringToDouble("0,5"), 0.0);
+}
+
+// Switches LC_NUMERIC to a German locale (decimal comma) built into a temporary folder, and back.
+class CommaLocale : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string folder = ::testing::TempDir() + "tiletta_layout_locale";
+    const std::string build = "mkdir -p " + folder + " && localedef -i de_DE -f UTF-8 " + folder +
+                              "/de_DE.UTF-8 >/dev/null 2>&1";
+    if (std::system(build.c_str()) != 0) {
+      GTEST_SKIP() << "no German locale could be built here";
+    }
+    setenv("LOCPATH", folder.c_str(), 1);
+    saved_ = std::setlocale(LC_NUMERIC, nullptr);
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+      GTEST_SKIP() << "German locale not usable";
+    }
+  }
+  void TearDown() override {
+    if (!saved_.empty()) {
+      std::setlocale(LC_NUMERIC, saved_.c_str());
+    }
+  }
+
+ private:
+  std::string saved_;
+};
+
+TEST_F(CommaLocale, CoordinateStringsReadTheSame) {
+  ASSERT_EQ(std::stod("0,5"), 0.5);  // the locale is really in force
+  EXPECT_EQ(StringToDouble("0.5"), 0.5);
+  EXPECT_EQ(StringToDouble("0,5"), 0.0);
+  auto layout = testing::MakeLayout(R"({"points":[{"id":"P","x":"0.25","y":"0.5"}]})", 1920.0, 1080.0);
+  EXPECT_EQ(layout->findPoint("P")->x, 480.0f);
+  EXPECT_EQ(layout->findPoint("P")->y, 540.0f);
+  EXPECT_NE(testing::ToJsonText(*layout).find(R"("x":0.25,"y":0.5)"), std::string::npos);
 }
 
 TEST(StringToDouble, HexadecimalReadsOnlyItsLeadingZero) {
