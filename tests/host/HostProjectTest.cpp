@@ -193,6 +193,23 @@ TEST_F(HostProjectDamaged, TruncatedAtManyLengths) {
   for (size_t n = 0; n < text.size(); n += 7) ExpectRefused(text.substr(0, n));
 }
 
+TEST_F(HostProjectDamaged, ChangedBytesOpenCleanlyOrAreRefused) {
+  const std::string text = Valid();
+  for (size_t i = 0; i < text.size(); i += 3) {
+    std::string damaged = text;
+    damaged[i] = char(damaged[i] ^ 0x5A);
+    Write(damaged);
+    SimulatedHost other;
+    other.UseEntryPoint(FakeEntryPoint);
+    std::string error;
+    const bool opened = other.OpenProject(path, &error);
+    EXPECT_EQ(opened, error.empty()) << i;
+    EXPECT_EQ(other.Instances().size(), opened ? 1u : 0u) << i;
+    other.Shutdown();
+    EXPECT_TRUE(other.Handles().LiveHandles().empty()) << i;
+  }
+}
+
 TEST_F(HostProjectDamaged, DeepNestingDoesNotOverflowTheStack) {
   ExpectRefused(std::string(200000, '[') + std::string(200000, ']'));
 }
