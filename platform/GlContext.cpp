@@ -128,10 +128,13 @@ GlContext::~GlContext() {
   if (context_ != EGL_NO_CONTEXT) {
     // Leave the thread with nothing current when this context is current on it; a context
     // current elsewhere is destroyed by EGL once that thread lets go of it.
+    const EGLenum api = eglQueryAPI();
+    eglBindAPI(EGL_OPENGL_API);
     if (eglGetCurrentContext() == context_) {
       eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
       if (currentHandle == handle_) currentHandle = 0;
     }
+    eglBindAPI(api);
     eglDestroyContext(display, context_);
   }
   if (surface_ != EGL_NO_SURFACE) eglDestroySurface(display, surface_);
