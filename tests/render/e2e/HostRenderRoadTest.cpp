@@ -15,6 +15,7 @@
 #include "render/PixelTransfer.h"
 #include "render/RenderGlobals.h"
 #include "render/RenderState.h"
+#include "tests/render/GlTestSupport.h"
 
 using namespace gl33core;
 
@@ -91,6 +92,7 @@ void RenderRoad(PF_InData* in, HostWorld* layer, HostWorld* output) {
 class HostRenderRoad : public ::testing::TestWithParam<PF_PixelFormat> {
  protected:
   void SetUp() override {
+    Testing::InstallGlErrorCheck();
     hostGl = HostGlContext::Create();
     ASSERT_NE(hostGl, nullptr);
     host.SetCommandHook(hostGl.get());
