@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <random>
 
 namespace Orvane::Mosaira {
@@ -71,7 +72,23 @@ bool UnFlatSequenceData::releaseLayout() {
   return true;
 }
 
-bool UnFlatSequenceData::isOwnRecord() const { return stamp_ == StampFor(this); }
+size_t UnFlatSequenceData::StampOffset() {
+  // The layout of a class with virtual functions is the compiler's; measure it once on a record.
+  static const size_t offset = [] {
+    alignas(UnFlatSequenceData) unsigned char storage[sizeof(UnFlatSequenceData)];
+    auto* probe = new (storage) UnFlatSequenceData();
+    const size_t at = static_cast<size_t>(reinterpret_cast<unsigned char*>(&probe->stamp_) - storage);
+    probe->~UnFlatSequenceData();
+    return at;
+  }();
+  return offset;
+}
+
+bool UnFlatSequenceData::IsOwnRecord(const void* bytes) {
+  uintptr_t stamp = 0;
+  std::memcpy(&stamp, static_cast<const unsigned char*>(bytes) + StampOffset(), sizeof stamp);
+  return stamp == StampFor(bytes);
+}
 
 void UnFlatSequenceData::toJson(std::string& text) const {
   rapidjson::StringBuffer buffer;
@@ -142,8 +159,7 @@ RecordKind ClassifyRecord(const void* bytes, uint64_t size) {
     return size > FlatSequenceData::kHeaderSize ? RecordKind::kFlat : RecordKind::kNone;
   }
   if (flag != 0 || size != sizeof(UnFlatSequenceData)) return RecordKind::kNone;
-  const auto* live = static_cast<const UnFlatSequenceData*>(bytes);
-  return live->isOwnRecord() ? RecordKind::kLive : RecordKind::kNone;
+  return UnFlatSequenceData::IsOwnRecord(bytes) ? RecordKind::kLive : RecordKind::kNone;
 }
 
 UnFlatSequenceData* FindLiveRecord(const PF_InData* inData) {

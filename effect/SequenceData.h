@@ -54,14 +54,17 @@ class UnFlatSequenceData final : public SequenceDataBase {
   // then lacks that part. Never throws for bad text.
   void fromJson(const PF_InData* inData, const char* text, size_t length);
 
-  // True when this record was constructed in this process at this address (not a byte copy).
-  bool isOwnRecord() const;
+  // True when the live record's bytes at `bytes` were constructed in this process at that address
+  // (not a byte copy, not a file). Reads the stamp as bytes, so any memory may be asked.
+  static bool IsOwnRecord(const void* bytes);
 
   float scrollStart = 0.0f;
   bool interacting = false;
   std::unique_ptr<GridLayoutModel> layout;
 
  private:
+  static size_t StampOffset();
+
   uintptr_t stamp_ = 0;  // this process's key mixed with the record's address
 };
 

@@ -57,8 +57,9 @@ class ScopedEffect {
 
 // The built-in layout `layoutNumber` at the layer's size, or null when there is no such layout.
 std::unique_ptr<GridLayoutModel> BuildLayout(const PF_InData* inData, A_long layoutNumber) {
+  if (layoutNumber < 0) return nullptr;
   const LayoutRegistry& registry = LayoutRegistry::instance();
-  if (layoutNumber < 0 || static_cast<size_t>(layoutNumber) >= registry.layoutIds.size()) {
+  if (static_cast<size_t>(layoutNumber) >= registry.layoutIds.size()) {
     return nullptr;
   }
   const auto& root = registry.document;
