@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <rapidjson/document.h>
+
 #include "effect/SequenceData.h"
 #include "tests/effect/FakeHost.h"
 #include "tests/effect/TestLayouts.h"
@@ -78,6 +80,17 @@ TEST(SequenceJson, LayoutRoundTripAtAnotherSize) {
   const PointPosition p5 = layout.findPointCopy("P5")->getPosition();
   EXPECT_DOUBLE_EQ(p5.y, 135.0);  // a quarter of the new height, as it was of the old
   EXPECT_EQ(layout.frames.size(), 3u);
+}
+
+TEST(SequenceJson, ZeroLayerSizeStillWritesValidJson) {
+  LiveRecord live;
+  live.record->layout = testing::MakeLayout(testing::kLayout31Json, 0, 0, 1);
+  std::string text;
+  live.record->toJson(text);
+  rapidjson::Document doc;
+  doc.Parse(text.c_str());
+  EXPECT_FALSE(doc.HasParseError()) << text;
+  EXPECT_TRUE(doc.IsObject());
 }
 
 TEST(SequenceJson, MembersOfWrongTypeIgnored) {
