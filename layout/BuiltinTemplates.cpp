@@ -1523,15 +1523,6 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         ],
         "id": "B1",
         "moveWith": []
-      },
-      {
-        "direction": "UP_DOWN",
-        "displayPoints": [
-          "P7",
-          "P8"
-        ],
-        "id": "B2",
-        "moveWith": []
       }
     ],
     "points": [
@@ -1811,8 +1802,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P5",
           "P6"
         ],
-)tpl",
-    R"tpl(        "id": "B1",
+        "id": "B1",
         "moveWith": []
       },
       {
@@ -1821,7 +1811,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P7",
           "P8"
         ],
-        "id": "B2",
+)tpl",
+    R"tpl(        "id": "B2",
         "moveWith": []
       },
       {
@@ -2700,8 +2691,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P9",
-)tpl",
-    R"tpl(        "scalar": 0.35,
+        "scalar": 0.35,
         "vector": "V1"
       }
     ],
@@ -2712,7 +2702,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "start": "P5"
       }
     ]
-  },
+)tpl",
+    R"tpl(  },
   {
     "frames": [
       {
@@ -3598,8 +3589,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "P8",
         "scalar": 0.5,
-)tpl",
-    R"tpl(        "vector": "V1"
+        "vector": "V1"
       },
       {
         "id": "P9",
@@ -3609,7 +3599,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "P10",
         "x": 0.333333,
-        "y": 1
+)tpl",
+    R"tpl(        "y": 1
       },
       {
         "id": "P12",
@@ -4491,8 +4482,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "P11",
         "x": 0,
-)tpl",
-    R"tpl(        "y": 0.75
+        "y": 0.75
       },
       {
         "id": "P12",
@@ -4506,7 +4496,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "F1",
         "polygon": [
-          "LEFT_TOP",
+)tpl",
+    R"tpl(          "LEFT_TOP",
           "P5",
           "P8",
           "P7"
@@ -5392,8 +5383,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P6"
         ],
         "id": "B1",
-)tpl",
-    R"tpl(        "moveWith": []
+        "moveWith": []
       },
       {
         "direction": "UP_DOWN",
@@ -5402,7 +5392,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P8"
         ],
         "id": "B2",
-        "moveWith": []
+)tpl",
+    R"tpl(        "moveWith": []
       },
       {
         "direction": "LEFT_RIGHT",
@@ -6278,8 +6269,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
     "moveButtons": [
       {
         "direction": "UP_DOWN",
-)tpl",
-    R"tpl(        "displayPoints": [
+        "displayPoints": [
           "P5",
           "P6"
         ],
@@ -6288,7 +6278,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "direction": "LEFT_RIGHT",
-        "displayPoints": [
+)tpl",
+    R"tpl(        "displayPoints": [
           "P5",
           "P8"
         ],
@@ -6486,21 +6477,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "moveWith": []
       },
       {
-        "direction": "UP_DOWN",
-        "displayPoints": [
-          "P9",
-          "P10"
-        ],
-        "id": "B3",
-        "moveWith": []
-      },
-      {
         "direction": "LEFT_RIGHT",
         "displayPoints": [
           "P11",
           "P12"
         ],
-        "id": "B4",
+        "id": "B3",
         "moveWith": []
       },
       {
@@ -6509,7 +6491,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P13",
           "P14"
         ],
-        "id": "B5",
+        "id": "B4",
         "moveWith": []
       }
     ],
@@ -7156,8 +7138,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "F5",
         "polygon": [
-)tpl",
-    R"tpl(          "P13",
+          "P13",
           "P6",
           "P8",
           "P14"
@@ -7178,7 +7159,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P15",
           "P8",
           "RIGHT_BOTTOM",
-          "P16"
+)tpl",
+    R"tpl(          "P16"
         ]
       }
     ],
@@ -8026,8 +8008,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "scalar": 0.333333,
         "vector": "V1"
       },
-)tpl",
-    R"tpl(      {
+      {
         "id": "P9",
         "x": 0,
         "y": 0.666667
@@ -8048,7 +8029,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 0.5
       },
       {
-        "id": "P13",
+)tpl",
+    R"tpl(        "id": "P13",
         "scalar": 0.333333,
         "vector": "V2"
       },
@@ -8905,8 +8887,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "displayPoints": [
           "P7",
           "P8"
-)tpl",
-    R"tpl(        ],
+        ],
         "id": "B2",
         "moveWith": []
       },
@@ -8924,7 +8905,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "displayPoints": [
           "P11",
           "P12"
-        ],
+)tpl",
+    R"tpl(        ],
         "id": "B4",
         "moveWith": []
       }
@@ -9788,8 +9770,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P11",
           "RIGHT_TOP",
           "P6",
-)tpl",
-    R"tpl(          "P12"
+          "P12"
         ]
       },
       {
@@ -9811,7 +9792,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         ]
       },
       {
-        "id": "F7",
+)tpl",
+    R"tpl(        "id": "F7",
         "polygon": [
           "P15",
           "P17",
@@ -10285,10 +10267,19 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "direction": "UP_DOWN",
         "displayPoints": [
+          "P15",
+          "P16"
+        ],
+        "id": "B5",
+        "moveWith": []
+      },
+      {
+        "direction": "UP_DOWN",
+        "displayPoints": [
           "P17",
           "P18"
         ],
-        "id": "B5",
+        "id": "B6",
         "moveWith": []
       }
     ],
@@ -10668,8 +10659,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F4",
         "polygon": [
           "P5",
-)tpl",
-    R"tpl(          "P13",
+          "P13",
           "P14",
           "P7"
         ]
@@ -10680,7 +10670,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P13",
           "P6",
           "P8",
-          "P14"
+)tpl",
+    R"tpl(          "P14"
         ]
       },
       {
@@ -10980,10 +10971,19 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "direction": "UP_DOWN",
         "displayPoints": [
+          "P13",
+          "P14"
+        ],
+        "id": "B5",
+        "moveWith": []
+      },
+      {
+        "direction": "UP_DOWN",
+        "displayPoints": [
           "P15",
           "P16"
         ],
-        "id": "B5",
+        "id": "B6",
         "moveWith": []
       },
       {
@@ -10992,7 +10992,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P17",
           "P18"
         ],
-        "id": "B6",
+        "id": "B7",
         "moveWith": []
       }
     ],

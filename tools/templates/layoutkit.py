@@ -467,7 +467,7 @@ def edge_inset_region(t, x1, x2, y, subtree, buttons=True):
 class CornerCut(Leaf):
     """The region's top right corner cut off as a triangle: a pentagon and a triangle."""
 
-    def __init__(self, fx=0.6, fy=0.4, button="UP_DOWN"):
+    def __init__(self, fx=0.6, fy=0.4, button=None):
         super().__init__()
         self.fx, self.fy, self.button = fx, fy, button
 

@@ -1,0 +1,160 @@
+// Counts and limits of the built-in templates, read through the layout model itself.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/registry/RegistryFixtures.h"
+
+namespace Orvane::Mosaira::testing {
+namespace {
+
+const std::set<std::string> kCorners = {"LEFT_TOP", "RIGHT_TOP", "RIGHT_BOTTOM", "LEFT_BOTTOM"};
+
+int CountKind(const GridLayoutModel& layout, PointKind kind) {
+  return static_cast<int>(std::count_if(layout.points.begin(), layout.points.end(),
+                                        [kind](const auto& e) { return e.second->kind == kind; }));
+}
+
+// Free points in the order the template lists them, then the corners in the order frames name them.
+std::vector<std::string> PlainOrder(const JsonValue& json, const GridLayoutModel& layout) {
+  std::vector<std::string> order;
+  std::set<std::string> listed;
+  for (const JsonValue& p : json["points"].GetArray()) {
+    const std::string id = p["id"].GetString();
+    listed.insert(id);
+    if (layout.points.at(id)->kind == PointKind::kAbsolute) order.push_back(id);
+  }
+  for (const JsonValue& f : json["frames"].GetArray()) {
+    for (const JsonValue& q : f["polygon"].GetArray()) {
+      const std::string id = q.GetString();
+      if (kCorners.count(id) != 0 && listed.insert(id).second) order.push_back(id);
+    }
+  }
+  return order;
+}
+
+TEST(BuiltinCounts, FramesMatchTheNumberBeforeTheHyphen) {
+  int total = 0;
+  for (const auto& preview : Builtin().previews) {
+    const int n = std::stoi(preview->id.substr(0, preview->id.find('-')));
+    EXPECT_EQ(static_cast<int>(preview->frames.size()), n) << preview->id;
+    total += n;
+  }
+  EXPECT_EQ(total, 561);
+}
+
+TEST(BuiltinCounts, PolygonSizes) {
+  std::map<std::size_t, int> sizes;
+  for (const auto& preview : Builtin().previews) {
+    for (const auto& frame : preview->frames) ++sizes[frame->polygon.size()];
+  }
+  const std::map<std::size_t, int> expected = {{3, 47}, {4, 490}, {5, 5}, {6, 13}, {8, 6}};
+  EXPECT_EQ(sizes, expected);
+}
+
+TEST(BuiltinCounts, PointKinds) {
+  int absolute = 0, slider = 0, crossing = 0, corners = 0, vectors = 0, buttons = 0, upDown = 0;
+  for (const auto& preview : Builtin().previews) {
+    absolute += CountKind(*preview, PointKind::kAbsolute);
+    slider += CountKind(*preview, PointKind::kSlider);
+    crossing += CountKind(*preview, PointKind::kCrossing);
+    EXPECT_EQ(CountKind(*preview, PointKind::kNone), 0) << preview->id;
+    for (const std::string& c : kCorners) corners += preview->points.count(c);
+    vectors += static_cast<int>(preview->vectors.size());
+    buttons += static_cast<int>(preview->moveButtons.size());
+    for (const auto& b : preview->moveButtons) upDown += b.second->direction == MoveDirection::UP_DOWN;
+  }
+  // 617 listed free points plus the corners the frames add (every template has all four).
+  EXPECT_EQ(corners, 4 * 104);
+  EXPECT_EQ(absolute, 617 + 4 * 97);
+  EXPECT_EQ(slider, 260);
+  EXPECT_EQ(crossing, 40);
+  EXPECT_EQ(vectors, 160);
+  EXPECT_EQ(buttons, 352);
+  EXPECT_EQ(upDown, 175);
+}
+
+TEST(BuiltinCounts, ParameterListsCoverEveryPoint) {
+  for (const auto& preview : Builtin().previews) {
+    EXPECT_EQ(static_cast<int>(preview->pointIds.size()), CountKind(*preview, PointKind::kAbsolute)) << preview->id;
+    EXPECT_EQ(static_cast<int>(preview->sliderIds.size()), CountKind(*preview, PointKind::kSlider)) << preview->id;
+    for (std::size_t i = 0; i < preview->pointIds.size(); ++i) {
+      EXPECT_EQ(preview->points.at(preview->pointIds[i])->index, static_cast<int32_t>(i));
+    }
+    for (std::size_t i = 0; i < preview->sliderIds.size(); ++i) {
+      EXPECT_EQ(preview->points.at(preview->sliderIds[i])->index, static_cast<int32_t>(i));
+    }
+  }
+}
+
+TEST(BuiltinCounts, MaximaReachedByExactlyTheNamedTemplates) {
+  std::set<std::string> maxAbsolute, maxSlider;
+  for (const auto& preview : Builtin().previews) {
+    EXPECT_LE(preview->pointIds.size(), 16u) << preview->id;
+    EXPECT_LE(preview->sliderIds.size(), 9u) << preview->id;
+    EXPECT_LE(preview->vectors.size(), 8u) << preview->id;
+    EXPECT_LE(preview->moveButtons.size(), 8u) << preview->id;
+    if (preview->pointIds.size() == 16) maxAbsolute.insert(preview->id);
+    if (preview->sliderIds.size() == 9) maxSlider.insert(preview->id);
+  }
+  EXPECT_EQ(maxAbsolute, (std::set<std::string>{"5-11", "9-1", "9-10", "9-11", "9-12"}));
+  EXPECT_EQ(maxSlider, (std::set<std::string>{"9-3", "9-5", "9-8"}));
+}
+
+TEST(BuiltinCounts, EmptyMapsWhereKeysAreMissing) {
+  int noButtons = 0, noVectors = 0;
+  const LayoutRegistry& registry = Builtin();
+  for (std::size_t i = 0; i < registry.previews.size(); ++i) {
+    const JsonValue& json = *registry.templateAt(i);
+    if (!json.HasMember("moveButtons")) {
+      ++noButtons;
+      EXPECT_TRUE(registry.previews[i]->moveButtons.empty());
+    }
+    if (!json.HasMember("vectors")) {
+      ++noVectors;
+      EXPECT_TRUE(registry.previews[i]->vectors.empty());
+    }
+    EXPECT_FALSE(json.HasMember("index"));
+  }
+  EXPECT_EQ(noButtons, 13);
+  EXPECT_EQ(noVectors, 32);
+}
+
+TEST(BuiltinCounts, RenumberingReordersThirtyFour) {
+  const LayoutRegistry& registry = Builtin();
+  std::vector<std::string> differing;
+  for (std::size_t i = 0; i < registry.previews.size(); ++i) {
+    if (registry.previews[i]->pointIds != PlainOrder(*registry.templateAt(i), *registry.previews[i])) {
+      differing.push_back(registry.layoutIds[i].id);
+    }
+  }
+  EXPECT_EQ(differing.size(), 34u);
+  EXPECT_NE(std::find(differing.begin(), differing.end(), "2-1"), differing.end());
+  EXPECT_NE(std::find(differing.begin(), differing.end(), "3-1"), differing.end());
+  EXPECT_EQ(std::find(differing.begin(), differing.end(), "1-1"), differing.end());
+}
+
+TEST(BuiltinCounts, NamedParameterOrders) {
+  auto find = [](const std::string& id) -> const GridLayoutModel& {
+    const auto& ids = Builtin().layoutIds;
+    const auto it = std::find_if(ids.begin(), ids.end(), [&](const LayoutIdEntry& e) { return e.id == id; });
+    return *Builtin().previews.at(static_cast<std::size_t>(it - ids.begin()));
+  };
+  EXPECT_EQ(find("1-1").pointIds, (std::vector<std::string>{"LEFT_TOP", "RIGHT_TOP", "RIGHT_BOTTOM", "LEFT_BOTTOM"}));
+  EXPECT_EQ(find("2-1").pointIds,
+            (std::vector<std::string>{"P5", "LEFT_TOP", "P6", "LEFT_BOTTOM", "RIGHT_TOP", "RIGHT_BOTTOM"}));
+  EXPECT_EQ(find("3-1").pointIds,
+            (std::vector<std::string>{"P5", "P6", "LEFT_TOP", "P8", "RIGHT_TOP", "LEFT_BOTTOM", "RIGHT_BOTTOM"}));
+  EXPECT_EQ(find("3-1").sliderIds, (std::vector<std::string>{"P7"}));
+  const PointModel& p13 = *find("6-5").points.at("P13");
+  EXPECT_EQ(p13.kind, PointKind::kCrossing);
+  EXPECT_EQ(p13.crossVector, "V2");
+  EXPECT_EQ(p13.baseVector, "V1");
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira::testing
