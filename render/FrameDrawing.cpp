@@ -1,0 +1,114 @@
+#include "render/FrameDrawing.h"
+
+#include <glbinding/gl33core/gl.h>
+
+#include <cmath>
+#include <limits>
+
+#include "nanovg.h"
+#include "render/NanoVgGl3.h"
+#include "render/PixelTransfer.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using namespace gl33core;
+
+// The degree-to-radian factor the frame transforms have always used (a little below pi / 180).
+constexpr double kRadiansPerDegree = 0.017453292519943;
+
+// nvgSave now, nvgRestore on every way out.
+class ScopedVectorState {
+ public:
+  explicit ScopedVectorState(NVGcontext* ctx) : ctx_(ctx) { nvgSave(ctx_); }
+  ~ScopedVectorState() { nvgRestore(ctx_); }
+  ScopedVectorState(const ScopedVectorState&) = delete;
+  ScopedVectorState& operator=(const ScopedVectorState&) = delete;
+
+ private:
+  NVGcontext* ctx_;
+};
+
+bool IsDrawable(const FrameLayer& frame) {
+  const PF_EffectWorld* layer = frame.layer;
+  return layer != nullptr && layer->width > 0 && layer->height > 0 && frame.scale > 0.0f;
+}
+
+// An image size in whole units, or 0 when the quotient does not fit an int (the back end then
+// refuses the image and the frame is left out).
+int ImageSide(double side) {
+  if (!(side >= 0.0) || side >= double(std::numeric_limits<int>::max())) return 0;
+  return static_cast<int>(side);
+}
+
+// NanoVG keeps a transform as (a, d, b, e, c, f), in single precision.
+void ToVectorTransform(const AffineTransform& t, float out[6]) {
+  out[0] = float(t[0]);
+  out[1] = float(t[3]);
+  out[2] = float(t[1]);
+  out[3] = float(t[4]);
+  out[4] = float(t[2]);
+  out[5] = float(t[5]);
+}
+
+// Wraps `texture` as an image; on refusal the texture is still ours and is freed here.
+int WrapTexture(NVGcontext* ctx, GLuint texture, double lw, double lh) {
+  const int image = nvglCreateImageFromHandleGL3(ctx, texture, ImageSide(lw), ImageSide(lh), 0);
+  if (image == 0) glDeleteTextures(1, &texture);
+  return image;
+}
+
+}  // namespace
+
+AffineTransform MakeAffineTransform(double anchorX, double anchorY, double positionX,
+                                    double positionY, double kx, double ky, double degrees) {
+  const double theta = degrees * kRadiansPerDegree;
+  const double a = std::cos(theta) * kx;
+  const double b = -std::sin(theta) * ky;
+  const double d = std::sin(theta) * kx;
+  const double e = std::cos(theta) * ky;
+  const double c = positionX - (a * anchorX + b * anchorY);
+  const double f = positionY - (d * anchorX + e * anchorY);
+  return {a, b, c, d, e, f};
+}
+
+AffineTransform ComposeAffine(const AffineTransform& s, const AffineTransform& m) {
+  return {s[0] * m[0] + s[1] * m[3],        s[0] * m[1] + s[1] * m[4],
+          s[0] * m[2] + s[1] * m[5] + s[2], s[3] * m[0] + s[4] * m[3],
+          s[3] * m[1] + s[4] * m[4],        s[3] * m[2] + s[4] * m[5] + s[5]};
+}
+
+AffineTransform FrameImageTransform(const AffineTransform& coverFit, double lw, double lh,
+                                    const FrameLayer& frame) {
+  const double k = frame.scale;
+  const AffineTransform zoom = MakeAffineTransform(lw / 2, lh / 2, lw / 2 + frame.xOffset,
+                                                   lh / 2 + frame.yOffset, k, k, 0.0);
+  return ComposeAffine(coverFit, zoom);
+}
+
+void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& frame, double sx,
+                    double sy, PF_EffectWorld* output, PF_InData* inData, std::vector<int>* images) {
+  if (!IsDrawable(frame)) return;
+  ScopedVectorState state(ctx);
+
+  // The layer's extent in layout units: the same part of the layer shows at any downsampling.
+  const double lw = frame.layer->width / sx;
+  const double lh = frame.layer->height / sy;
+  const AffineTransform r = FrameImageTransform(model.coverFit(lw, lh), lw, lh, frame);
+
+  const GLuint texture = UploadLayerTexture(frame.format, frame.layer, output, inData);
+  const int image = WrapTexture(ctx, texture, lw, lh);
+  // Without an image the back end would fill the frame with plain white: leave it out.
+  if (image == 0) return;
+  images->push_back(image);
+
+  model.buildPath(ctx, frame.roundness);
+  NVGpaint paint = nvgImagePattern(ctx, 0.0f, 0.0f, float(lw), float(lh), 0.0f, image, 1.0f);
+  float placement[6];
+  ToVectorTransform(r, placement);
+  nvgTransformMultiply(paint.xform, placement);
+  nvgFillPaint(ctx, paint);
+  nvgFill(ctx);
+}
+
+}  // namespace Orvane::Mosaira

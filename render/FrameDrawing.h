@@ -1,0 +1,47 @@
+// Filling one layout frame with its layer: cover-fitted into the frame's inset polygon, zoomed
+// about its own centre, shifted, and clipped to the (rounded) inset outline.
+#pragma once
+
+#include <vector>
+
+#include "layout/FrameModel.h"
+#include "layout/LayoutGeometry.h"
+#include "sdk/pf_effect.h"
+
+struct NVGcontext;
+
+namespace Orvane::Mosaira {
+
+// What the host gave for one frame: its layer and the values of its parameters. A frame whose
+// `layer` is null, empty, or whose `scale` is not above 0 (NaN included) is not drawn.
+struct FrameLayer {
+  PF_EffectWorld* layer = nullptr;  // not owned; checked out for the length of the render
+  PF_PixelFormat format = PF_PixelFormat_ARGB32;
+  double xOffset = 0.0;   // in the layer image's own units, before the cover fit
+  double yOffset = 0.0;
+  float scale = 0.0f;     // 1 = cover fit as it stands
+  float roundness = 0.0f; // 0 sharp .. 1 fully rounded corners
+};
+
+// The affine transform putting `anchor` at `position` after scaling by (kx, ky) and rotating by
+// `degrees` about it: p goes to position + Rot K (p - anchor).
+AffineTransform MakeAffineTransform(double anchorX, double anchorY, double positionX,
+                                    double positionY, double kx, double ky, double degrees);
+
+// `first` then `second`: the point goes through `first`, then through `second`.
+AffineTransform ComposeAffine(const AffineTransform& second, const AffineTransform& first);
+
+// The pattern transform of a frame: the layer image of (lw, lh) layout units zoomed about its
+// centre by `scale`, shifted by the offsets, then cover-fitted by `coverFit`.
+AffineTransform FrameImageTransform(const AffineTransform& coverFit, double lw, double lh,
+                                    const FrameLayer& frame);
+
+// Queues the fill of `frame` on `ctx` (inside a begun frame whose transform carries the layout
+// scale (sx, sy), layer pixels per layout unit). The layer goes up as a new texture wrapped as
+// an image that the caller deletes after the frame ends: its id is appended to `images`. A frame
+// that is not drawn adds nothing; an image that cannot be registered has its texture freed and
+// is not filled. Needs the render's context current. Throws what UploadLayerTexture throws.
+void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& frame, double sx,
+                    double sy, PF_EffectWorld* output, PF_InData* inData, std::vector<int>* images);
+
+}  // namespace Orvane::Mosaira

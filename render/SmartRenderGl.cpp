@@ -1,0 +1,171 @@
+#include "render/SmartRenderGl.h"
+
+#include <glbinding/gl33core/gl.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "nanovg.h"
+#include "render/OpenGLContext.h"
+#include "render/OpenglFboRenderer.h"
+#include "render/PixelTransfer.h"
+#include "render/RenderState.h"
+#include "render/VectorContext.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using namespace gl33core;
+
+[[noreturn]] void Refuse() { throw PF_Err{PF_Err_BAD_CALLBACK_PARAM}; }
+
+// One vector-drawing frame: begun at construction; End() draws it. Left without End() (a
+// failure on the way), the queued fills are dropped. Either way the frame's images (and with
+// them their textures) are deleted, so no fill and no texture outlives the render.
+class VectorFrame {
+ public:
+  VectorFrame(NVGcontext* ctx, float width, float height) : ctx_(ctx) {
+    nvgBeginFrame(ctx_, width, height, 1.0f);
+  }
+  ~VectorFrame() {
+    if (!ended_) nvgCancelFrame(ctx_);
+    DeleteImages();
+  }
+  VectorFrame(const VectorFrame&) = delete;
+  VectorFrame& operator=(const VectorFrame&) = delete;
+
+  void End() {
+    ended_ = true;
+    nvgEndFrame(ctx_);
+    DeleteImages();
+  }
+  std::vector<int>* Images() { return &images_; }
+
+ private:
+  void DeleteImages() noexcept {
+    for (int image : images_) nvgDeleteImage(ctx_, image);
+    images_.clear();
+  }
+
+  NVGcontext* ctx_;
+  bool ended_ = false;
+  std::vector<int> images_;
+};
+
+// Pops, on a failure, every layer this render pushed, so that the stack is empty again
+// between renders.
+class PushedLayers {
+ public:
+  explicit PushedLayers(OpenglFboRenderer& renderer)
+      : renderer_(renderer), base_(renderer.layerStack.size()) {}
+  ~PushedLayers() {
+    try {
+      while (renderer_.layerStack.size() > base_) {
+        GLuint texture = renderer_.popLayerToTexture();
+        if (texture != 0) glDeleteTextures(1, &texture);
+      }
+    } catch (...) {
+      // Already on a failure path; the first failure is the one the host hears of.
+    }
+  }
+  PushedLayers(const PushedLayers&) = delete;
+  PushedLayers& operator=(const PushedLayers&) = delete;
+
+ private:
+  OpenglFboRenderer& renderer_;
+  std::size_t base_;
+};
+
+// A texture deleted on every way out.
+class OwnedTexture {
+ public:
+  explicit OwnedTexture(GLuint name) : name_(name) {}
+  ~OwnedTexture() {
+    if (name_ != 0) glDeleteTextures(1, &name_);
+  }
+  OwnedTexture(const OwnedTexture&) = delete;
+  OwnedTexture& operator=(const OwnedTexture&) = delete;
+  GLuint get() const { return name_; }
+
+ private:
+  GLuint name_;
+};
+
+bool UsableScale(double s) { return std::isfinite(s) && s > 0.0; }
+
+void CheckJob(const LayoutRenderJob& job, PixelLayout* pixel) {
+  if (job.inData == nullptr || job.input == nullptr || job.output == nullptr ||
+      job.layout == nullptr) {
+    Refuse();
+  }
+  if (job.input->width <= 0 || job.input->height <= 0) Refuse();
+  // An unknown output layout is refused before anything is drawn.
+  if (!PixelLayoutOf(job.format, pixel)) Refuse();
+}
+
+// Both layers pushed, the upper one (with stencil) bound for the vector fills.
+void PrepareLayers(OpenglFboRenderer& renderer, std::uint32_t w, std::uint32_t h) {
+  glViewport(0, 0, GLsizei(w), GLsizei(h));
+  renderer.pushLayer(false);
+  glDisable(GL_BLEND);
+  glEnable(GL_MULTISAMPLE);
+  renderer.pushLayer(true);
+}
+
+void DrawFrames(LayoutRenderJob& job, NVGcontext* ctx, std::vector<int>* images) {
+  double sx = 0.0, sy = 0.0;
+  LayoutScale(*job.input, *job.layout, &sx, &sy);
+  job.layout->setSpacing(job.spacing);
+  if (!UsableScale(sx) || !UsableScale(sy)) return;
+  nvgScale(ctx, float(sx), float(sy));
+  const auto& frames = job.layout->frames;
+  for (std::size_t k = 0; k < frames.size() && k < job.frames.size(); ++k) {
+    DrawFrameLayer(ctx, *frames[k], job.frames[k], sx, sy, job.output, job.inData, images);
+  }
+}
+
+// The upper layer, upside down, into the lower one; then through the output pass.
+void FinishLayers(OpenglFboRenderer& renderer, OpenglFlipQuad* flip, const PixelLayout& pixel) {
+  OwnedTexture upper(renderer.popLayerToTexture());
+  // The vector fills leave blending on; the flip is a plain copy into a cleared layer.
+  glDisable(GL_BLEND);
+  flip->draw(upper.get(), 1.0f);
+  renderer.composite(pixel.multiplier);
+}
+
+}  // namespace
+
+void LayoutScale(const PF_EffectWorld& input, const GridLayoutModel& layout, double* sx, double* sy) {
+  *sx = double(float(input.width)) / layout.width;
+  *sy = double(float(input.height)) / layout.height;
+}
+
+void RenderLayoutFrames(LayoutRenderJob& job) {
+  PixelLayout pixel;
+  CheckJob(job, &pixel);
+  std::lock_guard<std::mutex> lock(RenderLock());
+  NVGcontext* ctx = VectorContext();
+  OpenglFlipQuad* flip = FlipQuad();
+  if (ctx == nullptr || flip == nullptr || SharedContext() == nullptr) Refuse();
+
+  ScopedHostContext host;
+  AcquireThreadContext();
+  const auto w = static_cast<std::uint32_t>(job.input->width);
+  const auto h = static_cast<std::uint32_t>(job.input->height);
+  OpenglFboRenderer& renderer = OpenglFboRenderer::instance();
+  renderer.resize(w, h, pixel.storage);
+  {
+    PushedLayers layers(renderer);
+    PrepareLayers(renderer, w, h);
+    {
+      VectorFrame frame(ctx, float(w), float(h));
+      DrawFrames(job, ctx, frame.Images());
+      frame.End();
+    }
+    FinishLayers(renderer, flip, pixel);
+  }
+  DownloadOutputWorld(job.input->width, job.input->height, job.input, job.output, job.inData,
+                      pixel.code, pixel.bytesPerPixel, pixel.transferType);
+}
+
+}  // namespace Orvane::Mosaira
