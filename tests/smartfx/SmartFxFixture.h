@@ -17,6 +17,7 @@ namespace Orvane::Mosaira::SmartFxTest {
 inline constexpr A_long kWidth = 64;
 inline constexpr A_long kHeight = 48;
 inline constexpr double kStep8 = 1.0 / 255.0;
+inline constexpr double kUntouched = 51 / 255.0;  // every channel of an output before the render
 
 class SmartFxFixture : public ::testing::Test {
  public:
@@ -47,6 +48,7 @@ class SmartFxFixture : public ::testing::Test {
                                         PF_Err* err) {
     auto input = std::make_unique<TestWorld>(w, h, format, 8);
     auto output = std::make_unique<TestWorld>(w, h, format, 8);
+    output->Fill(0, 0, w, h, kUntouched, kUntouched, kUntouched, kUntouched);
     c.input = input.get();
     c.output = output.get();
     *err = harness.Render(c);
@@ -75,6 +77,10 @@ inline void ExpectPixel(const TestWorld& w, A_long x, A_long y, double a, double
   EXPECT_NEAR(w.Get(x, y, kRed), r, tolerance) << "red at " << x << "," << y;
   EXPECT_NEAR(w.Get(x, y, kGreen), g, tolerance) << "green at " << x << "," << y;
   EXPECT_NEAR(w.Get(x, y, kBlue), b, tolerance) << "blue at " << x << "," << y;
+}
+
+inline void ExpectUntouched(const TestWorld& w, A_long x, A_long y) {
+  ExpectPixel(w, x, y, kUntouched, kUntouched, kUntouched, kUntouched, 1e-6);
 }
 
 // Expects every channel at (x, y) to be exactly 0.
