@@ -511,6 +511,18 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         ],
         "id": "B3",
         "moveWith": []
+      },
+      {
+        "direction": "LEFT_RIGHT",
+        "displayPoints": [
+          "P5",
+          "P7"
+        ],
+        "id": "B4",
+        "moveWith": [
+          "P6",
+          "P8"
+        ]
       }
     ],
     "points": [
@@ -887,7 +899,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P6"
         ],
         "id": "B1",
-        "moveWith": []
+)tpl",
+    R"tpl(        "moveWith": []
       },
       {
         "direction": "LEFT_RIGHT",
@@ -900,8 +913,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       }
     ],
     "points": [
-)tpl",
-    R"tpl(      {
+      {
         "id": "P5",
         "x": 0.333333,
         "y": 0
@@ -977,22 +989,22 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
     "points": [
       {
         "id": "P5",
-        "x": 0.4,
+        "x": 0.25,
         "y": 0
       },
       {
         "id": "P6",
-        "x": 0.4,
+        "x": 0.25,
         "y": 1
       },
       {
         "id": "P7",
-        "x": 0.7,
+        "x": 0.75,
         "y": 0
       },
       {
         "id": "P8",
-        "x": 0.7,
+        "x": 0.75,
         "y": 1
       }
     ]
@@ -1798,7 +1810,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
     "moveButtons": [
       {
         "direction": "UP_DOWN",
-        "displayPoints": [
+)tpl",
+    R"tpl(        "displayPoints": [
           "P5",
           "P6"
         ],
@@ -1811,8 +1824,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P7",
           "P8"
         ],
-)tpl",
-    R"tpl(        "id": "B2",
+        "id": "B2",
         "moveWith": []
       },
       {
@@ -2609,27 +2621,27 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F2",
         "polygon": [
           "P7",
-          "RIGHT_TOP",
-          "P6",
+          "P9",
+          "P10",
           "P8"
         ]
       },
       {
         "id": "F3",
         "polygon": [
-          "P5",
           "P9",
-          "P10",
-          "LEFT_BOTTOM"
+          "RIGHT_TOP",
+          "P6",
+          "P10"
         ]
       },
       {
         "id": "F4",
         "polygon": [
-          "P9",
+          "P5",
           "P6",
           "RIGHT_BOTTOM",
-          "P10"
+          "LEFT_BOTTOM"
         ]
       }
     ],
@@ -2667,31 +2679,32 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "P5",
         "x": 0,
-        "y": 0.4
+        "y": 0.6
       },
       {
         "id": "P6",
         "x": 1,
-        "y": 0.4
+        "y": 0.6
       },
       {
         "id": "P7",
-        "x": 0.55,
+        "x": 0.3,
         "y": 0
       },
       {
         "id": "P8",
-        "scalar": 0.55,
+        "scalar": 0.3,
         "vector": "V1"
       },
       {
-        "id": "P10",
-        "x": 0.35,
-        "y": 1
+        "id": "P9",
+)tpl",
+    R"tpl(        "x": 0.7,
+        "y": 0
       },
       {
-        "id": "P9",
-        "scalar": 0.35,
+        "id": "P10",
+        "scalar": 0.7,
         "vector": "V1"
       }
     ],
@@ -2702,8 +2715,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "start": "P5"
       }
     ]
-)tpl",
-    R"tpl(  },
+  },
   {
     "frames": [
       {
@@ -3586,7 +3598,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "x": 0.5,
         "y": 0
       },
-      {
+)tpl",
+    R"tpl(      {
         "id": "P8",
         "scalar": 0.5,
         "vector": "V1"
@@ -3599,8 +3612,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "P10",
         "x": 0.333333,
-)tpl",
-    R"tpl(        "y": 1
+        "y": 1
       },
       {
         "id": "P12",
@@ -4041,6 +4053,18 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         ],
         "id": "B4",
         "moveWith": []
+      },
+      {
+        "direction": "LEFT_RIGHT",
+        "displayPoints": [
+          "P5",
+          "P7"
+        ],
+        "id": "B5",
+        "moveWith": [
+          "P6",
+          "P8"
+        ]
       }
     ],
     "points": [
@@ -4465,7 +4489,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 0.25
       },
       {
-        "id": "P8",
+)tpl",
+    R"tpl(        "id": "P8",
         "x": 1,
         "y": 0.75
       },
@@ -4496,8 +4521,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "F1",
         "polygon": [
-)tpl",
-    R"tpl(          "LEFT_TOP",
+          "LEFT_TOP",
           "P5",
           "P8",
           "P7"
@@ -5368,7 +5392,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F6",
         "polygon": [
           "P12",
-          "P8",
+)tpl",
+    R"tpl(          "P8",
           "RIGHT_BOTTOM",
           "P10"
         ]
@@ -5392,8 +5417,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P8"
         ],
         "id": "B2",
-)tpl",
-    R"tpl(        "moveWith": []
+        "moveWith": []
       },
       {
         "direction": "LEFT_RIGHT",
@@ -6254,7 +6278,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P16",
           "P8"
         ]
-      },
+)tpl",
+    R"tpl(      },
       {
         "id": "F6",
         "polygon": [
@@ -6278,8 +6303,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "direction": "LEFT_RIGHT",
-)tpl",
-    R"tpl(        "displayPoints": [
+        "displayPoints": [
           "P5",
           "P8"
         ],
@@ -6897,7 +6921,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PI5_6",
         "movable": "NO",
-        "scalar": 0.375,
+        "scalar": 0.421875,
         "vector": "V1"
       }
     ],
@@ -7134,7 +7158,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P14",
           "P12"
         ]
-      },
+)tpl",
+    R"tpl(      },
       {
         "id": "F5",
         "polygon": [
@@ -7159,8 +7184,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P15",
           "P8",
           "RIGHT_BOTTOM",
-)tpl",
-    R"tpl(          "P16"
+          "P16"
         ]
       }
     ],
@@ -7267,7 +7291,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PI5_6",
         "movable": "NO",
-        "scalar": 0.375,
+        "scalar": 0.25,
         "vector": "V1"
       }
     ],
@@ -7671,70 +7695,70 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F1",
         "polygon": [
           "LEFT_TOP",
-          "P7",
+          "P5",
           "P8",
-          "P5"
+          "P7"
         ]
       },
       {
         "id": "F2",
         "polygon": [
           "P7",
-          "P9",
+          "P8",
           "P10",
-          "P8"
+          "P9"
         ]
       },
       {
         "id": "F3",
         "polygon": [
           "P9",
-          "RIGHT_TOP",
+          "P10",
           "P6",
-          "P10"
+          "LEFT_BOTTOM"
         ]
       },
       {
         "id": "F4",
         "polygon": [
           "P5",
-          "P11",
+          "RIGHT_TOP",
           "P12",
-          "LEFT_BOTTOM"
+          "P11"
         ]
       },
       {
         "id": "F5",
         "polygon": [
           "P11",
-          "P13",
+          "P12",
           "P14",
-          "P12"
+          "P13"
         ]
       },
       {
         "id": "F6",
         "polygon": [
           "P13",
-          "P15",
+          "P14",
           "P16",
-          "P14"
+          "P15"
         ]
       },
       {
         "id": "F7",
         "polygon": [
           "P15",
-          "P6",
+          "P16",
           "RIGHT_BOTTOM",
-          "P16"
+          "P6"
         ]
       }
     ],
     "id": "7-6",
     "moveButtons": [
       {
-        "direction": "UP_DOWN",
+        "direction": "LEFT_RIGHT",
         "displayPoints": [
           "P5",
           "P6"
@@ -7743,7 +7767,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "moveWith": []
       },
       {
-        "direction": "LEFT_RIGHT",
+        "direction": "UP_DOWN",
         "displayPoints": [
           "P7",
           "P8"
@@ -7752,7 +7776,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "moveWith": []
       },
       {
-        "direction": "LEFT_RIGHT",
+        "direction": "UP_DOWN",
         "displayPoints": [
           "P9",
           "P10"
@@ -7761,12 +7785,30 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "moveWith": []
       },
       {
-        "direction": "LEFT_RIGHT",
+        "direction": "UP_DOWN",
+        "displayPoints": [
+          "P11",
+          "P12"
+        ],
+        "id": "B4",
+        "moveWith": []
+      },
+      {
+        "direction": "UP_DOWN",
+        "displayPoints": [
+          "P13",
+          "P14"
+        ],
+        "id": "B5",
+        "moveWith": []
+      },
+      {
+        "direction": "UP_DOWN",
         "displayPoints": [
           "P15",
           "P16"
         ],
-        "id": "B4",
+        "id": "B6",
         "moveWith": []
       }
     ],
@@ -7797,18 +7839,18 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P5",
-        "x": 0,
-        "y": 0.5
+        "x": 0.5,
+        "y": 0
       },
       {
         "id": "P6",
-        "x": 1,
-        "y": 0.5
+        "x": 0.5,
+        "y": 1
       },
       {
         "id": "P7",
-        "x": 0.333333,
-        "y": 0
+        "x": 0,
+        "y": 0.333333
       },
       {
         "id": "P8",
@@ -7817,8 +7859,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P9",
-        "x": 0.666667,
-        "y": 0
+        "x": 0,
+        "y": 0.666667
       },
       {
         "id": "P10",
@@ -7827,13 +7869,13 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P11",
-        "scalar": 0.3,
+        "scalar": 0.25,
         "vector": "V1"
       },
       {
         "id": "P12",
-        "x": 0.3,
-        "y": 1
+        "x": 1,
+        "y": 0.25
       },
       {
         "id": "P13",
@@ -7842,8 +7884,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P14",
-        "x": 0.5,
-        "y": 1
+        "x": 1,
+        "y": 0.5
       },
       {
         "id": "P15",
@@ -7852,8 +7894,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P16",
-        "x": 0.75,
-        "y": 1
+        "x": 1,
+        "y": 0.75
       }
     ],
     "vectors": [
@@ -7983,7 +8025,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P15",
           "P16"
         ],
-        "id": "B6",
+)tpl",
+    R"tpl(        "id": "B6",
         "moveWith": []
       }
     ],
@@ -8029,8 +8072,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 0.5
       },
       {
-)tpl",
-    R"tpl(        "id": "P13",
+        "id": "P13",
         "scalar": 0.333333,
         "vector": "V2"
       },
@@ -8586,7 +8628,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH16",
         "movable": "NO",
-        "scalar": 0.375,
+        "scalar": 0.25,
         "vector": "V1"
       }
     ],
@@ -8783,7 +8825,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH16",
         "movable": "NO",
-        "scalar": 0.375,
+        "scalar": 0.75,
         "vector": "V1"
       }
     ],
@@ -8865,7 +8907,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F7",
         "polygon": [
           "P14",
-          "P8",
+)tpl",
+    R"tpl(          "P8",
           "RIGHT_BOTTOM",
           "P12"
         ]
@@ -8905,8 +8948,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "displayPoints": [
           "P11",
           "P12"
-)tpl",
-    R"tpl(        ],
+        ],
         "id": "B4",
         "moveWith": []
       }
@@ -9171,7 +9213,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH16",
         "movable": "NO",
-        "scalar": 0.375,
+        "scalar": 0.25,
         "vector": "V1"
       }
     ],
@@ -9287,9 +9329,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P6"
         ],
         "id": "B1",
-        "moveWith": [
-          "PH16"
-        ]
+        "moveWith": []
       },
       {
         "direction": "LEFT_RIGHT",
@@ -9381,12 +9421,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH16",
         "movable": "NO",
-        "x": 0.05,
-        "y": 0.45
+        "x": 0,
+        "y": 0.5
       },
       {
         "id": "PH17",
-        "scalar": 0.5,
+        "scalar": 0.375,
         "vector": "V1"
       }
     ],
@@ -9589,12 +9629,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH16",
         "movable": "NO",
-        "x": 0.05,
-        "y": 0.3
+        "x": 0,
+        "y": 0.25
       },
       {
         "id": "PH17",
-        "scalar": 0.5,
+        "scalar": 0.25,
         "vector": "V1"
       }
     ],
@@ -9718,7 +9758,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH10",
-        "scalar": 0.5,
+        "scalar": 0.25,
         "vector": "V1"
       }
     ],
@@ -9747,7 +9787,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         ]
       },
       {
-        "id": "F2",
+)tpl",
+    R"tpl(        "id": "F2",
         "polygon": [
           "P7",
           "P9",
@@ -9792,8 +9833,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         ]
       },
       {
-)tpl",
-    R"tpl(        "id": "F7",
+        "id": "F7",
         "polygon": [
           "P15",
           "P17",
@@ -9924,12 +9964,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH19",
         "movable": "NO",
-        "x": 0.05,
-        "y": 0.45
+        "x": 0,
+        "y": 0.5
       },
       {
         "id": "PH20",
-        "scalar": 0.375,
+        "scalar": 0.59375,
         "vector": "V1"
       }
     ],
@@ -10129,8 +10169,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH19",
         "movable": "NO",
-        "x": 0.05,
-        "y": 0.616667
+        "x": 0,
+        "y": 0.666667
       },
       {
         "id": "PH20",
@@ -10267,19 +10307,10 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "direction": "UP_DOWN",
         "displayPoints": [
-          "P15",
-          "P16"
-        ],
-        "id": "B5",
-        "moveWith": []
-      },
-      {
-        "direction": "UP_DOWN",
-        "displayPoints": [
           "P17",
           "P18"
         ],
-        "id": "B6",
+        "id": "B5",
         "moveWith": []
       }
     ],
@@ -10357,12 +10388,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH19",
         "movable": "NO",
-        "x": 0.3,
-        "y": 0.05
+        "x": 0.25,
+        "y": 0
       },
       {
         "id": "PH20",
-        "scalar": 0.5,
+        "scalar": 0.25,
         "vector": "V1"
       }
     ],
@@ -10589,12 +10620,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH18",
         "movable": "NO",
-        "x": 0.45,
-        "y": 0.45
+        "x": 0.4,
+        "y": 0.4
       },
       {
         "id": "PH19",
-        "scalar": 0.375,
+        "scalar": 0.75,
         "vector": "V1"
       }
     ],
@@ -10636,7 +10667,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P10",
           "P5"
         ]
-      },
+)tpl",
+    R"tpl(      },
       {
         "id": "F2",
         "polygon": [
@@ -10670,8 +10702,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P13",
           "P6",
           "P8",
-)tpl",
-    R"tpl(          "P14"
+          "P14"
         ]
       },
       {
@@ -10833,12 +10864,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH19",
         "movable": "NO",
-        "x": 0.05,
-        "y": 0.3
+        "x": 0,
+        "y": 0.25
       },
       {
         "id": "PH20",
-        "scalar": 0.375,
+        "scalar": 0.25,
         "vector": "V1"
       }
     ],
@@ -10971,19 +11002,10 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "direction": "UP_DOWN",
         "displayPoints": [
-          "P13",
-          "P14"
-        ],
-        "id": "B5",
-        "moveWith": []
-      },
-      {
-        "direction": "UP_DOWN",
-        "displayPoints": [
           "P15",
           "P16"
         ],
-        "id": "B6",
+        "id": "B5",
         "moveWith": []
       },
       {
@@ -10992,7 +11014,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P17",
           "P18"
         ],
-        "id": "B7",
+        "id": "B6",
         "moveWith": []
       }
     ],
@@ -11070,12 +11092,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH19",
         "movable": "NO",
-        "x": 0.383333,
-        "y": 0.05
+        "x": 0.333333,
+        "y": 0
       },
       {
         "id": "PH20",
-        "scalar": 0.375,
+        "scalar": 0.25,
         "vector": "V1"
       }
     ],
@@ -11176,9 +11198,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P6"
         ],
         "id": "B1",
-        "moveWith": [
-          "PH19"
-        ]
+        "moveWith": []
       },
       {
         "direction": "UP_DOWN",
@@ -11309,12 +11329,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH19",
         "movable": "NO",
-        "x": 0.45,
-        "y": 0.05
+        "x": 0.5,
+        "y": 0
       },
       {
         "id": "PH20",
-        "scalar": 0.375,
+        "scalar": 0.40625,
         "vector": "V1"
       }
     ],
@@ -11514,13 +11534,14 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH19",
         "movable": "NO",
-        "x": 0.05,
-        "y": 0.45
+        "x": 0,
+        "y": 0.5
       },
       {
         "id": "PH20",
-        "scalar": 0.375,
-        "vector": "V1"
+        "scalar": 0.40625,
+)tpl",
+    R"tpl(        "vector": "V1"
       }
     ],
     "vectors": [
@@ -11543,8 +11564,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         ]
       },
       {
-)tpl",
-    R"tpl(        "id": "F2",
+        "id": "F2",
         "polygon": [
           "P5",
           "P8",
@@ -11702,8 +11722,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH19",
         "movable": "NO",
-        "x": 0.05,
-        "y": 0.65
+        "x": 0,
+        "y": 0.7
       },
       {
         "id": "PH20",
@@ -11930,8 +11950,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH18",
         "movable": "NO",
-        "x": 0.05,
-        "y": 0.35
+        "x": 0,
+        "y": 0.3
       },
       {
         "id": "PH19",
@@ -12403,7 +12423,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "vector": "V2"
       },
       {
-        "crossVector": "V1",
+)tpl",
+    R"tpl(        "crossVector": "V1",
         "id": "P14",
         "movable": "NO",
         "vector": "V3"
@@ -12418,14 +12439,13 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "crossVector": "V4",
         "id": "P16",
         "movable": "NO",
-)tpl",
-    R"tpl(        "vector": "V3"
+        "vector": "V3"
       },
       {
         "id": "PH17",
         "movable": "NO",
-        "x": 0.05,
-        "y": 0.383333
+        "x": 0,
+        "y": 0.333333
       },
       {
         "id": "PH18",
@@ -12924,8 +12944,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH20",
         "movable": "NO",
-        "x": 0.35,
-        "y": 0.35
+        "x": 0.3,
+        "y": 0.3
       }
     ],
     "vectors": [
@@ -13280,7 +13300,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
     "moveButtons": [
       {
         "direction": "UP_DOWN",
-        "displayPoints": [
+)tpl",
+    R"tpl(        "displayPoints": [
           "P5",
           "P6"
         ],
@@ -13299,8 +13320,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "moveWith": []
       },
       {
-)tpl",
-    R"tpl(        "direction": "LEFT_RIGHT",
+        "direction": "LEFT_RIGHT",
         "displayPoints": [
           "P9",
           "P10"
@@ -13386,8 +13406,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH17",
         "movable": "NO",
-        "x": 0.05,
-        "y": 0.3
+        "x": 0,
+        "y": 0.25
       },
       {
         "id": "PH18",
@@ -13562,7 +13582,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH13",
-        "scalar": 0.375,
+        "scalar": 0.25,
         "vector": "V1"
       }
     ],
@@ -13705,28 +13725,10 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "direction": "UP_DOWN",
         "displayPoints": [
-          "P11",
-          "P12"
-        ],
-        "id": "B4",
-        "moveWith": []
-      },
-      {
-        "direction": "UP_DOWN",
-        "displayPoints": [
-          "P13",
-          "P14"
-        ],
-        "id": "B5",
-        "moveWith": []
-      },
-      {
-        "direction": "UP_DOWN",
-        "displayPoints": [
           "P17",
           "P18"
         ],
-        "id": "B6",
+        "id": "B4",
         "moveWith": []
       },
       {
@@ -13735,7 +13737,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P19",
           "P20"
         ],
-        "id": "B7",
+        "id": "B5",
         "moveWith": []
       }
     ],
@@ -13996,7 +13998,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH17",
-        "scalar": 0.5,
+        "scalar": 0.515625,
         "vector": "V1"
       }
     ],
@@ -14178,9 +14180,9 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 0
       },
       {
+        "id": "RIGHT_BOTTOM",
 )tpl",
-    R"tpl(        "id": "RIGHT_BOTTOM",
-        "movable": "NO",
+    R"tpl(        "movable": "NO",
         "x": 1,
         "y": 1
       },

@@ -76,6 +76,7 @@ def bottom_inset(x1=0.3, x2=0.7, y=0.55):
         t.button("UP_DOWN", a, b)
         t.button("LEFT_RIGHT", a, d)
         t.button("LEFT_RIGHT", b, c)
+        t.button("LEFT_RIGHT", a, c, move_with=[b, d])  # the whole inset along the bottom edge
     return draw
 
 
@@ -144,6 +145,7 @@ def window(t):
     t.button("LEFT_RIGHT", b, c)
     t.button("UP_DOWN", d, c)
     t.button("LEFT_RIGHT", a, d)
+    t.button("LEFT_RIGHT", a, c, move_with=[b, d])  # the whole centre, drawn at its middle
 
 
 def list_corners(t):
@@ -320,7 +322,7 @@ CATALOGUE = [
     ("3-2", V(0.5, F(), H(0.5))),
     ("3-3", H(T3)),
     ("3-4", V(T3)),
-    ("3-5", V([0.4, 0.7])),
+    ("3-5", V([0.25, 0.75])),
     ("3-6", V(0.5, H(0.5), F())),
     ("3-7", H(2 / 3, F(), V(0.5))),
     ("3-8", fan),
@@ -340,7 +342,7 @@ CATALOGUE = [
     ("4-7", Cross4()),
     ("4-8", H(2 / 3, F(), V(T3))),
     ("4-9", U(0.2, 0.8, 0.45, V(T3))),
-    ("4-10", H(0.4, V(0.55), V(0.35))),
+    ("4-10", H(0.6, V([0.3, 0.7]), F())),
     ("4-11", H([(0.3, 0.2), (0.55, 0.45), (0.8, 0.7)])),
     ("4-12", V(0.5, H(0.6), H(0.4))),
     ("4-13", L(0.5, 0.5, H(T3))),
@@ -379,7 +381,7 @@ CATALOGUE = [
     ("7-3", H(T3, V(0.5), V(T3), V(0.5))),
     ("7-4", V([0.25, 0.75], H(T3), F(), H(T3))),
     ("7-5", Grid([0.5], T3, [F(), F(), F(), F(), H(0.5), F()])),
-    ("7-6", lambda t: (list_corners(t), build(t, H(0.5, V(T3), V([0.3, 0.5, 0.75]))))),
+    ("7-6", lambda t: (list_corners(t), build(t, V(0.5, H(T3), H(Q4))))),
     ("7-7", V(1 / 3, H(T3), H(0.5, F(), V(T3)))),
     ("7-8", H(0.5, V(T3, Diag("/"), F(), Diag("\\")), V(0.5))),
     ("7-9", H(2 / 3, V(2 / 3, F(), H(0.5)), V(Q4))),

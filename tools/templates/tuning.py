@@ -31,26 +31,18 @@ def _kind(t, pid):
 
 
 def add_guides(t, n_free, n_sliding):
-    """Guide points: free ones beside a cut end, sliding ones on the middle of a cut."""
+    """Guide points: free ones on a move button's first display point (a mark of where that cut end
+    starts; a few buttons carry theirs along), sliding ones on the freest stretch of a cut."""
     for k in range(n_free):
-        # beside a move button's first display point, carried along by that button
-        b = t.buttons[k % len(t.buttons)] if t.buttons else None
-        anchor = t.pos[b["displayPoints"][0]] if b else (0.5, 0.5)
-        x = min(max(anchor[0] + (0.05 if anchor[0] < 0.5 else -0.05), 0.0), 1.0)
-        y = min(max(anchor[1] + (0.05 if anchor[1] < 0.5 else -0.05), 0.0), 1.0)
+        b = t.buttons[k % len(t.buttons)]
+        x, y = t.pos[b["displayPoints"][0]]
         pid = t.free(x, y, prefix="PH", movable=True)
-        if b is not None and k < 1 and t.id in MOVE_WITH:
+        if k == 0 and t.id in MOVE_WITH:
             b["moveWith"].append(pid)
-    used = {}
-    for p in t.points:
-        if "scalar" in p:
-            used.setdefault(p["vector"], []).append(p["scalar"])
     vecs = [v["id"] for v in t.vectors]
     for k in range(n_sliding):
         v = vecs[k % len(vecs)]
-        taken = used.get(v, [])
-        s = next(c for c in (0.5, 0.375, 0.625, 0.25, 0.75, 0.4375, 0.5625) if all(abs(c - u) > 0.02 for u in taken))
-        used.setdefault(v, []).append(s)
+        s = _freest_fraction(t, v)
         a, b = t.vec_ends[v]
         pid = None
         if PI_NAMED and a.startswith("P") and b.startswith("P") and a[1:].isdigit() and b[1:].isdigit():
@@ -59,8 +51,23 @@ def add_guides(t, n_free, n_sliding):
         t.slider(v, s, pid=pid, prefix="PH", movable=False)
 
 
+def _freest_fraction(t, v):
+    """The fraction in [0.25, 0.75] of vector v farthest from every point lying on its line."""
+    a, b = (t.pos[q] for q in t.vec_ends[v])
+    dx, dy = b[0] - a[0], b[1] - a[1]
+    ll = dx * dx + dy * dy
+    on = []
+    for q in t.pos.values():
+        u = ((q[0] - a[0]) * dx + (q[1] - a[1]) * dy) / ll
+        px, py = a[0] + u * dx, a[1] + u * dy
+        if (px - q[0]) ** 2 + (py - q[1]) ** 2 < 1e-10:
+            on.append(u)
+    cands = [0.25 + k / 64 for k in range(33)]
+    return max(cands, key=lambda c: (min(abs(c - u) for u in on), -abs(c - 0.5)))
+
+
 PI_NAMED = [1, 2, 3]
-MOVE_WITH = {"9-2", "9-6", "8-1", "8-10"}
+MOVE_WITH = {"9-2", "9-6"}
 
 
 TARGET_ABS, TARGET_SLIDERS = 617, 260
