@@ -116,7 +116,7 @@ PF_Err SimulatedHost::Run(PF_Cmd cmd, HostInstance* inst, void* extra, PF_LayerD
     }
     if (hook_) hook_->AfterCommand(cmd);
   }
-  lastOut_ = out;
+  if (depth == 0) lastOut_ = out;  // follow-ups are the host's doing, not the caller's command
   if (outCopy) *outCopy = out;
   TakeOutData(cmd, inst, out, err);
   const std::vector<PF_ParamIndex> followUps = StoreChangedParams(inst, params);

@@ -153,6 +153,8 @@ class SimulatedHost {
   // sequence set-down also forgets the instance.
   PF_Err Send(InstanceId id, PF_Cmd cmd, void* extra = nullptr, PF_LayerDef* output = nullptr);
   CommandContext& Context() { return context_; }
+  // The output block of the command the last call sent: for a user change, that of
+  // PF_Cmd_USER_CHANGED_PARAM itself, not of the follow-ups or the UI update after it.
   const PF_OutData& LastOutData() const { return lastOut_; }
   const std::vector<CommandRecord>& Log() const { return log_; }
   void SetCommandHook(CommandHook* hook) { hook_ = hook; }  // not owned; null to remove

@@ -280,6 +280,7 @@ TEST_F(HostControls, LogKeepsEachCommandsOutFlags) {
   EXPECT_EQ(change.paramIndex, kFakeSlider);
   EXPECT_TRUE(change.outFlags & PF_OutFlag_FORCE_RERENDER);
   EXPECT_EQ(log.back().cmd, PF_Cmd_UPDATE_PARAMS_UI);
+  EXPECT_TRUE(host.LastOutData().out_flags & PF_OutFlag_FORCE_RERENDER);
 }
 
 TEST_F(HostControls, ClearFaultsRestoresEverything) {
