@@ -1202,7 +1202,6 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
     "points": [
       {
         "id": "P5",
-        "movable": "NO",
         "x": 0.5,
         "y": 1
       }
@@ -1772,10 +1771,10 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "F1",
         "polygon": [
+          "LEFT_TOP",
           "RIGHT_TOP",
           "P6",
-          "P5",
-          "LEFT_TOP"
+          "P5"
         ]
       },
       {
@@ -1810,9 +1809,9 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
     "moveButtons": [
       {
         "direction": "UP_DOWN",
+        "displayPoints": [
 )tpl",
-    R"tpl(        "displayPoints": [
-          "P5",
+    R"tpl(          "P5",
           "P6"
         ],
         "id": "B1",
@@ -1840,33 +1839,45 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
     "points": [
       {
         "id": "P5",
-        "x": 0,
-        "y": 0.25
+        "scalar": 0.25,
+        "vector": "V1"
       },
       {
         "id": "P6",
-        "x": 1,
-        "y": 0.25
+        "scalar": 0.25,
+        "vector": "V2"
       },
       {
         "id": "P7",
-        "x": 0,
-        "y": 0.5
+        "scalar": 0.5,
+        "vector": "V1"
       },
       {
         "id": "P8",
-        "x": 1,
-        "y": 0.5
+        "scalar": 0.5,
+        "vector": "V2"
       },
       {
         "id": "P9",
-        "x": 0,
-        "y": 0.75
+        "scalar": 0.75,
+        "vector": "V1"
       },
       {
         "id": "P10",
-        "x": 1,
-        "y": 0.75
+        "scalar": 0.75,
+        "vector": "V2"
+      }
+    ],
+    "vectors": [
+      {
+        "end": "LEFT_BOTTOM",
+        "id": "V1",
+        "start": "LEFT_TOP"
+      },
+      {
+        "end": "RIGHT_BOTTOM",
+        "id": "V2",
+        "start": "RIGHT_TOP"
       }
     ]
   },
@@ -2680,7 +2691,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "P5",
         "x": 0,
         "y": 0.6
-      },
+)tpl",
+    R"tpl(      },
       {
         "id": "P6",
         "x": 1,
@@ -2698,8 +2710,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P9",
-)tpl",
-    R"tpl(        "x": 0.7,
+        "x": 0.7,
         "y": 0
       },
       {
@@ -3579,7 +3590,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P12"
         ],
         "id": "B4",
-        "moveWith": []
+)tpl",
+    R"tpl(        "moveWith": []
       }
     ],
     "points": [
@@ -3598,8 +3610,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "x": 0.5,
         "y": 0
       },
-)tpl",
-    R"tpl(      {
+      {
         "id": "P8",
         "scalar": 0.5,
         "vector": "V1"
@@ -3882,14 +3893,14 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "vector": "V1"
       },
       {
-        "id": "P11",
-        "scalar": 0.5,
-        "vector": "V1"
-      },
-      {
         "id": "P12",
         "x": 0.5,
         "y": 1
+      },
+      {
+        "id": "P11",
+        "scalar": 0.5,
+        "vector": "V1"
       }
     ],
     "vectors": [
@@ -4381,14 +4392,14 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "vector": "V1"
       },
       {
-        "id": "P11",
-        "scalar": 0.5,
-        "vector": "V1"
-      },
-      {
         "id": "P12",
         "x": 1,
         "y": 0.5
+      },
+      {
+        "id": "P11",
+        "scalar": 0.5,
+        "vector": "V1"
       }
     ],
     "vectors": [
@@ -4470,7 +4481,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "LEFT_BOTTOM",
         "movable": "NO",
-        "x": 0,
+)tpl",
+    R"tpl(        "x": 0,
         "y": 1
       },
       {
@@ -4489,8 +4501,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 0.25
       },
       {
-)tpl",
-    R"tpl(        "id": "P8",
+        "id": "P8",
         "x": 1,
         "y": 0.75
       },
@@ -4635,14 +4646,14 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 0.3
       },
       {
-        "id": "P11",
-        "scalar": 0.7,
-        "vector": "V1"
-      },
-      {
         "id": "P12",
         "x": 1,
         "y": 0.7
+      },
+      {
+        "id": "P11",
+        "scalar": 0.7,
+        "vector": "V1"
       }
     ],
     "vectors": [
@@ -4790,36 +4801,36 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F2",
         "polygon": [
           "P5",
-          "P10",
-          "P12",
-          "P8"
+          "P8",
+          "P9",
+          "P7"
         ]
       },
       {
         "id": "F3",
         "polygon": [
+          "P8",
           "P10",
-          "P6",
-          "P9",
-          "P12"
+          "P11",
+          "P9"
         ]
       },
       {
         "id": "F4",
         "polygon": [
-          "P8",
+          "P10",
           "P12",
-          "P11",
-          "P7"
+          "P13",
+          "P11"
         ]
       },
       {
         "id": "F5",
         "polygon": [
           "P12",
-          "P9",
+          "P6",
           "RIGHT_BOTTOM",
-          "P11"
+          "P13"
         ]
       }
     ],
@@ -4844,7 +4855,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "moveWith": []
       },
       {
-        "direction": "UP_DOWN",
+        "direction": "LEFT_RIGHT",
         "displayPoints": [
           "P8",
           "P9"
@@ -4859,6 +4870,15 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P11"
         ],
         "id": "B4",
+        "moveWith": []
+      },
+      {
+        "direction": "LEFT_RIGHT",
+        "displayPoints": [
+          "P12",
+          "P13"
+        ],
+        "id": "B5",
         "moveWith": []
       }
     ],
@@ -4880,18 +4900,18 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P8",
-        "scalar": 0.5,
+        "scalar": 0.25,
         "vector": "V1"
       },
       {
         "id": "P9",
-        "x": 1,
-        "y": 0.725
+        "x": 0.55,
+        "y": 1
       },
       {
         "id": "P10",
         "scalar": 0.5,
-        "vector": "V2"
+        "vector": "V1"
       },
       {
         "id": "P11",
@@ -4899,32 +4919,21 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 1
       },
       {
-        "crossVector": "V3",
+        "id": "P13",
+        "x": 0.85,
+        "y": 1
+      },
+      {
         "id": "P12",
-        "movable": "NO",
-        "vector": "V4"
+        "scalar": 0.75,
+        "vector": "V1"
       }
     ],
     "vectors": [
       {
-        "end": "P7",
+        "end": "P6",
         "id": "V1",
         "start": "P5"
-      },
-      {
-        "end": "P6",
-        "id": "V2",
-        "start": "P5"
-      },
-      {
-        "end": "P9",
-        "id": "V3",
-        "start": "P8"
-      },
-      {
-        "end": "P11",
-        "id": "V4",
-        "start": "P10"
       }
     ]
   },
@@ -4933,10 +4942,10 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "F1",
         "polygon": [
-          "LEFT_TOP",
           "RIGHT_TOP",
           "P6",
-          "P5"
+          "P5",
+          "LEFT_TOP"
         ]
       },
       {
@@ -5064,52 +5073,52 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F1",
         "polygon": [
           "LEFT_TOP",
-          "P5",
-          "P6",
-          "LEFT_BOTTOM"
+          "P7",
+          "P9",
+          "P5"
         ]
       },
       {
         "id": "F2",
         "polygon": [
-          "P5",
-          "P9",
+          "P7",
+          "P10",
           "P11",
-          "P7"
+          "P9"
         ]
       },
       {
         "id": "F3",
         "polygon": [
-          "P9",
+          "P10",
           "RIGHT_TOP",
-          "P8",
+          "P6",
           "P11"
         ]
       },
       {
         "id": "F4",
         "polygon": [
-          "P7",
-          "P11",
-          "P10",
-          "P6"
+          "P5",
+          "P9",
+          "P8",
+          "LEFT_BOTTOM"
         ]
       },
       {
         "id": "F5",
         "polygon": [
-          "P11",
-          "P8",
+          "P9",
+          "P6",
           "RIGHT_BOTTOM",
-          "P10"
+          "P8"
         ]
       }
     ],
     "id": "5-14",
     "moveButtons": [
       {
-        "direction": "LEFT_RIGHT",
+        "direction": "UP_DOWN",
         "displayPoints": [
           "P5",
           "P6"
@@ -5118,7 +5127,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "moveWith": []
       },
       {
-        "direction": "UP_DOWN",
+        "direction": "LEFT_RIGHT",
         "displayPoints": [
           "P7",
           "P8"
@@ -5129,8 +5138,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "direction": "LEFT_RIGHT",
         "displayPoints": [
-          "P9",
-          "P10"
+          "P10",
+          "P11"
         ],
         "id": "B3",
         "moveWith": []
@@ -5139,39 +5148,39 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
     "points": [
       {
         "id": "P5",
-        "x": 0.4,
-        "y": 0
+        "x": 0,
+        "y": 0.5
       },
       {
         "id": "P6",
-        "x": 0.4,
-        "y": 1
-      },
-      {
-        "id": "P7",
-        "scalar": 0.5,
-        "vector": "V1"
-      },
-      {
-        "id": "P8",
         "x": 1,
         "y": 0.5
       },
       {
-        "id": "P9",
-        "x": 0.7,
+        "id": "P7",
+        "x": 0.4,
         "y": 0
+      },
+      {
+        "id": "P8",
+        "x": 0.4,
+        "y": 1
+      },
+      {
+        "crossVector": "V1",
+        "id": "P9",
+        "movable": "NO",
+        "vector": "V2"
       },
       {
         "id": "P10",
         "x": 0.7,
-        "y": 1
+        "y": 0
       },
       {
-        "crossVector": "V2",
         "id": "P11",
-        "movable": "NO",
-        "vector": "V3"
+        "scalar": 0.7,
+        "vector": "V1"
       }
     ],
     "vectors": [
@@ -5184,11 +5193,6 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "end": "P8",
         "id": "V2",
         "start": "P7"
-      },
-      {
-        "end": "P10",
-        "id": "V3",
-        "start": "P9"
       }
     ]
   },
@@ -5292,8 +5296,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P7",
-        "x": 0.333333,
-        "y": 0
+        "scalar": 0.333333,
+        "vector": "V1"
       },
       {
         "id": "P8",
@@ -5302,8 +5306,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P9",
-        "x": 0.666667,
-        "y": 0
+        "scalar": 0.666667,
+        "vector": "V1"
       },
       {
         "id": "P10",
@@ -5311,32 +5315,43 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 1
       },
       {
-        "crossVector": "V1",
+        "crossVector": "V2",
         "id": "P11",
         "movable": "NO",
-        "vector": "V2"
+        "vector": "V3"
       },
       {
-        "crossVector": "V1",
+        "id": "PH13",
+        "movable": "NO",
+        "x": 0,
+        "y": 0.5
+      },
+      {
+        "crossVector": "V2",
         "id": "P12",
         "movable": "NO",
-        "vector": "V3"
+        "vector": "V4"
       }
     ],
     "vectors": [
       {
-        "end": "P6",
+        "end": "RIGHT_TOP",
         "id": "V1",
+        "start": "LEFT_TOP"
+      },
+      {
+        "end": "P6",
+        "id": "V2",
         "start": "P5"
       },
       {
         "end": "P8",
-        "id": "V2",
+        "id": "V3",
         "start": "P7"
       },
       {
         "end": "P10",
-        "id": "V3",
+        "id": "V4",
         "start": "P9"
       }
     ]
@@ -5367,7 +5382,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P5",
           "P11",
           "P12",
-          "P7"
+)tpl",
+    R"tpl(          "P7"
         ]
       },
       {
@@ -5392,8 +5408,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F6",
         "polygon": [
           "P12",
-)tpl",
-    R"tpl(          "P8",
+          "P8",
           "RIGHT_BOTTOM",
           "P10"
         ]
@@ -5465,6 +5480,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "P11",
         "movable": "NO",
         "vector": "V2"
+      },
+      {
+        "id": "PH13",
+        "movable": "NO",
+        "x": 0,
+        "y": 0.333333
       },
       {
         "crossVector": "V3",
@@ -5638,14 +5659,14 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 1
       },
       {
-        "id": "P13",
-        "scalar": 0.666667,
-        "vector": "V1"
-      },
-      {
         "id": "P14",
         "x": 0.666667,
         "y": 1
+      },
+      {
+        "id": "P13",
+        "scalar": 0.666667,
+        "vector": "V1"
       }
     ],
     "vectors": [
@@ -5808,14 +5829,14 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "vector": "V2"
       },
       {
-        "id": "P13",
-        "scalar": 0.4,
-        "vector": "V2"
-      },
-      {
         "id": "P14",
         "x": 1,
         "y": 0.4
+      },
+      {
+        "id": "P13",
+        "scalar": 0.4,
+        "vector": "V2"
       }
     ],
     "vectors": [
@@ -6070,7 +6091,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "polygon": [
           "LEFT_TOP",
           "P7",
-          "P8",
+          "P9",
           "P5"
         ]
       },
@@ -6078,45 +6099,45 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F2",
         "polygon": [
           "P7",
-          "P9",
           "P10",
-          "P8"
+          "P11",
+          "P9"
         ]
       },
       {
         "id": "F3",
         "polygon": [
-          "P9",
+          "P10",
           "RIGHT_TOP",
           "P6",
-          "P10"
+          "P11"
         ]
       },
       {
         "id": "F4",
         "polygon": [
           "P5",
-          "P11",
-          "P12",
+          "P9",
+          "P8",
           "LEFT_BOTTOM"
         ]
       },
       {
         "id": "F5",
         "polygon": [
-          "P11",
+          "P9",
+          "P12",
           "P13",
-          "P14",
-          "P12"
+          "P8"
         ]
       },
       {
         "id": "F6",
         "polygon": [
-          "P13",
+          "P12",
           "P6",
           "RIGHT_BOTTOM",
-          "P14"
+          "P13"
         ]
       }
     ],
@@ -6143,8 +6164,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "direction": "LEFT_RIGHT",
         "displayPoints": [
-          "P9",
-          "P10"
+          "P10",
+          "P11"
         ],
         "id": "B3",
         "moveWith": []
@@ -6152,19 +6173,10 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "direction": "LEFT_RIGHT",
         "displayPoints": [
-          "P11",
-          "P12"
+          "P12",
+          "P13"
         ],
         "id": "B4",
-        "moveWith": []
-      },
-      {
-        "direction": "LEFT_RIGHT",
-        "displayPoints": [
-          "P13",
-          "P14"
-        ],
-        "id": "B5",
         "moveWith": []
       }
     ],
@@ -6181,43 +6193,39 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P7",
-        "x": 0.3,
+        "x": 0.35,
         "y": 0
       },
       {
         "id": "P8",
-        "scalar": 0.3,
-        "vector": "V1"
+        "x": 0.35,
+        "y": 1
       },
       {
+        "crossVector": "V1",
         "id": "P9",
-        "x": 0.7,
-        "y": 0
+        "movable": "NO",
+        "vector": "V2"
       },
       {
         "id": "P10",
-        "scalar": 0.7,
-        "vector": "V1"
+        "x": 0.675,
+        "y": 0
       },
       {
         "id": "P11",
-        "scalar": 0.4,
+        "scalar": 0.675,
         "vector": "V1"
-      },
-      {
-        "id": "P12",
-        "x": 0.4,
-        "y": 1
       },
       {
         "id": "P13",
-        "scalar": 0.6,
-        "vector": "V1"
+        "x": 0.61,
+        "y": 1
       },
       {
-        "id": "P14",
-        "x": 0.6,
-        "y": 1
+        "id": "P12",
+        "scalar": 0.61,
+        "vector": "V1"
       }
     ],
     "vectors": [
@@ -6225,6 +6233,11 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "end": "P6",
         "id": "V1",
         "start": "P5"
+      },
+      {
+        "end": "P8",
+        "id": "V2",
+        "start": "P7"
       }
     ]
   },
@@ -6255,7 +6268,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "F3",
         "polygon": [
-          "P11",
+)tpl",
+    R"tpl(          "P11",
           "P13",
           "P14",
           "P12"
@@ -6278,8 +6292,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P16",
           "P8"
         ]
-)tpl",
-    R"tpl(      },
+      },
       {
         "id": "F6",
         "polygon": [
@@ -6390,14 +6403,14 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "vector": "V4"
       },
       {
-        "id": "P15",
-        "scalar": 0.5,
-        "vector": "V4"
-      },
-      {
         "id": "P16",
         "x": 0.5,
         "y": 1
+      },
+      {
+        "id": "P15",
+        "scalar": 0.5,
+        "vector": "V4"
       }
     ],
     "vectors": [
@@ -6561,14 +6574,14 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 1
       },
       {
-        "id": "P13",
-        "scalar": 0.666667,
-        "vector": "V1"
-      },
-      {
         "id": "P14",
         "x": 0.666667,
         "y": 1
+      },
+      {
+        "id": "P13",
+        "scalar": 0.666667,
+        "vector": "V1"
       }
     ],
     "vectors": [
@@ -6733,14 +6746,20 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 1
       },
       {
-        "id": "P14",
-        "scalar": 0.666667,
-        "vector": "V3"
-      },
-      {
         "id": "P15",
         "x": 0.8,
         "y": 1
+      },
+      {
+        "id": "PH16",
+        "movable": "NO",
+        "x": 0.4,
+        "y": 0.4
+      },
+      {
+        "id": "P14",
+        "scalar": 0.666667,
+        "vector": "V3"
       }
     ],
     "vectors": [
@@ -6855,6 +6874,33 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         ],
         "id": "B3",
         "moveWith": []
+      },
+      {
+        "direction": "LEFT_RIGHT",
+        "displayPoints": [
+          "P11",
+          "P12"
+        ],
+        "id": "B4",
+        "moveWith": []
+      },
+      {
+        "direction": "LEFT_RIGHT",
+        "displayPoints": [
+          "P13",
+          "P14"
+        ],
+        "id": "B5",
+        "moveWith": []
+      },
+      {
+        "direction": "LEFT_RIGHT",
+        "displayPoints": [
+          "P15",
+          "P16"
+        ],
+        "id": "B6",
+        "moveWith": []
       }
     ],
     "points": [
@@ -6909,19 +6955,19 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 1
       },
       {
-        "id": "P15",
-        "scalar": 0.75,
-        "vector": "V1"
-      },
-      {
         "id": "P16",
         "x": 0.75,
         "y": 1
       },
       {
-        "id": "PI5_6",
+        "id": "PH17",
         "movable": "NO",
-        "scalar": 0.421875,
+        "x": 0,
+        "y": 0.5
+      },
+      {
+        "id": "P15",
+        "scalar": 0.75,
         "vector": "V1"
       }
     ],
@@ -6939,70 +6985,70 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F1",
         "polygon": [
           "LEFT_TOP",
-          "P5",
-          "P6",
-          "LEFT_BOTTOM"
+          "P9",
+          "P11",
+          "P5"
         ]
       },
       {
         "id": "F2",
         "polygon": [
-          "P5",
-          "P11",
-          "P13",
-          "P7"
+          "P9",
+          "RIGHT_TOP",
+          "P6",
+          "P11"
         ]
       },
       {
         "id": "F3",
         "polygon": [
+          "P5",
           "P11",
-          "RIGHT_TOP",
-          "P8",
-          "P13"
+          "P12",
+          "P7"
         ]
       },
       {
         "id": "F4",
         "polygon": [
-          "P7",
-          "P13",
-          "P14",
-          "P9"
+          "P11",
+          "P6",
+          "P8",
+          "P12"
         ]
       },
       {
         "id": "F5",
         "polygon": [
-          "P13",
-          "P8",
+          "P7",
+          "P12",
           "P10",
-          "P14"
+          "LEFT_BOTTOM"
         ]
       },
       {
         "id": "F6",
         "polygon": [
-          "P9",
-          "P14",
           "P12",
-          "P6"
+          "P13",
+          "P14",
+          "P10"
         ]
       },
       {
         "id": "F7",
         "polygon": [
-          "P14",
-          "P10",
+          "P13",
+          "P8",
           "RIGHT_BOTTOM",
-          "P12"
+          "P14"
         ]
       }
     ],
     "id": "7-2",
     "moveButtons": [
       {
-        "direction": "LEFT_RIGHT",
+        "direction": "UP_DOWN",
         "displayPoints": [
           "P5",
           "P6"
@@ -7020,7 +7066,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "moveWith": []
       },
       {
-        "direction": "UP_DOWN",
+        "direction": "LEFT_RIGHT",
         "displayPoints": [
           "P9",
           "P10"
@@ -7031,8 +7077,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "direction": "LEFT_RIGHT",
         "displayPoints": [
-          "P11",
-          "P12"
+          "P13",
+          "P14"
         ],
         "id": "B4",
         "moveWith": []
@@ -7041,83 +7087,79 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
     "points": [
       {
         "id": "P5",
-        "x": 0.5,
-        "y": 0
+        "x": 0,
+        "y": 0.333333
       },
       {
         "id": "P6",
-        "x": 0.5,
-        "y": 1
-      },
-      {
-        "id": "P7",
-        "scalar": 0.333333,
-        "vector": "V1"
-      },
-      {
-        "id": "P8",
         "x": 1,
         "y": 0.333333
       },
       {
-        "id": "P9",
-        "scalar": 0.666667,
-        "vector": "V1"
+        "id": "P7",
+        "x": 0,
+        "y": 0.666667
       },
       {
-        "id": "P10",
+        "id": "P8",
         "x": 1,
         "y": 0.666667
       },
       {
-        "id": "P11",
-        "x": 0.75,
+        "id": "P9",
+        "x": 0.5,
         "y": 0
       },
       {
+        "id": "P10",
+        "x": 0.5,
+        "y": 1
+      },
+      {
+        "crossVector": "V1",
+        "id": "P11",
+        "movable": "NO",
+        "vector": "V2"
+      },
+      {
+        "crossVector": "V3",
         "id": "P12",
+        "movable": "NO",
+        "vector": "V2"
+      },
+      {
+        "id": "P14",
         "x": 0.75,
         "y": 1
       },
       {
-        "crossVector": "V2",
+        "id": "PH15",
+        "movable": "NO",
+        "x": 0,
+        "y": 0.333333
+      },
+      {
         "id": "P13",
-        "movable": "NO",
+        "scalar": 0.75,
         "vector": "V3"
-      },
-      {
-        "crossVector": "V4",
-        "id": "P14",
-        "movable": "NO",
-        "vector": "V3"
-      },
-      {
-        "id": "PI5_6",
-        "movable": "NO",
-        "scalar": 0.5,
-        "vector": "V1"
       }
     ],
-    "vectors": [
+)tpl",
+    R"tpl(    "vectors": [
       {
         "end": "P6",
         "id": "V1",
         "start": "P5"
       },
       {
-        "end": "P8",
-        "id": "V2",
-        "start": "P7"
-      },
-      {
-        "end": "P12",
-        "id": "V3",
-        "start": "P11"
-      },
-      {
         "end": "P10",
-        "id": "V4",
+        "id": "V2",
         "start": "P9"
+      },
+      {
+        "end": "P8",
+        "id": "V3",
+        "start": "P7"
       }
     ]
   },
@@ -7158,8 +7200,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P14",
           "P12"
         ]
-)tpl",
-    R"tpl(      },
+      },
       {
         "id": "F5",
         "polygon": [
@@ -7279,20 +7320,20 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "vector": "V2"
       },
       {
-        "id": "P15",
-        "scalar": 0.5,
-        "vector": "V2"
-      },
-      {
         "id": "P16",
         "x": 0.5,
         "y": 1
       },
       {
-        "id": "PI5_6",
+        "id": "PH17",
         "movable": "NO",
-        "scalar": 0.25,
-        "vector": "V1"
+        "x": 0,
+        "y": 0.333333
+      },
+      {
+        "id": "P15",
+        "scalar": 0.5,
+        "vector": "V2"
       }
     ],
     "vectors": [
@@ -7483,11 +7524,6 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 0.333333
       },
       {
-        "id": "P15",
-        "scalar": 0.666667,
-        "vector": "V2"
-      },
-      {
         "id": "P16",
         "x": 1,
         "y": 0.666667
@@ -7495,8 +7531,13 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH17",
         "movable": "NO",
-        "scalar": 0.5,
-        "vector": "V1"
+        "x": 0.25,
+        "y": 0
+      },
+      {
+        "id": "P15",
+        "scalar": 0.666667,
+        "vector": "V2"
       }
     ],
     "vectors": [
@@ -7664,6 +7705,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "P13",
         "scalar": 0.75,
         "vector": "V2"
+      },
+      {
+        "id": "PH15",
+        "movable": "NO",
+        "x": 0,
+        "y": 0.5
       },
       {
         "id": "P14",
@@ -7896,6 +7943,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "P16",
         "x": 1,
         "y": 0.75
+      },
+      {
+        "id": "PH17",
+        "movable": "NO",
+        "x": 0.5,
+        "y": 0
       }
     ],
     "vectors": [
@@ -7970,7 +8023,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "RIGHT_BOTTOM",
           "P16"
         ]
-      }
+)tpl",
+    R"tpl(      }
     ],
     "id": "7-7",
     "moveButtons": [
@@ -8025,8 +8079,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P15",
           "P16"
         ],
-)tpl",
-    R"tpl(        "id": "B6",
+        "id": "B6",
         "moveWith": []
       }
     ],
@@ -8090,6 +8143,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "P16",
         "x": 0.777778,
         "y": 1
+      },
+      {
+        "id": "PH17",
+        "movable": "NO",
+        "x": 0.333333,
+        "y": 0
       }
     ],
     "vectors": [
@@ -8246,6 +8305,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "P12",
         "x": 0.5,
         "y": 1
+      },
+      {
+        "id": "PH13",
+        "movable": "NO",
+        "x": 0,
+        "y": 0.5
       }
     ],
     "vectors": [
@@ -8439,6 +8504,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "P16",
         "x": 0.75,
         "y": 1
+      },
+      {
+        "id": "PH17",
+        "movable": "NO",
+        "x": 0,
+        "y": 0.666667
       }
     ],
     "vectors": [
@@ -8460,17 +8531,17 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F1",
         "polygon": [
           "LEFT_TOP",
-          "P9",
+          "P10",
           "P11",
-          "P7"
+          "P5"
         ]
       },
       {
         "id": "F2",
         "polygon": [
+          "P10",
+          "P7",
           "P9",
-          "P5",
-          "P8",
           "P11"
         ]
       },
@@ -8478,31 +8549,13 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F3",
         "polygon": [
           "P7",
-          "P11",
-          "P10",
-          "LEFT_BOTTOM"
-        ]
-      },
-      {
-        "id": "F4",
-        "polygon": [
-          "P11",
-          "P8",
-          "P6",
-          "P10"
-        ]
-      },
-      {
-        "id": "F5",
-        "polygon": [
-          "P5",
           "RIGHT_TOP",
           "P13",
           "P12"
         ]
       },
       {
-        "id": "F6",
+        "id": "F4",
         "polygon": [
           "P12",
           "P13",
@@ -8511,19 +8564,37 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         ]
       },
       {
-        "id": "F7",
+        "id": "F5",
         "polygon": [
           "P14",
           "P15",
+          "P6",
+          "P9"
+        ]
+      },
+      {
+        "id": "F6",
+        "polygon": [
+          "P5",
+          "P9",
+          "P8",
+          "LEFT_BOTTOM"
+        ]
+      },
+      {
+        "id": "F7",
+        "polygon": [
+          "P9",
+          "P6",
           "RIGHT_BOTTOM",
-          "P6"
+          "P8"
         ]
       }
     ],
     "id": "7-10",
     "moveButtons": [
       {
-        "direction": "LEFT_RIGHT",
+        "direction": "UP_DOWN",
         "displayPoints": [
           "P5",
           "P6"
@@ -8532,7 +8603,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "moveWith": []
       },
       {
-        "direction": "UP_DOWN",
+        "direction": "LEFT_RIGHT",
         "displayPoints": [
           "P7",
           "P8"
@@ -8543,8 +8614,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "direction": "LEFT_RIGHT",
         "displayPoints": [
-          "P9",
-          "P10"
+          "P10",
+          "P11"
         ],
         "id": "B3",
         "moveWith": []
@@ -8571,65 +8642,65 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
     "points": [
       {
         "id": "P5",
+        "x": 0,
+        "y": 0.75
+      },
+      {
+        "id": "P6",
+        "x": 1,
+        "y": 0.75
+      },
+      {
+        "id": "P7",
         "x": 0.5,
         "y": 0
       },
       {
-        "id": "P6",
+        "id": "P8",
         "x": 0.5,
         "y": 1
       },
       {
-        "id": "P7",
-        "x": 0,
-        "y": 0.5
-      },
-      {
-        "id": "P8",
-        "scalar": 0.5,
-        "vector": "V1"
-      },
-      {
+        "crossVector": "V1",
         "id": "P9",
-        "x": 0.25,
-        "y": 0
+        "movable": "NO",
+        "vector": "V2"
       },
       {
         "id": "P10",
         "x": 0.25,
-        "y": 1
+        "y": 0
       },
       {
-        "crossVector": "V2",
         "id": "P11",
-        "movable": "NO",
-        "vector": "V3"
+        "scalar": 0.25,
+        "vector": "V1"
       },
       {
         "id": "P12",
-        "scalar": 0.333333,
-        "vector": "V1"
+        "scalar": 0.25,
+        "vector": "V2"
       },
       {
         "id": "P13",
         "x": 1,
-        "y": 0.333333
+        "y": 0.25
       },
       {
         "id": "P14",
-        "scalar": 0.666667,
-        "vector": "V1"
+        "scalar": 0.5,
+        "vector": "V2"
       },
       {
         "id": "P15",
         "x": 1,
-        "y": 0.666667
+        "y": 0.5
       },
       {
         "id": "PH16",
         "movable": "NO",
-        "scalar": 0.25,
-        "vector": "V1"
+        "x": 0,
+        "y": 0.75
       }
     ],
     "vectors": [
@@ -8642,11 +8713,6 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "end": "P8",
         "id": "V2",
         "start": "P7"
-      },
-      {
-        "end": "P10",
-        "id": "V3",
-        "start": "P9"
       }
     ]
   },
@@ -8825,11 +8891,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH16",
         "movable": "NO",
-        "scalar": 0.75,
-        "vector": "V1"
+        "x": 0.4,
+        "y": 0.4
       }
     ],
-    "vectors": [
+)tpl",
+    R"tpl(    "vectors": [
       {
         "end": "P7",
         "id": "V1",
@@ -8907,8 +8974,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F7",
         "polygon": [
           "P14",
-)tpl",
-    R"tpl(          "P8",
+          "P8",
           "RIGHT_BOTTOM",
           "P12"
         ]
@@ -9009,8 +9075,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH15",
         "movable": "NO",
-        "scalar": 0.5,
-        "vector": "V1"
+        "x": 0,
+        "y": 0.6
       }
     ],
     "vectors": [
@@ -9213,8 +9279,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "PH16",
         "movable": "NO",
-        "scalar": 0.25,
-        "vector": "V1"
+        "x": 0.45,
+        "y": 0.45
       }
     ],
     "vectors": [
@@ -9372,8 +9438,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P7",
-        "x": 0.25,
-        "y": 0
+        "scalar": 0.25,
+        "vector": "V1"
       },
       {
         "id": "P8",
@@ -9382,8 +9448,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P9",
-        "x": 0.5,
-        "y": 0
+        "scalar": 0.5,
+        "vector": "V1"
       },
       {
         "id": "P10",
@@ -9392,8 +9458,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P11",
-        "x": 0.75,
-        "y": 0
+        "scalar": 0.75,
+        "vector": "V1"
       },
       {
         "id": "P12",
@@ -9401,54 +9467,59 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 1
       },
       {
-        "crossVector": "V1",
+        "crossVector": "V2",
         "id": "P13",
-        "movable": "NO",
-        "vector": "V2"
-      },
-      {
-        "crossVector": "V1",
-        "id": "P14",
         "movable": "NO",
         "vector": "V3"
       },
       {
-        "crossVector": "V1",
-        "id": "P15",
+        "crossVector": "V2",
+        "id": "P14",
         "movable": "NO",
         "vector": "V4"
       },
       {
-        "id": "PH16",
+        "crossVector": "V2",
+        "id": "P15",
         "movable": "NO",
+        "vector": "V5"
+      },
+      {
+        "id": "PH16",
         "x": 0,
         "y": 0.5
       },
       {
         "id": "PH17",
+        "movable": "NO",
         "scalar": 0.375,
         "vector": "V1"
       }
     ],
     "vectors": [
       {
-        "end": "P6",
+        "end": "RIGHT_TOP",
         "id": "V1",
+        "start": "LEFT_TOP"
+      },
+      {
+        "end": "P6",
+        "id": "V2",
         "start": "P5"
       },
       {
         "end": "P8",
-        "id": "V2",
+        "id": "V3",
         "start": "P7"
       },
       {
         "end": "P10",
-        "id": "V3",
+        "id": "V4",
         "start": "P9"
       },
       {
         "end": "P12",
-        "id": "V4",
+        "id": "V5",
         "start": "P11"
       }
     ]
@@ -9570,8 +9641,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
     "points": [
       {
         "id": "P5",
-        "x": 0,
-        "y": 0.25
+        "scalar": 0.25,
+        "vector": "V1"
       },
       {
         "id": "P6",
@@ -9580,8 +9651,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P7",
-        "x": 0,
-        "y": 0.5
+        "scalar": 0.5,
+        "vector": "V1"
       },
       {
         "id": "P8",
@@ -9590,8 +9661,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P9",
-        "x": 0,
-        "y": 0.75
+        "scalar": 0.75,
+        "vector": "V1"
       },
       {
         "id": "P10",
@@ -9609,54 +9680,59 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "y": 1
       },
       {
-        "crossVector": "V1",
+        "crossVector": "V2",
         "id": "P13",
         "movable": "NO",
-        "vector": "V2"
-      },
-      {
-        "crossVector": "V3",
-        "id": "P14",
-        "movable": "NO",
-        "vector": "V2"
+        "vector": "V3"
       },
       {
         "crossVector": "V4",
+        "id": "P14",
+        "movable": "NO",
+        "vector": "V3"
+      },
+      {
+        "crossVector": "V5",
         "id": "P15",
         "movable": "NO",
-        "vector": "V2"
+        "vector": "V3"
       },
       {
         "id": "PH16",
-        "movable": "NO",
         "x": 0,
         "y": 0.25
       },
       {
         "id": "PH17",
-        "scalar": 0.25,
+        "movable": "NO",
+        "scalar": 0.375,
         "vector": "V1"
       }
     ],
     "vectors": [
       {
-        "end": "P6",
+        "end": "LEFT_BOTTOM",
         "id": "V1",
+        "start": "LEFT_TOP"
+      },
+      {
+        "end": "P6",
+        "id": "V2",
         "start": "P5"
       },
       {
         "end": "P12",
-        "id": "V2",
+        "id": "V3",
         "start": "P11"
       },
       {
         "end": "P8",
-        "id": "V3",
+        "id": "V4",
         "start": "P7"
       },
       {
         "end": "P10",
-        "id": "V4",
+        "id": "V5",
         "start": "P9"
       }
     ]
@@ -9692,7 +9768,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "polygon": [
           "RIGHT_TOP",
           "P6",
-          "P9"
+)tpl",
+    R"tpl(          "P9"
         ]
       },
       {
@@ -9755,11 +9832,6 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "P9",
         "movable": "NO",
         "vector": "V2"
-      },
-      {
-        "id": "PH10",
-        "scalar": 0.25,
-        "vector": "V1"
       }
     ],
     "vectors": [
@@ -9787,8 +9859,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         ]
       },
       {
-)tpl",
-    R"tpl(        "id": "F2",
+        "id": "F2",
         "polygon": [
           "P7",
           "P9",
@@ -9963,14 +10034,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH19",
-        "movable": "NO",
         "x": 0,
         "y": 0.5
-      },
-      {
-        "id": "PH20",
-        "scalar": 0.59375,
-        "vector": "V1"
       }
     ],
     "vectors": [
@@ -10168,14 +10233,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH19",
-        "movable": "NO",
         "x": 0,
         "y": 0.666667
-      },
-      {
-        "id": "PH20",
-        "scalar": 0.375,
-        "vector": "V1"
       }
     ],
     "vectors": [
@@ -10387,14 +10446,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH19",
-        "movable": "NO",
         "x": 0.25,
         "y": 0
-      },
-      {
-        "id": "PH20",
-        "scalar": 0.25,
-        "vector": "V1"
       }
     ],
     "vectors": [
@@ -10604,7 +10657,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "crossVector": "V3",
         "id": "P15",
-        "movable": "NO",
+)tpl",
+    R"tpl(        "movable": "NO",
         "vector": "V5"
       },
       {
@@ -10619,14 +10673,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH18",
-        "movable": "NO",
         "x": 0.4,
         "y": 0.4
-      },
-      {
-        "id": "PH19",
-        "scalar": 0.75,
-        "vector": "V1"
       }
     ],
     "vectors": [
@@ -10667,8 +10715,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P10",
           "P5"
         ]
-)tpl",
-    R"tpl(      },
+      },
       {
         "id": "F2",
         "polygon": [
@@ -10863,14 +10910,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH19",
-        "movable": "NO",
         "x": 0,
         "y": 0.25
-      },
-      {
-        "id": "PH20",
-        "scalar": 0.25,
-        "vector": "V1"
       }
     ],
     "vectors": [
@@ -11091,14 +11132,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH19",
-        "movable": "NO",
         "x": 0.333333,
         "y": 0
-      },
-      {
-        "id": "PH20",
-        "scalar": 0.25,
-        "vector": "V1"
       }
     ],
     "vectors": [
@@ -11328,12 +11363,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH19",
-        "movable": "NO",
         "x": 0.5,
         "y": 0
       },
       {
-        "id": "PH20",
+        "id": "PI5_6",
+        "movable": "NO",
         "scalar": 0.40625,
         "vector": "V1"
       }
@@ -11499,7 +11534,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "P12",
         "scalar": 0.7,
-        "vector": "V1"
+)tpl",
+    R"tpl(        "vector": "V1"
       },
       {
         "id": "P13",
@@ -11533,15 +11569,14 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH19",
-        "movable": "NO",
         "x": 0,
         "y": 0.5
       },
       {
-        "id": "PH20",
+        "id": "PI5_6",
+        "movable": "NO",
         "scalar": 0.40625,
-)tpl",
-    R"tpl(        "vector": "V1"
+        "vector": "V1"
       }
     ],
     "vectors": [
@@ -11721,12 +11756,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH19",
-        "movable": "NO",
         "x": 0,
         "y": 0.7
       },
       {
-        "id": "PH20",
+        "id": "PI5_6",
+        "movable": "NO",
         "scalar": 0.5,
         "vector": "V1"
       }
@@ -11949,12 +11984,12 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH18",
-        "movable": "NO",
         "x": 0,
         "y": 0.3
       },
       {
         "id": "PH19",
+        "movable": "NO",
         "scalar": 0.375,
         "vector": "V1"
       }
@@ -12355,24 +12390,6 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         ],
         "id": "B2",
         "moveWith": []
-      },
-      {
-        "direction": "LEFT_RIGHT",
-        "displayPoints": [
-          "P9",
-          "P10"
-        ],
-        "id": "B3",
-        "moveWith": []
-      },
-      {
-        "direction": "LEFT_RIGHT",
-        "displayPoints": [
-          "P11",
-          "P12"
-        ],
-        "id": "B4",
-        "moveWith": []
       }
     ],
     "points": [
@@ -12398,80 +12415,90 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P9",
-        "x": 0.333333,
-        "y": 0
-      },
-      {
-        "id": "P10",
-        "x": 0.333333,
-        "y": 1
-      },
-      {
-        "id": "P11",
-        "x": 0.666667,
-        "y": 0
-      },
-      {
-        "id": "P12",
-        "x": 0.666667,
-        "y": 1
-      },
-      {
-        "crossVector": "V1",
-        "id": "P13",
-        "movable": "NO",
-        "vector": "V2"
+        "scalar": 0.333333,
+        "vector": "V1"
       },
       {
 )tpl",
-    R"tpl(        "crossVector": "V1",
-        "id": "P14",
-        "movable": "NO",
-        "vector": "V3"
-      },
-      {
-        "crossVector": "V4",
-        "id": "P15",
-        "movable": "NO",
+    R"tpl(        "id": "P10",
+        "scalar": 0.333333,
         "vector": "V2"
       },
       {
-        "crossVector": "V4",
+        "id": "P11",
+        "scalar": 0.666667,
+        "vector": "V1"
+      },
+      {
+        "id": "P12",
+        "scalar": 0.666667,
+        "vector": "V2"
+      },
+      {
+        "crossVector": "V3",
+        "id": "P13",
+        "movable": "NO",
+        "vector": "V4"
+      },
+      {
+        "crossVector": "V3",
+        "id": "P14",
+        "movable": "NO",
+        "vector": "V5"
+      },
+      {
+        "crossVector": "V6",
+        "id": "P15",
+        "movable": "NO",
+        "vector": "V4"
+      },
+      {
+        "crossVector": "V6",
         "id": "P16",
         "movable": "NO",
-        "vector": "V3"
+        "vector": "V5"
       },
       {
         "id": "PH17",
-        "movable": "NO",
         "x": 0,
         "y": 0.333333
       },
       {
         "id": "PH18",
+        "movable": "NO",
         "scalar": 0.5,
         "vector": "V1"
       }
     ],
     "vectors": [
       {
-        "end": "P6",
+        "end": "RIGHT_TOP",
         "id": "V1",
+        "start": "LEFT_TOP"
+      },
+      {
+        "end": "RIGHT_BOTTOM",
+        "id": "V2",
+        "start": "LEFT_BOTTOM"
+      },
+      {
+        "end": "P6",
+        "id": "V3",
         "start": "P5"
       },
       {
         "end": "P10",
-        "id": "V2",
+        "id": "V4",
         "start": "P9"
       },
       {
         "end": "P12",
-        "id": "V3",
+        "id": "V5",
         "start": "P11"
       },
       {
         "end": "P8",
-        "id": "V4",
+        "id": "V6",
         "start": "P7"
       }
     ]
@@ -12943,7 +12970,6 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "PH20",
-        "movable": "NO",
         "x": 0.3,
         "y": 0.3
       }
@@ -13266,7 +13292,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P6",
           "P8",
           "P16"
-        ]
+)tpl",
+    R"tpl(        ]
       },
       {
         "id": "F7",
@@ -13300,8 +13327,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
     "moveButtons": [
       {
         "direction": "UP_DOWN",
-)tpl",
-    R"tpl(        "displayPoints": [
+        "displayPoints": [
           "P5",
           "P6"
         ],
@@ -13317,24 +13343,6 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P8"
         ],
         "id": "B2",
-        "moveWith": []
-      },
-      {
-        "direction": "LEFT_RIGHT",
-        "displayPoints": [
-          "P9",
-          "P10"
-        ],
-        "id": "B3",
-        "moveWith": []
-      },
-      {
-        "direction": "LEFT_RIGHT",
-        "displayPoints": [
-          "P11",
-          "P12"
-        ],
-        "id": "B4",
         "moveWith": []
       }
     ],
@@ -13361,79 +13369,89 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P9",
-        "x": 0.25,
-        "y": 0
+        "scalar": 0.25,
+        "vector": "V1"
       },
       {
         "id": "P10",
-        "x": 0.25,
-        "y": 1
+        "scalar": 0.25,
+        "vector": "V2"
       },
       {
         "id": "P11",
-        "x": 0.75,
-        "y": 0
+        "scalar": 0.75,
+        "vector": "V1"
       },
       {
         "id": "P12",
-        "x": 0.75,
-        "y": 1
+        "scalar": 0.75,
+        "vector": "V2"
       },
       {
-        "crossVector": "V1",
+        "crossVector": "V3",
         "id": "P13",
         "movable": "NO",
-        "vector": "V2"
+        "vector": "V4"
       },
       {
-        "crossVector": "V1",
+        "crossVector": "V3",
         "id": "P14",
         "movable": "NO",
-        "vector": "V3"
+        "vector": "V5"
       },
       {
-        "crossVector": "V4",
+        "crossVector": "V6",
         "id": "P15",
         "movable": "NO",
-        "vector": "V2"
+        "vector": "V4"
       },
       {
-        "crossVector": "V4",
+        "crossVector": "V6",
         "id": "P16",
         "movable": "NO",
-        "vector": "V3"
+        "vector": "V5"
       },
       {
         "id": "PH17",
-        "movable": "NO",
         "x": 0,
         "y": 0.25
       },
       {
         "id": "PH18",
+        "movable": "NO",
         "scalar": 0.5,
         "vector": "V1"
       }
     ],
     "vectors": [
       {
-        "end": "P6",
+        "end": "RIGHT_TOP",
         "id": "V1",
+        "start": "LEFT_TOP"
+      },
+      {
+        "end": "RIGHT_BOTTOM",
+        "id": "V2",
+        "start": "LEFT_BOTTOM"
+      },
+      {
+        "end": "P6",
+        "id": "V3",
         "start": "P5"
       },
       {
         "end": "P10",
-        "id": "V2",
+        "id": "V4",
         "start": "P9"
       },
       {
         "end": "P12",
-        "id": "V3",
+        "id": "V5",
         "start": "P11"
       },
       {
         "end": "P8",
-        "id": "V4",
+        "id": "V6",
         "start": "P7"
       }
     ]
@@ -13460,48 +13478,48 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "id": "F3",
         "polygon": [
+          "P9",
           "P5",
-          "RIGHT_TOP",
-          "P10"
+          "P8"
         ]
       },
       {
         "id": "F4",
         "polygon": [
-          "RIGHT_TOP",
-          "P6",
-          "P10"
+          "P5",
+          "P10",
+          "P6"
         ]
       },
       {
         "id": "F5",
         "polygon": [
-          "P6",
-          "RIGHT_BOTTOM",
-          "P11"
+          "P10",
+          "RIGHT_TOP",
+          "P6"
         ]
       },
       {
         "id": "F6",
         "polygon": [
-          "RIGHT_BOTTOM",
-          "P7",
-          "P11"
+          "P6",
+          "P11",
+          "P7"
         ]
       },
       {
         "id": "F7",
         "polygon": [
-          "P7",
-          "LEFT_BOTTOM",
-          "P12"
+          "P11",
+          "RIGHT_BOTTOM",
+          "P7"
         ]
       },
       {
         "id": "F8",
         "polygon": [
-          "LEFT_BOTTOM",
           "P8",
+          "P7",
           "P12"
         ]
       },
@@ -13509,8 +13527,8 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
         "id": "F9",
         "polygon": [
           "P8",
-          "LEFT_TOP",
-          "P9"
+          "P12",
+          "LEFT_BOTTOM"
         ]
       }
     ],
@@ -13562,50 +13580,23 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "P9",
-        "scalar": 0.5,
-        "vector": "V1"
+        "x": 0,
+        "y": 0.25
       },
       {
         "id": "P10",
-        "scalar": 0.5,
-        "vector": "V2"
+        "x": 0.75,
+        "y": 0
       },
       {
         "id": "P11",
-        "scalar": 0.5,
-        "vector": "V3"
+        "x": 1,
+        "y": 0.75
       },
       {
         "id": "P12",
-        "scalar": 0.5,
-        "vector": "V4"
-      },
-      {
-        "id": "PH13",
-        "scalar": 0.25,
-        "vector": "V1"
-      }
-    ],
-    "vectors": [
-      {
-        "end": "P5",
-        "id": "V1",
-        "start": "P8"
-      },
-      {
-        "end": "P6",
-        "id": "V2",
-        "start": "P5"
-      },
-      {
-        "end": "P7",
-        "id": "V3",
-        "start": "P6"
-      },
-      {
-        "end": "P8",
-        "id": "V4",
-        "start": "P7"
+        "x": 0.25,
+        "y": 1
       }
     ]
   },
@@ -13725,10 +13716,19 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       {
         "direction": "UP_DOWN",
         "displayPoints": [
+          "P13",
+          "P14"
+        ],
+        "id": "B4",
+        "moveWith": []
+      },
+      {
+        "direction": "UP_DOWN",
+        "displayPoints": [
           "P17",
           "P18"
         ],
-        "id": "B4",
+        "id": "B5",
         "moveWith": []
       },
       {
@@ -13737,7 +13737,7 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
           "P19",
           "P20"
         ],
-        "id": "B5",
+        "id": "B6",
         "moveWith": []
       }
     ],
@@ -14175,14 +14175,14 @@ const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount] = {
       },
       {
         "id": "RIGHT_TOP",
-        "movable": "NO",
+)tpl",
+    R"tpl(        "movable": "NO",
         "x": 1,
         "y": 0
       },
       {
         "id": "RIGHT_BOTTOM",
-)tpl",
-    R"tpl(        "movable": "NO",
+        "movable": "NO",
         "x": 1,
         "y": 1
       },

@@ -11,7 +11,7 @@ namespace Orvane::Mosaira {
 inline constexpr std::size_t kLayoutTemplatePieceCount = 17;
 
 // Length in bytes of the whole text, the pieces joined in table order.
-inline constexpr std::size_t kLayoutTemplateTextBytes = 232587;
+inline constexpr std::size_t kLayoutTemplateTextBytes = 232698;
 
 // The pieces in table order; static storage, never freed.
 extern const char* const kLayoutTemplatePieces[kLayoutTemplatePieceCount];

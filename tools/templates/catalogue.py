@@ -229,24 +229,32 @@ def free_grid(cols, rows, corners=False, skew=0.0):
 
 
 def kaleidoscope(t):
-    """A centre diamond, each corner triangle halved from the layout corner; corners listed."""
+    """A centre diamond; each corner triangle halved by a cut from a diamond corner to the layout edge,
+    turning the same way round; corners listed."""
     list_corners(t)
     top, right, bottom, left = t.free(0.5, 0), t.free(1, 0.5), t.free(0.5, 1), t.free(0, 0.5)
-    m1 = t.slider(t.vector(left, top), 0.5)
-    m2 = t.slider(t.vector(top, right), 0.5)
-    m3 = t.slider(t.vector(right, bottom), 0.5)
-    m4 = t.slider(t.vector(bottom, left), 0.5)
+    x1, x2, x3, x4 = t.free(0, 0.25), t.free(0.75, 0), t.free(1, 0.75), t.free(0.25, 1)
     t.frame(top, right, bottom, left)
-    t.frame("LEFT_TOP", top, m1)
-    t.frame(top, "RIGHT_TOP", m2)
-    t.frame("RIGHT_TOP", right, m2)
-    t.frame(right, "RIGHT_BOTTOM", m3)
-    t.frame("RIGHT_BOTTOM", bottom, m3)
-    t.frame(bottom, "LEFT_BOTTOM", m4)
-    t.frame("LEFT_BOTTOM", left, m4)
-    t.frame(left, "LEFT_TOP", m1)
-    t.button("LEFT_RIGHT", top, bottom)
-    t.button("UP_DOWN", left, right)
+    t.frame("LEFT_TOP", top, x1)
+    t.frame(x1, top, left)
+    t.frame(top, x2, right)
+    t.frame(x2, "RIGHT_TOP", right)
+    t.frame(right, x3, bottom)
+    t.frame(x3, "RIGHT_BOTTOM", bottom)
+    t.frame(left, bottom, x4)
+    t.frame(left, x4, "LEFT_BOTTOM")
+
+
+EDGES = {"top": ("LEFT_TOP", "RIGHT_TOP"), "right": ("RIGHT_TOP", "RIGHT_BOTTOM"),
+         "bottom": ("LEFT_BOTTOM", "RIGHT_BOTTOM"), "left": ("LEFT_TOP", "LEFT_BOTTOM")}
+
+
+def tracked(edges, node):
+    """The split tree with the cut ends on the named outer edges sliding along those edges."""
+    def draw(t):
+        t.edge_tracks = {EDGES[e] for e in edges}
+        build(t, node)
+    return draw
 
 
 def framed_centre(t):
@@ -334,7 +342,7 @@ CATALOGUE = [
     ("3-14", two_insets),
 
     ("4-1", Grid([0.5], [0.5])),
-    ("4-2", H(Q4)),
+    ("4-2", tracked(["left", "right"], H(Q4))),
     ("4-3", V(Q4)),
     ("4-4", V(0.5, F(), H(T3))),
     ("4-5", H(0.5, F(), V(T3))),
@@ -361,23 +369,23 @@ CATALOGUE = [
     ("5-9", octagon),
     ("5-10", V(0.6, H(0.5), H([0.3, 0.7]))),
     ("5-11", chevrons),
-    ("5-12", L(0.4, 0.45, Grid([0.5], [0.5]))),
+    ("5-12", L(0.4, 0.45, V(Q4))),
     ("5-13", H([(0.25, 0.15), (0.45, 0.35), (0.65, 0.55), (0.85, 0.75)])),
-    ("5-14", V(0.4, F(), Grid([0.5], [0.5]))),
+    ("5-14", Grid([0.5], [0.4], [F(), V(0.5), F(), F()])),
 
-    ("6-1", Grid([0.5], T3)),
+    ("6-1", tracked(["top"], Grid([0.5], T3))),
     ("6-2", Grid(T3, [0.5])),
     ("6-3", H(2 / 3, V(0.6, F(), H(0.5)), V(T3))),
     ("6-4", V(T3, H(0.45), H(0.6), H(0.4))),
     ("6-5", six_five),
     ("6-6", V(T3, Diag("/"), Diag("\\"), Diag("/"))),
-    ("6-7", H(0.5, V([0.3, 0.7]), V([0.4, 0.6]))),
+    ("6-7", Grid([0.5], [0.35], [F(), V(0.5), F(), V(0.4)])),
     ("6-8", U(0.2, 0.8, 0.4, H(0.5, V(T3), V(0.5)))),
     ("6-9", H(0.5, V(0.5, F(), CornerCut(0.5, 0.4)), V(T3))),
     ("6-10", L(0.4, 0.4, H(0.5, V(0.5), V(T3)))),
 
     ("7-1", H(0.5, V(T3), V(Q4))),
-    ("7-2", V(0.5, F(), Grid(T3, [0.5]))),
+    ("7-2", Grid(T3, [0.5], [F(), F(), F(), F(), F(), V(0.5)])),
     ("7-3", H(T3, V(0.5), V(T3), V(0.5))),
     ("7-4", V([0.25, 0.75], H(T3), F(), H(T3))),
     ("7-5", Grid([0.5], T3, [F(), F(), F(), F(), H(0.5), F()])),
@@ -385,13 +393,13 @@ CATALOGUE = [
     ("7-7", V(1 / 3, H(T3), H(0.5, F(), V(T3)))),
     ("7-8", H(0.5, V(T3, Diag("/"), F(), Diag("\\")), V(0.5))),
     ("7-9", H(2 / 3, V(2 / 3, F(), H(0.5)), V(Q4))),
-    ("7-10", V(0.5, Grid([0.5], [0.5]), H(T3))),
+    ("7-10", Grid([0.75], [0.5], [V(0.5), H(T3), F(), F()])),
     ("7-11", L(0.4, 0.4, H(0.5, V(T3), V(T3)))),
     ("7-12", H(0.6, F(), Grid([0.5], T3))),
     ("7-13", L(0.45, 0.45, Grid([0.5], T3))),
 
-    ("8-1", Grid([0.5], Q4)),
-    ("8-2", Grid(Q4, [0.5])),
+    ("8-1", tracked(["top"], Grid([0.5], Q4))),
+    ("8-2", tracked(["left"], Grid(Q4, [0.5]))),
     ("8-3", Grid([0.5], [0.5], [Diag("\\"), Diag("/"), Diag("/"), Diag("\\")])),
     ("8-4", H(0.5, V([0.25, 0.5, 0.75]), V([0.3, 0.45, 0.7]))),
     ("8-5", H(2 / 3, V(2 / 3, F(), H(T3)), V(Q4))),
@@ -405,11 +413,11 @@ CATALOGUE = [
     ("8-13", H([0.3, 0.7], V(Q4), V(0.5), V(0.4))),
 
     ("9-1", lambda t: (list_corners(t), build(t, V([0.2, 0.4, 0.6, 0.8], H(T3), F(), F(), F(), H(T3))))),
-    ("9-2", Grid(T3, T3)),
+    ("9-2", tracked(["top", "bottom"], Grid(T3, T3))),
     ("9-3", H(0.5, V(Q4, F(), H(0.45), H(0.55), F()), V([0.35, 0.65]))),
     ("9-4", L(0.3, 0.3, H(0.5, V(Q4), V([0.25, 0.5, 0.7])))),
     ("9-5", V(0.5, H(Q4, F(), V(0.45), V(0.55), F()), H([0.35, 0.65]))),
-    ("9-6", Grid([0.25, 0.75], [0.25, 0.75])),
+    ("9-6", tracked(["top", "bottom"], Grid([0.25, 0.75], [0.25, 0.75]))),
     ("9-7", kaleidoscope),
     ("9-8", V(T3, H(0.5), H([0.3, 0.7], F(), V(0.5), F()), H(T3))),
     ("9-9", Grid([(0.3, 0.36), (0.64, 0.7)], [(0.36, 0.3), (0.7, 0.64)])),

@@ -42,6 +42,7 @@ class Template:
         self.next_b = 1
         self.with_vectors = True
         self.with_buttons = True
+        self.edge_tracks = set()  # outer edges whose points slide along the edge, by corner pair
 
     # -- points --------------------------------------------------------------------------------
     def _pid(self, pid, prefix="P"):
@@ -164,7 +165,10 @@ class Line:
         pid = self.find(u)
         if pid is not None:
             return pid
-        if self.boundary:
+        if self.boundary and (self.a, self.b) in self.t.edge_tracks and SMIN - EPS <= u <= SMAX + EPS:
+            # A cut end on a tracked outer edge slides along that edge.
+            pid = self.t.slider(self.full_vector(), u, movable=movable)
+        elif self.boundary:
             pid = self.t.free(p[0], p[1], movable=movable)
         else:
             pid = self._slider(u, movable)

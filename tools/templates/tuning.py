@@ -36,7 +36,7 @@ def add_guides(t, n_free, n_sliding):
     for k in range(n_free):
         b = t.buttons[k % len(t.buttons)]
         x, y = t.pos[b["displayPoints"][0]]
-        pid = t.free(x, y, prefix="PH", movable=True)
+        pid = t.free(x, y, prefix="PH")
         if k == 0 and t.id in MOVE_WITH:
             b["moveWith"].append(pid)
     vecs = [v["id"] for v in t.vectors]
@@ -167,7 +167,12 @@ def mark_fixed(ts):
     marks_abs, marks_sl = 44, 8
     for t in ts:
         for p in t.points:
-            if "x" in p and (p["id"] in CORNERS or p["id"].startswith("PH")):
+            if "x" in p and p["id"] in CORNERS:
+                p["movable"] = "NO"
+                marks_abs -= 1
+    for t in ts:
+        for p in t.points:
+            if marks_abs and "x" in p and p["id"].startswith("PH"):
                 p["movable"] = "NO"
                 marks_abs -= 1
     for t in ts:
@@ -175,10 +180,6 @@ def mark_fixed(ts):
             if marks_sl and "scalar" in p and (p["id"].startswith("PH") or p["id"].startswith("PI")):
                 p["movable"] = "NO"
                 marks_sl -= 1
-    for t in ts:
-        if t.id == "3-8" and marks_abs > 0:
-            t.points[0]["movable"] = "NO"
-            marks_abs -= 1
     assert marks_abs == 0 and marks_sl == 0, (marks_abs, marks_sl)
 
 
