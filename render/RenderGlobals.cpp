@@ -5,6 +5,7 @@
 #include "render/OpenGLContext.h"
 #include "render/OpenglFboRenderer.h"
 #include "render/RenderState.h"
+#include "render/VectorContext.h"
 
 namespace Orvane::Mosaira {
 namespace {
@@ -20,8 +21,7 @@ void ReleaseGlObjects() noexcept {
   // The per-thread contexts go next, and their framebuffers and vertex arrays with them.
   renderer.forgetContextFramebuffers();
 
-  // Vector-drawing context: deleted here, with the root current, once the GL3 back end lands.
-
+  DeleteVectorContext();
   if (flipQuad != nullptr) flipQuad->release();
   flipQuad.reset();
 }
@@ -41,14 +41,22 @@ void AbandonGlObjects() noexcept {
 OpenglFlipQuad* FlipQuad() noexcept { return flipQuad.get(); }
 
 void RenderGlobalSetup() {
+  // No render may run against objects that are still being made.
+  std::lock_guard<std::mutex> lock(RenderLock());
   ScopedHostContext host;
   CreateSharedContext();
   flipQuad = std::make_unique<OpenglFlipQuad>();
-
-  // Vector-drawing context: made here, with the root current, once the GL3 back end lands.
+  // Every render draws its frames with the vector-drawing context: a set-up without one would
+  // only fail later, so it fails here, leaving nothing made.
+  if (!CreateVectorContext()) {
+    flipQuad.reset();
+    ReleaseAllContexts();
+    throw AESDK_OpenGL_Fault();
+  }
 }
 
 void RenderGlobalSetdown() noexcept {
+  std::lock_guard<std::mutex> lock(RenderLock());
   ScopedHostContext host;
   if (MakeSharedContextCurrent()) {
     ReleaseGlObjects();

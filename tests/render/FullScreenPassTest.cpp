@@ -176,15 +176,18 @@ TEST_F(ShaderBuild, FailingFragmentPrintsOnlyItsLogAndStaysUnbuilt) {
 }
 
 TEST_F(ShaderBuild, FailedBuildDeletesItsStageObjects) {
+  // Stage names are handed out in increasing order: whatever the failed build made lies between
+  // the two probes, and must be gone (a leaked stage would still answer glIsShader).
+  const GLuint first = glCreateShader(GL_VERTEX_SHADER);
   OpenglShader shader(kPassVertexSource, "#version 330\nvoid main() { undefined_call(); }");
   ::testing::internal::CaptureStdout();
   shader.compile();
   ::testing::internal::GetCapturedStdout();
-  // Stage names are small integers handed out in order: the vertex stage, made first, must be
-  // gone (a leaked stage would still answer glIsShader).
-  GLuint probe = glCreateShader(GL_VERTEX_SHADER);
-  for (GLuint name = 1; name < probe; ++name) EXPECT_EQ(glIsShader(name), GL_FALSE) << name;
-  glDeleteShader(probe);
+  const GLuint last = glCreateShader(GL_VERTEX_SHADER);
+  EXPECT_GT(last, first + 1);
+  for (GLuint name = first + 1; name < last; ++name) EXPECT_EQ(glIsShader(name), GL_FALSE) << name;
+  glDeleteShader(first);
+  glDeleteShader(last);
 }
 
 TEST_F(ShaderBuild, LongLogIsCutTo512Characters) {
