@@ -4,7 +4,7 @@ Each entry is a split tree (see layoutkit) or a function that draws the layout p
 Fractions are of the region being split; a tuple (a, b) is a slanted cut from a on the first edge
 to b on the second.
 """
-from layoutkit import (Template, V, H, Grid, F, Full, Diag, Cross4, CornerCut, build,
+from layoutkit import (Template, V, H, Grid, F, Diag, Cross4, CornerCut, build,
                        corner_inset_region, edge_inset_region)
 
 T3 = [1 / 3, 2 / 3]
@@ -39,7 +39,7 @@ def diagonal(t):
     t.frame("LEFT_TOP RIGHT_BOTTOM LEFT_BOTTOM")
 
 
-def corner_inset(x=0.62, y=0.62, crop=False):
+def corner_inset(x=0.62, y=0.62):
     """A picture-in-picture in the bottom right corner, the main frame an L around it."""
     def draw(t):
         m = t.free(x, y)
@@ -201,33 +201,6 @@ def chevrons(t):
         t.frame(*poly)
 
 
-def free_grid(cols, rows, corners=False, skew=0.0):
-    """A three by three grid whose every junction is a free point."""
-    def draw(t):
-        if corners:
-            list_corners(t)
-        node = {}
-        for i in range(4):
-            for j in range(4):
-                if i in (0, 3) and j in (0, 3):
-                    node[i, j] = ["LEFT_TOP", "RIGHT_TOP", "LEFT_BOTTOM", "RIGHT_BOTTOM"][(i > 0) * 2 + (j > 0)]
-        # points row by row: y index i, x index j
-        for i in range(4):
-            for j in range(4):
-                if (i, j) in node:
-                    continue
-                x = [0, cols[0], cols[1], 1][j]
-                y = [0, rows[0], rows[1], 1][i]
-                if 0 < x < 1 and 0 < y < 1:
-                    x += skew * (0.5 - y)
-                    y += skew * (x - 0.5)
-                node[i, j] = t.free(x, y)
-        for i in range(3):
-            for j in range(3):
-                t.frame(node[i, j], node[i, j + 1], node[i + 1, j + 1], node[i + 1, j])
-    return draw
-
-
 def kaleidoscope(t):
     """A centre diamond; each corner triangle halved by a cut from a diamond corner to the layout edge,
     turning the same way round; corners listed."""
@@ -255,29 +228,6 @@ def tracked(edges, node):
         t.edge_tracks = {EDGES[e] for e in edges}
         build(t, node)
     return draw
-
-
-def framed_centre(t):
-    """A centre frame, halves above and below, sides left and right; corners listed."""
-    list_corners(t)
-    a, b, c, d = t.free(0.3, 0.3), t.free(0.7, 0.3), t.free(0.7, 0.7), t.free(0.3, 0.7)
-    top = t.free(0.5, 0)
-    bottom = t.free(0.5, 1)
-    st = t.slider(t.vector(a, b), 0.5)
-    sb = t.slider(t.vector(d, c), 0.5)
-    t.frame(a, b, c, d)
-    t.frame("LEFT_TOP", top, st, a)
-    t.frame(top, "RIGHT_TOP", b, st)
-    t.frame(b, "RIGHT_TOP", "RIGHT_BOTTOM", c)
-    t.frame(d, sb, bottom, "LEFT_BOTTOM")
-    t.frame(sb, c, "RIGHT_BOTTOM", bottom)
-    t.frame("LEFT_TOP", a, d, "LEFT_BOTTOM")
-    t.button("UP_DOWN", a, b)
-    t.button("UP_DOWN", d, c)
-    t.button("LEFT_RIGHT", a, d)
-    t.button("LEFT_RIGHT", b, c)
-    t.button("LEFT_RIGHT", top, st)
-    t.button("LEFT_RIGHT", sb, bottom)
 
 
 def six_five(t):

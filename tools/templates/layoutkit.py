@@ -108,13 +108,11 @@ class Template:
     def absolute_ids(self):
         """Free points once the corners that frames name are added."""
         listed = [p["id"] for p in self.points if "x" in p]
-        named = {c for f in self.frames if not callable(f) for c in f if c in CORNERS}
-        named |= {c for f in self.frames if callable(f) for c in f() if c in CORNERS}
+        named = {c for f in self.frames for c in f if c in CORNERS}
         return listed + sorted(named - set(listed))
 
     def to_json(self):
-        frames = [f() if callable(f) else f for f in self.frames]
-        t = {"frames": [{"id": f"F{i + 1}", "polygon": f} for i, f in enumerate(frames)],
+        t = {"frames": [{"id": f"F{i + 1}", "polygon": f} for i, f in enumerate(self.frames)],
              "id": self.id, "points": self.points}
         if self.with_buttons:
             t["moveButtons"] = self.buttons
@@ -247,7 +245,7 @@ def _pair(f):
     return f if isinstance(f, (list, tuple)) else (f, f)
 
 
-def build(t, node, region=None, frame_hook=None):
+def build(t, node, region=None):
     """Walks the split tree, making points, vectors, buttons and frames in reading order."""
     region = region or whole(t)
     if isinstance(node, Leaf):
@@ -391,19 +389,6 @@ class Cross4(Leaf):
     """The region cut along both diagonals into four triangles around a crossing point."""
 
 
-class Full(Leaf):
-    """A frame that lists every point lying on its edges (so dragging any of them keeps the tiling)."""
-
-
-def _on_edge(t, a, b, line):
-    """Points of `line` strictly between a and b, in walking order from a to b."""
-    ua, ub = line.param(t.pos[a]), line.param(t.pos[b])
-    lo, hi = min(ua, ub), max(ua, ub)
-    mids = [(u, pid) for u, pid in line.on.items() if lo + 1e-6 < u < hi - 1e-6]
-    mids.sort(reverse=ua > ub)
-    return [pid for _, pid in mids]
-
-
 def _leaf(t, node, rg):
     tl, tr, br, bl = rg.tl, rg.tr, rg.br, rg.bl
     if isinstance(node, Diag):
@@ -424,15 +409,6 @@ def _leaf(t, node, rg):
     if isinstance(node, CornerCut):
         return _corner_cut(t, node, rg)
     rot = node.rotate
-    if isinstance(node, Full):
-        # Resolved once every point exists: later cuts may still end on this frame's edges.
-        def poly():
-            p = [tl] + _on_edge(t, tl, tr, rg.top) + [tr] + _on_edge(t, tr, br, rg.right) + [br] + \
-                _on_edge(t, br, bl, rg.bottom) + [bl] + _on_edge(t, bl, tl, rg.left)
-            r = rot % len(p)
-            return p[r:] + p[:r]
-        t.frames.append(poly)
-        return
     p = [tl, tr, br, bl]
     r = rot % 4
     t.frame(*(p[r:] + p[:r]))

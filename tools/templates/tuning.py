@@ -4,21 +4,19 @@
   ("PH") that a move button carries along with an edge, and sliding points ("PI<a>_<b>" or "PH")
   on a cut. The author marked guide points "movable": "NO" (the reader honours only a JSON boolean
   there, so they stay movable, as every other point).
-- Move buttons: a cut whose ends both slide on other cuts can be dragged by those ends, so only some
-  of those cuts get a button of their own; some layouts have no buttons at all.
+- Move buttons: a cut whose ends slide on other cuts can be dragged by those ends in the composition
+  window, so some of those cuts have no button of their own (those sliding at both ends first); some
+  layouts have no buttons at all.
 - Point order: the last listed point and the first corner a frame names decide whether renumbering
   reorders a layout's point parameters.
 """
-from layoutkit import CORNERS, num
+from layoutkit import CORNERS
 
 # Layouts whose frames are reshaped by dragging points only (no move buttons).
 NO_BUTTONS = {"1-2", "2-7", "3-8", "4-7", "5-5", "5-9", "5-11", "6-6", "8-3", "9-7", "4-15", "9-9", "3-10"}
 
-# Guide points per layout: (free guide points, sliding guide points).
+# Guide points per layout, (free, sliding), as planned by the last apply_all.
 GUIDES = {}
-
-# Layouts whose first frame starts at a corner on the right, so that renumbering keeps list order.
-START_RIGHT = set()
 
 TARGET_UD, TARGET_LR = 175, 177
 
@@ -30,7 +28,7 @@ def _kind(t, pid):
     return "abs"  # corner
 
 
-def add_guides(t, n_free, n_sliding):
+def add_guides(t, n_free, n_sliding, names_left):
     """Guide points: free ones on a move button's first display point (a mark of where that cut end
     starts; a few buttons carry theirs along), sliding ones on the freest stretch of a cut."""
     for k in range(n_free):
@@ -45,9 +43,9 @@ def add_guides(t, n_free, n_sliding):
         s = _freest_fraction(t, v)
         a, b = t.vec_ends[v]
         pid = None
-        if PI_NAMED and a.startswith("P") and b.startswith("P") and a[1:].isdigit() and b[1:].isdigit():
-            pid = f"PI{a[1:]}_{b[1:]}"
-            PI_NAMED.pop()
+        if names_left[0] and a.startswith("P") and b.startswith("P") and a[1:].isdigit() and b[1:].isdigit():
+            pid = f"PI{a[1:]}_{b[1:]}"  # named after the ends of the cut it sits on
+            names_left[0] -= 1
         t.slider(v, s, pid=pid, prefix="PH", movable=False)
 
 
@@ -66,7 +64,9 @@ def _freest_fraction(t, v):
     return max(cands, key=lambda c: (min(abs(c - u) for u in on), -abs(c - 0.5)))
 
 
-PI_NAMED = [1, 2, 3]
+# Sliding guides named after their cut's ends ("PI5_6"); the others are "PH" with a number.
+NAMED_GUIDES = 3
+# Layouts whose first free guide is carried along by the first move button.
 MOVE_WITH = {"9-2", "9-6"}
 
 
@@ -95,21 +95,18 @@ def plan_guides(ts):
 
 
 def apply_all(ts):
+    GUIDES.clear()
     plan_guides(ts)
+    names_left = [NAMED_GUIDES]
     for t in ts:
         nf, ns = GUIDES.get(t.id, (0, 0))
-        add_guides(t, nf, ns)
+        add_guides(t, nf, ns, names_left)
         if t.id in NO_BUTTONS:
             t.buttons = []
         if t.id == "2-2":
             for p in t.points:
                 if p["id"] == "P5":
                     p["y"] = "0.5"
-        if t.id in START_RIGHT:
-            f = t.frames[0]
-            poly = f() if callable(f) else f
-            i = next(i for i, q in enumerate(poly) if q in ("RIGHT_TOP", "RIGHT_BOTTOM"))
-            t.frames[0] = poly[i:] + poly[:i]
         t.with_vectors = bool(t.vectors)
         t.with_buttons = bool(t.buttons)
     trim_buttons(ts)
@@ -127,8 +124,7 @@ def differs(t):
     if not t.points or "x" not in t.points[-1]:
         return False
     listed = {p["id"] for p in t.points}
-    for f in t.frames:
-        poly = f() if callable(f) else f
+    for poly in t.frames:
         for q in poly:
             if q in CORNERS and q not in listed:
                 return q.encode() < t.points[-1]["id"].encode()
@@ -147,8 +143,7 @@ def keep_order(ts):
         if last_slider is not None:
             t.points.append(t.points.pop(last_slider))
         else:
-            f = t.frames[0]
-            poly = f() if callable(f) else f
+            poly = t.frames[0]
             right = [i for i, q in enumerate(poly) if q in ("RIGHT_TOP", "RIGHT_BOTTOM")]
             left = [i for i, q in enumerate(poly) if q in ("LEFT_TOP", "LEFT_BOTTOM")]
             if not right:
@@ -198,6 +193,7 @@ def trim_buttons(ts):
                     kinds = tuple(_kind(t, q) for q in b["displayPoints"])
                     if b["direction"] == d and kinds == want and not b.get("moveWith") and len(t.buttons) > 2:
                         t.buttons.remove(b)
+    assert (count("LEFT_RIGHT"), count("UP_DOWN")) == (TARGET_LR, TARGET_UD), (count("LEFT_RIGHT"), count("UP_DOWN"))
     for t in ts:
         for i, b in enumerate(t.buttons):
             b["id"] = f"B{i + 1}"
