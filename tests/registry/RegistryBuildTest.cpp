@@ -1,6 +1,7 @@
 // How the registry reads a template text: the built-in one and malformed ones.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -45,6 +46,18 @@ TEST(TemplateText, PrettyPrintedWithTwoSpaceIndent) {
   const std::string& text = LayoutRegistry::joinTemplateText();
   ASSERT_GE(text.size(), 6u);
   EXPECT_EQ(text.substr(0, 6), "[\n  {\n");
+}
+
+// Unload frees the text; run in a child process so the other tests keep theirs.
+TEST(TemplateTextDeathTest, DestroyFreesTheJoinedText) {
+  EXPECT_EXIT(
+      {
+        LayoutRegistry::joinTemplateText();
+        LayoutRegistry::destroyTemplateText();
+        const std::string& after = LayoutRegistry::joinTemplateText();
+        std::exit(after.empty() && after.capacity() < 64 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 TEST(RegistryBuild, BuiltinTextParsesToAllTemplates) {
