@@ -377,10 +377,10 @@ CATALOGUE = [
 ]
 
 
-def make(tid, spec):
+def make(tid, design):
     t = Template(tid)
-    if callable(spec):
-        spec(t)
+    if callable(design):
+        design(t)
     else:
-        build(t, spec)
+        build(t, design)
     return t

@@ -16,7 +16,7 @@ import tuning  # noqa: E402
 
 
 def templates():
-    ts = [make(tid, spec) for tid, spec in CATALOGUE]
+    ts = [make(tid, design) for tid, design in CATALOGUE]
     tuning.apply_all(ts)
     return [t.to_json() for t in ts]
 
