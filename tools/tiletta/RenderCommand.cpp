@@ -1,0 +1,370 @@
+// `tiletta render`: one frame of a built-in layout rendered by the plug-in in the simulated host,
+// exactly as a host would send it (set-up, parameters, the layout picked in "Layouts",
+// pre-render, render, set-down), written as a PNG.
+#include <cairo.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/HostWorld.h"
+#include "host/SimulatedHost.h"
+#include "host/SmartFx.h"
+#include "layout/LayoutRegistry.h"
+#include "tools/tiletta/CommandLine.h"
+#include "tools/tiletta/Commands.h"
+
+namespace Orvane::Mosaira::Cli {
+namespace {
+
+// Parameter indices of the plug-in (its stored format; they never change).
+constexpr PF_ParamIndex kLayoutsParam = 1;
+constexpr PF_ParamIndex kEdgeInsetParam = 2;
+constexpr PF_ParamIndex kRoundCornerParam = 3;
+constexpr PF_ParamIndex kFirstGroup = 41;
+constexpr PF_ParamIndex kGroupStride = 6;
+constexpr int kGroups = 9;
+enum : PF_ParamIndex { kLayerInGroup = 1, kXOffsetInGroup = 2, kYOffsetInGroup = 3, kScaleInGroup = 4 };
+
+struct FrameSettings {
+  bool offsetSet = false, scaleSet = false;
+  double x = 0, y = 0, scalePct = 100;
+};
+
+struct RenderOptions {
+  std::string layout;
+  PixelSize size{1920, 1080};
+  int depth = 8;
+  std::vector<std::string> layerFiles;
+  double edgeInset = 10.0;
+  double roundCorner = 0.0;
+  FrameSettings frames[kGroups];
+  int downsample = 1;
+  std::string outPath;
+};
+
+class RenderError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// "K:rest" with K a frame number from 1 to 9.
+int FrameNumber(const std::string& text, const char* what, std::string* rest) {
+  const auto colon = text.find(':');
+  if (colon == std::string::npos) throw UsageError(std::string(what) + ": expected K:..., got \"" + text + "\"");
+  *rest = text.substr(colon + 1);
+  return int(ParseInt(text.substr(0, colon), 1, kGroups, what)) - 1;
+}
+
+RenderOptions ParseOptions(ArgReader& args) {
+  RenderOptions o;
+  while (!args.done()) {
+    const std::string& arg = args.next();
+    std::string rest;
+    if (arg == "--layout") {
+      o.layout = args.value(arg);
+    } else if (arg == "--size") {
+      o.size = ParseSize(args.value(arg));
+    } else if (arg == "--depth") {
+      o.depth = int(ParseInt(args.value(arg), 8, 32, "--depth"));
+      if (o.depth != 8 && o.depth != 16 && o.depth != 32) throw UsageError("--depth: expected 8, 16 or 32");
+    } else if (arg == "--layer") {
+      o.layerFiles.push_back(args.value(arg));
+    } else if (arg == "--edge-inset") {
+      o.edgeInset = ParseDouble(args.value(arg), 0, 1000, "--edge-inset");
+    } else if (arg == "--round-corner") {
+      o.roundCorner = ParseDouble(args.value(arg), 0, 100, "--round-corner");
+    } else if (arg == "--offset") {
+      FrameSettings& f = o.frames[FrameNumber(args.value(arg), "--offset", &rest)];
+      const auto comma = rest.find(',');
+      if (comma == std::string::npos) throw UsageError("--offset: expected K:X,Y, got \"" + rest + "\"");
+      f.x = ParseDouble(rest.substr(0, comma), -1000, 1000, "--offset X");
+      f.y = ParseDouble(rest.substr(comma + 1), -1000, 1000, "--offset Y");
+      f.offsetSet = true;
+    } else if (arg == "--scale") {
+      FrameSettings& f = o.frames[FrameNumber(args.value(arg), "--scale", &rest)];
+      f.scalePct = ParseDouble(rest, 0, 1000, "--scale");
+      f.scaleSet = true;
+    } else if (arg == "--downsample") {
+      o.downsample = int(ParseInt(args.value(arg), 1, 16, "--downsample"));
+    } else if (arg == "-o" || arg == "--output") {
+      o.outPath = args.value(arg);
+    } else {
+      throw UsageError("unknown option " + arg);
+    }
+  }
+  if (o.layout.empty()) throw UsageError("render needs --layout ID|N (see `tiletta layouts`)");
+  if (o.outPath.empty()) throw UsageError("render needs -o OUT.png");
+  if (o.layerFiles.size() > size_t(kGroups)) throw UsageError("at most 9 --layer files");
+  return o;
+}
+
+// Index of a built-in layout by id ("3-1") or by its number in the list (1 to 104).
+size_t BuiltInIndex(const std::string& name) {
+  const LayoutRegistry& registry = LayoutRegistry::instance();
+  for (size_t i = 0; i < registry.layoutIds.size(); ++i) {
+    if (registry.layoutIds[i].id == name) return i;
+  }
+  if (name.find('-') != std::string::npos || registry.layoutIds.empty()) {
+    throw UsageError("no built-in layout \"" + name + "\" (see `tiletta layouts`)");
+  }
+  return size_t(ParseInt(name, 1, long(registry.layoutIds.size()), "--layout number") - 1);
+}
+
+PF_PixelFormat FormatOf(int depth) {
+  return depth == 8 ? PF_PixelFormat_ARGB32 : depth == 16 ? PF_PixelFormat_ARGB64 : PF_PixelFormat_ARGB128;
+}
+
+// --- Layers --------------------------------------------------------------------------------------
+
+// 8-bit straight (a, r, g, b) pixels, rows packed.
+struct Argb8Image {
+  int width = 0, height = 0;
+  std::vector<unsigned char> pixels;
+};
+
+Argb8Image ReadPng(const std::string& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) {
+    throw RenderError("cannot read " + path + ": " + image.message);
+  }
+  image.format = PNG_FORMAT_ARGB;
+  Argb8Image out;
+  out.width = int(image.width);
+  out.height = int(image.height);
+  if (out.width > SimulatedHost::kMaxLayerSide || out.height > SimulatedHost::kMaxLayerSide) {
+    png_image_free(&image);
+    throw RenderError(path + " is larger than a layer may be");
+  }
+  out.pixels.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr)) {
+    throw RenderError("cannot read " + path + ": " + image.message);
+  }
+  return out;
+}
+
+// A recognisable sample: a colour field of its own hue, lighter at the top, a grid, and the
+// layer's number in the middle.
+Argb8Image SampleLayer(int number, int w, int h) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+  cairo_t* cr = cairo_create(surface);
+  const double hue = number * 0.38196601125;  // golden-ratio steps keep neighbours apart
+  const double r = 0.5 + 0.4 * std::cos(6.2831853 * hue), g = 0.5 + 0.4 * std::cos(6.2831853 * (hue - 1 / 3.0)),
+               b = 0.5 + 0.4 * std::cos(6.2831853 * (hue - 2 / 3.0));
+  cairo_pattern_t* field = cairo_pattern_create_linear(0, 0, 0, h);
+  cairo_pattern_add_color_stop_rgb(field, 0, std::min(1.0, r + 0.3), std::min(1.0, g + 0.3), std::min(1.0, b + 0.3));
+  cairo_pattern_add_color_stop_rgb(field, 1, r * 0.6, g * 0.6, b * 0.6);
+  cairo_set_source(cr, field);
+  cairo_paint(cr);
+  cairo_pattern_destroy(field);
+  const double cell = std::max(8.0, std::min(w, h) / 10.0), line = std::max(1.0, cell / 24.0);
+  cairo_set_source_rgba(cr, 1, 1, 1, 0.55);
+  for (double x = std::fmod(w / 2.0, cell); x < w; x += cell) cairo_rectangle(cr, x - line / 2, 0, line, h);
+  for (double y = std::fmod(h / 2.0, cell); y < h; y += cell) cairo_rectangle(cr, 0, y - line / 2, w, line);
+  cairo_fill(cr);
+  const std::string text = std::to_string(number);
+  cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
+  cairo_set_font_size(cr, std::min(w, h) * 0.4);
+  cairo_text_extents_t ext;
+  cairo_text_extents(cr, text.c_str(), &ext);
+  cairo_move_to(cr, (w - ext.width) / 2 - ext.x_bearing, (h - ext.height) / 2 - ext.y_bearing);
+  cairo_text_path(cr, text.c_str());
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_fill_preserve(cr);
+  cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
+  cairo_set_line_width(cr, std::max(1.0, std::min(w, h) / 150.0));
+  cairo_stroke(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(surface);
+
+  Argb8Image out;
+  out.width = w;
+  out.height = h;
+  out.pixels.resize(size_t(w) * h * 4);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint32_t px;
+      std::memcpy(&px, data + size_t(y) * stride + size_t(x) * 4, 4);
+      unsigned char* o = &out.pixels[(size_t(y) * w + x) * 4];
+      o[0] = 255;
+      o[1] = (px >> 16) & 0xFF;
+      o[2] = (px >> 8) & 0xFF;
+      o[3] = px & 0xFF;
+    }
+  }
+  cairo_surface_destroy(surface);
+  return out;
+}
+
+// The image as a host world of `format`.
+std::unique_ptr<HostWorld> ToWorld(const Argb8Image& image, PF_PixelFormat format) {
+  auto world = std::make_unique<HostWorld>(image.width, image.height, format);
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const unsigned char* p = &image.pixels[(size_t(y) * image.width + x) * 4];
+      if (format == PF_PixelFormat_ARGB32) {
+        world->Pixel8(x, y) = {p[0], p[1], p[2], p[3]};
+      } else if (format == PF_PixelFormat_ARGB64) {
+        auto c = [](unsigned char v) { return A_u_short((v * 32768 + 127) / 255); };
+        world->Pixel16(x, y) = {c(p[0]), c(p[1]), c(p[2]), c(p[3])};
+      } else {
+        auto c = [](unsigned char v) { return PF_FpShort(v / 255.0); };
+        world->PixelFloat(x, y) = {c(p[0]), c(p[1]), c(p[2]), c(p[3])};
+      }
+    }
+  }
+  return world;
+}
+
+// --- Output ------------------------------------------------------------------------------------
+
+// One channel of the output as a fraction of white, clamped to [0, 1].
+double Channel(HostWorld& w, int x, int y, int c) {
+  double v = 0;
+  if (w.Format() == PF_PixelFormat_ARGB32) {
+    const PF_Pixel8& p = w.Pixel8(x, y);
+    const unsigned char ch[4] = {p.alpha, p.red, p.green, p.blue};
+    v = ch[c] / 255.0;
+  } else if (w.Format() == PF_PixelFormat_ARGB64) {
+    const PF_Pixel16& p = w.Pixel16(x, y);
+    const A_u_short ch[4] = {p.alpha, p.red, p.green, p.blue};
+    v = ch[c] / 32768.0;
+  } else {
+    const PF_PixelFloat& p = w.PixelFloat(x, y);
+    const float ch[4] = {p.alpha, p.red, p.green, p.blue};
+    v = ch[c];
+  }
+  return std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.0;
+}
+
+// Writes straight RGBA: 8 bits per channel for 8-bit output, 16 bits for deeper output.
+void WritePng(HostWorld& w, const std::string& path) {
+  const bool deep = w.Format() != PF_PixelFormat_ARGB32;
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) throw RenderError("cannot write " + path);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+    std::remove(path.c_str());
+    throw RenderError("cannot write " + path);
+  }
+  png_init_io(png, file);
+  png_set_IHDR(png, info, png_uint_32(w.Width()), png_uint_32(w.Height()), deep ? 16 : 8, PNG_COLOR_TYPE_RGBA,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  const int order[4] = {1, 2, 3, 0};  // r, g, b, a
+  std::vector<unsigned char> row(size_t(w.Width()) * (deep ? 8 : 4));
+  for (int y = 0; y < w.Height(); ++y) {
+    unsigned char* o = row.data();
+    for (int x = 0; x < w.Width(); ++x) {
+      for (int c : order) {
+        const double v = Channel(w, x, y, c);
+        if (deep) {
+          const unsigned v16 = unsigned(std::lround(v * 65535.0));
+          *o++ = (v16 >> 8) & 0xFF;  // PNG stores samples big-endian
+          *o++ = v16 & 0xFF;
+        } else {
+          *o++ = static_cast<unsigned char>(std::lround(v * 255.0));
+        }
+      }
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  if (std::fclose(file) != 0) {
+    std::remove(path.c_str());
+    throw RenderError("cannot write " + path);
+  }
+}
+
+// --- The session -------------------------------------------------------------------------------
+
+std::string PluginPath() {
+  if (const char* env = std::getenv("TILETTA_PLUGIN")) return env;
+  return TILETTA_PLUGIN_PATH;
+}
+
+void Check(PF_Err err, const char* step) {
+  if (err != PF_Err_NONE) throw RenderError(std::string(step) + " failed with error " + std::to_string(err));
+}
+
+PF_ParamIndex GroupParam(int group, PF_ParamIndex offset) { return kFirstGroup + kGroupStride * group + offset; }
+
+void SetFrameParams(SimulatedHost& host, InstanceId id, const RenderOptions& o) {
+  Check(host.SetFloat(id, kEdgeInsetParam, o.edgeInset), "setting Edge Inset");
+  Check(host.SetFloat(id, kRoundCornerParam, o.roundCorner), "setting Round Corner");
+  for (int k = 0; k < kGroups; ++k) {
+    const FrameSettings& f = o.frames[k];
+    if (f.offsetSet) {
+      Check(host.SetFloat(id, GroupParam(k, kXOffsetInGroup), f.x), "setting X offset");
+      Check(host.SetFloat(id, GroupParam(k, kYOffsetInGroup), f.y), "setting Y offset");
+    }
+    if (f.scaleSet) Check(host.SetFloat(id, GroupParam(k, kScaleInGroup), f.scalePct), "setting Scale");
+  }
+}
+
+int Render(const RenderOptions& o) {
+  const size_t layoutIndex = BuiltInIndex(o.layout);
+  const LayoutRegistry& registry = LayoutRegistry::instance();
+  const size_t frameCount = std::min<size_t>(registry.previews[layoutIndex]->frames.size(), kGroups);
+  const PF_PixelFormat format = FormatOf(o.depth);
+  std::vector<std::unique_ptr<HostWorld>> layers;
+  for (size_t k = 0; k < frameCount; ++k) {
+    const Argb8Image image = k < o.layerFiles.size() ? ReadPng(o.layerFiles[k])
+                                                     : SampleLayer(int(k + 1), o.size.width, o.size.height);
+    layers.push_back(ToWorld(image, format));
+  }
+
+  SimulatedHost host;
+  std::string error;
+  if (!host.LoadPlugin(PluginPath(), &error)) throw RenderError("cannot load the plug-in: " + error);
+  PF_Err err = PF_Err_NONE;
+  const InstanceId id = host.AddInstance(o.size.width, o.size.height, &err);
+  if (id == kNoInstance) Check(err == PF_Err_NONE ? PF_Err_BAD_CALLBACK_PARAM : err, "applying the effect");
+  SmartFx fx(host);
+  for (size_t k = 0; k < layers.size(); ++k) fx.SetLayer(id, GroupParam(int(k), kLayerInGroup), layers[k].get());
+  Check(host.SetPopup(id, kLayoutsParam, A_long(2 + layoutIndex)), "loading the layout");
+  SetFrameParams(host, id, o);
+
+  host.Context().downsampleX = {1, A_u_long(o.downsample)};
+  host.Context().downsampleY = {1, A_u_long(o.downsample)};
+  PF_PreRenderOutput rects{};
+  Check(fx.PreRender(id, &rects), "pre-render");
+  const auto [w, h] = fx.DownsampledSize(o.size.width, o.size.height);
+  HostWorld input(w, h, format), output(w, h, format);
+  Check(fx.Render(id, &input, &output), "render");
+  host.Shutdown();
+  for (const std::string& v : host.Violations()) std::fprintf(stderr, "tiletta: host check: %s\n", v.c_str());
+  WritePng(output, o.outPath);
+  std::printf("wrote %s: layout %s, %dx%d, %d-bit, %zu frame(s)\n", o.outPath.c_str(),
+              registry.layoutIds[layoutIndex].id.c_str(), int(w), int(h), o.depth, frameCount);
+  return host.Violations().empty() ? 0 : 1;
+}
+
+}  // namespace
+
+int RunRender(ArgReader& args) {
+  const RenderOptions options = ParseOptions(args);
+  try {
+    return Render(options);
+  } catch (const RenderError& e) {
+    std::fprintf(stderr, "tiletta: %s\n", e.what());
+    return 1;
+  }
+}
+
+}  // namespace Orvane::Mosaira::Cli
