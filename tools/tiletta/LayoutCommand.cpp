@@ -1,0 +1,123 @@
+// `tiletta layouts` and `tiletta layout`: the built-in layouts, and one of them at a size with its
+// points and frame insets.
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "layout/GridLayoutModel.h"
+#include "layout/LayoutRegistry.h"
+#include "tools/tiletta/CommandLine.h"
+#include "tools/tiletta/Commands.h"
+
+namespace Orvane::Mosaira::Cli {
+namespace {
+
+const char* KindName(PointKind kind) {
+  switch (kind) {
+    case PointKind::kAbsolute: return "free";
+    case PointKind::kSlider: return "sliding";
+    case PointKind::kCrossing: return "crossing";
+    default: return "none";
+  }
+}
+
+void PrintLayout(const GridLayoutModel& layout) {
+  std::printf("layout %s (template %d) at %gx%g, edge inset %g\n", layout.id.c_str(), layout.index,
+              layout.width, layout.height, static_cast<double>(layout.spacing));
+  std::printf("points:\n");
+  for (const auto& [key, point] : layout.points) {
+    PointPosition p = layout.findPointCopy(key)->getPosition();
+    std::printf("  %-14s %-8s index %2d  ", key.c_str(), KindName(point->kind), point->index);
+    if (p.valid) {
+      std::printf("(%.2f, %.2f)\n", p.x, p.y);
+    } else {
+      std::printf("no position\n");
+    }
+  }
+  std::printf("frames:\n");
+  int number = 1;
+  for (const auto& frame : layout.frames) {
+    std::printf("  %d %-6s", number++, frame->id.c_str());
+    if (frame->insetPolygons.empty()) std::printf(" (vanished)");
+    for (const Polygon& poly : frame->insetPolygons) {
+      std::printf(" [");
+      for (const Vec2d& v : poly) std::printf(" (%.1f, %.1f)", v.x, v.y);
+      std::printf(" ]");
+    }
+    std::printf("\n");
+  }
+}
+
+// Index of a built-in layout named by id ("3-1") or by its number in the list (1 to 104).
+size_t FindBuiltIn(const LayoutRegistry& registry, const std::string& name) {
+  for (size_t i = 0; i < registry.layoutIds.size(); ++i) {
+    if (registry.layoutIds[i].id == name) return i;
+  }
+  if (name.find('-') == std::string::npos) {
+    long n = ParseInt(name, 1, static_cast<long>(registry.layoutIds.size()), "--layout number");
+    return static_cast<size_t>(n - 1);
+  }
+  throw UsageError("no built-in layout \"" + name + "\" (see `tiletta layouts`)");
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw UsageError("cannot read " + path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+int RunLayouts(ArgReader& args) {
+  if (!args.done()) throw UsageError("`tiletta layouts` takes no arguments");
+  const LayoutRegistry& registry = LayoutRegistry::instance();
+  for (size_t i = 0; i < registry.layoutIds.size(); ++i) {
+    std::printf("%3zu  %-5s %zu frames\n", i + 1, registry.layoutIds[i].id.c_str(),
+                registry.previews[i]->frames.size());
+  }
+  return 0;
+}
+
+int RunLayout(ArgReader& args) {
+  std::string name = "3-1";
+  std::string jsonPath;
+  PixelSize size{1920, 1080};
+  float inset = 0.0f;
+  while (!args.done()) {
+    const std::string& arg = args.next();
+    if (arg == "--layout") {
+      name = args.value(arg);
+    } else if (arg == "--json") {
+      jsonPath = args.value(arg);
+    } else if (arg == "--size") {
+      size = ParseSize(args.value(arg));
+    } else if (arg == "--edge-inset") {
+      inset = static_cast<float>(ParseDouble(args.value(arg), -1000, 1000, "--edge-inset"));
+    } else {
+      throw UsageError("unknown option " + arg);
+    }
+  }
+  LayoutSize layerSize{static_cast<double>(size.width), static_cast<double>(size.height)};
+  std::unique_ptr<GridLayoutModel> layout;
+  if (!jsonPath.empty()) {
+    rapidjson::Document doc;
+    std::string text = ReadFile(jsonPath);
+    doc.Parse<rapidjson::kParseIterativeFlag>(text.c_str());
+    if (doc.HasParseError() || !doc.IsObject()) throw UsageError(jsonPath + " holds no layout object");
+    layout = std::make_unique<GridLayoutModel>(doc, layerSize, -1);
+  } else {
+    const LayoutRegistry& registry = LayoutRegistry::instance();
+    size_t i = FindBuiltIn(registry, name);
+    const JsonValue* json = registry.templateAt(i);
+    if (json == nullptr) throw UsageError("built-in layout " + name + " is missing");
+    layout = std::make_unique<GridLayoutModel>(*json, layerSize, static_cast<int32_t>(i));
+  }
+  layout->setSpacing(inset);
+  PrintLayout(*layout);
+  return 0;
+}
+
+}  // namespace Orvane::Mosaira::Cli
