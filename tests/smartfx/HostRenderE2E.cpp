@@ -1,0 +1,149 @@
+// The plug-in library rendering in the simulated host: the layout picked in "Layouts", layers
+// picked per polygon group, pre-render and render through the entry point, the host's own
+// OpenGL context current around every command.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+#include "host/HostGlContext.h"
+#include "host/HostWorld.h"
+#include "host/SimulatedHost.h"
+#include "host/SmartFx.h"
+#include "layout/LayoutRegistry.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+constexpr PF_ParamIndex kLayouts = 1;
+constexpr PF_ParamIndex kEdgeInset = 2;
+constexpr PF_ParamIndex LayerParam(int group) { return 41 + 6 * group + 1; }
+
+A_long LayoutsValueOf(const std::string& id) {
+  const LayoutRegistry& registry = LayoutRegistry::instance();
+  for (size_t i = 0; i < registry.layoutIds.size(); ++i) {
+    if (registry.layoutIds[i].id == id) return A_long(2 + i);
+  }
+  return 1;
+}
+
+// Solid 24 x 40 layers (the inset box of each frame of "2-1" at 64 x 48 with inset 4).
+std::unique_ptr<HostWorld> SolidLayer(PF_PixelFormat format, double a, double r, double g, double b) {
+  auto layer = std::make_unique<HostWorld>(24, 40, format, 8);
+  for (A_long y = 0; y < 40; ++y) {
+    for (A_long x = 0; x < 24; ++x) {
+      if (format == PF_PixelFormat_ARGB32) {
+        layer->Pixel8(x, y) = {A_u_char(a * 255), A_u_char(r * 255), A_u_char(g * 255), A_u_char(b * 255)};
+      } else if (format == PF_PixelFormat_ARGB64) {
+        layer->Pixel16(x, y) = {A_u_short(a * 32768), A_u_short(r * 32768), A_u_short(g * 32768),
+                                A_u_short(b * 32768)};
+      } else {
+        layer->PixelFloat(x, y) = {float(a), float(r), float(g), float(b)};
+      }
+    }
+  }
+  return layer;
+}
+
+// (a, r, g, b) of a pixel as fractions of white.
+std::array<double, 4> PixelAt(HostWorld& w, A_long x, A_long y) {
+  if (w.Format() == PF_PixelFormat_ARGB32) {
+    const PF_Pixel8 p = w.Pixel8(x, y);
+    return {p.alpha / 255.0, p.red / 255.0, p.green / 255.0, p.blue / 255.0};
+  }
+  if (w.Format() == PF_PixelFormat_ARGB64) {
+    const PF_Pixel16 p = w.Pixel16(x, y);
+    return {p.alpha / 32768.0, p.red / 32768.0, p.green / 32768.0, p.blue / 32768.0};
+  }
+  const PF_PixelFloat p = w.PixelFloat(x, y);
+  return {p.alpha, p.red, p.green, p.blue};
+}
+
+void ExpectPixel(HostWorld& w, A_long x, A_long y, std::array<double, 4> want, double tolerance) {
+  const auto got = PixelAt(w, x, y);
+  for (int c = 0; c < 4; ++c) EXPECT_NEAR(got[c], want[c], tolerance) << "channel " << c << " at " << x << "," << y;
+}
+
+class HostRender : public ::testing::TestWithParam<PF_PixelFormat> {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(host.LoadPlugin(TILETTA_PLUGIN_PATH, &error)) << error;
+    id = host.AddInstance(64, 48);
+    ASSERT_NE(id, kNoInstance);
+    left = SolidLayer(GetParam(), 1, 0.8, 0.4, 0.2);
+    right = SolidLayer(GetParam(), 1, 0.1, 0.3, 0.9);
+    ASSERT_TRUE(fx.SetLayer(id, LayerParam(0), left.get()));
+    ASSERT_TRUE(fx.SetLayer(id, LayerParam(1), right.get()));
+    ASSERT_EQ(host.SetPopup(id, kLayouts, LayoutsValueOf("2-1")), PF_Err_NONE);
+    ASSERT_EQ(host.SetFloat(id, kEdgeInset, 4.0), PF_Err_NONE);
+  }
+  void TearDown() override {
+    host.Shutdown();
+    EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
+  }
+
+  std::unique_ptr<HostWorld> RenderFrame(A_long w = 64, A_long h = 48) {
+    PF_PreRenderOutput rects{};
+    EXPECT_EQ(fx.PreRender(id, &rects), PF_Err_NONE);
+    EXPECT_TRUE(fx.InputRequested());
+    EXPECT_EQ(rects.result_rect.right, w);
+    EXPECT_EQ(rects.result_rect.bottom, h);
+    HostWorld input(w, h, GetParam(), 4);
+    auto output = std::make_unique<HostWorld>(w, h, GetParam(), 4);
+    EXPECT_EQ(fx.Render(id, &input, output.get()), PF_Err_NONE);
+    EXPECT_TRUE(output->PaddingIntact());
+    return output;
+  }
+
+  SimulatedHost host;
+  SmartFx fx{host};
+  InstanceId id = kNoInstance;
+  std::unique_ptr<HostWorld> left, right;
+};
+
+TEST_P(HostRender, FramesShowTheirLayersWithTheHostContextKept) {
+  auto gl = HostGlContext::Create();
+  ASSERT_NE(gl, nullptr);
+  host.SetCommandHook(gl.get());
+  auto out = RenderFrame();
+  ExpectPixel(*out, 16, 24, {1, 0.8, 0.4, 0.2}, 2.5 / 255);
+  ExpectPixel(*out, 48, 24, {1, 0.1, 0.3, 0.9}, 2.5 / 255);
+  ExpectPixel(*out, 32, 24, {0, 0, 0, 0}, 0);  // gutter
+  ExpectPixel(*out, 1, 1, {0, 0, 0, 0}, 0);    // margin
+  host.SetCommandHook(nullptr);
+  host.Shutdown();
+  EXPECT_TRUE(gl->CommandsThatChangedContext().empty());
+}
+
+TEST_P(HostRender, HalfResolutionShowsTheSamePicture) {
+  host.Context().downsampleX = {1, 2};
+  host.Context().downsampleY = {1, 2};
+  auto out = RenderFrame(32, 24);
+  ExpectPixel(*out, 8, 12, {1, 0.8, 0.4, 0.2}, 2.5 / 255);
+  ExpectPixel(*out, 24, 12, {1, 0.1, 0.3, 0.9}, 2.5 / 255);
+  ExpectPixel(*out, 16, 12, {0, 0, 0, 0}, 0);
+}
+
+TEST_P(HostRender, RenderOnAnotherThreadGivesIdenticalBytes) {
+  auto first = RenderFrame();
+  std::unique_ptr<HostWorld> second;
+  std::thread worker([&] { second = RenderFrame(); });
+  worker.join();
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(first->Bytes(), second->Bytes());
+}
+
+TEST_P(HostRender, NoLayoutLeavesTheOutputAlone) {
+  ASSERT_EQ(host.SetPopup(id, kLayouts, 1), PF_Err_NONE);
+  PF_PreRenderOutput rects{};
+  EXPECT_EQ(fx.PreRender(id, &rects), PF_Err_NONE);
+  EXPECT_FALSE(fx.InputRequested());
+  EXPECT_EQ(rects.result_rect.right, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, HostRender,
+                         ::testing::Values(PF_PixelFormat_ARGB32, PF_PixelFormat_ARGB64, PF_PixelFormat_ARGB128));
+
+}  // namespace
+}  // namespace Orvane::Mosaira

@@ -1,0 +1,123 @@
+// `tiletta render` as a user runs it: a PNG of the right size and depth showing the frames, and
+// a clear message with a non-zero status for bad arguments and unreadable files.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct CommandRun {
+  int status = -1;
+  std::string errors;
+};
+
+std::string TempPath(const std::string& name) {
+  return ::testing::TempDir() + "tiletta_render_" + std::to_string(::getpid()) + "_" + name;
+}
+
+CommandRun Tiletta(const std::string& args) {
+  const std::string err = TempPath("stderr.txt");
+  const std::string command = std::string(TILETTA_BINARY) + " " + args + " >/dev/null 2>" + err;
+  const int raw = std::system(command.c_str());
+  CommandRun run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  std::ifstream in(err);
+  std::stringstream text;
+  text << in.rdbuf();
+  run.errors = text.str();
+  std::remove(err.c_str());
+  return run;
+}
+
+struct Png {
+  png_uint_32 width = 0, height = 0;
+  int bitDepth = 0;
+  std::vector<unsigned char> rgba;  // 8 bits per channel, straight
+};
+
+bool ReadPng(const std::string& path, Png* out) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+  out->width = image.width;
+  out->height = image.height;
+  out->bitDepth = (image.format & PNG_FORMAT_FLAG_LINEAR) ? 16 : 8;
+  image.format = PNG_FORMAT_RGBA;
+  out->rgba.resize(PNG_IMAGE_SIZE(image));
+  return png_image_finish_read(&image, nullptr, out->rgba.data(), 0, nullptr) != 0;
+}
+
+const unsigned char* At(const Png& p, png_uint_32 x, png_uint_32 y) { return &p.rgba[(y * p.width + x) * 4]; }
+
+TEST(RenderCommand, SampleLayersFillTheFramesOfTheLayout) {
+  const std::string out = TempPath("sample.png");
+  const CommandRun run = Tiletta("render --layout 2-1 --size 64x48 --edge-inset 4 -o " + out);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  Png png;
+  ASSERT_TRUE(ReadPng(out, &png));
+  EXPECT_EQ(png.width, 64u);
+  EXPECT_EQ(png.height, 48u);
+  EXPECT_EQ(png.bitDepth, 8);
+  EXPECT_EQ(At(png, 16, 24)[3], 255);  // frame 1 filled
+  EXPECT_EQ(At(png, 48, 24)[3], 255);  // frame 2 filled
+  EXPECT_EQ(At(png, 32, 24)[3], 0);    // gutter
+  EXPECT_EQ(At(png, 1, 1)[3], 0);      // margin
+  // Distinct layers: the two frames differ in colour at their tops.
+  const unsigned char* a = At(png, 8, 6);
+  const unsigned char* b = At(png, 40, 6);
+  EXPECT_GT(std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]), 30);
+  std::remove(out.c_str());
+}
+
+TEST(RenderCommand, DeepOutputIsSixteenBitPng) {
+  for (const char* depth : {"16", "32"}) {
+    const std::string out = TempPath(std::string("deep") + depth + ".png");
+    const CommandRun run = Tiletta(std::string("render --layout 1 --size 40x30 --depth ") + depth + " -o " + out);
+    ASSERT_EQ(run.status, 0) << run.errors;
+    Png png;
+    ASSERT_TRUE(ReadPng(out, &png));
+    EXPECT_EQ(png.bitDepth, 16) << depth;
+    std::remove(out.c_str());
+  }
+}
+
+TEST(RenderCommand, BadArgumentsAreRefusedWithAMessage) {
+  const std::string out = TempPath("bad.png");
+  for (const char* args : {"render -o x.png", "render --layout 2-1", "render --layout 9-99 -o x.png",
+                           "render --layout 2-1 --depth 12 -o x.png", "render --layout 2-1 --size 0x5 -o x.png",
+                           "render --layout 2-1 --offset 10:1,2 -o x.png", "render --layout 2-1 --bogus -o x.png"}) {
+    const CommandRun run = Tiletta(args);
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_NE(run.errors.find("tiletta:"), std::string::npos) << args;
+  }
+}
+
+TEST(RenderCommand, UnreadableLayerFails) {
+  const std::string out = TempPath("unreadable.png");
+  const std::string junk = TempPath("junk.png");
+  std::ofstream(junk) << "not a picture";
+  for (const std::string& layer : {junk, TempPath("missing.png")}) {
+    const CommandRun run = Tiletta("render --layout 2-1 --size 64x48 --layer " + layer + " -o " + out);
+    EXPECT_EQ(run.status, 1) << layer;
+    EXPECT_NE(run.errors.find(layer), std::string::npos) << run.errors;
+  }
+  std::ifstream written(out);
+  EXPECT_FALSE(written.good());
+  std::remove(junk.c_str());
+}
+
+TEST(RenderCommand, UnwritableOutputFails) {
+  const CommandRun run = Tiletta("render --layout 2-1 --size 64x48 -o /nonexistent-dir/out.png");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.errors.find("cannot write"), std::string::npos) << run.errors;
+}
+
+}  // namespace
