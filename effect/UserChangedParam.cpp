@@ -58,17 +58,11 @@ class ScopedEffect {
 // The built-in layout `layoutNumber` at the layer's size, or null when there is no such layout.
 std::unique_ptr<GridLayoutModel> BuildLayout(const PF_InData* inData, A_long layoutNumber) {
   if (layoutNumber < 0) return nullptr;
-  const LayoutRegistry& registry = LayoutRegistry::instance();
-  if (static_cast<size_t>(layoutNumber) >= registry.layoutIds.size()) {
-    return nullptr;
-  }
-  const auto& root = registry.document;
-  if (!root.IsArray() || static_cast<rapidjson::SizeType>(layoutNumber) >= root.Size()) {
-    return nullptr;
-  }
+  const JsonValue* layoutTemplate =
+      LayoutRegistry::instance().templateAt(static_cast<size_t>(layoutNumber));
+  if (!layoutTemplate) return nullptr;
   const LayoutSize size{static_cast<double>(inData->width), static_cast<double>(inData->height)};
-  return std::make_unique<GridLayoutModel>(root[static_cast<rapidjson::SizeType>(layoutNumber)],
-                                           size, layoutNumber);
+  return std::make_unique<GridLayoutModel>(*layoutTemplate, size, layoutNumber);
 }
 
 void ClearLayoutKeyframes(PF_InData* inData, AEGP_EffectRefH effect) {

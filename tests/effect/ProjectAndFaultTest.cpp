@@ -71,6 +71,8 @@ bool HasPointAt(const std::string& text, double fx, double fy) {
 }
 
 TEST(ProjectRoundTrip, Reshaped31RestoredAtAnotherSizeInFreshProcess) {
+  // The child starts afresh (exec), not as a fork of a process with the driver's threads running.
+  ::testing::FLAGS_gtest_death_test_style = "threadsafe";
   SimulatedHost host;
   testing::LoadPlugin(host);
   const InstanceId id = host.AddInstance(1920, 1080);
