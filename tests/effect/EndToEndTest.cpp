@@ -134,5 +134,45 @@ TEST_F(PluginSession, ChoosingNoLayoutRemovesIt) {
   EXPECT_EQ(host.LastFlattenedCopy().size(), 64u);
 }
 
+std::string FlattenedText(SimulatedHost& host, InstanceId id) {
+  if (host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA) != PF_Err_NONE) return {};
+  const std::vector<uint8_t>& copy = host.LastFlattenedCopy();
+  return copy.size() > 24 ? std::string(reinterpret_cast<const char*>(copy.data()) + 24) : "";
+}
+
+TEST_F(PluginSession, HalfResolutionUpdateKeepsLayout) {
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+  const std::string before = FlattenedText(host, id);
+  ASSERT_NE(before.find(R"("id":"3-1")"), std::string::npos);
+  // The host hands out point values halved; the effect scales them back to layer pixels.
+  host.Context().downsampleX = {1, 2};
+  host.Context().downsampleY = {1, 2};
+  ASSERT_EQ(host.Send(id, PF_Cmd_UPDATE_PARAMS_UI), PF_Err_NONE);
+  EXPECT_EQ(FlattenedText(host, id), before);
+}
+
+TEST_F(PluginSession, PointParameterMovesLayoutPoint) {
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+  int p8 = -1;
+  for (int p = kParamPointFirst; p < kParamPointFirst + 7; ++p) {
+    const PF_PointDef& v = host.Stream(id, p).StaticValue().td;
+    if (v.x_value == 960 << 16 && v.y_value == 1080 << 16) p8 = p;
+  }
+  ASSERT_NE(p8, -1);
+  ASSERT_EQ(host.SetPointPx(id, p8, 480.0, 1080.0), PF_Err_NONE);
+  EXPECT_NE(FlattenedText(host, id).find(R"("x":0.25,"y":1.0)"), std::string::npos)
+      << FlattenedText(host, id);
+}
+
+TEST_F(PluginSession, DuplicateCarriesTheLayout) {
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+  PF_Err err = PF_Err_NONE;
+  const InstanceId copy = host.DuplicateInstance(id, &err);
+  ASSERT_NE(copy, kNoInstance) << err;
+  EXPECT_EQ(FlattenedText(host, copy), FlattenedText(host, id));
+  EXPECT_EQ(host.SetPopup(copy, kParamLayouts, 1), PF_Err_NONE);
+  EXPECT_NE(FlattenedText(host, id).find(R"("id":"3-1")"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace Orvane::Mosaira
