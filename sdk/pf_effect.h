@@ -110,14 +110,14 @@ struct PF_UtilCallbacks {
   A_u_longlong (*host_get_handle_size)(PF_Handle h);
 };
 
-struct PF_SpecVersion { A_short major, minor; };
+struct PF_InterfaceVersion { A_short major, minor; };
 
 // The host's input block of one command.
 struct PF_InData {
   PF_InteractCallbacks inter;
   PF_UtilCallbacks* utils;
   PF_ProgPtr effect_ref;
-  PF_SpecVersion version;
+  PF_InterfaceVersion version;
   A_long appl_id;
   A_long num_params;
   A_long current_time;

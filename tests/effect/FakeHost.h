@@ -39,7 +39,7 @@ class FakeHost {
   PF_InData in{};
   PF_OutData out{};
 
-  // Fault injection and inspection.
+  // Fault injection and what the effect did.
   bool failNewHandle = false;
   bool failLockHandle = false;
   std::set<std::string> missingSuites;
