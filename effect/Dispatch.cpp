@@ -26,13 +26,27 @@ PF_Err About(const CommandArgs& a) {
   HandleAbout(a.in, a.out);
   return PF_Err_NONE;
 }
-PF_Err GlobalSetupCmd(const CommandArgs& a) { return HandleGlobalSetup(a.in, a.out); }
-PF_Err GlobalSetdownCmd(const CommandArgs& a) { return GlobalSetdown(a.in, a.out); }
-PF_Err ParamsSetupCmd(const CommandArgs& a) { return HandleParamsSetup(a.in, a.out); }
-PF_Err SequenceSetupCmd(const CommandArgs& a) { return HandleSequenceSetup(a.in, a.out); }
-PF_Err SequenceResetupCmd(const CommandArgs& a) { return SequenceResetup(a.in, a.out); }
-PF_Err SequenceFlattenCmd(const CommandArgs& a) { return SequenceFlatten(a.in, a.out); }
-PF_Err SequenceSetdownCmd(const CommandArgs& a) { return SequenceSetdown(a.in); }
+PF_Err GlobalSetupCmd(const CommandArgs& a) {
+  return HandleGlobalSetup(a.in, a.out);
+}
+PF_Err GlobalSetdownCmd(const CommandArgs& a) {
+  return GlobalSetdown(a.in, a.out);
+}
+PF_Err ParamsSetupCmd(const CommandArgs& a) {
+  return HandleParamsSetup(a.in, a.out);
+}
+PF_Err SequenceSetupCmd(const CommandArgs& a) {
+  return HandleSequenceSetup(a.in, a.out);
+}
+PF_Err SequenceResetupCmd(const CommandArgs& a) {
+  return SequenceResetup(a.in, a.out);
+}
+PF_Err SequenceFlattenCmd(const CommandArgs& a) {
+  return SequenceFlatten(a.in, a.out);
+}
+PF_Err SequenceSetdownCmd(const CommandArgs& a) {
+  return SequenceSetdown(a.in);
+}
 PF_Err UserChangedParamCmd(const CommandArgs& a) {
   return HandleUserChangedParam(a.in, a.out, a.params,
                                 static_cast<const PF_UserChangedParamExtra*>(a.extra));
@@ -50,7 +64,9 @@ PF_Err SmartPreRenderCmd(const CommandArgs& a) {
 PF_Err SmartRenderCmd(const CommandArgs& a) {
   return HandleSmartRender(a.in, a.out, static_cast<PF_SmartRenderExtra*>(a.extra));
 }
-PF_Err FlattenedCopyCmd(const CommandArgs& a) { return GetFlattenedSequenceData(a.in, a.out); }
+PF_Err FlattenedCopyCmd(const CommandArgs& a) {
+  return GetFlattenedSequenceData(a.in, a.out);
+}
 
 // Dense table over the 29 command numbers; empty slots answer 0.
 constexpr std::array<Handler, PF_Cmd_NUM_CMDS> MakeTable() {

@@ -14,7 +14,8 @@ std::atomic<AEGP_PluginID> gAegpPluginId{0};
 
 constexpr char kAboutFormat[] = "%s, v%d.%d\r%s";
 constexpr char kAboutDescription[] =
-    "Tiletta creates the Tiletta effect: up to nine layers arranged in a layout of polygonal frames.";
+    "Tiletta creates the Tiletta effect: up to nine layers arranged in a layout of polygonal "
+    "frames.";
 constexpr int kMajorVersion = 1;
 constexpr int kMinorVersion = 0;
 
@@ -26,7 +27,9 @@ void DisposeGiven(const PF_InData* inData, PF_Handle handle) {
 
 }  // namespace
 
-AEGP_PluginID AegpPluginId() { return gAegpPluginId.load(); }
+AEGP_PluginID AegpPluginId() {
+  return gAegpPluginId.load();
+}
 
 void HandleAbout(PF_InData* inData, PF_OutData* outData) {
   ScopedSuite<PF_ANSICallbacksSuite1> ansi(inData, kPFANSISuite, kPFANSISuiteVersion1);

@@ -8,7 +8,8 @@
 namespace Orvane::Mosaira {
 
 inline constexpr A_u_long kEffectVersion = 0x00080001;  // 1.0, develop stage, build 1
-inline constexpr PF_OutFlags kGlobalOutFlags = PF_OutFlag_CUSTOM_UI | PF_OutFlag_SEND_UPDATE_PARAMS_UI;
+inline constexpr PF_OutFlags kGlobalOutFlags =
+    PF_OutFlag_CUSTOM_UI | PF_OutFlag_SEND_UPDATE_PARAMS_UI;
 inline constexpr PF_OutFlags2 kGlobalOutFlags2 =
     PF_OutFlag2_SUPPORTS_SMART_RENDER | PF_OutFlag2_FLOAT_COLOR_AWARE;
 inline constexpr char kEffectName[] = "Tiletta";

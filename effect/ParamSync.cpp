@@ -41,7 +41,9 @@ class CheckedOutParam {
   bool ok_ = false;
 };
 
-size_t Limit(size_t count, int32_t max) { return std::min(count, static_cast<size_t>(max)); }
+size_t Limit(size_t count, int32_t max) {
+  return std::min(count, static_cast<size_t>(max));
+}
 
 void SyncPoint(PF_InData* inData, GridLayoutModel& layout, size_t i) {
   CheckedOutParam param(inData, kParamPointFirst + static_cast<int32_t>(i));

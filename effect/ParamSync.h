@@ -13,7 +13,7 @@
 namespace Orvane::Mosaira {
 
 enum class SyncMode : int32_t {
-  kSyncAll = 0,      // points, then sliders
+  kSyncAll = 0,  // points, then sliders
   kSyncPoints = 1,
   kSyncSliders = 2,
 };

@@ -79,7 +79,8 @@ class VisibilityPass {
     return suites_.dynamicStream->AEGP_GetDynamicStreamFlags(stream, flags) == A_Err_NONE;
   }
   void UpdateUi(PF_ParamIndex index) const {
-    if (params_[index]) suites_.paramUtils->PF_UpdateParamUI(inData_->effect_ref, index, params_[index]);
+    if (params_[index])
+      suites_.paramUtils->PF_UpdateParamUI(inData_->effect_ref, index, params_[index]);
   }
 
   PF_InData* inData_;
@@ -134,7 +135,8 @@ bool VisibilityPlan::Shown(PF_ParamIndex index) const {
     if (index == kParamEdgeSliderGroupStart || index == kParamEdgeSliderGroupEnd) return true;
     return static_cast<size_t>(index - kParamSliderFirst) < sliderCount;
   }
-  const size_t group = static_cast<size_t>((index - kParamPolygonGroupFirst) / kParamPolygonGroupStride);
+  const size_t group =
+      static_cast<size_t>((index - kParamPolygonGroupFirst) / kParamPolygonGroupStride);
   return group < frameCount;
 }
 
@@ -142,14 +144,16 @@ void UpdateParamVisibility(PF_InData* inData, PF_OutData* outData, PF_ParamDef* 
   VisibilitySuites suites(inData);
   const VisibilityPlan plan = PlanFor(FindLayout(inData));
   AEGP_EffectRefH effect = nullptr;
-  if (suites.pfInterface->AEGP_GetNewEffectForEffect(0, inData->effect_ref, &effect) != A_Err_NONE) {
+  if (suites.pfInterface->AEGP_GetNewEffectForEffect(0, inData->effect_ref, &effect) !=
+      A_Err_NONE) {
     effect = nullptr;
   }
   if (params) {
     const VisibilityPass pass(inData, params, suites, effect);
     VisitInOrder(plan, pass);
     for (int32_t p = kParamSliderFirst; p <= kParamSliderLast; ++p) pass.Collapse(p);
-    for (int32_t k = 0; k < kPolygonGroupCount; ++k) pass.Collapse(PolygonParam(k, kPolygonGroupStart));
+    for (int32_t k = 0; k < kPolygonGroupCount; ++k)
+      pass.Collapse(PolygonParam(k, kPolygonGroupStart));
   }
   if (effect) suites.effect->AEGP_DisposeEffect(effect);
   outData->out_flags |= PF_OutFlag_REFRESH_UI;

@@ -78,10 +78,10 @@ void AddGroup(ParamAdder& adder, int32_t index, PF_ParamType type, const std::st
 }
 
 void AddLayouts(ParamAdder& adder, size_t layoutCount) {
-  PF_ParamDef def = adder.Start(kParamLayouts, PF_Param_POPUP, "Layouts",
-                                PF_ParamFlag_CANNOT_TIME_VARY | PF_ParamFlag_CANNOT_INTERP |
-                                    PF_ParamFlag_SUPERVISE,
-                                PF_PUI_CONTROL);
+  PF_ParamDef def = adder.Start(
+      kParamLayouts, PF_Param_POPUP, "Layouts",
+      PF_ParamFlag_CANNOT_TIME_VARY | PF_ParamFlag_CANNOT_INTERP | PF_ParamFlag_SUPERVISE,
+      PF_PUI_CONTROL);
   def.ui_width = 200;
   def.ui_height = 260;
   // The choice names hold 110 entries; a larger registry would name choices that do not exist.
@@ -96,16 +96,16 @@ void AddLayouts(ParamAdder& adder, size_t layoutCount) {
 void AddFrameSettings(ParamAdder& adder) {
   AddFloatSlider(adder, kParamEdgeInset, "Edge Inset", PF_ParamFlag_SUPERVISE, PF_PUI_INVISIBLE,
                  {0, 800, 0, 200, 0, 2, false});
-  AddFloatSlider(adder, kParamRoundCorner, "Round Corner", PF_ParamFlag_SUPERVISE,
-                 PF_PUI_INVISIBLE, {0, 100, 0, 100, 0, 2, true});
+  AddFloatSlider(adder, kParamRoundCorner, "Round Corner", PF_ParamFlag_SUPERVISE, PF_PUI_INVISIBLE,
+                 {0, 100, 0, 100, 0, 2, true});
 }
 
 void AddPoints(ParamAdder& adder) {
   AddGroup(adder, kParamCornerPointGroupStart, PF_Param_GROUP_START, "Corner Point Controls", 0);
   for (int32_t i = 1; i <= kPointParamCount; ++i) {
-    PF_ParamDef def = adder.Start(kParamPointFirst + i - 1, PF_Param_POINT,
-                                  NumberedParamName("Point ", i), PF_ParamFlag_SUPERVISE,
-                                  PF_PUI_INVISIBLE);
+    PF_ParamDef def =
+        adder.Start(kParamPointFirst + i - 1, PF_Param_POINT, NumberedParamName("Point ", i),
+                    PF_ParamFlag_SUPERVISE, PF_PUI_INVISIBLE);
     def.u.td.restrict_bounds = 1;
     adder.Add(def);
   }
@@ -124,9 +124,9 @@ void AddSliders(ParamAdder& adder) {
 void AddPolygonGroup(ParamAdder& adder, int32_t k) {
   AddGroup(adder, PolygonParam(k, kPolygonGroupStart), PF_Param_GROUP_START,
            NumberedParamName("Polygon ", k + 1), PF_ParamFlag_COLLAPSE_TWIRLY);
-  PF_ParamDef layer = adder.Start(PolygonParam(k, kPolygonLayer), PF_Param_LAYER, "Layer",
-                                  PF_ParamFlag_COLLAPSE_TWIRLY | PF_ParamFlag_SUPERVISE,
-                                  PF_PUI_INVISIBLE);
+  PF_ParamDef layer =
+      adder.Start(PolygonParam(k, kPolygonLayer), PF_Param_LAYER, "Layer",
+                  PF_ParamFlag_COLLAPSE_TWIRLY | PF_ParamFlag_SUPERVISE, PF_PUI_INVISIBLE);
   layer.u.ld.dephault = PF_LayerDefault_NONE;
   adder.Add(layer);
   AddFloatSlider(adder, PolygonParam(k, kPolygonXOffset), "X offset", 0, 0,

@@ -6,7 +6,8 @@ namespace Orvane::Mosaira {
 
 // The resource bytes in their own ELF section, kept although nothing refers to them.
 extern const std::array<uint8_t, kPiplSize> kPiplSection;
-__attribute__((section(".pipl"), used)) const std::array<uint8_t, kPiplSize> kPiplSection = kPiplBytes;
+__attribute__((section(".pipl"), used)) const std::array<uint8_t, kPiplSize> kPiplSection =
+    kPiplBytes;
 
 }  // namespace Orvane::Mosaira
 

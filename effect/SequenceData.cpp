@@ -19,8 +19,8 @@ namespace {
 // copied from elsewhere (a byte copy, a file, an earlier load) never pass as this process's own.
 uintptr_t ProcessKey() {
   static const uintptr_t key = [] {
-    uintptr_t k = static_cast<uintptr_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
+    uintptr_t k =
+        static_cast<uintptr_t>(std::chrono::steady_clock::now().time_since_epoch().count());
     try {
       std::random_device device;
       k ^= (static_cast<uintptr_t>(device()) << 32) ^ device();
@@ -77,7 +77,8 @@ size_t UnFlatSequenceData::StampOffset() {
   static const size_t offset = [] {
     alignas(UnFlatSequenceData) unsigned char storage[sizeof(UnFlatSequenceData)];
     auto* probe = new (storage) UnFlatSequenceData();
-    const size_t at = static_cast<size_t>(reinterpret_cast<unsigned char*>(&probe->stamp_) - storage);
+    const size_t at =
+        static_cast<size_t>(reinterpret_cast<unsigned char*>(&probe->stamp_) - storage);
     probe->~UnFlatSequenceData();
     return at;
   }();

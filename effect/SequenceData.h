@@ -45,7 +45,8 @@ class UnFlatSequenceData final : public SequenceDataBase {
   bool releaseLayout() override;
 
   // Writes {"scrollStart":..,"interacting":..[,"layout":{..}]} without white space. A scrollStart
-  // that is not finite is written as 0.0; a layout that cannot be written as valid JSON is left out.
+  // that is not finite is written as 0.0; a layout that cannot be written as valid JSON is left
+  // out.
   void toJson(std::string& text) const;
 
   // Replaces the contents with the state in `text` (at most `length` bytes, stopping at a NUL),

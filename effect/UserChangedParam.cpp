@@ -113,8 +113,7 @@ PF_Err HandleUserChangedParam(PF_InData* inData, PF_OutData* outData, PF_ParamDe
   if (index == kParamLayouts) {
     if (!params[kParamLayouts]) return PF_Err_BAD_CALLBACK_PARAM;
     ChangeLayout(inData, outData, params, *record);
-  } else if (index == kParamInputLayer ||
-             (index >= kParamEdgeInset && index <= kParamPointLast)) {
+  } else if (index == kParamInputLayer || (index >= kParamEdgeInset && index <= kParamPointLast)) {
     SyncLayoutFromParams(inData, SyncMode::kSyncPoints);
   } else if (index >= kParamEdgeSliderGroupStart && index <= kParamSliderLast) {
     SyncLayoutFromParams(inData, SyncMode::kSyncSliders);

@@ -18,9 +18,15 @@ typedef DRAWBOT_ObjectRef DRAWBOT_PathRef;
 
 typedef uint16_t DRAWBOT_UTF16Char;
 
-struct DRAWBOT_ColorRGBA { float red, green, blue, alpha; };  // 0 to 1
-struct DRAWBOT_PointF32 { float x, y; };
-struct DRAWBOT_RectF32 { float left, top, width, height; };
+struct DRAWBOT_ColorRGBA {
+  float red, green, blue, alpha;
+};  // 0 to 1
+struct DRAWBOT_PointF32 {
+  float x, y;
+};
+struct DRAWBOT_RectF32 {
+  float left, top, width, height;
+};
 
 typedef A_long DRAWBOT_FillType;
 enum : A_long { kDRAWBOT_FillType_EvenOdd = 0, kDRAWBOT_FillType_Winding = 1 };

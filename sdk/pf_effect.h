@@ -45,10 +45,10 @@ enum : A_long {
 typedef A_long PF_OutFlags;
 enum : A_long {
   PF_OutFlag_NONE = 0,
-  PF_OutFlag_FORCE_RERENDER = 1 << 3,           // render again although no parameter changed
-  PF_OutFlag_REFRESH_UI = 1 << 9,               // redraw the effect's panel and overlays
-  PF_OutFlag_DISPLAY_ERROR_MESSAGE = 1 << 11,   // show return_msg to the user as an error
-  PF_OutFlag_CUSTOM_UI = 0x00008000,            // the effect handles PF_Cmd_EVENT
+  PF_OutFlag_FORCE_RERENDER = 1 << 3,             // render again although no parameter changed
+  PF_OutFlag_REFRESH_UI = 1 << 9,                 // redraw the effect's panel and overlays
+  PF_OutFlag_DISPLAY_ERROR_MESSAGE = 1 << 11,     // show return_msg to the user as an error
+  PF_OutFlag_CUSTOM_UI = 0x00008000,              // the effect handles PF_Cmd_EVENT
   PF_OutFlag_SEND_UPDATE_PARAMS_UI = 0x04000000,  // send PF_Cmd_UPDATE_PARAMS_UI
 };
 
@@ -110,7 +110,9 @@ struct PF_UtilCallbacks {
   A_u_longlong (*host_get_handle_size)(PF_Handle h);
 };
 
-struct PF_InterfaceVersion { A_short major, minor; };
+struct PF_InterfaceVersion {
+  A_short major, minor;
+};
 
 // The host's input block of one command.
 struct PF_InData {
@@ -125,7 +127,7 @@ struct PF_InData {
   A_long total_time;
   A_long local_time_step;
   A_u_long time_scale;
-  A_long width;   // the effect's layer, in pixels at full resolution
+  A_long width;  // the effect's layer, in pixels at full resolution
   A_long height;
   PF_Rect extent_hint;
   A_long output_origin_x;

@@ -42,7 +42,9 @@ struct PF_iterateFloatSuite1 {
 };
 
 // Three 16-bit channels, 0 to 65535.
-struct PF_App_Color { A_u_short red, green, blue; };
+struct PF_App_Color {
+  A_u_short red, green, blue;
+};
 
 // "PF AE App Suite" version 6.
 struct PF_AppSuite6 {

@@ -46,19 +46,36 @@ enum : PF_Err {
 };
 
 // Rectangles are 32-bit on the host's 64-bit platform.
-struct PF_Rect { A_long left, top, right, bottom; };
-struct PF_LRect { A_long left, top, right, bottom; };
-struct PF_Point { A_long h, v; };
-struct PF_FixedPoint { PF_Fixed x, y; };
-struct PF_RationalScale { A_long num; A_u_long den; };
+struct PF_Rect {
+  A_long left, top, right, bottom;
+};
+struct PF_LRect {
+  A_long left, top, right, bottom;
+};
+struct PF_Point {
+  A_long h, v;
+};
+struct PF_FixedPoint {
+  PF_Fixed x, y;
+};
+struct PF_RationalScale {
+  A_long num;
+  A_u_long den;
+};
 
 // A handle is a pointer to the host's master pointer; only the host's handle suite makes,
 // locks and frees them.
 typedef void** PF_Handle;
 
-struct PF_Pixel8 { A_u_char alpha, red, green, blue; };
-struct PF_Pixel16 { A_u_short alpha, red, green, blue; };
-struct PF_PixelFloat { PF_FpShort alpha, red, green, blue; };
+struct PF_Pixel8 {
+  A_u_char alpha, red, green, blue;
+};
+struct PF_Pixel16 {
+  A_u_short alpha, red, green, blue;
+};
+struct PF_PixelFloat {
+  PF_FpShort alpha, red, green, blue;
+};
 typedef PF_Pixel8 PF_Pixel;
 
 enum : A_long { PF_MAX_CHAN8 = 255, PF_MAX_CHAN16 = 32768 };

@@ -87,8 +87,8 @@ TEST_F(PluginSession, EmptyRecordFlattensToExactText) {
 
 TEST_F(PluginSession, Loading31PushesVisibilityAndClearsKeyframes) {
   PF_ParamDefUnion value{};
-  for (int p : std::vector<int>{kParamEdgeInset, kParamPointFirst, kParamSliderFirst, PolygonParam(0, kPolygonLayer),
-                PolygonParam(8, kPolygonScale)}) {
+  for (int p : std::vector<int>{kParamEdgeInset, kParamPointFirst, kParamSliderFirst,
+                                PolygonParam(0, kPolygonLayer), PolygonParam(8, kPolygonScale)}) {
     value = host.Stream(id, p).StaticValue();
     host.Stream(id, p).AddKeyframe(0.0, value);
     host.Stream(id, p).AddKeyframe(1.0, value);
@@ -96,7 +96,7 @@ TEST_F(PluginSession, Loading31PushesVisibilityAndClearsKeyframes) {
   ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
 
   const std::set<std::pair<A_long, A_long>> expected = {
-      {0, 0}, {1920 << 16, 0}, {1920 << 16, 1080 << 16}, {0, 1080 << 16},
+      {0, 0},         {1920 << 16, 0},         {1920 << 16, 1080 << 16}, {0, 1080 << 16},
       {0, 540 << 16}, {1920 << 16, 540 << 16}, {960 << 16, 1080 << 16}};
   EXPECT_EQ(testing::PointValues(host, id, 7), expected);
   EXPECT_DOUBLE_EQ(host.Stream(id, kParamSliderFirst).StaticValue().fs_d.value, 50.0);

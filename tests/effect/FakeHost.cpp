@@ -123,9 +123,9 @@ struct FakeHostCallbacks {
 namespace {
 
 PF_ANSICallbacks kAnsi{FakeHostCallbacks::Sprintf, FakeHostCallbacks::Strcpy};
-PF_HandleSuite2 kHandleSuite{FakeHostCallbacks::New, FakeHostCallbacks::Lock,
+PF_HandleSuite2 kHandleSuite{FakeHostCallbacks::New,    FakeHostCallbacks::Lock,
                              FakeHostCallbacks::Unlock, FakeHostCallbacks::Dispose,
-                             FakeHostCallbacks::Size, nullptr};
+                             FakeHostCallbacks::Size,   nullptr};
 PF_ParamUtilsSuite3 kParamUtils{FakeHostCallbacks::UpdateParamUi};
 AEGP_UtilitySuite11 kUtility{FakeHostCallbacks::Register};
 AEGP_PFInterfaceSuite1 kPfInterface{FakeHostCallbacks::GetEffect};
@@ -203,8 +203,12 @@ std::vector<uint8_t> FakeHost::Bytes(PF_Handle h) const {
   return it == blocks_.end() ? std::vector<uint8_t>{} : it->second->bytes;
 }
 
-bool FakeHost::IsLive(PF_Handle h) const { return blocks_.count(h) != 0; }
-size_t FakeHost::LiveHandleCount() const { return blocks_.size(); }
+bool FakeHost::IsLive(PF_Handle h) const {
+  return blocks_.count(h) != 0;
+}
+size_t FakeHost::LiveHandleCount() const {
+  return blocks_.size();
+}
 
 int FakeHost::LockCount(PF_Handle h) const {
   auto it = blocks_.find(h);

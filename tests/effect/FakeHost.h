@@ -47,9 +47,9 @@ class FakeHost {
   std::set<int> failingCheckouts;
   int checkouts = 0;
   int checkins = 0;
-  std::vector<int> updateUiCalls;               // indices passed to PF_UpdateParamUI
+  std::vector<int> updateUiCalls;                  // indices passed to PF_UpdateParamUI
   std::map<int, AEGP_DynStreamFlags> streamFlags;  // per parameter index
-  std::map<int, int> keyframes;                 // per parameter index
+  std::map<int, int> keyframes;                    // per parameter index
   int setFlagCalls = 0;
   int deleteKeyframeCalls = 0;
   int openStreams = 0;

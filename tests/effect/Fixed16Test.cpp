@@ -37,7 +37,9 @@ TEST(ToFixed16, OutOfRangeClamps) {
   EXPECT_EQ(ToFixed16(-std::numeric_limits<double>::infinity()), kMin);
 }
 
-TEST(ToFixed16, NotANumber) { EXPECT_EQ(ToFixed16(std::nan("")), 0); }
+TEST(ToFixed16, NotANumber) {
+  EXPECT_EQ(ToFixed16(std::nan("")), 0);
+}
 
 TEST(FixedToLayerPixels, FullResolution) {
   EXPECT_DOUBLE_EQ(FixedToLayerPixels(6586368, {1, 1}), 100.5);

@@ -32,7 +32,8 @@ class ParamSync : public ::testing::Test {
   void MirrorLayoutIntoHost() {
     PushPointsToParams(&host.in, host.params());
     PushSlidersToParams(&host.in, host.params());
-    for (int i = kParamPointFirst; i <= kParamSliderLast; ++i) host.checkoutValues[i] = host.param(i);
+    for (int i = kParamPointFirst; i <= kParamSliderLast; ++i)
+      host.checkoutValues[i] = host.param(i);
   }
 
   int PointParam(const std::string& id) const {

@@ -16,7 +16,8 @@ bool Hidden(FakeHost& host, int index) {
 }
 
 void SeedAll(FakeHost& host, bool hidden) {
-  for (int p = 0; p < kParamCount; ++p) host.streamFlags[p] = hidden ? AEGP_DynStreamFlag_HIDDEN : 0;
+  for (int p = 0; p < kParamCount; ++p)
+    host.streamFlags[p] = hidden ? AEGP_DynStreamFlag_HIDDEN : 0;
 }
 
 class Visibility : public ::testing::Test {
@@ -39,17 +40,21 @@ TEST_F(Visibility, LayoutShowsItsParameters) {
   EXPECT_FALSE(Hidden(host, kParamRoundCorner));
   EXPECT_FALSE(Hidden(host, kParamCornerPointGroupStart));
   EXPECT_FALSE(Hidden(host, kParamCornerPointGroupEnd));
-  for (int p = kParamPointFirst; p <= kParamPointLast; ++p) EXPECT_EQ(Hidden(host, p), p >= 12) << p;
+  for (int p = kParamPointFirst; p <= kParamPointLast; ++p)
+    EXPECT_EQ(Hidden(host, p), p >= 12) << p;
   EXPECT_FALSE(Hidden(host, kParamEdgeSliderGroupStart));
   EXPECT_FALSE(Hidden(host, kParamEdgeSliderGroupEnd));
-  for (int p = kParamSliderFirst; p <= kParamSliderLast; ++p) EXPECT_EQ(Hidden(host, p), p > 31) << p;
-  for (int p = kParamPolygonGroupFirst; p < kParamCount; ++p) EXPECT_EQ(Hidden(host, p), p >= 59) << p;
+  for (int p = kParamSliderFirst; p <= kParamSliderLast; ++p)
+    EXPECT_EQ(Hidden(host, p), p > 31) << p;
+  for (int p = kParamPolygonGroupFirst; p < kParamCount; ++p)
+    EXPECT_EQ(Hidden(host, p), p >= 59) << p;
   EXPECT_TRUE(Hidden(host, kParamLayouts));  // never touched: stays as seeded
   EXPECT_EQ(host.setFlagCalls, 32);
   EXPECT_TRUE(host.out.out_flags & PF_OutFlag_REFRESH_UI);
   EXPECT_TRUE(host.param(kParamSliderFirst).flags & PF_ParamFlag_COLLAPSE_TWIRLY);
   EXPECT_TRUE(host.param(PolygonParam(2, kPolygonGroupStart)).flags & PF_ParamFlag_COLLAPSE_TWIRLY);
-  EXPECT_FALSE(host.param(PolygonParam(3, kPolygonGroupStart)).flags & PF_ParamFlag_COLLAPSE_TWIRLY);
+  EXPECT_FALSE(host.param(PolygonParam(3, kPolygonGroupStart)).flags &
+               PF_ParamFlag_COLLAPSE_TWIRLY);
 }
 
 TEST_F(Visibility, SecondPassOnlyCollapses) {
@@ -79,7 +84,8 @@ TEST(VisibilityPlan, Sections) {
   VisibilityPlan plan{true, 16, 0, 9};
   EXPECT_TRUE(plan.Shown(kParamPointFirst + 15));
   EXPECT_FALSE(plan.Shown(kParamPointFirst + 16));
-  for (int p = kParamEdgeSliderGroupStart; p <= kParamEdgeSliderGroupEnd; ++p) EXPECT_FALSE(plan.Shown(p));
+  for (int p = kParamEdgeSliderGroupStart; p <= kParamEdgeSliderGroupEnd; ++p)
+    EXPECT_FALSE(plan.Shown(p));
   EXPECT_TRUE(plan.Shown(kParamCount - 1));
   VisibilityPlan noPoints{true, 0, 9, 1};
   for (int p = kParamCornerPointGroupStart; p <= kParamCornerPointGroupEnd; ++p) {

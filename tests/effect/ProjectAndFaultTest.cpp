@@ -31,10 +31,12 @@ std::string FlatText(const std::vector<uint8_t>& flat) {
 bool HasPointAt(const std::string& text, double fx, double fy) {
   rapidjson::Document doc;
   doc.Parse(text.c_str());
-  if (!doc.IsObject() || !doc.HasMember("layout") || !doc["layout"]["points"].IsArray()) return false;
+  if (!doc.IsObject() || !doc.HasMember("layout") || !doc["layout"]["points"].IsArray())
+    return false;
   for (const auto& point : doc["layout"]["points"].GetArray()) {
     if (!point.HasMember("x") || !point.HasMember("y")) continue;
-    if (std::fabs(point["x"].GetDouble() - fx) < 1e-6 && std::fabs(point["y"].GetDouble() - fy) < 1e-6) {
+    if (std::fabs(point["x"].GetDouble() - fx) < 1e-6 &&
+        std::fabs(point["y"].GetDouble() - fy) < 1e-6) {
       return true;
     }
   }
@@ -116,7 +118,8 @@ TEST(ProjectRoundTrip, EmptyInstanceReopensWithoutLayout) {
   Project project;
   ASSERT_TRUE(ReadProjectFile(path, SimulatedHost::kMaxLayerSide, &project, &error)) << error;
   ASSERT_EQ(project.instances[0].sequenceData.size(), 64u);
-  EXPECT_EQ(FlatText(project.instances[0].sequenceData), R"({"scrollStart":0.0,"interacting":false})");
+  EXPECT_EQ(FlatText(project.instances[0].sequenceData),
+            R"({"scrollStart":0.0,"interacting":false})");
   host.Shutdown();
 
   SimulatedHost other;

@@ -151,8 +151,8 @@ TEST_F(SequenceCommands, ResetupOfUnterminatedTextStaysInHandle) {
 }
 
 TEST_F(SequenceCommands, ResetupOfBadCoordinateLeavesNoLayout) {
-  host.in.sequence_data = host.NewHandle(
-      FlatBytes(R"({"scrollStart":0.0,"interacting":false,"layout":{"points":[{"id":"P","x":"?","y":1}]}})"));
+  host.in.sequence_data = host.NewHandle(FlatBytes(
+      R"({"scrollStart":0.0,"interacting":false,"layout":{"points":[{"id":"P","x":"?","y":1}]}})"));
   EXPECT_EQ(RunAndKeep(host, PF_Cmd_SEQUENCE_RESETUP), PF_Err_NONE);
   ASSERT_NE(FindLiveRecord(&host.in), nullptr);
   EXPECT_EQ(FindLayout(&host.in), nullptr);
@@ -172,7 +172,7 @@ TEST_F(SequenceCommands, FlattenedCopyLeavesInstanceLive) {
   EXPECT_EQ(bytes[8], 1);
   EXPECT_NE(TextOf(bytes).find(R"("id":"3-1")"), std::string::npos);
   host.out.sequence_data = nullptr;
-  SequenceSetdown(&host.in);  // the instance
+  SequenceSetdown(&host.in);     // the instance
   host.in.sequence_data = copy;  // then the host's copy
 }
 

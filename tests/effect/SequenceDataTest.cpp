@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <rapidjson/document.h>
 
 #include <cmath>
 #include <cstring>
@@ -6,8 +7,6 @@
 #include <new>
 #include <string>
 #include <vector>
-
-#include <rapidjson/document.h>
 
 #include "effect/SequenceData.h"
 #include "tests/effect/FakeHost.h"
@@ -113,9 +112,8 @@ TEST(SequenceJson, OutOfRangeScrollIgnored) {
 TEST(SequenceJson, BadTextGivesNoLayout) {
   FakeHost host;
   const std::string layoutText = std::string(R"({"layout":)") + testing::kLayout31Json + "}";
-  for (const std::string& text :
-       {std::string(), std::string("[1,2]"), layoutText + " x", std::string("{\"layout\":{"),
-        std::string(200000, '[')}) {
+  for (const std::string& text : {std::string(), std::string("[1,2]"), layoutText + " x",
+                                  std::string("{\"layout\":{"), std::string(200000, '[')}) {
     LiveRecord live;
     live.record->layout = testing::MakeLayout(testing::kLayout31Json, 100, 100, 0);
     live.record->scrollStart = 3.0f;

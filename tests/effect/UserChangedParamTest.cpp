@@ -97,8 +97,9 @@ TEST_F(UserChangedParam, PointAndSliderChangesReadTheirParameters) {
 
 TEST_F(UserChangedParam, OtherParametersOnlyRerender) {
   Install(5);
-  for (PF_ParamIndex index : std::vector<PF_ParamIndex>{kParamCornerPointGroupEnd, kParamEdgeSliderGroupEnd,
-                              PolygonParam(0, kPolygonLayer), kParamCount - 1}) {
+  for (PF_ParamIndex index :
+       std::vector<PF_ParamIndex>{kParamCornerPointGroupEnd, kParamEdgeSliderGroupEnd,
+                                  PolygonParam(0, kPolygonLayer), kParamCount - 1}) {
     host.out.out_flags = 0;
     EXPECT_EQ(Change(index), PF_Err_NONE);
     EXPECT_EQ(host.out.out_flags, PF_OutFlag_FORCE_RERENDER);
