@@ -22,7 +22,7 @@ PluginLibrary& PluginLibrary::operator=(PluginLibrary&& other) noexcept {
 
 bool PluginLibrary::Open(const std::string& path, std::string* error) {
   Close();
-  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (handle_ == nullptr) {
     const char* message = dlerror();
     if (error) *error = message ? message : "cannot open " + path;

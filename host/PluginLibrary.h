@@ -16,7 +16,10 @@ class PluginLibrary {
   PluginLibrary& operator=(const PluginLibrary&) = delete;
 
   // Opens the library at `path` (all symbols bound now, kept local to it). False on failure, with
-  // the loader's message in `error`; the object then stays closed.
+  // the loader's message in `error`; the object then stays closed. Like a host application, the
+  // process keeps a plug-in mapped once loaded: closing drops the reference but never unmaps the
+  // code, so process-wide singletons the plug-in keeps until unload are not lost, and later
+  // hosts in the same process meet the library as already loaded.
   bool Open(const std::string& path, std::string* error);
 
   // The address of the exported symbol `name`, or null when the library is closed or lacks it.
