@@ -1,0 +1,135 @@
+// SmartFX render: checks out the worlds and the parameters the drawing needs, then hands them to
+// the renderer as plain values.
+#include <deque>
+
+#include "effect/LaterHandlers.h"
+#include "effect/ParamIndices.h"
+#include "effect/SequenceData.h"
+#include "effect/SuiteHolder.h"
+#include "render/PixelTransfer.h"
+#include "render/SmartRenderGl.h"
+#include "sdk/pf_suites.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+// Parameters checked out during one render. A checkout is made only while no error has
+// occurred in its chain; every definition that was checked out is checked in, at the latest when
+// the reader goes (so a failure half way leaves nothing checked out). A skipped or failed
+// checkout reads as a zeroed definition: value 0, no layer.
+class ParamReader {
+ public:
+  explicit ParamReader(PF_InData* inData) : in_(inData) {}
+  ~ParamReader() {
+    for (Slot& slot : slots_) {
+      if (slot.out) in_->inter.checkin_param(in_->effect_ref, &slot.def);
+    }
+  }
+  ParamReader(const ParamReader&) = delete;
+  ParamReader& operator=(const ParamReader&) = delete;
+
+  // The definition of `index`; checked out only when *err is 0, whose failure becomes *err.
+  PF_ParamDef* Checkout(PF_ParamIndex index, PF_Err* err) {
+    Slot& slot = slots_.emplace_back();
+    if (*err != PF_Err_NONE) return &slot.def;
+    const PF_InteractCallbacks& inter = in_->inter;
+    if (inter.checkout_param == nullptr || inter.checkin_param == nullptr) {
+      *err = PF_Err_BAD_CALLBACK_PARAM;
+      return &slot.def;
+    }
+    *err = inter.checkout_param(in_->effect_ref, index, in_->current_time, in_->time_step,
+                                in_->time_scale, &slot.def);
+    if (*err == PF_Err_NONE) {
+      slot.out = true;
+    } else {
+      slot.def = PF_ParamDef{};  // whatever a failing host wrote is not a value
+    }
+    return &slot.def;
+  }
+
+  // Checks `def` in now when it is out; the check-in's error counts only when *err is 0.
+  void Checkin(PF_ParamDef* def, PF_Err* err) {
+    for (Slot& slot : slots_) {
+      if (&slot.def != def || !slot.out) continue;
+      slot.out = false;
+      const PF_Err e = in_->inter.checkin_param(in_->effect_ref, def);
+      if (*err == PF_Err_NONE) *err = e;
+    }
+  }
+
+  // Checks out, reads the float slider value and checks in again.
+  double ReadFloat(PF_ParamIndex index, PF_Err* err) {
+    PF_ParamDef* def = Checkout(index, err);
+    const double value = def->u.fs_d.value;
+    Checkin(def, err);
+    return value;
+  }
+
+ private:
+  struct Slot {
+    PF_ParamDef def{};
+    bool out = false;
+  };
+  PF_InData* in_;
+  std::deque<Slot> slots_;  // stable addresses: layers stay checked out while they are drawn
+};
+
+// The parameters of frame k, in the order the frame reads them ("Layer" last, kept out).
+FrameLayer ReadFrame(ParamReader& reader, const PF_WorldSuite2& worlds, int32_t k) {
+  PF_Err err = PF_Err_NONE;
+  FrameLayer frame;
+  frame.roundness = float(reader.ReadFloat(kParamRoundCorner, &err) / 100.0);
+  frame.xOffset = reader.ReadFloat(PolygonParam(k, kPolygonXOffset), &err);
+  frame.yOffset = reader.ReadFloat(PolygonParam(k, kPolygonYOffset), &err);
+  frame.scale = float(reader.ReadFloat(PolygonParam(k, kPolygonScale), &err) / 100.0);
+  PF_ParamDef* layer = reader.Checkout(PolygonParam(k, kPolygonLayer), &err);
+  const PF_EffectWorld& world = layer->u.ld;
+  if (world.width > 0 && world.height > 0 && world.data != nullptr && frame.scale > 0.0f) {
+    frame.layer = &layer->u.ld;
+    // The host's answer is not needed: a world it cannot describe goes as 8-bit.
+    worlds.PF_GetPixelFormat(frame.layer, &frame.format);
+  }
+  return frame;
+}
+
+}  // namespace
+
+PF_Err HandleSmartRender(PF_InData* inData, PF_OutData*, PF_SmartRenderExtra* extra) {
+  const PF_SmartRenderCallbacks* cb = extra != nullptr ? extra->cb : nullptr;
+  if (cb == nullptr || cb->checkout_layer_pixels == nullptr || cb->checkout_output == nullptr) {
+    return PF_Err_BAD_CALLBACK_PARAM;
+  }
+  PF_EffectWorld* input = nullptr;
+  PF_EffectWorld* output = nullptr;
+  PF_Err err = cb->checkout_layer_pixels(inData->effect_ref, 0, &input);
+  if (err == PF_Err_NONE) err = cb->checkout_output(inData->effect_ref, &output);
+
+  ScopedSuite<PF_WorldSuite2> worlds(inData, kPFWorldSuite, kPFWorldSuiteVersion2);
+  PF_PixelFormat format = PF_PixelFormat_ARGB32;
+  if (err == PF_Err_NONE && input != nullptr) worlds->PF_GetPixelFormat(input, &format);
+  GridLayoutModel* layout = FindLayout(inData);
+  if (err != PF_Err_NONE || layout == nullptr) return err;
+  // A host that reports success must hand over both worlds, in a layout the renderer knows.
+  PixelLayout pixel;
+  if (input == nullptr || output == nullptr || !PixelLayoutOf(format, &pixel)) {
+    return PF_Err_BAD_CALLBACK_PARAM;
+  }
+
+  ParamReader reader(inData);
+  LayoutRenderJob job;
+  job.inData = inData;
+  job.input = input;
+  job.output = output;
+  job.format = format;
+  job.layout = layout;
+  // The inset's checkout error is the render's result; a failed one draws with no inset.
+  job.spacing = float(reader.ReadFloat(kParamEdgeInset, &err));
+  const size_t frameCount = layout->frames.size();
+  for (size_t k = 0; k < frameCount && k < size_t(kPolygonGroupCount); ++k) {
+    job.frames.push_back(ReadFrame(reader, worlds.get(), int32_t(k)));
+  }
+  RenderLayoutFrames(job);
+  return err;
+}
+
+}  // namespace Orvane::Mosaira
