@@ -61,9 +61,20 @@ HostWorld::~HostWorld() {
 }
 
 HostWorld* HostWorld::Find(const PF_EffectWorld* world) {
+  if (world == nullptr) return nullptr;
   std::lock_guard<std::mutex> lock(RegistryMutex());
   auto it = Registry().find(world);
-  return it == Registry().end() ? nullptr : it->second;
+  if (it != Registry().end()) return it->second;
+  // A copy of one of ours (a layer parameter checked out into the effect's own definition)
+  // still describes the same pixels: same first pixel, size and row length.
+  for (const auto& entry : Registry()) {
+    const PF_EffectWorld& w = *entry.first;
+    if (w.data != nullptr && w.data == world->data && w.width == world->width &&
+        w.height == world->height && w.rowbytes == world->rowbytes) {
+      return entry.second;
+    }
+  }
+  return nullptr;
 }
 
 PF_Pixel8& HostWorld::Pixel8(A_long x, A_long y) {

@@ -44,7 +44,9 @@ class HostWorld {
   // The raw bytes, rows and padding included.
   const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
-  // The live world behind `world`, or null when it is not one of the host's.
+  // The live world behind `world`, or null when it is not one of the host's. A copy of a host
+  // world's record (same pixels, size and row length) counts as that world, since effects receive
+  // layer parameters as copies inside their own parameter definitions.
   static HostWorld* Find(const PF_EffectWorld* world);
 
  private:

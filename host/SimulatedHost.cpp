@@ -91,39 +91,53 @@ PF_Err SimulatedHost::Run(PF_Cmd cmd, HostInstance* inst, void* extra, PF_LayerD
     Violation(CommandText(cmd) + "no plug-in loaded");
     return PF_Err_BAD_CALLBACK_PARAM;
   }
-  PF_InData in = MakeInData(inst);
+  PF_InData in{};
   PF_OutData out{};
-  out.global_data = globalData_;
-  out.sequence_data = in.sequence_data;
-  out.num_params = in.num_params;
-  out.width = in.width;
-  out.height = in.height;
-  const double seconds = context_.time.Seconds();
   std::vector<PF_ParamDef> params;
-  for (const ParamStream& s : inst->streams) params.push_back(s.ForCommand(seconds));
+  {
+    std::lock_guard<std::mutex> lock(runMutex_);
+    in = MakeInData(inst);
+    out.global_data = globalData_;
+    out.sequence_data = in.sequence_data;
+    out.num_params = in.num_params;
+    out.width = in.width;
+    out.height = in.height;
+    const double seconds = context_.time.Seconds();
+    for (const ParamStream& s : inst->streams) params.push_back(s.ForCommand(seconds));
+    ++activeCommands_;
+  }
   std::vector<PF_ParamDef*> pointers;
   for (PF_ParamDef& p : params) pointers.push_back(&p);
 
   PF_Err err = PF_Err_NONE;
+  bool escaped = false;
   {
     CurrentHostScope scope(this, &context_);
     if (hook_) hook_->BeforeCommand(cmd);
     try {
       err = entry_(cmd, &in, &out, pointers.empty() ? nullptr : pointers.data(), output, extra);
     } catch (...) {
-      exceptionEscaped_ = true;
+      escaped = true;
       err = PF_Err_INTERNAL_STRUCT_DAMAGED;
     }
     if (hook_) hook_->AfterCommand(cmd);
   }
-  if (depth == 0) lastOut_ = out;  // follow-ups are the host's doing, not the caller's command
-  if (outCopy) *outCopy = out;
-  TakeOutData(cmd, inst, out, err);
-  const std::vector<PF_ParamIndex> followUps = StoreChangedParams(inst, params);
-  CheckInvariants(cmd, inst, err);
-  const PF_ParamIndex changed =
-      (cmd == PF_Cmd_USER_CHANGED_PARAM && extra) ? static_cast<PF_UserChangedParamExtra*>(extra)->param_index : -1;
-  log_.push_back({cmd, inst->id, err, changed, out.out_flags});
+  std::vector<PF_ParamIndex> followUps;
+  {
+    std::lock_guard<std::mutex> lock(runMutex_);
+    --activeCommands_;
+    if (depth == 0) lastOut_ = out;  // follow-ups are the host's doing, not the caller's command
+    if (outCopy) *outCopy = out;
+    TakeOutData(cmd, inst, out, err);
+    followUps = StoreChangedParams(inst, params);
+    CheckCommand(cmd, inst, err, escaped);
+    // While other commands still run (renders on several threads), what they hold is theirs: the
+    // shared books are checked when the last one ends.
+    if (activeCommands_ == 0) CheckInvariants(cmd, inst);
+    const PF_ParamIndex changed =
+        (cmd == PF_Cmd_USER_CHANGED_PARAM && extra) ? static_cast<PF_UserChangedParamExtra*>(extra)->param_index : -1;
+    log_.push_back({cmd, inst->id, err, changed, out.out_flags});
+  }
   if (!followUps.empty() && depth >= kMaxFollowUpDepth) {
     Violation(CommandText(cmd) + "parameter changes still cascading; follow-ups stopped");
     return err;
@@ -204,9 +218,22 @@ std::vector<PF_ParamIndex> SimulatedHost::StoreChangedParams(HostInstance* inst,
   return followUps;
 }
 
-void SimulatedHost::Violation(const std::string& text) { violations_.push_back(text); }
+void SimulatedHost::Violation(const std::string& text) {
+  std::lock_guard<std::mutex> lock(violationsMutex_);
+  violations_.push_back(text);
+}
 
-void SimulatedHost::CheckInvariants(PF_Cmd cmd, HostInstance* inst, PF_Err err) {
+void SimulatedHost::CheckCommand(PF_Cmd cmd, HostInstance* inst, PF_Err err, bool escaped) {
+  const std::string prefix = CommandText(cmd);
+  const bool instanceCommand = inst != &globalRef_ && cmd != PF_Cmd_SEQUENCE_SETDOWN;
+  if (instanceCommand && err == PF_Err_NONE &&
+      (inst->sequenceData == nullptr || !handles_.IsLive(inst->sequenceData))) {
+    Violation(prefix + "instance " + std::to_string(inst->id) + " left without sequence data");
+  }
+  if (escaped) Violation(prefix + "an exception escaped the entry point");
+}
+
+void SimulatedHost::CheckInvariants(PF_Cmd cmd, HostInstance* inst) {
   const std::string prefix = CommandText(cmd);
   for (const auto& b : suites_.Unbalanced()) {
     Violation(prefix + "suite \"" + b.suite.first + "\" " + std::to_string(b.suite.second) +
@@ -227,17 +254,19 @@ void SimulatedHost::CheckInvariants(PF_Cmd cmd, HostInstance* inst, PF_Err err) 
     aegpEffects_.clear();
     aegpStreams_.clear();
   }
-  if (inst->checkouts != 0) {
-    Violation(prefix + std::to_string(inst->checkouts) + " parameter check-out(s) not checked in");
-    inst->checkouts = 0;
+  for (HostInstance* i : {inst, &globalRef_}) {
+    if (i->checkouts != 0) {
+      Violation(prefix + std::to_string(i->checkouts) + " parameter check-out(s) not checked in");
+      i->checkouts = 0;
+    }
   }
-  const bool instanceCommand = inst != &globalRef_ && cmd != PF_Cmd_SEQUENCE_SETDOWN;
-  if (instanceCommand && err == PF_Err_NONE &&
-      (inst->sequenceData == nullptr || !handles_.IsLive(inst->sequenceData))) {
-    Violation(prefix + "instance " + std::to_string(inst->id) + " left without sequence data");
+  for (auto& entry : instances_) {
+    HostInstance* other = entry.second.get();
+    if (other != inst && other->checkouts != 0) {
+      Violation(prefix + std::to_string(other->checkouts) + " parameter check-out(s) not checked in");
+      other->checkouts = 0;
+    }
   }
-  if (exceptionEscaped_) Violation(prefix + "an exception escaped the entry point");
-  exceptionEscaped_ = false;
   for (const auto& m : handles_.TakeMisuse()) Violation(prefix + m);
   for (const auto& m : suites_.TakeMisuse()) Violation(prefix + m);
   for (const auto& m : pendingMisuse_) Violation(prefix + m);

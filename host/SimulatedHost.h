@@ -22,8 +22,10 @@
 // a successful command, no exception escaped) and records each breach in Violations().
 // Values the effect marks PF_ChangeFlag_CHANGED_VALUE in `params` are stored after the command;
 // for parameters with PF_ParamFlag_SUPERVISE whose value changed, PF_Cmd_USER_CHANGED_PARAM follows.
-// Commands are sent one at a time. The host's suites have no reference to the host, so a host
-// serves them only on the thread that runs its command; several hosts may live in one process.
+// Render commands may be sent on several threads at once (each thread's command is served on that
+// thread); the other commands are sent one at a time, between renders. The host's suites have no
+// reference to the host, so a host serves them only on the thread that runs its command; several
+// hosts may live in one process.
 #pragma once
 
 #include <cstdint>
@@ -207,7 +209,11 @@ class SimulatedHost {
   void TakeOutData(PF_Cmd cmd, HostInstance* inst, const PF_OutData& out, PF_Err err);
   std::vector<PF_ParamIndex> StoreChangedParams(HostInstance* inst,
                                                 const std::vector<PF_ParamDef>& params);
-  void CheckInvariants(PF_Cmd cmd, HostInstance* inst, PF_Err err);
+  // Checks of one command's own result (sequence data, escaped exception).
+  void CheckCommand(PF_Cmd cmd, HostInstance* inst, PF_Err err, bool escaped);
+  // Checks of the shared books (suites, handles, AEGP handles, check-outs, misuse); run when no
+  // other command is in flight.
+  void CheckInvariants(PF_Cmd cmd, HostInstance* inst);
   void Violation(const std::string& text);
   PF_Err EnsureSetUp();
   PF_Err ParamsSetup();
@@ -258,7 +264,11 @@ class SimulatedHost {
   std::vector<std::string> violations_;
   std::vector<std::string> pendingMisuse_;
   CommandHook* hook_ = nullptr;
-  bool exceptionEscaped_ = false;
+  // Commands may run on several threads at once (renders): the host's own books are kept under
+  // runMutex_, and the shared checks wait until no command is in flight.
+  std::mutex runMutex_;
+  int activeCommands_ = 0;
+  std::mutex violationsMutex_;
   bool sendUpdateParamsUi_ = true;
   std::vector<uint8_t> lastFlattenedCopy_;
   std::vector<PF_Handle> reportedLocked_;

@@ -1,6 +1,7 @@
 #include "FakeEffect.h"
 
 #include <cstring>
+#include <mutex>
 
 namespace Orvane::Mosaira::test {
 namespace {
@@ -167,7 +168,11 @@ std::string RecordTag(PF_InData* in, PF_Handle h) {
 
 extern "C" PF_Err FakeEntryPoint(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
                                  PF_ParamDef* params[], PF_LayerDef*, void* extra) {
-  gScript.commands.push_back(cmd);
+  {
+    static std::mutex recording;  // renders may arrive on several threads at once
+    std::lock_guard<std::mutex> lock(recording);
+    gScript.commands.push_back(cmd);
+  }
   PF_Err err = PF_Err_NONE;
   if (gScript.before && gScript.before(cmd, in_data, out_data, params, extra, &err)) return err;
   return Default(cmd, in_data, out_data, params, extra);

@@ -122,14 +122,26 @@ TEST(HostWorldIterate, NonFloatWorldsAreRefused) {
   EXPECT_TRUE(v.seen.empty());
 }
 
+TEST(HostWorldFormat, CopiedRecordCountsAsTheSameWorld) {
+  HostWorld w(3, 2, PF_PixelFormat_ARGB64, 8);
+  PF_EffectWorld copy = *w.World();
+  PF_PixelFormat f = 0;
+  EXPECT_EQ(HostGetPixelFormat(&copy, &f), PF_Err_NONE);
+  EXPECT_EQ(f, PF_PixelFormat_ARGB64);
+  PF_Pixel16* p = nullptr;
+  EXPECT_EQ(HostGetPixelData16(&copy, nullptr, &p), PF_Err_NONE);
+  copy.rowbytes += 8;  // no longer describes the same pixels
+  EXPECT_EQ(HostGetPixelFormat(&copy, &f), PF_Err_BAD_CALLBACK_PARAM);
+}
+
 TEST(HostWorldLifetime, DestroyedWorldIsNoLongerServed) {
-  PF_EffectWorld* stale = nullptr;
+  PF_EffectWorld stale{};
   {
     HostWorld w(2, 2, PF_PixelFormat_ARGB32);
-    stale = w.World();
+    stale = *w.World();
   }
   PF_PixelFormat f = 0;
-  EXPECT_EQ(HostGetPixelFormat(stale, &f), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(HostGetPixelFormat(&stale, &f), PF_Err_BAD_CALLBACK_PARAM);
 }
 
 }  // namespace
