@@ -14,8 +14,15 @@
 //   std::vector<uint8_t> bytes = host.SequenceBytes(id);    // the instance's sequence data
 //   host.SaveProject("/tmp/a.proj", &error);                // flatten every instance, write
 //   SimulatedHost other; other.LoadPlugin(...); other.OpenProject("/tmp/a.proj", &error);
-//   host.Suites().SetMissing("PF Handle Suite", 2, true);   // fault injection
+//   host.Suites().SetMissing("PF Handle Suite", 2, true);   // fault injection; also Handles()
+//                                                           // .FailNew/.FailLock, Faults().Fail
+//   host.ClearFaults();
+//   host.Shutdown();                                        // set everything down
 //   EXPECT_TRUE(host.Violations().empty());                 // invariants held after every command
+//   EXPECT_TRUE(host.Handles().LiveHandles().empty());      // nothing leaked
+//
+// Worlds in the three pixel layouts are HostWorld (HostWorld.h); a project opened in a really
+// fresh process: RunFreshProcess (FreshProcess.h).
 //
 // After every command the host checks its invariants (suites released, handles unlocked, AEGP
 // handles disposed, parameter check-outs checked in, every instance with live sequence data after
