@@ -85,6 +85,40 @@ PF_InData SimulatedHost::MakeInData(HostInstance* inst) {
   return in;
 }
 
+void SimulatedHost::Prepare(HostInstance* inst, PF_InData* in, PF_OutData* out,
+                            std::vector<PF_ParamDef>* params) {
+  std::lock_guard<std::mutex> lock(runMutex_);
+  *in = MakeInData(inst);
+  out->global_data = globalData_;
+  out->sequence_data = in->sequence_data;
+  out->num_params = in->num_params;
+  out->width = in->width;
+  out->height = in->height;
+  const double seconds = context_.time.Seconds();
+  for (const ParamStream& s : inst->streams) params->push_back(s.ForCommand(seconds));
+  ++activeCommands_;
+}
+
+std::vector<PF_ParamIndex> SimulatedHost::Finish(const Call& call, const PF_OutData& out,
+                                                 const std::vector<PF_ParamDef>& params, PF_Err err,
+                                                 bool escaped) {
+  std::lock_guard<std::mutex> lock(runMutex_);
+  --activeCommands_;
+  if (call.depth == 0) lastOut_ = out;  // follow-ups are the host's doing, not the caller's command
+  if (call.outCopy) *call.outCopy = out;
+  TakeOutData(call.cmd, call.inst, out, err);
+  std::vector<PF_ParamIndex> followUps = StoreChangedParams(call.inst, params);
+  CheckCommand(call.cmd, call.inst, err, escaped);
+  // While other commands still run (renders on several threads), what they hold is theirs: the
+  // shared books are checked when the last one ends.
+  if (activeCommands_ == 0) CheckInvariants(call.cmd, call.inst);
+  const PF_ParamIndex changed = (call.cmd == PF_Cmd_USER_CHANGED_PARAM && call.extra)
+                                    ? static_cast<PF_UserChangedParamExtra*>(call.extra)->param_index
+                                    : -1;
+  log_.push_back({call.cmd, call.inst->id, err, changed, out.out_flags});
+  return followUps;
+}
+
 PF_Err SimulatedHost::Run(PF_Cmd cmd, HostInstance* inst, void* extra, PF_LayerDef* output,
                           int depth, PF_OutData* outCopy) {
   if (entry_ == nullptr) {
@@ -94,18 +128,7 @@ PF_Err SimulatedHost::Run(PF_Cmd cmd, HostInstance* inst, void* extra, PF_LayerD
   PF_InData in{};
   PF_OutData out{};
   std::vector<PF_ParamDef> params;
-  {
-    std::lock_guard<std::mutex> lock(runMutex_);
-    in = MakeInData(inst);
-    out.global_data = globalData_;
-    out.sequence_data = in.sequence_data;
-    out.num_params = in.num_params;
-    out.width = in.width;
-    out.height = in.height;
-    const double seconds = context_.time.Seconds();
-    for (const ParamStream& s : inst->streams) params.push_back(s.ForCommand(seconds));
-    ++activeCommands_;
-  }
+  Prepare(inst, &in, &out, &params);
   std::vector<PF_ParamDef*> pointers;
   for (PF_ParamDef& p : params) pointers.push_back(&p);
 
@@ -122,22 +145,8 @@ PF_Err SimulatedHost::Run(PF_Cmd cmd, HostInstance* inst, void* extra, PF_LayerD
     }
     if (hook_) hook_->AfterCommand(cmd);
   }
-  std::vector<PF_ParamIndex> followUps;
-  {
-    std::lock_guard<std::mutex> lock(runMutex_);
-    --activeCommands_;
-    if (depth == 0) lastOut_ = out;  // follow-ups are the host's doing, not the caller's command
-    if (outCopy) *outCopy = out;
-    TakeOutData(cmd, inst, out, err);
-    followUps = StoreChangedParams(inst, params);
-    CheckCommand(cmd, inst, err, escaped);
-    // While other commands still run (renders on several threads), what they hold is theirs: the
-    // shared books are checked when the last one ends.
-    if (activeCommands_ == 0) CheckInvariants(cmd, inst);
-    const PF_ParamIndex changed =
-        (cmd == PF_Cmd_USER_CHANGED_PARAM && extra) ? static_cast<PF_UserChangedParamExtra*>(extra)->param_index : -1;
-    log_.push_back({cmd, inst->id, err, changed, out.out_flags});
-  }
+  const std::vector<PF_ParamIndex> followUps =
+      Finish({cmd, inst, extra, depth, outCopy}, out, params, err, escaped);
   if (!followUps.empty() && depth >= kMaxFollowUpDepth) {
     Violation(CommandText(cmd) + "parameter changes still cascading; follow-ups stopped");
     return err;

@@ -210,8 +210,22 @@ class SimulatedHost {
     PF_ParamIndex index;
   };
 
+  // One command as Run sends it.
+  struct Call {
+    PF_Cmd cmd;
+    HostInstance* inst;
+    void* extra;
+    int depth;             // 0 for the caller's command, above for follow-ups
+    PF_OutData* outCopy;   // receives the output block when not null
+  };
+
   PF_Err Run(PF_Cmd cmd, HostInstance* inst, void* extra, PF_LayerDef* output, int depth,
              PF_OutData* outCopy = nullptr);
+  // Builds the command's blocks and `params` array; counts the command as in flight.
+  void Prepare(HostInstance* inst, PF_InData* in, PF_OutData* out, std::vector<PF_ParamDef>* params);
+  // Takes the results, checks, logs; returns the parameters whose change needs a follow-up.
+  std::vector<PF_ParamIndex> Finish(const Call& call, const PF_OutData& out,
+                                    const std::vector<PF_ParamDef>& params, PF_Err err, bool escaped);
   PF_InData MakeInData(HostInstance* inst);
   void TakeOutData(PF_Cmd cmd, HostInstance* inst, const PF_OutData& out, PF_Err err);
   std::vector<PF_ParamIndex> StoreChangedParams(HostInstance* inst,
