@@ -62,8 +62,8 @@ bool FillFromProperty(const PiplProperty& p, PiplInfo* info) {
   if (p.key == "eMNA") return PascalString(d, &info->matchName);
   if (p.key == "ePVR" || p.key == "eSVR") {
     if (!need(4)) return false;
-    auto& major = p.key == "ePVR" ? info->piplVersionMajor : info->specVersionMajor;
-    auto& minor = p.key == "ePVR" ? info->piplVersionMinor : info->specVersionMinor;
+    auto& major = p.key == "ePVR" ? info->piplVersionMajor : info->interfaceVersionMajor;
+    auto& minor = p.key == "ePVR" ? info->piplVersionMinor : info->interfaceVersionMinor;
     major = Le16(d.data());
     minor = Le16(d.data() + 2);
     return true;

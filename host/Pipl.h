@@ -39,7 +39,7 @@ struct PiplInfo {
   std::string entryPoint;                // the 64-bit entry point's symbol name
   std::string matchName;
   uint16_t piplVersionMajor = 0, piplVersionMinor = 0;
-  uint16_t specVersionMajor = 0, specVersionMinor = 0;
+  uint16_t interfaceVersionMajor = 0, interfaceVersionMinor = 0;  // the effect interface version
   uint32_t effectVersion = 0;
   uint32_t infoFlags = 0;
   uint32_t outFlags = 0;

@@ -189,7 +189,7 @@ class SimulatedHost {
   // added, when the file is unreadable, damaged or made for another plug-in.
   bool OpenProject(const std::string& path, std::string* error);
 
-  // --- Inspection and faults -------------------------------------------------------------------
+  // --- State and faults ------------------------------------------------------------------------
   HandleTable& Handles() { return handles_; }
   SuiteTable& Suites() { return suites_; }
   CallFaults& Faults() { return faults_; }

@@ -94,8 +94,8 @@ TEST(PiplParse, EffectResourceReadsAsTheHostExpects) {
   EXPECT_EQ(info.matchName, "QV_Tiletta");
   EXPECT_EQ(info.piplVersionMajor, 2);
   EXPECT_EQ(info.piplVersionMinor, 0);
-  EXPECT_EQ(info.specVersionMajor, 13);
-  EXPECT_EQ(info.specVersionMinor, 15);
+  EXPECT_EQ(info.interfaceVersionMajor, 13);
+  EXPECT_EQ(info.interfaceVersionMinor, 15);
   EXPECT_EQ(info.effectVersion, 0x00080001u);
   EXPECT_EQ(info.infoFlags, 0u);
   EXPECT_EQ(info.outFlags, 0x04008000u);
@@ -150,8 +150,8 @@ TEST(PluginPipl, FakeLibraryIsReadWithoutLoadingIt) {
   EXPECT_EQ(r.info.entryPoint, "EntryPointFunc");
   EXPECT_EQ(r.info.matchName, "QV_Fake");
   EXPECT_EQ(r.info.piplVersionMajor, 2);
-  EXPECT_EQ(r.info.specVersionMajor, 13);
-  EXPECT_EQ(r.info.specVersionMinor, 15);
+  EXPECT_EQ(r.info.interfaceVersionMajor, 13);
+  EXPECT_EQ(r.info.interfaceVersionMinor, 15);
   EXPECT_EQ(r.info.reservedInfo, 8u);
 }
 
