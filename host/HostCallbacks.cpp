@@ -191,6 +191,7 @@ PF_Err HostCallbacks::AddParam(PF_ProgPtr, PF_ParamIndex index, PF_ParamDefPtr d
   if (host->faults_.ShouldFail("add_param")) return PF_Err_OUT_OF_MEMORY;
   PF_ParamDef copy = *def;
   if (std::memchr(copy.name, 0, sizeof copy.name) == nullptr) {
+    std::lock_guard<std::mutex> lock(host->mutex_);
     host->pendingMisuse_.push_back("parameter name without terminator");
     copy.name[sizeof copy.name - 1] = '\0';
   }

@@ -76,6 +76,7 @@ PF_Err SimulatedHost::SetPopup(InstanceId id, PF_ParamIndex index, A_long choice
 }
 
 PF_Err SimulatedHost::SetFloat(InstanceId id, PF_ParamIndex index, double value) {
+  if (!std::isfinite(value)) return PF_Err_BAD_CALLBACK_PARAM;  // no slider can show it
   PF_ParamDefUnion v{};
   v.fs_d.value = value;
   return SetParam(id, index, v);

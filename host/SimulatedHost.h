@@ -151,6 +151,7 @@ class SimulatedHost {
   // has PF_ParamFlag_SUPERVISE, PF_Cmd_USER_CHANGED_PARAM is sent (its result returned).
   PF_Err SetParam(InstanceId id, PF_ParamIndex index, const PF_ParamDefUnion& value);
   PF_Err SetPopup(InstanceId id, PF_ParamIndex index, A_long choice);
+  // A value that is not finite is refused (PF_Err_BAD_CALLBACK_PARAM), nothing stored.
   PF_Err SetFloat(InstanceId id, PF_ParamIndex index, double value);
   // Layer pixels, stored as 16.16 fixed point (rounded, clamped to the 16.16 range).
   PF_Err SetPointPx(InstanceId id, PF_ParamIndex index, double xPx, double yPx);

@@ -90,6 +90,17 @@ TEST_F(HostSession, UnsupervisedParameterChangeSendsNothing) {
   EXPECT_EQ(host.Stream(id, kFakeEcho).StaticValue().fs_d.value, 5.0);
 }
 
+TEST_F(HostSession, UserValuesThatCannotBeShownAreRefused) {
+  const InstanceId id = host.AddInstance(100, 50);
+  EXPECT_EQ(host.SetFloat(id, kFakeEcho, std::nan("")), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(host.SetPointPx(id, kFakePoint, HUGE_VAL, 0.0), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(host.Stream(id, kFakeEcho).StaticValue().fs_d.value, 0.0);
+  EXPECT_EQ(host.SetPointPx(id, kFakePoint, 1e12, -1e12), PF_Err_NONE);  // clamped to 16.16
+  EXPECT_EQ(host.Stream(id, kFakePoint).StaticValue().td.x_value, INT32_MAX);
+  EXPECT_EQ(host.Stream(id, kFakePoint).StaticValue().td.y_value, INT32_MIN);
+  EXPECT_EQ(host.SetFloat(id, 99, 1.0), PF_Err_BAD_CALLBACK_PARAM);
+}
+
 TEST_F(HostSession, EndlessCascadeIsStopped) {
   const InstanceId id = host.AddInstance(100, 50);
   Script().before = [](PF_Cmd cmd, PF_InData*, PF_OutData*, PF_ParamDef** params, void*, PF_Err*) {
