@@ -152,6 +152,44 @@ Argb8Image ReadPng(const std::string& path) {
   return out;
 }
 
+// Seven-segment digits (no fonts: the picture is the same on every machine). Segments a to g:
+// top, top right, bottom right, bottom, bottom left, top left, middle.
+constexpr unsigned char kSegments[10] = {0x3F, 0x06, 0x5B, 0x4F, 0x66, 0x6D, 0x7D, 0x07, 0x7F, 0x6F};
+
+void DrawDigit(cairo_t* cr, int digit, double x, double y, double w, double h) {
+  const double t = w * 0.22;  // stroke thickness
+  const double half = h / 2;
+  if (digit == 1) x -= (w - t) / 2;  // its one stroke in the middle of the cell
+  const double rects[7][4] = {{x, y, w, t},          {x + w - t, y, t, half},        {x + w - t, y + half, t, half},
+                              {x, y + h - t, w, t},  {x, y + half, t, half},         {x, y, t, half},
+                              {x, y + half - t / 2, w, t}};
+  for (int s = 0; s < 7; ++s) {
+    if (kSegments[digit] & (1 << s)) cairo_rectangle(cr, rects[s][0], rects[s][1], rects[s][2], rects[s][3]);
+  }
+}
+
+// The number centred, about 40 % of the shorter side high, white over a dark shadow.
+void DrawNumber(cairo_t* cr, int number, int w, int h) {
+  const std::string text = std::to_string(number);
+  const double dh = std::min(w, h) * 0.4, dw = dh * 0.5, gap = dw * 0.35;
+  const double total = text.size() * dw + (text.size() - 1) * gap;
+  const double shadow = std::max(1.0, dh / 40);
+  for (int pass = 0; pass < 2; ++pass) {
+    const double offset = pass == 0 ? shadow : 0.0;
+    double x = (w - total) / 2 + offset;
+    for (char c : text) {
+      DrawDigit(cr, c - '0', x, (h - dh) / 2 + offset, dw, dh);
+      x += dw + gap;
+    }
+    if (pass == 0) {
+      cairo_set_source_rgba(cr, 0, 0, 0, 0.6);
+    } else {
+      cairo_set_source_rgb(cr, 1, 1, 1);
+    }
+    cairo_fill(cr);
+  }
+}
+
 // A recognisable sample: a colour field of its own hue, lighter at the top, a grid, and the
 // layer's number in the middle.
 Argb8Image SampleLayer(int number, int w, int h) {
@@ -171,18 +209,7 @@ Argb8Image SampleLayer(int number, int w, int h) {
   for (double x = std::fmod(w / 2.0, cell); x < w; x += cell) cairo_rectangle(cr, x - line / 2, 0, line, h);
   for (double y = std::fmod(h / 2.0, cell); y < h; y += cell) cairo_rectangle(cr, 0, y - line / 2, w, line);
   cairo_fill(cr);
-  const std::string text = std::to_string(number);
-  cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-  cairo_set_font_size(cr, std::min(w, h) * 0.4);
-  cairo_text_extents_t ext;
-  cairo_text_extents(cr, text.c_str(), &ext);
-  cairo_move_to(cr, (w - ext.width) / 2 - ext.x_bearing, (h - ext.height) / 2 - ext.y_bearing);
-  cairo_text_path(cr, text.c_str());
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_fill_preserve(cr);
-  cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
-  cairo_set_line_width(cr, std::max(1.0, std::min(w, h) / 150.0));
-  cairo_stroke(cr);
+  DrawNumber(cr, number, w, h);
   cairo_destroy(cr);
   cairo_surface_flush(surface);
 
