@@ -143,7 +143,11 @@ TEST_P(HostRender, NoLayoutLeavesTheOutputAlone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, HostRender,
-                         ::testing::Values(PF_PixelFormat_ARGB32, PF_PixelFormat_ARGB64, PF_PixelFormat_ARGB128));
+                         ::testing::Values(PF_PixelFormat_ARGB32, PF_PixelFormat_ARGB64, PF_PixelFormat_ARGB128),
+                         [](const ::testing::TestParamInfo<PF_PixelFormat>& info) {
+                           return info.param == PF_PixelFormat_ARGB32 ? "Bits8"
+                                  : info.param == PF_PixelFormat_ARGB64 ? "Bits16" : "Bits32";
+                         });
 
 }  // namespace
 }  // namespace Orvane::Mosaira
