@@ -146,6 +146,7 @@ std::pair<A_long, A_long> SmartFx::DownsampledSize(A_long width, A_long height) 
 bool SmartFx::SetLayer(InstanceId id, PF_ParamIndex index, const HostWorld* layer) {
   if (!host_.HasInstance(id) || index < 0 || index >= host_.ParamCount()) return false;
   if (host_.Definition(index).param_type != PF_Param_LAYER) return false;
+  std::lock_guard<std::mutex> lock(picksMutex_);
   if (layer == nullptr) {
     picks_.erase({id, index});
     SetStreamLayer(host_, id, index, nullptr);
@@ -154,22 +155,26 @@ bool SmartFx::SetLayer(InstanceId id, PF_ParamIndex index, const HostWorld* laye
   Pick& pick = picks_[{id, index}];
   pick.full = layer;
   pick.scaled.reset();
+  pick.factors = {1, 1};
   SetStreamLayer(host_, id, index, layer->World());
   return true;
 }
 
 void SmartFx::HandOutLayers(InstanceId id) {
   const CommandContext& c = host_.Context();
-  const A_long fx = Factor(c.downsampleX), fy = Factor(c.downsampleY);
+  const std::pair<A_long, A_long> factors{Factor(c.downsampleX), Factor(c.downsampleY)};
+  std::lock_guard<std::mutex> lock(picksMutex_);
   for (auto& [key, pick] : picks_) {
-    if (key.first != id) continue;
+    // Unchanged layers stay as they are, so that renders in flight on other threads keep theirs.
+    if (key.first != id || pick.factors == factors) continue;
     const HostWorld* world = pick.full;
-    if (fx != 1 || fy != 1) {
-      pick.scaled = DownsampleWorld(*pick.full, fx, fy);
+    if (factors.first != 1 || factors.second != 1) {
+      pick.scaled = DownsampleWorld(*pick.full, factors.first, factors.second);
       world = pick.scaled.get();
     } else {
       pick.scaled.reset();
     }
+    pick.factors = factors;
     SetStreamLayer(host_, id, key.second, world->World());
   }
 }

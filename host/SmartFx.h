@@ -9,11 +9,13 @@
 //   fx.PreRender(id, &rects);                     // PF_Cmd_SMART_PRE_RENDER through Send
 //   fx.Render(id, &input, &output);               // PF_Cmd_SMART_RENDER through Send
 //
-// Commands go through SimulatedHost::Send, so they are sent one at a time.
+// Commands go through SimulatedHost::Send. Renders may be sent from several threads at once; set
+// the layers and the downsampling between renders.
 #pragma once
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <utility>
 
 #include "host/HostWorld.h"
@@ -52,11 +54,13 @@ class SmartFx {
   struct Pick {
     const HostWorld* full = nullptr;
     std::unique_ptr<HostWorld> scaled;  // at the downsampling of the last render, when not 1
+    std::pair<A_long, A_long> factors{1, 1};  // what the parameter hands out now
   };
   void HandOutLayers(InstanceId id);
 
   SimulatedHost& host_;
   std::map<std::pair<InstanceId, PF_ParamIndex>, Pick> picks_;
+  std::mutex picksMutex_;  // renders on several threads hand out the same layers
   bool inputRequested_ = false;
 };
 

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "host/HostGlContext.h"
 #include "host/HostWorld.h"
@@ -132,6 +133,30 @@ TEST_P(HostRender, RenderOnAnotherThreadGivesIdenticalBytes) {
   worker.join();
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(first->Bytes(), second->Bytes());
+}
+
+TEST_P(HostRender, ConcurrentRendersGiveIdenticalBytes) {
+  auto reference = RenderFrame();
+  constexpr int kThreads = 3;
+  constexpr int kRendersEach = 2;
+  std::vector<std::unique_ptr<HostWorld>> outputs(kThreads * kRendersEach);
+  std::vector<PF_Err> errors(outputs.size(), -1);
+  std::vector<std::thread> workers;
+  for (int t = 0; t < kThreads; ++t) {
+    workers.emplace_back([&, t] {
+      for (int i = 0; i < kRendersEach; ++i) {
+        const size_t slot = size_t(t * kRendersEach + i);
+        HostWorld input(64, 48, GetParam(), 4);
+        outputs[slot] = std::make_unique<HostWorld>(64, 48, GetParam(), 4);
+        errors[slot] = fx.Render(id, &input, outputs[slot].get());
+      }
+    });
+  }
+  for (std::thread& w : workers) w.join();
+  for (size_t i = 0; i < outputs.size(); ++i) {
+    EXPECT_EQ(errors[i], PF_Err_NONE) << "render " << i;
+    EXPECT_EQ(outputs[i]->Bytes(), reference->Bytes()) << "render " << i;
+  }
 }
 
 TEST_P(HostRender, NoLayoutLeavesTheOutputAlone) {
