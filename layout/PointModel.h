@@ -41,9 +41,9 @@ class PointModel final : public MoveablePoint {
   ~PointModel() = default;
 
   // Current position in layer pixels. Sliding and crossing points are worked out on every call from
-  // the owner's twins (GridLayoutModel::findPointCopy), to any depth. No position ((0, 0), invalid)
-  // when a vector or point is missing, when a chain of positions leads back on itself, when crossing
-  // lines are parallel, or when the result is not finite.
+  // the owner's twins (GridLayoutModel::findPointCopy), through chains up to 256 points deep. No
+  // position ((0, 0), invalid) when a vector or point is missing, when a chain of positions leads back
+  // on itself or runs deeper, when crossing lines are parallel, or when the result is not finite.
   PointPosition getPosition() const;
 
   // Free point: shift and clamp to the layout rectangle. Sliding point: project the shifted position

@@ -35,6 +35,9 @@ PointPosition PositionResolver::pointPosition(const PointModel& point) {
   if (std::find(inProgress_.begin(), inProgress_.end(), &point) != inProgress_.end()) {
     return {};
   }
+  if (inProgress_.size() >= kMaxChainDepth) {
+    return {};  // too deep to follow
+  }
   inProgress_.push_back(&point);
   const PointPosition position =
       point.kind == PointKind::kSlider ? sliderPosition(point) : crossingPointPosition(point);

@@ -2,6 +2,7 @@
 // owning layout's twins, for one query. Internal to the layout model.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,9 +19,13 @@ namespace Orvane::Mosaira::detail {
 
 // One resolver serves one query and is then dropped. It remembers the points it has placed, so a query
 // over shared dependencies costs one visit per point, and the points it is placing, so that a chain
-// that leads back to one of them ends as "no position" instead of recursing without end.
+// that leads back to one of them ends as "no position" instead of recursing without end. A chain
+// deeper than kMaxChainDepth also ends as "no position": each level costs stack, and a stored layout
+// with an absurdly long chain must not overflow it (the built-in layouts are a few levels deep).
 class PositionResolver {
  public:
+  static constexpr std::size_t kMaxChainDepth = 256;
+
   PointPosition pointPosition(const PointModel& point);
   // The position of the twin filed under `key` in `layout` (no position when there is none).
   PointPosition twinPosition(const GridLayoutModel* layout, const std::string& key);

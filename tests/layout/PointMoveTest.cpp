@@ -183,6 +183,63 @@ TEST(PointCycles, DeepSharedChainIsResolvedQuickly) {
   EXPECT_DOUBLE_EQ(p.y, 25.0);
 }
 
+// Positions that need every bit: results carry the single-precision steps of the arithmetic, one float
+// step away from the exact values. The layout is 1 x 1, so fractions are pixels.
+constexpr const char* kOddGeometry =
+    R"({"points":[{"id":"A","x":0.1,"y":0.2},{"id":"B","x":300.7,"y":100.3},)"
+    R"({"id":"C","x":0.3,"y":70.9},{"id":"D","x":210.1,"y":0.7},)"
+    R"({"id":"X","crossVector":"AB","vector":"CD"},)"
+    R"({"id":"E","x":1000.1,"y":3.3},{"id":"S","vector":"AE","scalar":0.5}],)"
+    R"("vectors":[{"id":"AB","start":"A","end":"B"},{"id":"CD","start":"C","end":"D"},)"
+    R"({"id":"AE","start":"A","end":"E"}]})";
+
+TEST(PointArithmetic, CrossingIsDividedInSinglePrecision) {
+  auto layout = MakeLayout(kOddGeometry, 1.0, 1.0);
+  const PointPosition p = layout->findPoint("X")->getPosition();
+  ASSERT_TRUE(p.valid);
+  // The exact crossing is x = 106.1011798...; the narrowed numerator and denominator give this.
+  EXPECT_EQ(p.x, static_cast<double>(106.1011887f));
+  EXPECT_EQ(p.y, static_cast<double>(35.4984627f));
+}
+
+TEST(PointArithmetic, ProjectionDividesNarrowedDotProducts) {
+  auto layout = MakeLayout(kOddGeometry, 1.0, 1.0);
+  PointModel& s = *layout->findPoint("S");
+  s.moveTo(517.3, 411.7);
+  // In double precision throughout the fraction would be 0.51847070f.
+  EXPECT_EQ(s.scalar, 0.51847064f);
+}
+
+// Level i slides on a vector from level i - 1 to the fixed point Z, so asking for level n walks n
+// levels down. A stored layout can hold any chain; following a very long one must not run the stack out.
+std::unique_ptr<GridLayoutModel> SliderChain(int levels) {
+  std::string points = R"([{"id":"L0","x":0.5,"y":0.25},{"id":"Z","x":0.5,"y":0.75})";
+  std::string vectors = "[";
+  for (int i = 1; i <= levels; ++i) {
+    const std::string cur = std::to_string(i);
+    points += R"(,{"id":"L)" + cur + R"(","vector":"W)" + cur + R"(","scalar":0.5})";
+    vectors += std::string(i > 1 ? "," : "") + R"({"id":"W)" + cur + R"(","start":"L)" +
+               std::to_string(i - 1) + R"(","end":"Z"})";
+  }
+  return MakeLayout(R"({"points":)" + points + R"(],"vectors":)" + vectors + "]}", 100.0, 100.0);
+}
+
+TEST(PointChains, ModeratelyDeepChainIsFollowed) {
+  auto layout = SliderChain(200);
+  const PointPosition p = layout->findPoint("L200")->getPosition();
+  ASSERT_TRUE(p.valid);
+  EXPECT_DOUBLE_EQ(p.x, 50.0);
+  EXPECT_NEAR(p.y, 75.0, 1e-9);
+}
+
+TEST(PointChains, AbsurdlyDeepChainHasNoPositionInsteadOfOverflowingTheStack) {
+  auto layout = SliderChain(100000);
+  EXPECT_FALSE(layout->findPoint("L100000")->getPosition().valid);
+  EXPECT_TRUE(layout->findPoint("L100")->getPosition().valid);
+  layout->findPoint("L100000")->moveBy(1.0, 1.0);  // a slider without a position stays put
+  EXPECT_EQ(layout->findPoint("L100000")->scalar, 0.5f);
+}
+
 TEST(PointExtremes, HugeCoordinatesGiveNoCrossingRatherThanInfinity) {
   auto layout = MakeLayout(
       R"({"points":[{"id":"A","x":0,"y":0},{"id":"B","x":1e30,"y":1e29},)"
