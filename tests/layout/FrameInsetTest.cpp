@@ -102,6 +102,23 @@ TEST(FrameInset, NonFiniteOrAbsurdSpacingLeavesEveryInsetEmptyWithoutAborting) {
   }
 }
 
+TEST(FrameInset, GrownCornersAreMiteredUpToTwentyTimesTheDistance) {
+  // The tip's miter reaches 2 / sin(atan(0.2)) = 10.2 px out: within the limit, so kept whole.
+  auto layout = FrameLayout({{0, 0}, {100, 20}, {0, 40}});
+  layout->setSpacing(-2.0f);
+  ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u);
+  EXPECT_NEAR(BoundsOf(layout->frames[0]->insetPolygons[0]).maxX, 100.0 + 2.0 * std::sqrt(26.0), 1e-3);
+}
+
+TEST(FrameInset, GrownCornersSharperThanTheLimitAreCutSquare) {
+  // A miter here would reach 200 px out; beyond 20 times the distance the corner is cut instead.
+  auto layout = FrameLayout({{0, 0}, {1000, 10}, {0, 20}});
+  layout->setSpacing(-2.0f);
+  ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u);
+  EXPECT_LT(BoundsOf(layout->frames[0]->insetPolygons[0]).maxX, 1003.0);
+  EXPECT_GT(BoundsOf(layout->frames[0]->insetPolygons[0]).maxX, 1001.0);
+}
+
 TEST(FrameCentroid, SquareEitherWinding) {
   for (const auto& corners : {testing::kSquare100, testing::kSquare100Reversed}) {
     auto layout = FrameLayout(corners);
@@ -118,6 +135,20 @@ TEST(FrameCentroid, OffCentreTriangle) {
   const Vec2d c = layout->frames[0]->centroid();
   EXPECT_NEAR(c.x, 30.0, 1e-3);
   EXPECT_NEAR(c.y, 30.0, 1e-3);
+}
+
+TEST(FrameCentroid, SumsAreKeptInSinglePrecision) {
+  auto layout = FrameLayout(testing::kSquare100);
+  layout->frames[0]->insetPolygons = {{{903.71f, 485.22f},
+                                       {716.64f, 758.77f},
+                                       {303.23f, 764.03f},
+                                       {116.35f, 498.77f},
+                                       {302.03f, 227.86f},
+                                       {708.69f, 241.83f}}};
+  const Vec2d c = layout->frames[0]->centroid();
+  // Summed in double precision the centroid would be (506.61853f, 497.97778f).
+  EXPECT_EQ(c.x, static_cast<double>(506.6185913f));
+  EXPECT_EQ(c.y, static_cast<double>(497.9777527f));
 }
 
 TEST(FrameCentroid, EmptyInsetGivesTheOrigin) {
@@ -152,6 +183,15 @@ TEST(FrameCoverFit, TallBoxWideImage) {
   const AffineTransform t = BoxLayout(100, 200)->frames[0]->coverFit(400.0, 100.0);
   // s = max(100/400, 200/100) = 2: the image is 800 x 200, centred across.
   EXPECT_EQ(t, (AffineTransform{2.0, 0.0, -350.0, 0.0, 2.0, 0.0}));
+}
+
+TEST(FrameCoverFit, ScaleIsSinglePrecision) {
+  auto layout = FrameLayout(testing::kSquare100);
+  layout->frames[0]->insetPolygons = {{{10.25, 20.5}, {310.75, 20.5}, {310.75, 170.125}, {10.25, 170.125}}};
+  const AffineTransform t = layout->frames[0]->coverFit(1920.0, 1080.0);
+  // s = 300.5 / 1920 narrowed; the image, 300.5 x 169.03 px then, overhangs 9.7 px above and below.
+  EXPECT_EQ(t, (AffineTransform{static_cast<double>(0.15651041f), 0.0, 10.25, 0.0, static_cast<double>(0.15651041f),
+                                10.796875}));
 }
 
 TEST(FrameCoverFit, EmptyInsetOrBadImageSizeGivesIdentity) {

@@ -68,6 +68,14 @@ TEST_F(FramePath, HalfRoundnessCutsBackAQuarterOfTheShorterEdge) {
   EXPECT_TRUE(sawStraightEdge);
 }
 
+TEST_F(FramePath, CutPointsAreComputedInSinglePrecision) {
+  // At (700, 0) the shorter edge is 300 and roundness 0.9 cuts 135 back: exactly 565, but the
+  // single-precision fraction along the incoming edge puts the cut at 564.99994.
+  const RecordedFill fill = trace({{{-900, 0}, {700, 0}, {700, 300}}}, 0.9f);
+  ASSERT_EQ(fill.paths.size(), 1u);
+  EXPECT_TRUE(Contains(fill.paths[0].points, {static_cast<double>(564.99994f), 0.0}));
+}
+
 TEST_F(FramePath, ZeroLengthEdgeKeepsThatCornerSharp) {
   const RecordedFill fill = trace({{{0, 0}, {0, 0}, {80, 0}, {80, 80}, {0, 80}}}, 1.0f);
   ASSERT_EQ(fill.paths.size(), 1u);

@@ -43,6 +43,20 @@ TEST(Renumbering, SlidersGetTheirOwnList) {
   EXPECT_EQ(layout->findPoint("P7")->index, 0);
 }
 
+TEST(Renumbering, ManyEqualIndicesKeepKeyOrder) {
+  // Enough points that an unstable sort would shuffle the ties.
+  std::string points;
+  Ids expected;
+  for (int i = 0; i < 40; ++i) {
+    const std::string key = "P" + std::to_string(100 + (i * 17) % 40);  // listed out of key order
+    points += (i ? "," : "") + std::string(R"({"id":")") + key + R"(","index":0,"x":0,"y":0})";
+    expected.push_back("P" + std::to_string(100 + i));
+  }
+  auto layout = MakeLayout(R"({"points":[)" + points + "]}", 100.0, 100.0);
+  EXPECT_EQ(layout->pointIds, expected);
+  EXPECT_TRUE(IndicesInOrder(*layout, layout->pointIds).empty());
+}
+
 TEST(Renumbering, CrossingPointsKeepTheirIndexAndJoinNoList) {
   auto layout = MakeLayout(R"({"points":[{"id":"A","x":0,"y":0},{"id":"X","index":9,"crossVector":"V"}]})",
                            100.0, 100.0);

@@ -51,9 +51,12 @@ TEST_F(PointReading, AbsoluteFromNumberAndDecimalString) {
 }
 
 TEST_F(PointReading, CoordinatesAreNarrowedBeforeAndAfterSizing) {
-  const PointModel p = ReadPoint(R"({"id":"P1","x":0.1,"y":0.3})", *layout);
-  EXPECT_EQ(p.x, static_cast<float>(static_cast<double>(0.1f) * 1920.0));
-  EXPECT_EQ(p.y, static_cast<float>(static_cast<double>(0.3f) * 1080.0));
+  // 0.33 is first narrowed to 0.330000013f, so sized it lands one float step away from 0.33 * size.
+  const PointModel p = ReadPoint(R"({"id":"P1","x":0.33,"y":0.33})", *layout);
+  EXPECT_EQ(p.x, 633.6000366f);
+  EXPECT_EQ(p.y, 356.4000244f);
+  EXPECT_NE(p.x, static_cast<float>(0.33 * 1920.0));
+  EXPECT_NE(p.y, static_cast<float>(0.33 * 1080.0));
 }
 
 TEST_F(PointReading, CornerIdWithoutBothCoordinatesSitsAtTheCorner) {
