@@ -1,4 +1,5 @@
-// One render of a nine-frame layout with nine layers, through the effect's SmartFX render, at
+// One render of a nine-frame layout with nine layers, through the plug-in's entry point in the
+// simulated host (pre-render once, then SmartFX renders), at
 // 1920x1080 and 3840x2160 and every depth; the same composition drawn on the CPU with Cairo as a
 // reference; and a plain copy of the same bytes (nine layers in, one frame out) as the floor.
 //
@@ -15,45 +16,65 @@
 #include <string>
 #include <vector>
 
-#include "effect/ParamIndices.h"
+#include "host/HostWorld.h"
+#include "host/SimulatedHost.h"
+#include "host/SmartFx.h"
 #include "layout/LayoutRegistry.h"
 #include "render/FrameDrawing.h"
-#include "tests/smartfx/RenderHarness.h"
 
 namespace Orvane::Mosaira {
 namespace {
 
-using SmartFxTest::Harness;
-using SmartFxTest::RenderCall;
-using SmartFxTest::TestWorld;
+constexpr PF_ParamIndex kLayoutsParam = 1;
+constexpr PF_ParamIndex kEdgeInsetParam = 2;
+constexpr PF_ParamIndex kRoundCornerParam = 3;
+constexpr PF_ParamIndex LayerParam(int group) { return 41 + 6 * group + 1; }
 
 constexpr double kEdgeInset = 10.0;
 constexpr double kRoundCorner = 20.0;
 constexpr int kLayers = 9;
 
-std::unique_ptr<GridLayoutModel> NineFrameLayout(double w, double h) {
+size_t NineFrameIndex() {
   const LayoutRegistry& registry = LayoutRegistry::instance();
   for (size_t i = 0; i < registry.layoutIds.size(); ++i) {
-    if (registry.layoutIds[i].id != "9-1") continue;
-    return std::make_unique<GridLayoutModel>(*registry.templateAt(i), LayoutSize{w, h}, int32_t(i));
+    if (registry.layoutIds[i].id == "9-1") return i;
   }
-  return nullptr;
+  return 0;
+}
+
+std::unique_ptr<GridLayoutModel> NineFrameLayout(double w, double h) {
+  const size_t i = NineFrameIndex();
+  return std::make_unique<GridLayoutModel>(*LayoutRegistry::instance().templateAt(i), LayoutSize{w, h},
+                                           int32_t(i));
 }
 
 PF_PixelFormat FormatOfDepth(int depth) {
   return depth == 8 ? PF_PixelFormat_ARGB32 : depth == 16 ? PF_PixelFormat_ARGB64 : PF_PixelFormat_ARGB128;
 }
 
-// A layer with a gradient and a grid, different for every layer.
-std::unique_ptr<TestWorld> MakeLayer(int k, A_long w, A_long h, PF_PixelFormat format) {
-  auto layer = std::make_unique<TestWorld>(w, h, format);
+// Channel values of layer k at (x, y) as fractions of white: a gradient, a grid, a hue per layer.
+void LayerPixel(int k, A_long x, A_long y, A_long w, A_long h, double out[4]) {
+  const bool grid = (x % 64) < 2 || (y % 64) < 2;
+  out[0] = 1.0;
+  out[1] = grid ? 1.0 : double(x) / w;
+  out[2] = grid ? 1.0 : double(y) / h;
+  out[3] = (k + 1) / 10.0;
+}
+
+std::unique_ptr<HostWorld> MakeLayer(int k, A_long w, A_long h, PF_PixelFormat format) {
+  auto layer = std::make_unique<HostWorld>(w, h, format);
+  double c[4];
   for (A_long y = 0; y < h; ++y) {
     for (A_long x = 0; x < w; ++x) {
-      const bool grid = (x % 64) < 2 || (y % 64) < 2;
-      layer->Set(x, y, SmartFxTest::kAlpha, 1.0);
-      layer->Set(x, y, SmartFxTest::kRed, grid ? 1.0 : double(x) / w);
-      layer->Set(x, y, SmartFxTest::kGreen, grid ? 1.0 : double(y) / h);
-      layer->Set(x, y, SmartFxTest::kBlue, (k + 1) / 10.0);
+      LayerPixel(k, x, y, w, h, c);
+      if (format == PF_PixelFormat_ARGB32) {
+        layer->Pixel8(x, y) = {A_u_char(c[0] * 255), A_u_char(c[1] * 255), A_u_char(c[2] * 255), A_u_char(c[3] * 255)};
+      } else if (format == PF_PixelFormat_ARGB64) {
+        layer->Pixel16(x, y) = {A_u_short(c[0] * 32768), A_u_short(c[1] * 32768), A_u_short(c[2] * 32768),
+                                A_u_short(c[3] * 32768)};
+      } else {
+        layer->PixelFloat(x, y) = {float(c[0]), float(c[1]), float(c[2]), float(c[3])};
+      }
     }
   }
   return layer;
@@ -70,49 +91,54 @@ long PeakResidentKb() {
 
 void ResetPeakResident() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
-// Everything a render needs, made once per benchmark.
+// The plug-in applied to a layer in the simulated host, with nine layers picked and the layout
+// loaded: everything a render needs, made once per benchmark.
 struct Scene {
-  Scene(A_long w, A_long h, PF_PixelFormat format) : call(&harness) {
-    harness.floats[kParamEdgeInset] = kEdgeInset;
-    harness.floats[kParamRoundCorner] = kRoundCorner;
+  Scene(A_long w, A_long h, PF_PixelFormat format) : fx(host) {
+    std::string error;
+    if (!host.LoadPlugin(TILETTA_PLUGIN_PATH, &error)) return;
+    id = host.AddInstance(w, h);
+    if (id == kNoInstance) return;
     for (int k = 0; k < kLayers; ++k) {
       layers.push_back(MakeLayer(k, w, h, format));
-      harness.layers[k] = layers.back().get();
+      fx.SetLayer(id, LayerParam(k), layers.back().get());
     }
-    harness.InstallLayout(call, NineFrameLayout(double(w), double(h)));
-    input = std::make_unique<TestWorld>(w, h, format);
-    output = std::make_unique<TestWorld>(w, h, format);
-    call.input = input.get();
-    call.output = output.get();
+    host.SetPopup(id, kLayoutsParam, A_long(2 + NineFrameIndex()));
+    host.SetFloat(id, kEdgeInsetParam, kEdgeInset);
+    host.SetFloat(id, kRoundCornerParam, kRoundCorner);
+    PF_PreRenderOutput rects{};
+    if (fx.PreRender(id, &rects) != PF_Err_NONE) return;
+    input = std::make_unique<HostWorld>(w, h, format);
+    output = std::make_unique<HostWorld>(w, h, format);
+    ready = true;
   }
-  ~Scene() { harness.RemoveLayout(call); }
+  PF_Err Render() { return fx.Render(id, input.get(), output.get()); }
   size_t InputBytes() const { return kLayers * layers[0]->Bytes().size(); }
 
-  Harness harness;
-  RenderCall call;
-  std::vector<std::unique_ptr<TestWorld>> layers;
-  std::unique_ptr<TestWorld> input, output;
+  SimulatedHost host;
+  SmartFx fx;
+  InstanceId id = kNoInstance;
+  bool ready = false;
+  std::vector<std::unique_ptr<HostWorld>> layers;
+  std::unique_ptr<HostWorld> input, output;
 };
 
 void BM_PluginRender(benchmark::State& state) {
   const auto w = A_long(state.range(0)), h = A_long(state.range(1));
-  Harness::GlobalSetup();
-  {
-    Scene scene(w, h, FormatOfDepth(int(state.range(2))));
-    scene.harness.Render(scene.call);  // warm: contexts, programs, storage
-    const long before = PeakResidentKb();
-    ResetPeakResident();
-    const long base = PeakResidentKb();
-    for (auto _ : state) {
-      if (scene.harness.Render(scene.call) != PF_Err_NONE) state.SkipWithError("render failed");
-    }
-    const double grown = double(PeakResidentKb() - base) * 1024.0;
-    state.counters["inputMB"] = double(scene.InputBytes()) / 1e6;
-    state.counters["peakGrowthMB"] = grown / 1e6;
-    state.counters["peakOverInputs"] = grown / double(scene.InputBytes());
-    state.counters["peakBeforeMB"] = double(before) * 1024.0 / 1e6;
+  Scene scene(w, h, FormatOfDepth(int(state.range(2))));
+  if (!scene.ready || scene.Render() != PF_Err_NONE) {  // also warms contexts, programs, storage
+    state.SkipWithError("the plug-in could not be set up in the host");
+    return;
   }
-  Harness::GlobalSetdown();
+  ResetPeakResident();
+  const long base = PeakResidentKb();
+  for (auto _ : state) {
+    if (scene.Render() != PF_Err_NONE) state.SkipWithError("render failed");
+  }
+  const double grown = double(PeakResidentKb() - base) * 1024.0;
+  state.counters["inputMB"] = double(scene.InputBytes()) / 1e6;
+  state.counters["peakGrowthMB"] = grown / 1e6;
+  state.counters["peakOverInputs"] = grown / double(scene.InputBytes());
 }
 
 // --- Cairo reference ----------------------------------------------------------------------------
@@ -138,13 +164,13 @@ void TracePolygon(cairo_t* cr, const Polygon& p, double roundness) {
 
 void BM_CairoReference(benchmark::State& state) {
   const auto w = int(state.range(0)), h = int(state.range(1));
-  std::vector<std::unique_ptr<TestWorld>> layers;
+  std::vector<std::unique_ptr<HostWorld>> layers;
   std::vector<cairo_surface_t*> images;
   for (int k = 0; k < kLayers; ++k) {
     layers.push_back(MakeLayer(k, w, h, PF_PixelFormat_ARGB32));
     images.push_back(cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(layers.back()->world.data), CAIRO_FORMAT_ARGB32, w, h,
-        layers.back()->world.rowbytes));
+        reinterpret_cast<unsigned char*>(layers.back()->World()->data), CAIRO_FORMAT_ARGB32, w, h,
+        layers.back()->RowBytes()));
   }
   auto layout = NineFrameLayout(w, h);
   cairo_surface_t* target = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
