@@ -14,6 +14,9 @@ build() {  # build DIR [cmake options...]
   cmake --build "$dir" -j "$jobs"
 }
 
+echo "== built-in templates"
+python3 "$root/../shared/tools/check_templates.py" layout/templates.json
+
 echo "== plain build"
 build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 (cd build && ctest --output-on-failure -j "$jobs")
@@ -24,8 +27,3 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp
 (cd build-asan && ctest --output-on-failure -j "$jobs")
-
-if [ -f layout/templates.json ]; then
-  echo "== built-in templates"
-  python3 "$root/../shared/tools/check_templates.py" layout/templates.json
-fi
