@@ -77,6 +77,52 @@ TEST(RenderCommand, SampleLayersFillTheFramesOfTheLayout) {
   std::remove(out.c_str());
 }
 
+bool WriteSolidPng(const std::string& path, int w, int h, unsigned char r, unsigned char g, unsigned char b) {
+  std::vector<unsigned char> rgba(size_t(w) * h * 4);
+  for (size_t i = 0; i < rgba.size(); i += 4) {
+    rgba[i] = r;
+    rgba[i + 1] = g;
+    rgba[i + 2] = b;
+    rgba[i + 3] = 255;
+  }
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = png_uint_32(w);
+  image.height = png_uint_32(h);
+  image.format = PNG_FORMAT_RGBA;
+  return png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr) != 0;
+}
+
+TEST(RenderCommand, LayerFileFillsItsFrame) {
+  const std::string layer = TempPath("layer.png");
+  const std::string out = TempPath("layered.png");
+  ASSERT_TRUE(WriteSolidPng(layer, 30, 20, 200, 100, 50));
+  const CommandRun run = Tiletta("render --layout 2-1 --size 64x48 --edge-inset 4 --layer " + layer + " -o " + out);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  Png png;
+  ASSERT_TRUE(ReadPng(out, &png));
+  const unsigned char* p = At(png, 16, 24);
+  EXPECT_NEAR(p[0], 200, 1);
+  EXPECT_NEAR(p[1], 100, 1);
+  EXPECT_NEAR(p[2], 50, 1);
+  EXPECT_EQ(p[3], 255);
+  std::remove(layer.c_str());
+  std::remove(out.c_str());
+}
+
+TEST(RenderCommand, DownsampleHalvesTheFrame) {
+  const std::string out = TempPath("half.png");
+  const CommandRun run = Tiletta("render --layout 2-1 --size 64x48 --downsample 2 -o " + out);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  Png png;
+  ASSERT_TRUE(ReadPng(out, &png));
+  EXPECT_EQ(png.width, 32u);
+  EXPECT_EQ(png.height, 24u);
+  EXPECT_EQ(At(png, 8, 12)[3], 255);
+  EXPECT_EQ(At(png, 16, 12)[3], 0);  // the gutter
+  std::remove(out.c_str());
+}
+
 TEST(RenderCommand, DeepOutputIsSixteenBitPng) {
   for (const char* depth : {"16", "32"}) {
     const std::string out = TempPath(std::string("deep") + depth + ".png");
