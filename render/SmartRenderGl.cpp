@@ -107,6 +107,9 @@ void CheckJob(const LayoutRenderJob& job, PixelLayout* pixel) {
 void PrepareLayers(OpenglFboRenderer& renderer, std::uint32_t w, std::uint32_t h) {
   glViewport(0, 0, GLsizei(w), GLsizei(h));
   renderer.pushLayer(false);
+  // Only now is a framebuffer of ours bound: a context without a window has no default one to
+  // direct the drawing of.
+  glDrawBuffer(GL_COLOR_ATTACHMENT0);
   glDisable(GL_BLEND);
   glEnable(GL_MULTISAMPLE);
   renderer.pushLayer(true);
