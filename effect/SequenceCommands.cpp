@@ -102,13 +102,17 @@ PF_Handle CopyHandle(const PF_HandleSuite2& suite, PF_Handle source) {
   return copy;
 }
 
-// The flat record's text, bounded by the handle's end.
-std::string FlatText(const PF_HandleSuite2& suite, PF_Handle handle) {
+// The flat record's text, bounded by the handle's end, in *text. False when the handle cannot be
+// locked: the text is then unknown, which is not the same as an empty one.
+bool FlatText(const PF_HandleSuite2& suite, PF_Handle handle, std::string* text) {
   const uint64_t size = suite.host_get_handle_size(handle);
   ScopedLock lock(suite, handle);
-  if (!lock.bytes() || size <= FlatSequenceData::kHeaderSize) return {};
-  const char* text = static_cast<const char*>(lock.bytes()) + FlatSequenceData::kHeaderSize;
-  return std::string(text, strnlen(text, size - FlatSequenceData::kHeaderSize));
+  if (!lock.bytes()) return false;
+  text->clear();
+  if (size <= FlatSequenceData::kHeaderSize) return true;
+  const char* start = static_cast<const char*>(lock.bytes()) + FlatSequenceData::kHeaderSize;
+  text->assign(start, strnlen(start, size - FlatSequenceData::kHeaderSize));
+  return true;
 }
 
 }  // namespace
@@ -128,7 +132,10 @@ PF_Err SequenceResetup(PF_InData* inData, PF_OutData* outData) {
   outData->sequence_data = old;
   if (Classify(suite.get(), old) != RecordKind::kFlat) return PF_Err_NONE;
 
-  const std::string text = FlatText(suite.get(), old);
+  // A flat record that cannot be read stays as it is: replacing it by an empty live record would
+  // throw the saved layout away.
+  std::string text;
+  if (!FlatText(suite.get(), old, &text)) return PF_Err_NONE;
   PF_Handle fresh = NewLiveRecordHandle(suite.get(), &text, inData);
   if (!fresh) return PF_Err_NONE;  // the flat record stays the instance's data
   outData->sequence_data = fresh;

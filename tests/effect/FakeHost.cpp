@@ -23,7 +23,7 @@ struct FakeHostCallbacks {
   }
   static void* Lock(PF_Handle h) {
     FakeHost::Block* b = Find(h);
-    if (!b || gHost->failLockHandle) return nullptr;
+    if (!b || gHost->failLockHandle || gHost->unlockableHandles.count(h)) return nullptr;
     ++b->locks;
     return *h;
   }

@@ -42,6 +42,7 @@ class FakeHost {
   // Fault injection and what the effect did.
   bool failNewHandle = false;
   bool failLockHandle = false;
+  std::set<PF_Handle> unlockableHandles;  // locks of these fail, others succeed
   std::set<std::string> missingSuites;
   std::map<int, PF_ParamDef> checkoutValues;  // what checkout_param returns per index
   std::set<int> failingCheckouts;

@@ -141,6 +141,21 @@ TEST_F(SequenceCommands, ResetupOutOfMemoryKeepsFlat) {
   EXPECT_EQ(FindLiveRecord(&host.in), nullptr);  // a flat record reads as no layout
 }
 
+TEST_F(SequenceCommands, ResetupOfUnlockableFlatKeepsIt) {
+  testing::InstallLayout(host.in, host.out,
+                         testing::MakeLayout(testing::kLayout31Json, 1920, 1080, 3));
+  RunAndKeep(host, PF_Cmd_SEQUENCE_FLATTEN);
+  PF_Handle flat = host.in.sequence_data;
+  host.unlockableHandles.insert(flat);
+  EXPECT_EQ(RunAndKeep(host, PF_Cmd_SEQUENCE_RESETUP), PF_Err_NONE);
+  EXPECT_EQ(host.in.sequence_data, flat);  // not replaced by an empty record
+  EXPECT_EQ(host.LiveHandleCount(), 1u);
+  host.unlockableHandles.clear();
+  ASSERT_EQ(RunAndKeep(host, PF_Cmd_SEQUENCE_RESETUP), PF_Err_NONE);
+  ASSERT_NE(FindLayout(&host.in), nullptr);
+  EXPECT_EQ(FindLayout(&host.in)->index, 3);
+}
+
 TEST_F(SequenceCommands, ResetupOfUnterminatedTextStaysInHandle) {
   std::vector<uint8_t> bytes = FlatBytes(R"({"scrollStart":1.0,"interacting":true})");
   bytes.back() = '}';  // the NUL is gone; reading must stop at the handle's end
