@@ -188,6 +188,13 @@ TEST_P(HostRender, NoLayoutLeavesTheOutputAlone) {
   EXPECT_EQ(fx.PreRender(id, &rects), PF_Err_NONE);
   EXPECT_FALSE(fx.InputRequested());
   EXPECT_EQ(rects.result_rect.right, 0);
+  HostWorld input(64, 48, GetParam()), output(64, 48, GetParam());
+  if (GetParam() == PF_PixelFormat_ARGB32) output.Pixel8(16, 24) = {7, 7, 7, 7};
+  if (GetParam() == PF_PixelFormat_ARGB64) output.Pixel16(16, 24) = {7, 7, 7, 7};
+  if (GetParam() == PF_PixelFormat_ARGB128) output.PixelFloat(16, 24) = {7, 7, 7, 7};
+  const std::vector<uint8_t> before = output.Bytes();
+  EXPECT_EQ(fx.Render(id, &input, &output), PF_Err_NONE);
+  EXPECT_EQ(output.Bytes(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, HostRender,
