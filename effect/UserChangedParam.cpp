@@ -1,5 +1,6 @@
 #include "effect/UserChangedParam.h"
 
+#include <cstdint>
 #include <memory>
 
 #include "effect/GlobalSetup.h"
@@ -56,13 +57,14 @@ class ScopedEffect {
 };
 
 // The built-in layout `layoutNumber` at the layer's size, or null when there is no such layout.
-std::unique_ptr<GridLayoutModel> BuildLayout(const PF_InData* inData, A_long layoutNumber) {
+std::unique_ptr<GridLayoutModel> BuildLayout(const PF_InData* inData, int64_t layoutNumber) {
   if (layoutNumber < 0) return nullptr;
   const JsonValue* layoutTemplate =
       LayoutRegistry::instance().templateAt(static_cast<size_t>(layoutNumber));
   if (!layoutTemplate) return nullptr;
   const LayoutSize size{static_cast<double>(inData->width), static_cast<double>(inData->height)};
-  return std::make_unique<GridLayoutModel>(*layoutTemplate, size, layoutNumber);
+  return std::make_unique<GridLayoutModel>(*layoutTemplate, size,
+                                           static_cast<int32_t>(layoutNumber));
 }
 
 void ClearLayoutKeyframes(PF_InData* inData, AEGP_EffectRefH effect) {
@@ -82,7 +84,9 @@ void ClearLayoutKeyframes(PF_InData* inData, AEGP_EffectRefH effect) {
 
 void ChangeLayout(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
                   UnFlatSequenceData& record) {
-  const A_long layoutNumber = params[kParamLayouts]->u.pd.value - kLayoutsFirstLayout;
+  // Any stored value may arrive (a damaged project): widened first, so that none overflows.
+  const int64_t layoutNumber =
+      static_cast<int64_t>(params[kParamLayouts]->u.pd.value) - kLayoutsFirstLayout;
   // A loaded layout whose index is unknown (-1) still counts as loaded: choosing no layout must
   // remove it.
   const bool unchanged = record.layout ? (layoutNumber >= 0 && record.layout->index == layoutNumber)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 #include "effect/ParamIndices.h"
@@ -71,6 +72,31 @@ TEST_F(UserChangedParam, NoLayoutChoiceRemovesLayoutWithoutIndex) {
   EXPECT_EQ(host.keyframes[kParamEdgeInset], 3);
   EXPECT_TRUE(host.out.out_flags & PF_OutFlag_REFRESH_UI);
   EXPECT_EQ(host.param(kParamPointFirst).uu.change_flags, 0);  // nothing pushed
+}
+
+TEST_F(UserChangedParam, NoLayoutChoiceWithoutLayoutOnlyRerenders) {
+  testing::InstallLayout(host.in, host.out, nullptr);
+  host.keyframes[kParamPointFirst] = 2;
+  host.param(kParamLayouts).u.pd.value = kLayoutsNone;
+  EXPECT_EQ(Change(kParamLayouts), PF_Err_NONE);
+  EXPECT_EQ(host.out.out_flags, PF_OutFlag_FORCE_RERENDER);
+  EXPECT_EQ(host.keyframes[kParamPointFirst], 2);
+  EXPECT_EQ(host.setFlagCalls, 0);
+  EXPECT_TRUE(host.updateUiCalls.empty());
+}
+
+TEST_F(UserChangedParam, ChoiceOutsideRegistryRemovesLayout) {
+  for (A_long value : {A_long(2 + 104), A_long(5000), std::numeric_limits<A_long>::max(),
+                       std::numeric_limits<A_long>::min(), A_long(0), A_long(-7)}) {
+    Install(5);
+    host.keyframes[kParamSliderFirst] = 1;
+    host.param(kParamLayouts).u.pd.value = value;
+    EXPECT_EQ(Change(kParamLayouts), PF_Err_NONE) << value;
+    EXPECT_EQ(FindLayout(&host.in), nullptr) << value;
+    EXPECT_EQ(host.keyframes[kParamSliderFirst], 0) << value;
+    SequenceSetdown(&host.in);
+    host.in.sequence_data = nullptr;
+  }
 }
 
 TEST_F(UserChangedParam, MissingSuiteKeepsOldLayout) {
