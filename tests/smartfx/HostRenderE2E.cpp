@@ -182,6 +182,26 @@ TEST_P(HostRender, ConcurrentRendersGiveIdenticalBytes) {
   }
 }
 
+// Every suite acquisition and every parameter checkout of a render failing in turn: the render
+// reports an error or finishes, the host's books stay balanced, and the next clean render gives
+// the same bytes as before.
+TEST_P(HostRender, FaultSweepLeavesTheNextRenderIdentical) {
+  auto reference = RenderFrame();
+  for (int n = 0; n < 14; ++n) {
+    for (int kind = 0; kind < 2; ++kind) {
+      if (kind == 0) host.Suites().FailAcquire(n);
+      if (kind == 1) host.Faults().Fail("checkout_param", n);
+      HostWorld input(64, 48, GetParam(), 4), output(64, 48, GetParam(), 4);
+      fx.Render(id, &input, &output);
+      host.Suites().FailAcquire(-1);
+      host.Faults().Fail("checkout_param", -1);
+      auto clean = RenderFrame();
+      EXPECT_EQ(clean->Bytes(), reference->Bytes()) << "after fault " << kind << " at call " << n;
+      ASSERT_TRUE(host.Violations().empty()) << host.Violations().front();
+    }
+  }
+}
+
 TEST_P(HostRender, NoLayoutLeavesTheOutputAlone) {
   ASSERT_EQ(host.SetPopup(id, kLayouts, 1), PF_Err_NONE);
   PF_PreRenderOutput rects{};
