@@ -67,6 +67,17 @@ struct FakeHostCallbacks {
     ++gHost->checkins;
     return PF_Err_NONE;
   }
+  static PF_Err AddParam(PF_ProgPtr, PF_ParamIndex index, PF_ParamDefPtr def) {
+    if (index != -1) return PF_Err_INVALID_INDEX;
+    if (gHost->addParamCalls++ == gHost->failAddParamAt) return PF_Err_OUT_OF_MEMORY;
+    gHost->addedParams.push_back(*def);
+    return PF_Err_NONE;
+  }
+  static PF_Err RegisterUi(PF_ProgPtr, PF_CustomUIInfo* info) {
+    ++gHost->registerUiCalls;
+    gHost->registeredUi = *info;
+    return gHost->registerUiResult;
+  }
   static PF_Err UpdateParamUi(PF_ProgPtr, PF_ParamIndex index, const PF_ParamDef*) {
     gHost->updateUiCalls.push_back(index);
     return PF_Err_NONE;
@@ -174,6 +185,8 @@ FakeHost::FakeHost() : params_(95), paramPtrs_(95) {
   in.pica_basicP = &basic_;
   in.inter.checkout_param = FakeHostCallbacks::Checkout;
   in.inter.checkin_param = FakeHostCallbacks::Checkin;
+  in.inter.add_param = FakeHostCallbacks::AddParam;
+  in.inter.register_ui = FakeHostCallbacks::RegisterUi;
   in.width = 1920;
   in.height = 1080;
   in.downsample_x = {1, 1};

@@ -56,6 +56,12 @@ class FakeHost {
   int openStreams = 0;
   int openEffects = 0;
   AEGP_PluginID registeredId = 77;
+  std::vector<PF_ParamDef> addedParams;  // what add_param received, in order
+  int addParamCalls = 0;
+  int failAddParamAt = -1;  // the add_param call with this number (from 0) fails, only that one
+  PF_Err registerUiResult = PF_Err_NONE;
+  int registerUiCalls = 0;
+  PF_CustomUIInfo registeredUi{};
 
  private:
   struct Block {
