@@ -115,6 +115,55 @@ TEST_F(PluginSession, Loading31PushesVisibilityAndClearsKeyframes) {
   EXPECT_TRUE(host.Stream(id, PolygonParam(0, kPolygonLayer)).Keyframes().empty());
   EXPECT_TRUE(host.Stream(id, PolygonParam(8, kPolygonScale)).Keyframes().empty());
   EXPECT_TRUE(host.LastOutData().out_flags & PF_OutFlag_FORCE_RERENDER);
+  EXPECT_TRUE(host.LastOutData().out_flags & PF_OutFlag_REFRESH_UI);
+}
+
+std::string FlattenedText(SimulatedHost& host, InstanceId id);
+
+// "9-1" (built-in layout 92): 16 free points and 4 sliding points. Exactly point parameters 1 to
+// 16 and slider parameters 1 to 4 are written and shown.
+TEST_F(PluginSession, SixteenFreePointsUseParametersFiveToTwenty) {
+  PF_ParamDefUnion sentinel{};
+  sentinel.td.x_value = 7 << 16;
+  sentinel.td.y_value = 7 << 16;
+  for (int p = kParamPointFirst; p <= kParamPointLast; ++p)
+    host.Stream(id, p).SetValue(sentinel, 0);
+  PF_ParamDefUnion slider{};
+  slider.fs_d.value = 77.0;
+  for (int p = kParamSliderFirst; p <= kParamSliderLast; ++p)
+    host.Stream(id, p).SetValue(slider, 0);
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, 2 + 92), PF_Err_NONE);
+  ASSERT_NE(FlattenedText(host, id).find(R"("id":"9-1")"), std::string::npos);
+
+  for (int p = kParamPointFirst; p <= kParamPointLast; ++p) {
+    const bool used = p < kParamPointFirst + 16;
+    const PF_PointDef& v = host.Stream(id, p).StaticValue().td;
+    EXPECT_EQ(v.x_value == sentinel.td.x_value && v.y_value == sentinel.td.y_value, !used) << p;
+    EXPECT_EQ(host.Stream(id, p).Hidden(), !used) << p;
+  }
+  for (int p = kParamSliderFirst; p <= kParamSliderLast; ++p) {
+    const bool used = p < kParamSliderFirst + 4;
+    EXPECT_EQ(host.Stream(id, p).StaticValue().fs_d.value == 77.0, !used) << p;
+    EXPECT_EQ(host.Stream(id, p).Hidden(), !used) << p;
+  }
+}
+
+// "9-3" (built-in layout 94) has nine sliding points: all nine slider parameters lose their
+// keyframes, take the template's places and are shown.
+TEST_F(PluginSession, NineSlidersAllClearedAndWritten) {
+  PF_ParamDefUnion slider{};
+  slider.fs_d.value = 77.0;
+  for (int p = kParamSliderFirst; p <= kParamSliderLast; ++p) {
+    host.Stream(id, p).AddKeyframe(0.0, slider);
+    host.Stream(id, p).AddKeyframe(2.0, slider);
+  }
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, 2 + 94), PF_Err_NONE);
+  ASSERT_NE(FlattenedText(host, id).find(R"("id":"9-3")"), std::string::npos);
+  for (int p = kParamSliderFirst; p <= kParamSliderLast; ++p) {
+    EXPECT_TRUE(host.Stream(id, p).Keyframes().empty()) << p;
+    EXPECT_NE(host.Stream(id, p).StaticValue().fs_d.value, 77.0) << p;
+    EXPECT_FALSE(host.Stream(id, p).Hidden()) << p;
+  }
 }
 
 TEST_F(PluginSession, ReloadingSameLayoutKeepsReshaping) {
