@@ -166,6 +166,45 @@ TEST_F(ParamSync, SyncReinsetsFrames) {
   for (auto& frame : layout->frames) EXPECT_FALSE(frame->insetPolygons.empty());
 }
 
+// A layout of 30 free points (26 besides the four corners) and 12 sliding points: only the first
+// 24 and 9 have parameters, and nothing past them is read or written.
+std::string ManyPointsLayout() {
+  std::string points;
+  for (int i = 0; i < 26; ++i) {
+    points += R"({"id":"Q)" + std::to_string(10 + i) + R"(","x":0.5,"y":)" +
+              std::to_string((i + 1) / 30.0) + "},";
+  }
+  for (int i = 0; i < 12; ++i) {
+    points += R"({"id":"S)" + std::to_string(10 + i) + R"(","vector":"V1","scalar":0.25},)";
+  }
+  points.pop_back();
+  return R"({"id":"many","frames":[{"id":"F1","polygon":["LEFT_TOP","RIGHT_TOP","RIGHT_BOTTOM",)"
+         R"("LEFT_BOTTOM"]}],"points":[)" +
+         points + R"(],"vectors":[{"id":"V1","start":"LEFT_TOP","end":"RIGHT_TOP"}]})";
+}
+
+TEST(ParamSyncLimits, OnlyTwentyFourPointsAndNineSliders) {
+  FakeHost host;
+  const std::string json = ManyPointsLayout();
+  testing::InstallLayout(host.in, host.out, testing::MakeLayout(json.c_str(), 300, 300, 0));
+  const GridLayoutModel* layout = FindLayout(&host.in);
+  ASSERT_EQ(layout->pointIds.size(), 30u);
+  ASSERT_EQ(layout->sliderIds.size(), 12u);
+  PushPointsToParams(&host.in, host.params());
+  PushSlidersToParams(&host.in, host.params());
+  for (int p = 0; p < kParamCount; ++p) {
+    const bool pushed = (p >= kParamPointFirst && p <= kParamPointLast) ||
+                        (p >= kParamSliderFirst && p <= kParamSliderLast);
+    EXPECT_EQ(host.param(p).uu.change_flags, pushed ? PF_ChangeFlag_CHANGED_VALUE : 0) << p;
+  }
+  EXPECT_EQ(host.updateUiCalls.size(), 24u + 9u);
+  SyncLayoutFromParams(&host.in, SyncMode::kSyncAll);
+  EXPECT_EQ(host.checkouts, 24 + 9);
+  EXPECT_EQ(host.checkins, 24 + 9);
+  EXPECT_EQ(host.OutstandingSuites(), 0);
+  SequenceSetdown(&host.in);
+}
+
 TEST(ParamSyncNoLayout, NothingCallsTheHost) {
   FakeHost host;
   HandleSequenceSetup(&host.in, &host.out);

@@ -156,6 +156,22 @@ TEST_F(SequenceCommands, ResetupOfUnlockableFlatKeepsIt) {
   EXPECT_EQ(FindLayout(&host.in)->index, 3);
 }
 
+TEST_F(SequenceCommands, ResetupNeverReadsTextLength) {
+  const std::string text = R"({"scrollStart":5.0,"interacting":true})";
+  for (uint8_t fill : {uint8_t(0), uint8_t(3), uint8_t(0xFF)}) {
+    std::vector<uint8_t> bytes = FlatBytes(text);
+    std::memset(bytes.data() + 16, fill, 8);  // a length too short, or far past the handle
+    host.in.sequence_data = host.NewHandle(bytes);
+    ASSERT_EQ(RunAndKeep(host, PF_Cmd_SEQUENCE_RESETUP), PF_Err_NONE);
+    UnFlatSequenceData* live = FindLiveRecord(&host.in);
+    ASSERT_NE(live, nullptr);
+    EXPECT_EQ(live->scrollStart, 5.0f) << int(fill);
+    EXPECT_TRUE(live->interacting) << int(fill);
+    SequenceSetdown(&host.in);
+    host.in.sequence_data = nullptr;
+  }
+}
+
 TEST_F(SequenceCommands, ResetupOfUnterminatedTextStaysInHandle) {
   std::vector<uint8_t> bytes = FlatBytes(R"({"scrollStart":1.0,"interacting":true})");
   bytes.back() = '}';  // the NUL is gone; reading must stop at the handle's end
