@@ -3,6 +3,7 @@
 // pre-render, render, set-down), written as a PNG.
 #include <cairo.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -344,16 +345,39 @@ void SetFrameParams(SimulatedHost& host, InstanceId id, const RenderOptions& o) 
   }
 }
 
+// Refuses a render whose worlds and OpenGL storage would not fit in this machine's memory, before
+// they are made: the layers (`layerPixels` in all), the input and output worlds, and the
+// renderer's four-sample layers and textures.
+void CheckMemory(const RenderOptions& o, double layerPixels) {
+  const double pixels = double(o.size.width) * o.size.height;
+  const double bytesPerPixel = o.depth / 2;
+  const double needed = (layerPixels + 2 * pixels) * bytesPerPixel + pixels * 16.0 * 6;
+  const double physical = double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE));
+  if (physical > 0 && needed > physical * 0.75) {
+    char text[160];
+    std::snprintf(text, sizeof text, "a %dx%d %d-bit render needs about %.1f GB; this machine has %.1f GB",
+                  o.size.width, o.size.height, o.depth, needed / 1e9, physical / 1e9);
+    throw RenderError(text);
+  }
+}
+
 int Render(const RenderOptions& o) {
   const size_t layoutIndex = BuiltInIndex(o.layout);
   const LayoutRegistry& registry = LayoutRegistry::instance();
   const size_t frameCount = std::min<size_t>(registry.previews[layoutIndex]->frames.size(), kGroups);
   const PF_PixelFormat format = FormatOf(o.depth);
+  std::vector<Argb8Image> images;
+  double layerPixels = double(frameCount - std::min(frameCount, o.layerFiles.size())) * o.size.width * o.size.height;
+  for (size_t k = 0; k < o.layerFiles.size() && k < frameCount; ++k) {
+    images.push_back(ReadPng(o.layerFiles[k]));
+    layerPixels += double(images.back().width) * images.back().height;
+  }
+  CheckMemory(o, layerPixels);
   std::vector<std::unique_ptr<HostWorld>> layers;
   for (size_t k = 0; k < frameCount; ++k) {
-    const Argb8Image image = k < o.layerFiles.size() ? ReadPng(o.layerFiles[k])
-                                                     : SampleLayer(int(k + 1), o.size.width, o.size.height);
-    layers.push_back(ToWorld(image, format));
+    if (k >= images.size()) images.push_back(SampleLayer(int(k + 1), o.size.width, o.size.height));
+    layers.push_back(ToWorld(images[k], format));
+    images[k] = Argb8Image{};  // the world holds the pixels now
   }
 
   SimulatedHost host;
