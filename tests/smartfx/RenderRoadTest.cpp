@@ -76,6 +76,25 @@ TEST_F(RenderRoad, ConcurrentRendersGiveIdenticalBytes) {
   }
 }
 
+TEST_F(RenderRoad, EachRenderingThreadGetsOneContext) {
+  Render();
+  const size_t afterFirst = ThreadContextCount();
+  const uint32_t number = CurrentThreadNumber();
+  Render();
+  EXPECT_EQ(ThreadContextCount(), afterFirst);
+  EXPECT_EQ(CurrentThreadNumber(), number);
+  uint32_t otherNumber = kUnnumberedThread;
+  std::thread worker([&] {
+    PF_Err err = kNotRun;
+    RenderOnOwnCall(&err);
+    otherNumber = CurrentThreadNumber();
+  });
+  worker.join();
+  EXPECT_EQ(ThreadContextCount(), afterFirst + 1);
+  EXPECT_NE(otherNumber, number);
+  EXPECT_NE(otherNumber, kUnnumberedThread);
+}
+
 TEST_F(RenderRoad, FailureMidFrameLeavesNothingBehind) {
   auto reference = Render();
   // The first layer goes up, the second layer's pixels cannot be had: the frame is abandoned
