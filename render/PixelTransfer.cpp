@@ -205,7 +205,10 @@ GLuint UploadLayerTexture(PF_PixelFormat code, PF_EffectWorld* layer, PF_EffectW
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_LINEAR));
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-  glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), layer->width, layer->height, 0, GL_RGBA, GL_FLOAT,
+  // 8-bit layers keep 8-bit storage: sampling gives the same value/255 as a float texture would, at a
+  // quarter of the memory and without the driver converting every texel to float on upload.
+  const GLenum storage = code == PF_PixelFormat_ARGB32 ? GL_RGBA8 : GL_RGBA32F;
+  glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(storage), layer->width, layer->height, 0, GL_RGBA, GL_FLOAT,
                nullptr);
   try {
     if (code == PF_PixelFormat_ARGB32) {
