@@ -135,8 +135,8 @@ TEST(ProjectRoundTrip, EmptyInstanceReopensWithoutLayout) {
 }
 
 // A whole user session: set-up, loading "3-1", a point change, the update command, a flattened
-// copy, a project save, the about box and removal. Results may be errors; the host's invariants
-// must hold after every command and nothing may leak.
+// copy, a duplicate, a project save and its opening, the about box and removal. Results may be
+// errors; the host's invariants must hold after every command and nothing may leak.
 void RunSession(SimulatedHost& host) {
   const InstanceId id = host.AddInstance(800, 600);
   if (id != kNoInstance) {
@@ -145,9 +145,15 @@ void RunSession(SimulatedHost& host) {
     host.SetFloat(id, kParamSliderFirst, 30.0);
     host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
     host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA);
+    const InstanceId copy = host.DuplicateInstance(id);
+    if (copy != kNoInstance) host.RemoveInstance(copy);
     std::string error;
     const std::string path = TempPath("tiletta_sweep.proj");
-    host.SaveProject(path, &error);
+    if (host.SaveProject(path, &error) && host.OpenProject(path, &error)) {
+      for (InstanceId opened : host.Instances()) {
+        if (opened != id) host.RemoveInstance(opened);
+      }
+    }
     std::remove(path.c_str());
     host.SetPopup(id, kParamLayouts, 1);
     host.RemoveInstance(id);
