@@ -6,6 +6,7 @@
 #include "effect/Dispatch.h"
 #include "effect/GlobalSetup.h"
 #include "tests/effect/FakeHost.h"
+#include "tests/effect/TestLayouts.h"
 
 namespace Orvane::Mosaira {
 namespace {
@@ -81,8 +82,9 @@ TEST(GlobalSetup, MissingUtilitySuiteKeepsVersionAndFlags) {
 
 TEST(GlobalSetdown, DisposesGivenHandlesAndClearsThem) {
   FakeHost host;
-  ASSERT_EQ(RunCmd(host, PF_Cmd_SEQUENCE_SETUP), PF_Err_NONE);
-  host.in.sequence_data = host.out.sequence_data;
+  // The record owns a layout: set-down must free it (the sanitizer build's leak check sees it).
+  testing::InstallLayout(host.in, host.out,
+                         testing::MakeLayout(testing::kLayout31Json, 1920, 1080, 3));
   host.in.global_data = host.NewHandle(std::vector<uint8_t>(16));
   host.out.global_data = host.in.global_data;
   EXPECT_EQ(RunCmd(host, PF_Cmd_GLOBAL_SETDOWN), PF_Err_NONE);
