@@ -87,7 +87,7 @@ AffineTransform FrameImageTransform(const AffineTransform& coverFit, double lw, 
 }
 
 void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& frame, double sx,
-                    double sy, PF_EffectWorld* output, PF_InData* inData, std::vector<int>* images) {
+                    double sy, PF_EffectWorld* /*output*/, PF_InData* inData, std::vector<int>* images) {
   if (!IsDrawable(frame)) return;
   ScopedVectorState state(ctx);
 
@@ -96,7 +96,9 @@ void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& 
   const double lh = frame.layer->height / sy;
   const AffineTransform r = FrameImageTransform(model.coverFit(lw, lh), lw, lh, frame);
 
-  const GLuint texture = UploadLayerTexture(frame.format, frame.layer, output, inData);
+  // The host's float iteration covers no more than its destination world, and the output may be
+  // smaller than the layer: the layer itself is the destination (the copy never writes to it).
+  const GLuint texture = UploadLayerTexture(frame.format, frame.layer, frame.layer, inData);
   const int image = WrapTexture(ctx, texture, lw, lh);
   // Without an image the back end would fill the frame with plain white: leave it out.
   if (image == 0) return;

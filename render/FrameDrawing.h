@@ -40,7 +40,9 @@ AffineTransform FrameImageTransform(const AffineTransform& coverFit, double lw, 
 // scale (sx, sy), layer pixels per layout unit). The layer goes up as a new texture wrapped as
 // an image that the caller deletes after the frame ends: its id is appended to `images`. A frame
 // that is not drawn adds nothing; an image that cannot be registered has its texture freed and
-// is not filled. Needs the render's context current. Throws what UploadLayerTexture throws.
+// is not filled. `output` (the render's output world) is not touched: a float layer is copied
+// with itself as the iteration's destination, since the output may be smaller than the layer.
+// Needs the render's context current. Throws what UploadLayerTexture throws.
 void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& frame, double sx,
                     double sy, PF_EffectWorld* output, PF_InData* inData, std::vector<int>* images);
 

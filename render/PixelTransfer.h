@@ -48,7 +48,9 @@ extern "C" PF_Err CopyFloatPixelToBuffer(void* refcon, A_long x, A_long y, PF_Pi
 extern "C" PF_Err CopyFloatPixelFromBuffer(void* refcon, A_long x, A_long y, PF_PixelFloat* in, PF_PixelFloat* out);
 
 // Uploads `layer` (layout `code`) into a new texture of its size (GL_RGBA8 for 8-bit layers,
-// GL_RGBA32F otherwise; both sample as 0..1, 16-bit white as 1.0), world row 0 as texture row 0; `destination` is the iteration's destination world (left unchanged). Leaves
+// GL_RGBA32F otherwise; both sample as 0..1, 16-bit white as 1.0), world row 0 as texture row 0.
+// `destination` is the float iteration's destination world (left unchanged); hosts iterate no
+// further than it reaches, so it must be at least as large as `layer` (the layer itself will do). Leaves
 // GL_UNPACK_ROW_LENGTH 0 and no texture bound to GL_TEXTURE_2D; waits for the upload to
 // finish. The caller owns the returned texture.
 gl::GLuint UploadLayerTexture(PF_PixelFormat code, PF_EffectWorld* layer, PF_EffectWorld* destination,

@@ -149,6 +149,24 @@ TEST_P(HostRender, HalfResolutionShowsTheSamePicture) {
   ExpectPixel(*out, 16, 12, {0, 0, 0, 0}, 0);
 }
 
+// A layer larger than the output (here twice the frame's box, cover factor 0.5) reaches the frame
+// whole: its rows and columns beyond the output's size are not lost on the way up.
+TEST_P(HostRender, LayerLargerThanTheOutputFillsItsFrame) {
+  auto big = std::make_unique<HostWorld>(96, 160, GetParam(), 8);
+  auto small = SolidLayer(GetParam(), 1, 0.8, 0.4, 0.2);
+  for (A_long y = 0; y < 160; ++y) {
+    for (A_long x = 0; x < 96; ++x) {
+      if (GetParam() == PF_PixelFormat_ARGB32) big->Pixel8(x, y) = small->Pixel8(0, 0);
+      if (GetParam() == PF_PixelFormat_ARGB64) big->Pixel16(x, y) = small->Pixel16(0, 0);
+      if (GetParam() == PF_PixelFormat_ARGB128) big->PixelFloat(x, y) = small->PixelFloat(0, 0);
+    }
+  }
+  ASSERT_TRUE(fx.SetLayer(id, LayerParam(0), big.get()));
+  auto out = RenderFrame();
+  for (A_long y : {8, 24, 40}) ExpectPixel(*out, 16, y, {1, 0.8, 0.4, 0.2}, 2.5 / 255);
+  ExpectPixel(*out, 25, 40, {1, 0.8, 0.4, 0.2}, 2.5 / 255);
+}
+
 TEST_P(HostRender, RenderOnAnotherThreadGivesIdenticalBytes) {
   auto first = RenderFrame();
   std::unique_ptr<HostWorld> second;
