@@ -126,13 +126,26 @@ void IterateFloat(PF_InData* in_data, PF_EffectWorld* source, FloatCopyRefcon* r
   if (err != PF_Err_NONE) throw err;
 }
 
-// 16-bit rows scaled to [0, 1] (white 32768 to 1.0) into a packed float buffer.
+// 16-bit rows scaled to [0, 1] (white 32768 to 1.0) into a packed float buffer. Rows are copied
+// out first: a row length that is not a whole number of channels leaves them unaligned.
 std::vector<float> Scaled16BitPixels(const char* first, const PF_EffectWorld& world) {
-  std::vector<float> packed(static_cast<std::size_t>(world.width) * world.height * kChannels);
+  const std::size_t channels = static_cast<std::size_t>(world.width) * kChannels;
+  std::vector<float> packed(channels * world.height);
+  std::vector<A_u_short> row(channels);
   float* out = packed.data();
   for (A_long y = 0; y < world.height; ++y) {
-    const auto* row = reinterpret_cast<const A_u_short*>(first + static_cast<std::ptrdiff_t>(y) * world.rowbytes);
-    for (A_long i = 0; i < world.width * kChannels; ++i) *out++ = static_cast<float>(row[i]) / k16BitWhite;
+    std::memcpy(row.data(), first + static_cast<std::ptrdiff_t>(y) * world.rowbytes, channels * sizeof(A_u_short));
+    for (A_u_short value : row) *out++ = static_cast<float>(value) / k16BitWhite;
+  }
+  return packed;
+}
+
+// 8-bit rows packed together, for a row length GL cannot express (not a whole number of pixels).
+std::vector<unsigned char> Packed8BitPixels(const char* first, const PF_EffectWorld& world) {
+  const std::size_t rowBytes = static_cast<std::size_t>(world.width) * kChannels;
+  std::vector<unsigned char> packed(rowBytes * world.height);
+  for (A_long y = 0; y < world.height; ++y) {
+    std::memcpy(packed.data() + y * rowBytes, first + static_cast<std::ptrdiff_t>(y) * world.rowbytes, rowBytes);
   }
   return packed;
 }
@@ -211,8 +224,10 @@ GLuint UploadLayerTexture(PF_PixelFormat code, PF_EffectWorld* layer, PF_EffectW
   glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(storage), layer->width, layer->height, 0, GL_RGBA, GL_FLOAT,
                nullptr);
   try {
-    if (code == PF_PixelFormat_ARGB32) {
+    if (code == PF_PixelFormat_ARGB32 && layer->rowbytes % layout.bytesPerPixel == 0) {
       UploadPixels(*layer, layer->rowbytes / layout.bytesPerPixel, GL_UNSIGNED_BYTE, first);
+    } else if (code == PF_PixelFormat_ARGB32) {
+      UploadPixels(*layer, layer->width, GL_UNSIGNED_BYTE, Packed8BitPixels(first, *layer).data());
     } else if (code == PF_PixelFormat_ARGB64) {
       UploadPixels(*layer, layer->width, GL_FLOAT, Scaled16BitPixels(first, *layer).data());
     } else {

@@ -78,6 +78,38 @@ TEST_F(PixelTransfer, EightBitPaddedRowsUploadWithoutShear) {
   glDeleteTextures(1, &texture);
 }
 
+// Rows whose length is not a whole number of pixels (or of 16-bit channels) still come up
+// without shear.
+TEST_F(PixelTransfer, RowsOfUnevenLengthUploadWithoutShear) {
+  for (const int bytesPerPixel : {4, 8}) {
+    TestWorld layer(3, 3, bytesPerPixel, 3);
+    const int channels = 12;
+    for (A_long y = 0; y < 3; ++y) {
+      auto* row = layer.Row<unsigned char>(y);
+      for (int i = 0; i < channels; ++i) {
+        const int value = y * 60 + i * 4 + 1;
+        if (bytesPerPixel == 4) {
+          row[i] = static_cast<unsigned char>(value);
+        } else {
+          const A_u_short wide = static_cast<A_u_short>(value * 128);
+          std::memcpy(row + i * 2, &wide, 2);
+        }
+      }
+    }
+    const PF_PixelFormat format = bytesPerPixel == 4 ? PF_PixelFormat_ARGB32 : PF_PixelFormat_ARGB64;
+    const GLuint texture = UploadLayerTexture(format, &layer.world, &layer.world, &host.in_data);
+    ReadTarget target(texture);
+    const std::vector<float> texels = Testing::ReadFloatPixels(3, 3);
+    const float white = bytesPerPixel == 4 ? 255.0f : 256.0f;  // 16-bit values are value * 128 / 32768
+    for (int y = 0; y < 3; ++y) {
+      for (int i = 0; i < channels; ++i) {
+        EXPECT_NEAR(texels[y * channels + i], (y * 60 + i * 4 + 1) / white, 1e-6) << bytesPerPixel << ": " << y << "," << i;
+      }
+    }
+    glDeleteTextures(1, &texture);
+  }
+}
+
 TEST_F(PixelTransfer, UploadLeavesNoRowLengthAndNoTextureBound) {
   TestWorld layer(2, 2, 4, kPad);
   glActiveTexture(GL_TEXTURE0);
