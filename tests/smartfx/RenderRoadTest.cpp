@@ -140,6 +140,35 @@ TEST_F(RenderRoad, HostContextIsCurrentAfterwards) {
   EXPECT_EQ(Platform::CurrentContextState().context, hostContext->NativeContext());
 }
 
+// A thread whose context cannot be made: the render is refused with the host's context current
+// again and the output as handed over; the thread's next render makes its context and draws.
+TEST_F(RenderRoad, ContextFailureOnNewThreadIsRefusedThenRetried) {
+  auto reference = Render();
+  const size_t contexts = ThreadContextCount();
+  PF_Err failed = kNotRun;
+  PF_Err retried = kNotRun;
+  std::unique_ptr<TestWorld> failedOut, retriedOut;
+  bool hostCurrentAfterFailure = false;
+  std::thread worker([&] {
+    auto hostContext = Platform::GlContext::Create(nullptr, Platform::ContextProfile::kDriverDefault);
+    ASSERT_NE(hostContext, nullptr);
+    Platform::InjectContextFault(Platform::ContextStep::kCreateContext);
+    failedOut = RenderOnOwnCall(&failed);
+    hostCurrentAfterFailure = Platform::CurrentContextState().context == hostContext->NativeContext();
+    retriedOut = RenderOnOwnCall(&retried);
+  });
+  worker.join();
+  EXPECT_EQ(failed, PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_TRUE(hostCurrentAfterFailure);
+  ASSERT_NE(failedOut, nullptr);
+  ExpectUntouched(*failedOut, 16, 24);
+  EXPECT_EQ(harness.checkedOut.load(), 0);
+  EXPECT_EQ(retried, PF_Err_NONE);
+  ASSERT_NE(retriedOut, nullptr);
+  EXPECT_EQ(retriedOut->Bytes(), reference->Bytes());
+  EXPECT_EQ(ThreadContextCount(), contexts + 1);
+}
+
 TEST_F(RenderRoad, UnknownPixelFormatIsRefusedUntouched) {
   PF_Err err = PF_Err_NONE;
   auto out = RenderWith(call, PF_PixelFormat_INVALID, kWidth, kHeight, &err);
