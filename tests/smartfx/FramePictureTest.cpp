@@ -128,6 +128,35 @@ TEST_F(FramePicture, HalfResolutionShowsTheSamePicture) {
   ExpectTransparent(*half, 0, 12);
 }
 
+// The offset is in the layer's own full-size units: at half resolution the host hands a half-size
+// layer, and the marker still moves by the same part of the frame (half as many buffer pixels).
+TEST_F(FramePicture, XOffsetAtHalfResolutionMovesTheSamePart) {
+  TestWorld* layer = Layer(0, 12, 20);
+  layer->Fill(0, 0, 12, 20, 1, 0, 0, 0);
+  layer->Fill(5, 0, 7, 20, 1, 1, 1, 1);  // the stripe of StripeLayer, halved
+  harness.floats[PolygonParam(0, kPolygonXOffset)] = 4.0;
+  auto half = Render(PF_PixelFormat_ARGB32, kWidth / 2, kHeight / 2);
+  // Full size: stripe over [18, 22) after the shift of 4; halved: [9, 11).
+  ExpectPixel(*half, 9, 12, 1, 1, 1, 1, 0.3);
+  ExpectPixel(*half, 10, 12, 1, 1, 1, 1, 0.3);
+  ExpectPixel(*half, 7, 12, 1, 0, 0, 0, 0.3);
+  ExpectPixel(*half, 12, 12, 1, 0, 0, 0, 0.3);
+}
+
+// A buffer squeezed vertically (the layout's aspect differs from the buffer's): every layer pixel
+// is scaled alike in both directions, so the layer keeps its shape within the frame.
+TEST_F(FramePicture, UnequalLayoutScaleKeepsTheLayerAspect) {
+  TestWorld* layer = Layer(0, 24, 20);
+  layer->Fill(0, 0, 24, 20, 1, 0, 0, 0);
+  layer->Fill(10, 0, 14, 20, 1, 1, 1, 1);
+  auto squeezed = Render(PF_PixelFormat_ARGB32, kWidth, kHeight / 2);
+  // sx = 1, sy = 0.5: the 24 x 20 layer is 24 x 40 layout units, the frame's box exactly.
+  ExpectPixel(*squeezed, 15, 12, 1, 1, 1, 1, 0.3);
+  ExpectPixel(*squeezed, 16, 12, 1, 1, 1, 1, 0.3);
+  ExpectPixel(*squeezed, 12, 12, 1, 0, 0, 0, 0.3);
+  ExpectPixel(*squeezed, 19, 12, 1, 0, 0, 0, 0.3);
+}
+
 TEST_F(FramePicture, RoundCornersCutTheCorners) {
   Layer(0, 24, 40)->Fill(0, 0, 24, 40, 1, 1, 1, 1);
   auto sharp = Render();
