@@ -14,7 +14,7 @@ using testing::FakeHost;
 
 // The host stores values and keyframes by index with these ranges and defaults, so they are a
 // saved format: a changed range or default changes what old projects mean.
-struct SliderSpec {
+struct ExpectedSlider {
   int index;
   float validMin, validMax, sliderMin, sliderMax;
   double dephault;
@@ -22,7 +22,7 @@ struct SliderSpec {
   bool percent;
 };
 
-constexpr SliderSpec kSliders[] = {
+constexpr ExpectedSlider kSliders[] = {
     {kParamEdgeInset, 0, 800, 0, 200, 0, 2, false},
     {kParamRoundCorner, 0, 100, 0, 100, 0, 2, true},
     {kParamSliderFirst, 0, 100, 0, 100, 0, 3, true},
@@ -55,7 +55,7 @@ TEST_F(ParamsSetup, AddsParametersOneTo94InOrderThenRegistersUi) {
 
 TEST_F(ParamsSetup, SliderRangesAndDefaults) {
   ASSERT_EQ(Run(), PF_Err_NONE);
-  for (const SliderSpec& s : kSliders) {
+  for (const ExpectedSlider& s : kSliders) {
     const PF_ParamDef& def = Added(s.index);
     const PF_FloatSliderDef& f = def.u.fs_d;
     EXPECT_EQ(def.param_type, PF_Param_FLOAT_SLIDER) << s.index;
