@@ -77,6 +77,28 @@ TEST(RenderCommand, SampleLayersFillTheFramesOfTheLayout) {
   std::remove(out.c_str());
 }
 
+// Mean of r + g + b over row y from x0 to x1 (exclusive).
+double RowBrightness(const Png& p, png_uint_32 y, png_uint_32 x0, png_uint_32 x1) {
+  double sum = 0;
+  for (png_uint_32 x = x0; x < x1; ++x) sum += At(p, x, y)[0] + At(p, x, y)[1] + At(p, x, y)[2];
+  return sum / double(x1 - x0);
+}
+
+// A sample layer has its frame's shape: a flat frame shows the whole sample, from its light top to
+// its dark bottom, not a thin band cut out of the middle of a picture of the whole size.
+TEST(RenderCommand, SampleLayersTakeTheShapeOfTheirFrames) {
+  const std::string out = TempPath("strips.png");
+  const CommandRun run = Tiletta("render --layout 4-2 --size 128x96 --edge-inset 4 -o " + out);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  Png png;
+  ASSERT_TRUE(ReadPng(out, &png));
+  // Frame 1 covers [4, 124] x [4, 20]; rows clear of the grid's lines and of the number.
+  const double top = (RowBrightness(png, 5, 6, 122) + RowBrightness(png, 6, 6, 122)) / 2;
+  const double bottom = (RowBrightness(png, 18, 6, 122) + RowBrightness(png, 19, 6, 122)) / 2;
+  EXPECT_GT(top - bottom, 200.0);
+  std::remove(out.c_str());
+}
+
 bool WriteSolidPng(const std::string& path, int w, int h, unsigned char r, unsigned char g, unsigned char b) {
   std::vector<unsigned char> rgba(size_t(w) * h * 4);
   for (size_t i = 0; i < rgba.size(); i += 4) {

@@ -19,6 +19,7 @@
 #include "host/HostWorld.h"
 #include "host/SimulatedHost.h"
 #include "host/SmartFx.h"
+#include "layout/GridLayoutModel.h"
 #include "layout/LayoutRegistry.h"
 #include "tools/tiletta/CommandLine.h"
 #include "tools/tiletta/Commands.h"
@@ -50,7 +51,24 @@ struct RenderOptions {
   FrameSettings frames[kGroups];
   int downsample = 1;
   std::string outPath;
+  bool help = false;
 };
+
+const char kRenderUsage[] =
+    "usage: tiletta render --layout ID|N [--size WxH] [--depth 8|16|32] [--layer FILE.png]...\n"
+    "                      [--edge-inset PX] [--round-corner PCT] [--offset K:X,Y] [--scale K:PCT]\n"
+    "                      [--downsample N] -o OUT.png\n"
+    "  --layout ID|N       a built-in layout by id (\"3-1\") or number (see `tiletta layouts`)\n"
+    "  --size WxH          the layer and output size at full resolution (1920x1080)\n"
+    "  --depth 8|16|32     bits per channel of the layers and the output (8; 16 and 32 write 16-bit PNGs)\n"
+    "  --layer FILE.png    the layer of the next frame, in frame order; frames without one get a\n"
+    "                      generated sample (a colour field with a grid and the frame's number)\n"
+    "  --edge-inset PX     inset of every frame (10)\n"
+    "  --round-corner PCT  corner rounding, 0 to 100 (0)\n"
+    "  --offset K:X,Y      X and Y offset of frame K's layer, in the layer's own pixels\n"
+    "  --scale K:PCT       scale of frame K's layer about its centre (100)\n"
+    "  --downsample N      render at 1/N resolution, as a host's preview does (1)\n"
+    "  -o OUT.png          the picture written\n";
 
 class RenderError : public std::runtime_error {
  public:
@@ -98,6 +116,9 @@ RenderOptions ParseOptions(ArgReader& args) {
       o.downsample = int(ParseInt(args.value(arg), 1, 16, "--downsample"));
     } else if (arg == "-o" || arg == "--output") {
       o.outPath = args.value(arg);
+    } else if (arg == "--help" || arg == "-h") {
+      o.help = true;
+      return o;
     } else {
       throw UsageError("unknown option " + arg);
     }
@@ -255,6 +276,32 @@ std::unique_ptr<HostWorld> ToWorld(const Argb8Image& image, PF_PixelFormat forma
   return world;
 }
 
+// The size of a sample layer for each frame: the frame's inset box at the render's full size, so
+// that the cover fit shows the whole sample, its number included (a frame that is empty at this
+// inset gets a layer of the whole size). At least 16 pixels a side.
+std::vector<PixelSize> SampleSizes(size_t layoutIndex, const RenderOptions& o, size_t frameCount) {
+  const LayoutRegistry& registry = LayoutRegistry::instance();
+  GridLayoutModel model(*registry.templateAt(layoutIndex), LayoutSize{double(o.size.width), double(o.size.height)},
+                        int32_t(layoutIndex));
+  model.setSpacing(float(o.edgeInset));
+  std::vector<PixelSize> sizes(frameCount, o.size);
+  for (size_t k = 0; k < frameCount && k < model.frames.size(); ++k) {
+    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+    for (const Polygon& polygon : model.frames[k]->insetPolygons) {
+      for (const Vec2d& p : polygon) {
+        left = std::min(left, p.x);
+        top = std::min(top, p.y);
+        right = std::max(right, p.x);
+        bottom = std::max(bottom, p.y);
+      }
+    }
+    if (!(right > left && bottom > top)) continue;
+    const auto side = [](double length, int most) { return int(std::clamp(std::ceil(length), 16.0, double(most))); };
+    sizes[k] = {side(right - left, o.size.width), side(bottom - top, o.size.height)};
+  }
+  return sizes;
+}
+
 // --- Output ------------------------------------------------------------------------------------
 
 // One channel of the output as a fraction of white, clamped to [0, 1].
@@ -366,16 +413,21 @@ int Render(const RenderOptions& o) {
   const LayoutRegistry& registry = LayoutRegistry::instance();
   const size_t frameCount = std::min<size_t>(registry.previews[layoutIndex]->frames.size(), kGroups);
   const PF_PixelFormat format = FormatOf(o.depth);
+  const std::vector<PixelSize> sampleSizes = SampleSizes(layoutIndex, o, frameCount);
   std::vector<Argb8Image> images;
-  double layerPixels = double(frameCount - std::min(frameCount, o.layerFiles.size())) * o.size.width * o.size.height;
-  for (size_t k = 0; k < o.layerFiles.size() && k < frameCount; ++k) {
-    images.push_back(ReadPng(o.layerFiles[k]));
-    layerPixels += double(images.back().width) * images.back().height;
+  double layerPixels = 0;
+  for (size_t k = 0; k < frameCount; ++k) {
+    if (k < o.layerFiles.size()) {
+      images.push_back(ReadPng(o.layerFiles[k]));
+      layerPixels += double(images.back().width) * images.back().height;
+    } else {
+      layerPixels += double(sampleSizes[k].width) * sampleSizes[k].height;
+    }
   }
   CheckMemory(o, layerPixels);
   std::vector<std::unique_ptr<HostWorld>> layers;
   for (size_t k = 0; k < frameCount; ++k) {
-    if (k >= images.size()) images.push_back(SampleLayer(int(k + 1), o.size.width, o.size.height));
+    if (k >= images.size()) images.push_back(SampleLayer(int(k + 1), sampleSizes[k].width, sampleSizes[k].height));
     layers.push_back(ToWorld(images[k], format));
     images[k] = Argb8Image{};  // the world holds the pixels now
   }
@@ -410,6 +462,10 @@ int Render(const RenderOptions& o) {
 
 int RunRender(ArgReader& args) {
   const RenderOptions options = ParseOptions(args);
+  if (options.help) {
+    std::fputs(kRenderUsage, stdout);
+    return 0;
+  }
   try {
     return Render(options);
   } catch (const RenderError& e) {
