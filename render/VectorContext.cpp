@@ -1,11 +1,14 @@
 #include "render/VectorContext.h"
 
+#include <atomic>
+
 #include "render/NanoVgGl3.h"
 
 namespace Orvane::Mosaira {
 namespace {
 
 NVGcontext* vectorContext = nullptr;
+std::atomic<bool> injectedFault{false};
 
 }  // namespace
 
@@ -17,8 +20,11 @@ std::mutex& RenderLock() noexcept {
 
 NVGcontext* VectorContext() noexcept { return vectorContext; }
 
+void InjectVectorContextFault() noexcept { injectedFault.store(true); }
+
 bool CreateVectorContext() noexcept {
   DeleteVectorContext();
+  if (injectedFault.exchange(false)) return false;
   try {
     vectorContext = nvgCreateGL3(NVG_ANTIALIAS);
   } catch (...) {

@@ -26,6 +26,10 @@ NVGcontext* VectorContext() noexcept;
 // context made earlier is deleted first.
 bool CreateVectorContext() noexcept;
 
+// Makes the next CreateVectorContext fail as if the back end could not be made (one shot). For
+// tests of global set-up's failure path.
+void InjectVectorContextFault() noexcept;
+
 // Deletes the vector-drawing context and its OpenGL objects; a context of its share group must
 // be current. Does nothing without one.
 void DeleteVectorContext() noexcept;

@@ -6,6 +6,8 @@
 
 #include "GlTestSupport.h"
 #include "platform/ContextState.h"
+#include "render/RenderState.h"
+#include "render/VectorContext.h"
 
 using namespace gl33core;
 
@@ -116,6 +118,23 @@ TEST_F(ContextRegistry, FailedRootCreationThrowsAndRestoresHost) {
   EXPECT_EQ(SharedContext(), nullptr);
   EXPECT_EQ(eglGetCurrentContext(), host.Native());
   RenderGlobalSetdown();  // without a root: must be harmless
+  EXPECT_EQ(eglGetCurrentContext(), host.Native());
+}
+
+// Every render needs the vector-drawing context: a set-up that cannot make it fails, keeps no
+// root or flip pass, and hands the host's context back; the next set-up succeeds.
+TEST_F(ContextRegistry, VectorContextFailureFailsSetupAndLeavesNothing) {
+  HostContext host;
+  ASSERT_NE(host.context, nullptr);
+  InjectVectorContextFault();
+  EXPECT_THROW(RenderGlobalSetup(), AESDK_OpenGL_Fault);
+  EXPECT_EQ(SharedContext(), nullptr);
+  EXPECT_EQ(VectorContext(), nullptr);
+  EXPECT_EQ(FlipQuad(), nullptr);
+  EXPECT_EQ(eglGetCurrentContext(), host.Native());
+  RenderGlobalSetup();
+  EXPECT_NE(VectorContext(), nullptr);
+  EXPECT_NE(FlipQuad(), nullptr);
   EXPECT_EQ(eglGetCurrentContext(), host.Native());
 }
 
