@@ -211,6 +211,19 @@ TEST_F(PixelFill, OutsideThePatternIsTransparent) {
   EXPECT_TRUE(Near(target_->Probe(32, 56), kClear));
 }
 
+// A premultiplied image loses only its alpha outside its rectangle: its colour is added there.
+TEST_F(PixelFill, OutsideAPremultipliedPatternOnlyAlphaIsZero) {
+  std::vector<unsigned char> texels;
+  for (int i = 0; i < 16; i++) texels.insert(texels.end(), {255, 0, 255, 0});
+  const int image =
+      nvglCreateImageFromHandleGL3(vg_, MakeHostTexture(4, 4, texels), 4, 4, NVG_IMAGE_PREMULTIPLIED);
+  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+  FillPattern(image, 16, 16, 32, 32, 0, 0, kSize, kSize);
+  nvgEndFrame(vg_);
+  EXPECT_TRUE(Near(target_->Probe(32, 32), {0, 255, 0, 255}));
+  EXPECT_TRUE(Near(target_->Probe(8, 32), {0, 255, 0, 0}));
+}
+
 TEST_F(PixelFill, UnknownImageDrawsNothing) {
   nvgBeginFrame(vg_, kSize, kSize, 1.0f);
   FillPattern(999, 0, 0, kSize, kSize, 8, 8, 48, 48);
