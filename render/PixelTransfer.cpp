@@ -155,12 +155,86 @@ void UploadPixels(const PF_EffectWorld& world, GLint rowLength, GLenum type, con
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, world.width, world.height, GL_RGBA, type, pixels);
 }
 
-void UploadFloatLayer(PF_InData* in_data, PF_EffectWorld* layer, PF_EffectWorld* destination) {
+// A float layer's pixels, packed, through the host's iteration.
+std::vector<PF_PixelFloat> FloatPixels(PF_InData* in_data, PF_EffectWorld* layer, PF_EffectWorld* destination) {
   std::vector<PF_PixelFloat> packed(static_cast<std::size_t>(layer->width) * layer->height);
   PF_EffectWorld bufferWorld = BufferWorld(layer->width, layer->height);
   FloatCopyRefcon refcon{packed.data(), &bufferWorld};
   IterateFloat(in_data, layer, &refcon, CopyFloatPixelToBuffer, destination);
-  UploadPixels(*layer, layer->width, GL_FLOAT, packed.data());
+  return packed;
+}
+
+// The whole factor by which a layer must shrink to fit the driver's largest texture; 1 when it fits.
+int ReductionFactor(const PF_EffectWorld& layer) {
+  GLint most = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);
+  const A_long longest = std::max(layer.width, layer.height);
+  if (most <= 0 || longest <= most) return 1;
+  return static_cast<int>((longest + most - 1) / most);
+}
+
+// The channels of a width x height layer reduced by `factor` both ways (*reducedWidth x
+// *reducedHeight), each texel the mean of its block; `readRow(y, row)` fills row y as
+// width x 4 floats in memory order.
+template <typename ReadRow>
+std::vector<float> ReducedPixels(A_long width, A_long height, int factor, ReadRow readRow, A_long* reducedWidth,
+                                 A_long* reducedHeight) {
+  const A_long w = (width + factor - 1) / factor;
+  const A_long h = (height + factor - 1) / factor;
+  std::vector<float> reduced(static_cast<std::size_t>(w) * h * kChannels);
+  std::vector<float> row(static_cast<std::size_t>(width) * kChannels);
+  std::vector<double> sums(static_cast<std::size_t>(w) * kChannels);
+  std::vector<int> counts(static_cast<std::size_t>(w));
+  for (A_long ry = 0; ry < h; ++ry) {
+    std::fill(sums.begin(), sums.end(), 0.0);
+    std::fill(counts.begin(), counts.end(), 0);
+    for (A_long y = ry * factor; y < std::min<A_long>(height, (ry + 1) * factor); ++y) {
+      readRow(y, row.data());
+      for (A_long x = 0; x < width; ++x) {
+        for (A_long c = 0; c < kChannels; ++c) sums[(x / factor) * kChannels + c] += row[x * kChannels + c];
+        ++counts[x / factor];
+      }
+    }
+    float* out = &reduced[static_cast<std::size_t>(ry) * w * kChannels];
+    for (A_long i = 0; i < w * kChannels; ++i) out[i] = static_cast<float>(sums[i] / counts[i / kChannels]);
+  }
+  *reducedWidth = w;
+  *reducedHeight = h;
+  return reduced;
+}
+
+// A layer larger than the driver's largest texture goes up reduced into float storage: the image
+// pattern spreads the whole texture over the layer's extent, so the frame shows the same picture,
+// less sharp.
+void UploadReduced(PF_PixelFormat code, PF_EffectWorld* layer, const char* first, int factor, PF_InData* in_data,
+                   PF_EffectWorld* destination) {
+  const std::size_t channels = static_cast<std::size_t>(layer->width) * kChannels;
+  A_long w = 0;
+  A_long h = 0;
+  std::vector<float> reduced;
+  if (code == PF_PixelFormat_ARGB128) {
+    const std::vector<PF_PixelFloat> packed = FloatPixels(in_data, layer, destination);
+    const auto readRow = [&](A_long y, float* row) {
+      std::memcpy(row, &packed[static_cast<std::size_t>(y) * layer->width], channels * sizeof(float));
+    };
+    reduced = ReducedPixels(layer->width, layer->height, factor, readRow, &w, &h);
+  } else {
+    const bool wide = code == PF_PixelFormat_ARGB64;
+    const float white = wide ? k16BitWhite : 255.0f;
+    std::vector<unsigned char> bytes(channels * (wide ? 2 : 1));
+    const auto readRow = [&](A_long y, float* row) {
+      std::memcpy(bytes.data(), first + static_cast<std::ptrdiff_t>(y) * layer->rowbytes, bytes.size());
+      for (std::size_t i = 0; i < channels; ++i) {
+        A_u_short value = bytes[i];
+        if (wide) std::memcpy(&value, &bytes[i * 2], sizeof(value));
+        row[i] = static_cast<float>(value) / white;
+      }
+    };
+    reduced = ReducedPixels(layer->width, layer->height, factor, readRow, &w, &h);
+  }
+  glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), w, h, 0, GL_RGBA, GL_FLOAT, nullptr);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, w);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_FLOAT, reduced.data());
 }
 
 // Copies `rows` x `bytesPerRow` from the packed read buffer into the padded world rows.
@@ -221,17 +295,22 @@ GLuint UploadLayerTexture(PF_PixelFormat code, PF_EffectWorld* layer, PF_EffectW
   // 8-bit layers keep 8-bit storage: sampling gives the same value/255 as a float texture would, at a
   // quarter of the memory and without the driver converting every texel to float on upload.
   const GLenum storage = code == PF_PixelFormat_ARGB32 ? GL_RGBA8 : GL_RGBA32F;
-  glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(storage), layer->width, layer->height, 0, GL_RGBA, GL_FLOAT,
-               nullptr);
+  const int factor = ReductionFactor(*layer);
+  if (factor == 1) {
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(storage), layer->width, layer->height, 0, GL_RGBA, GL_FLOAT,
+                 nullptr);
+  }
   try {
-    if (code == PF_PixelFormat_ARGB32 && layer->rowbytes % layout.bytesPerPixel == 0) {
+    if (factor > 1) {
+      UploadReduced(code, layer, first, factor, in_data, destination);
+    } else if (code == PF_PixelFormat_ARGB32 && layer->rowbytes % layout.bytesPerPixel == 0) {
       UploadPixels(*layer, layer->rowbytes / layout.bytesPerPixel, GL_UNSIGNED_BYTE, first);
     } else if (code == PF_PixelFormat_ARGB32) {
       UploadPixels(*layer, layer->width, GL_UNSIGNED_BYTE, Packed8BitPixels(first, *layer).data());
     } else if (code == PF_PixelFormat_ARGB64) {
       UploadPixels(*layer, layer->width, GL_FLOAT, Scaled16BitPixels(first, *layer).data());
     } else {
-      UploadFloatLayer(in_data, layer, destination);
+      UploadPixels(*layer, layer->width, GL_FLOAT, FloatPixels(in_data, layer, destination).data());
     }
   } catch (...) {
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);

@@ -49,10 +49,12 @@ extern "C" PF_Err CopyFloatPixelFromBuffer(void* refcon, A_long x, A_long y, PF_
 
 // Uploads `layer` (layout `code`) into a new texture of its size (GL_RGBA8 for 8-bit layers,
 // GL_RGBA32F otherwise; both sample as 0..1, 16-bit white as 1.0), world row 0 as texture row 0.
-// `destination` is the float iteration's destination world (left unchanged); hosts iterate no
-// further than it reaches, so it must be at least as large as `layer` (the layer itself will do). Leaves
-// GL_UNPACK_ROW_LENGTH 0 and no texture bound to GL_TEXTURE_2D; waits for the upload to
-// finish. The caller owns the returned texture.
+// A layer larger than the driver's largest texture goes up reduced by a whole factor (each texel
+// the mean of its block, GL_RGBA32F), so that it is never lost. `destination` is the float
+// iteration's destination world (left unchanged); hosts iterate no further than it reaches, so it
+// must be at least as large as `layer` (the layer itself will do). Leaves GL_UNPACK_ROW_LENGTH 0
+// and no texture bound to GL_TEXTURE_2D; waits for the upload to finish. The caller owns the
+// returned texture.
 gl::GLuint UploadLayerTexture(PF_PixelFormat code, PF_EffectWorld* layer, PF_EffectWorld* destination,
                               PF_InData* in_data);
 

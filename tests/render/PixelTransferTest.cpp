@@ -11,6 +11,7 @@ namespace {
 
 using ::testing::Each;
 using ::testing::ElementsAre;
+using ::testing::FloatNear;
 using Testing::FakeHost;
 using Testing::TestWorld;
 
@@ -106,6 +107,53 @@ TEST_F(PixelTransfer, RowsOfUnevenLengthUploadWithoutShear) {
         EXPECT_NEAR(texels[y * channels + i], (y * 60 + i * 4 + 1) / white, 1e-6) << bytesPerPixel << ": " << y << "," << i;
       }
     }
+    glDeleteTextures(1, &texture);
+  }
+}
+
+// A layer wider than the driver's largest texture goes up reduced by a whole factor, whole: both
+// of its ends arrive, at every depth.
+TEST_F(PixelTransfer, LayerBeyondTheLargestTextureGoesUpReduced) {
+  GLint most = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);
+  const A_long width = most + 8;
+  for (const int bytesPerPixel : {4, 8, 16}) {
+    TestWorld layer(width, 2, bytesPerPixel, kPad);
+    for (A_long y = 0; y < 2; ++y) {
+      for (A_long x = 0; x < width; ++x) {
+        const bool left = x < width / 2;
+        const float argb[4] = {1.0f, left ? 1.0f : 0.0f, 0.0f, left ? 0.0f : 0.5f};
+        for (int c = 0; c < 4; ++c) {
+          if (bytesPerPixel == 4) layer.Row<unsigned char>(y)[x * 4 + c] = static_cast<unsigned char>(argb[c] * 255);
+          if (bytesPerPixel == 8) layer.Row<A_u_short>(y)[x * 4 + c] = static_cast<A_u_short>(argb[c] * 32768);
+          if (bytesPerPixel == 16) layer.Row<float>(y)[x * 4 + c] = argb[c];
+        }
+      }
+    }
+    const PF_PixelFormat format = bytesPerPixel == 4   ? PF_PixelFormat_ARGB32
+                                  : bytesPerPixel == 8 ? PF_PixelFormat_ARGB64
+                                                       : PF_PixelFormat_ARGB128;
+    const GLuint texture = UploadLayerTexture(format, &layer.world, &layer.world, &host.in_data);
+    GLint texWidth = 0;
+    GLint texHeight = 0;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &texWidth);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &texHeight);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    ASSERT_GT(texWidth, 0) << bytesPerPixel;
+    EXPECT_LE(texWidth, most);
+    EXPECT_EQ(texHeight, 1);
+    ReadTarget target(texture);
+    const std::vector<float> texels = Testing::ReadFloatPixels(texWidth, 1);
+    const std::size_t last = static_cast<std::size_t>(texWidth - 1) * 4;
+    EXPECT_THAT(std::vector<float>(texels.begin(), texels.begin() + 4),
+                ElementsAre(FloatNear(1.0f, 0.01f), FloatNear(1.0f, 0.01f), FloatNear(0.0f, 0.01f),
+                            FloatNear(0.0f, 0.01f)))
+        << bytesPerPixel;
+    EXPECT_THAT(std::vector<float>(texels.begin() + last, texels.begin() + last + 4),
+                ElementsAre(FloatNear(1.0f, 0.01f), FloatNear(0.0f, 0.01f), FloatNear(0.0f, 0.01f),
+                            FloatNear(0.5f, 0.01f)))
+        << bytesPerPixel;
     glDeleteTextures(1, &texture);
   }
 }

@@ -157,6 +157,18 @@ TEST_F(FramePicture, UnequalLayoutScaleKeepsTheLayerAspect) {
   ExpectPixel(*squeezed, 19, 12, 1, 0, 0, 0, 0.3);
 }
 
+// A layer wider than this driver's largest texture (16384 texels) still fills its frame, at every
+// depth.
+TEST_F(FramePicture, LayerBeyondTheLargestTextureFillsItsFrame) {
+  for (PF_PixelFormat format : {PF_PixelFormat_ARGB32, PF_PixelFormat_ARGB64, PF_PixelFormat_ARGB128}) {
+    layerWorlds.clear();
+    Layer(0, 16400, 40, format)->Fill(0, 0, 16400, 40, 1, 0.2, 0.6, 0.9);
+    auto out = Render();
+    ExpectPixel(*out, 16, 24, 1, 0.2, 0.6, 0.9);
+    ExpectPixel(*out, 5, 42, 1, 0.2, 0.6, 0.9);
+  }
+}
+
 TEST_F(FramePicture, RoundCornersCutTheCorners) {
   Layer(0, 24, 40)->Fill(0, 0, 24, 40, 1, 1, 1, 1);
   auto sharp = Render();
