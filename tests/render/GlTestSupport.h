@@ -12,28 +12,10 @@
 #include <vector>
 
 #include "render/OpenGLContext.h"
+#include "tests/support/GlErrorCheck.h"
 #include "render/RenderGlobals.h"
 
 namespace Orvane::Mosaira::Testing {
-
-// Every GL call made through glbinding is followed by glGetError; an error fails the test and
-// names the call. glbinding keeps the callback mask per context, so it is set again at every
-// context switch.
-inline void InstallGlErrorCheck() {
-  static const bool installed = [] {
-    glbinding::setAfterCallback([](const glbinding::FunctionCall& call) {
-      const gl::GLenum error = gl33core::glGetError();
-      if (error != gl::GLenum::GL_NO_ERROR) {
-        ADD_FAILURE() << "GL error " << static_cast<unsigned>(error) << " after " << call.function->name();
-      }
-    });
-    glbinding::Binding::addContextSwitchCallback([](glbinding::ContextHandle) {
-      glbinding::setCallbackMaskExcept(glbinding::CallbackMask::After, {"glGetError"});
-    });
-    return true;
-  }();
-  (void)installed;
-}
 
 // Global set-up in SetUp (with the error check), the thread's context acquired; global
 // set-down in TearDown.

@@ -1,10 +1,6 @@
 // The plug-in library rendering in the simulated host: the layout picked in "Layouts", layers
 // picked per polygon group, pre-render and render through the entry point, the host's own
 // OpenGL context current around every command.
-#include <glbinding/Binding.h>
-#include <glbinding/FunctionCall.h>
-#include <glbinding/callbacks.h>
-#include <glbinding/gl33core/gl.h>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -16,9 +12,12 @@
 #include "host/SimulatedHost.h"
 #include "host/SmartFx.h"
 #include "layout/LayoutRegistry.h"
+#include "tests/support/GlErrorCheck.h"
 
 namespace Orvane::Mosaira {
 namespace {
+
+using Testing::InstallGlErrorCheck;
 
 constexpr PF_ParamIndex kLayouts = 1;
 constexpr PF_ParamIndex kEdgeInset = 2;
@@ -67,24 +66,6 @@ std::array<double, 4> PixelAt(HostWorld& w, A_long x, A_long y) {
 void ExpectPixel(HostWorld& w, A_long x, A_long y, std::array<double, 4> want, double tolerance) {
   const auto got = PixelAt(w, x, y);
   for (int c = 0; c < 4; ++c) EXPECT_NEAR(got[c], want[c], tolerance) << "channel " << c << " at " << x << "," << y;
-}
-
-// The plug-in shares this process's glbinding: every GL call it makes is followed by glGetError,
-// and an error fails the running test with the call's name.
-void InstallGlErrorCheck() {
-  static const bool installed = [] {
-    glbinding::setAfterCallback([](const glbinding::FunctionCall& call) {
-      const gl::GLenum error = gl33core::glGetError();
-      if (error != gl::GLenum::GL_NO_ERROR) {
-        ADD_FAILURE() << "GL error " << static_cast<unsigned>(error) << " after " << call.function->name();
-      }
-    });
-    glbinding::Binding::addContextSwitchCallback([](glbinding::ContextHandle) {
-      glbinding::setCallbackMaskExcept(glbinding::CallbackMask::After, {"glGetError"});
-    });
-    return true;
-  }();
-  (void)installed;
 }
 
 class HostRender : public ::testing::TestWithParam<PF_PixelFormat> {

@@ -5,16 +5,13 @@
 // the gutter is (28, 36) and the margin 4 pixels wide all round.
 #pragma once
 
-#include <glbinding/Binding.h>
-#include <glbinding/FunctionCall.h>
-#include <glbinding/callbacks.h>
-#include <glbinding/gl33core/gl.h>
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "effect/ParamIndices.h"
 #include "tests/smartfx/RenderHarness.h"
+#include "tests/support/GlErrorCheck.h"
 
 namespace Orvane::Mosaira::SmartFxTest {
 
@@ -23,23 +20,7 @@ inline constexpr A_long kHeight = 48;
 inline constexpr double kStep8 = 1.0 / 255.0;
 inline constexpr double kUntouched = 51 / 255.0;  // every channel of an output before the render
 
-// Every GL call made through glbinding is followed by glGetError; an error fails the running test
-// and names the call. glbinding keeps the callback mask per context, so it is set at every switch.
-inline void InstallGlErrorCheck() {
-  static const bool installed = [] {
-    glbinding::setAfterCallback([](const glbinding::FunctionCall& call) {
-      const gl::GLenum error = gl33core::glGetError();
-      if (error != gl::GLenum::GL_NO_ERROR) {
-        ADD_FAILURE() << "GL error " << static_cast<unsigned>(error) << " after " << call.function->name();
-      }
-    });
-    glbinding::Binding::addContextSwitchCallback([](glbinding::ContextHandle) {
-      glbinding::setCallbackMaskExcept(glbinding::CallbackMask::After, {"glGetError"});
-    });
-    return true;
-  }();
-  (void)installed;
-}
+using Testing::InstallGlErrorCheck;
 
 class SmartFxFixture : public ::testing::Test {
  public:
