@@ -11,6 +11,32 @@ namespace {
 
 using namespace test;
 
+// The AEGP suites a script needs, acquired for its scope; effect and stream handles on demand.
+struct AegpSuites {
+  explicit AegpSuites(PF_InData* in) : in(in) {}
+  ~AegpSuites() {
+    Release(in, kAEGPPFInterfaceSuite, 1);
+    Release(in, kAEGPEffectSuite, 2);
+    Release(in, kAEGPStreamSuite, 7);
+    Release(in, kAEGPDynamicStreamSuite, 2);
+    Release(in, kAEGPKeyframeSuite, 3);
+  }
+  AegpSuites(const AegpSuites&) = delete;
+  AegpSuites& operator=(const AegpSuites&) = delete;
+  AEGP_EffectRefH Effect() {
+    AEGP_EffectRefH effect = nullptr;
+    pfi->AEGP_GetNewEffectForEffect(0, in->effect_ref, &effect);
+    return effect;
+  }
+  PF_InData* in;
+  const AEGP_PFInterfaceSuite1* pfi = static_cast<const AEGP_PFInterfaceSuite1*>(Acquire(in, kAEGPPFInterfaceSuite, 1));
+  const AEGP_EffectSuite2* fx = static_cast<const AEGP_EffectSuite2*>(Acquire(in, kAEGPEffectSuite, 2));
+  const AEGP_StreamSuite7* streams = static_cast<const AEGP_StreamSuite7*>(Acquire(in, kAEGPStreamSuite, 7));
+  const AEGP_DynamicStreamSuite2* dyn =
+      static_cast<const AEGP_DynamicStreamSuite2*>(Acquire(in, kAEGPDynamicStreamSuite, 2));
+  const AEGP_KeyframeSuite3* keys = static_cast<const AEGP_KeyframeSuite3*>(Acquire(in, kAEGPKeyframeSuite, 3));
+};
+
 class HostInvariants : public testing::Test {
  protected:
   void SetUp() override {
@@ -38,21 +64,58 @@ class HostInvariants : public testing::Test {
   InstanceId id = kNoInstance;
 };
 
-TEST_F(HostInvariants, SuiteNotReleased) {
+TEST_F(HostInvariants, SuiteNotReleasedIsReportedOnce) {
   RunWith([](PF_InData* in, PF_OutData*) { Acquire(in, kPFANSISuite, 1); });
   EXPECT_TRUE(Reported("\"PF ANSI Suite\" 1 left acquired 1"));
   host.ClearViolations();
   RunWith([](PF_InData*, PF_OutData*) {});
-  EXPECT_TRUE(host.Violations().empty());  // reported once, not again
+  EXPECT_TRUE(host.Violations().empty());
 }
 
-TEST_F(HostInvariants, SuiteReleasedTwice) {
-  RunWith([](PF_InData* in, PF_OutData*) {
-    Acquire(in, kPFANSISuite, 1);
-    Release(in, kPFANSISuite, 1);
-    Release(in, kPFANSISuite, 1);
-  });
-  EXPECT_TRUE(Reported("release of suite not acquired"));
+// Each misuse by the effect, and the words the host's report must hold for it.
+TEST_F(HostInvariants, MisuseIsReported) {
+  struct Case {
+    std::function<void(PF_InData*, PF_OutData*)> body;
+    const char* report;
+  };
+  const Case cases[] = {
+      {[](PF_InData* in, PF_OutData*) {
+         Acquire(in, kPFANSISuite, 1);
+         Release(in, kPFANSISuite, 1);
+         Release(in, kPFANSISuite, 1);
+       },
+       "release of suite not acquired"},
+      {[](PF_InData* in, PF_OutData*) { in->utils->host_lock_handle(in->sequence_data); }, "left locked"},
+      {[](PF_InData* in, PF_OutData*) {
+         AegpSuites aegp(in);
+         AEGP_StreamRefH stream = nullptr;
+         aegp.streams->AEGP_GetNewEffectStreamByIndex(0, aegp.Effect(), kFakeSlider, &stream);
+       },
+       "2 AEGP handle(s) not disposed"},
+      {[](PF_InData* in, PF_OutData*) {
+         PF_ParamDef def{};
+         in->inter.checkout_param(in->effect_ref, kFakeSlider, 0, 1, 30, &def);
+       },
+       "1 parameter check-out(s) not checked in"},
+      {[](PF_InData* in, PF_OutData*) {
+         PF_Handle h = in->utils->host_new_handle(4);
+         in->utils->host_dispose_handle(h);
+         in->utils->host_dispose_handle(h);
+       },
+       "dispose of unknown or disposed handle"},
+      // Last: it leaves the instance without its record.
+      {[](PF_InData* in, PF_OutData* out) {
+         in->utils->host_dispose_handle(in->sequence_data);
+         out->sequence_data = nullptr;
+       },
+       "left without sequence data"},
+  };
+  for (const Case& c : cases) {
+    host.ClearViolations();
+    RunWith(c.body);
+    EXPECT_TRUE(Reported(c.report)) << c.report;
+  }
+  EXPECT_EQ(host.LiveAegpHandles(), 0u);
 }
 
 TEST_F(HostInvariants, MissingSuiteIsRefusedWithItsError) {
@@ -65,67 +128,19 @@ TEST_F(HostInvariants, MissingSuiteIsRefusedWithItsError) {
   EXPECT_TRUE(host.Violations().empty());
 }
 
-TEST_F(HostInvariants, HandleLeftLocked) {
-  RunWith([](PF_InData* in, PF_OutData*) { in->utils->host_lock_handle(in->sequence_data); });
-  EXPECT_TRUE(Reported("left locked"));
-}
-
-TEST_F(HostInvariants, AegpHandlesNotDisposed) {
-  RunWith([](PF_InData* in, PF_OutData*) {
-    auto* pfi = static_cast<const AEGP_PFInterfaceSuite1*>(Acquire(in, kAEGPPFInterfaceSuite, 1));
-    auto* streams = static_cast<const AEGP_StreamSuite7*>(Acquire(in, kAEGPStreamSuite, 7));
-    AEGP_EffectRefH effect = nullptr;
-    AEGP_StreamRefH stream = nullptr;
-    pfi->AEGP_GetNewEffectForEffect(0, in->effect_ref, &effect);
-    streams->AEGP_GetNewEffectStreamByIndex(0, effect, kFakeSlider, &stream);
-    Release(in, kAEGPPFInterfaceSuite, 1);
-    Release(in, kAEGPStreamSuite, 7);
-  });
-  EXPECT_TRUE(Reported("2 AEGP handle(s) not disposed"));
-  EXPECT_EQ(host.LiveAegpHandles(), 0u);
-}
-
-TEST_F(HostInvariants, CheckoutNotCheckedIn) {
-  RunWith([](PF_InData* in, PF_OutData*) {
-    PF_ParamDef def{};
-    in->inter.checkout_param(in->effect_ref, kFakeSlider, 0, 1, 30, &def);
-  });
-  EXPECT_TRUE(Reported("1 parameter check-out(s) not checked in"));
-}
-
 TEST_F(HostInvariants, EscapedExceptionIsCaughtAndReported) {
   const PF_Err err = RunWith([](PF_InData*, PF_OutData*) { throw std::runtime_error("boom"); });
   EXPECT_EQ(err, PF_Err_INTERNAL_STRUCT_DAMAGED);
   EXPECT_TRUE(Reported("exception escaped"));
 }
 
-TEST_F(HostInvariants, InstanceLeftWithoutSequenceData) {
-  RunWith([](PF_InData* in, PF_OutData* out) {
-    in->utils->host_dispose_handle(in->sequence_data);
-    out->sequence_data = nullptr;
-  });
-  EXPECT_TRUE(Reported("left without sequence data"));
-}
-
-TEST_F(HostInvariants, DoubleDisposeIsReported) {
-  RunWith([](PF_InData* in, PF_OutData*) {
-    PF_Handle h = in->utils->host_new_handle(4);
-    in->utils->host_dispose_handle(h);
-    in->utils->host_dispose_handle(h);
-  });
-  EXPECT_TRUE(Reported("dispose of unknown or disposed handle"));
-}
-
 TEST_F(HostInvariants, AegpCallsOnUnknownHandlesFailSafely) {
   A_Err flagsErr = 0, disposeErr = 0;
   RunWith([&](PF_InData* in, PF_OutData*) {
-    auto* dyn = static_cast<const AEGP_DynamicStreamSuite2*>(Acquire(in, kAEGPDynamicStreamSuite, 2));
-    auto* streams = static_cast<const AEGP_StreamSuite7*>(Acquire(in, kAEGPStreamSuite, 7));
+    AegpSuites aegp(in);
     AEGP_DynStreamFlags flags = 0;
-    flagsErr = dyn->AEGP_GetDynamicStreamFlags(reinterpret_cast<AEGP_StreamRefH>(0x1234), &flags);
-    disposeErr = streams->AEGP_DisposeStream(nullptr);
-    Release(in, kAEGPDynamicStreamSuite, 2);
-    Release(in, kAEGPStreamSuite, 7);
+    flagsErr = aegp.dyn->AEGP_GetDynamicStreamFlags(reinterpret_cast<AEGP_StreamRefH>(0x1234), &flags);
+    disposeErr = aegp.streams->AEGP_DisposeStream(nullptr);
   });
   EXPECT_NE(flagsErr, A_Err_NONE);
   EXPECT_NE(disposeErr, A_Err_NONE);
@@ -138,27 +153,17 @@ TEST_F(HostInvariants, AegpSuitesChangeStreamsAndKeyframes) {
   host.Stream(id, kFakeSlider).AddKeyframe(1.0, v);
   A_long before = -1, after = -1;
   RunWith([&](PF_InData* in, PF_OutData*) {
-    auto* pfi = static_cast<const AEGP_PFInterfaceSuite1*>(Acquire(in, kAEGPPFInterfaceSuite, 1));
-    auto* fx = static_cast<const AEGP_EffectSuite2*>(Acquire(in, kAEGPEffectSuite, 2));
-    auto* streams = static_cast<const AEGP_StreamSuite7*>(Acquire(in, kAEGPStreamSuite, 7));
-    auto* dyn = static_cast<const AEGP_DynamicStreamSuite2*>(Acquire(in, kAEGPDynamicStreamSuite, 2));
-    auto* keys = static_cast<const AEGP_KeyframeSuite3*>(Acquire(in, kAEGPKeyframeSuite, 3));
-    AEGP_EffectRefH effect = nullptr;
+    AegpSuites aegp(in);
+    AEGP_EffectRefH effect = aegp.Effect();
     AEGP_StreamRefH stream = nullptr;
-    pfi->AEGP_GetNewEffectForEffect(0, in->effect_ref, &effect);
-    streams->AEGP_GetNewEffectStreamByIndex(0, effect, kFakeSlider, &stream);
-    dyn->AEGP_SetDynamicStreamFlag(stream, AEGP_DynStreamFlag_HIDDEN, false, true);
-    keys->AEGP_GetStreamNumKFs(stream, &before);
-    keys->AEGP_DeleteKeyframe(stream, 0);
-    EXPECT_NE(keys->AEGP_DeleteKeyframe(stream, 5), A_Err_NONE);
-    keys->AEGP_GetStreamNumKFs(stream, &after);
-    streams->AEGP_DisposeStream(stream);
-    fx->AEGP_DisposeEffect(effect);
-    Release(in, kAEGPPFInterfaceSuite, 1);
-    Release(in, kAEGPEffectSuite, 2);
-    Release(in, kAEGPStreamSuite, 7);
-    Release(in, kAEGPDynamicStreamSuite, 2);
-    Release(in, kAEGPKeyframeSuite, 3);
+    aegp.streams->AEGP_GetNewEffectStreamByIndex(0, effect, kFakeSlider, &stream);
+    aegp.dyn->AEGP_SetDynamicStreamFlag(stream, AEGP_DynStreamFlag_HIDDEN, false, true);
+    aegp.keys->AEGP_GetStreamNumKFs(stream, &before);
+    aegp.keys->AEGP_DeleteKeyframe(stream, 0);
+    EXPECT_NE(aegp.keys->AEGP_DeleteKeyframe(stream, 5), A_Err_NONE);
+    aegp.keys->AEGP_GetStreamNumKFs(stream, &after);
+    aegp.streams->AEGP_DisposeStream(stream);
+    aegp.fx->AEGP_DisposeEffect(effect);
   });
   EXPECT_EQ(before, 2);
   EXPECT_EQ(after, 1);
@@ -171,16 +176,10 @@ TEST_F(HostInvariants, InjectedAegpFailureLeavesNoHandle) {
   A_Err err = A_Err_NONE;
   AEGP_StreamRefH stream = reinterpret_cast<AEGP_StreamRefH>(1);
   RunWith([&](PF_InData* in, PF_OutData*) {
-    auto* pfi = static_cast<const AEGP_PFInterfaceSuite1*>(Acquire(in, kAEGPPFInterfaceSuite, 1));
-    auto* fx = static_cast<const AEGP_EffectSuite2*>(Acquire(in, kAEGPEffectSuite, 2));
-    auto* streams = static_cast<const AEGP_StreamSuite7*>(Acquire(in, kAEGPStreamSuite, 7));
-    AEGP_EffectRefH effect = nullptr;
-    pfi->AEGP_GetNewEffectForEffect(0, in->effect_ref, &effect);
-    err = streams->AEGP_GetNewEffectStreamByIndex(0, effect, kFakeSlider, &stream);
-    fx->AEGP_DisposeEffect(effect);
-    Release(in, kAEGPPFInterfaceSuite, 1);
-    Release(in, kAEGPEffectSuite, 2);
-    Release(in, kAEGPStreamSuite, 7);
+    AegpSuites aegp(in);
+    AEGP_EffectRefH effect = aegp.Effect();
+    err = aegp.streams->AEGP_GetNewEffectStreamByIndex(0, effect, kFakeSlider, &stream);
+    aegp.fx->AEGP_DisposeEffect(effect);
   });
   EXPECT_NE(err, A_Err_NONE);
   EXPECT_EQ(stream, nullptr);
