@@ -7,6 +7,11 @@
 #include <glbinding/callbacks.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <map>
+
+#include "render/NanoVgGl3Internal.h"
+
 namespace Orvane::Mosaira::Testing {
 
 using namespace gl33core;
@@ -95,10 +100,35 @@ int GlTestContext::CallCount(const std::string& name) {
   return it == Counts().end() ? 0 : it->second;
 }
 
-int GlTestContext::TotalCalls() {
-  int total = 0;
-  for (const auto& entry : Counts()) total += entry.second;
-  return total;
+::testing::AssertionResult Near(const Rgba8& got, const Rgba8& want, int tolerance) {
+  for (int c = 0; c < 4; c++) {
+    if (std::abs(int(got[c]) - int(want[c])) > tolerance) {
+      return ::testing::AssertionFailure()
+             << "got (" << int(got[0]) << ", " << int(got[1]) << ", " << int(got[2]) << ", "
+             << int(got[3]) << "), want (" << int(want[0]) << ", " << int(want[1]) << ", "
+             << int(want[2]) << ", " << int(want[3]) << ")";
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+std::unique_ptr<GlTestContext> BackEndTest::context_;
+
+void BackEndTest::SetUp() {
+  ASSERT_NE(context_, nullptr) << "no OpenGL 3.3 core context";
+  target_ = std::make_unique<OffscreenTarget>(kSize, kSize);
+  ASSERT_TRUE(target_->Complete());
+  target_->Clear();
+}
+
+void BackEndTest::TearDown() {
+  if (vg_ != nullptr) nvgDeleteInternal(vg_);
+  target_.reset();
+}
+
+void BackEndTest::Make(int flags) {
+  vg_ = nvgCreateGL3(flags);
+  ASSERT_NE(vg_, nullptr);
 }
 
 }  // namespace Orvane::Mosaira::Testing

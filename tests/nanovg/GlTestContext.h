@@ -4,14 +4,15 @@
 #pragma once
 
 #include <glbinding/gl33core/gl.h>
+#include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 
 #include "platform/GlContext.h"
+#include "render/NanoVgGl3.h"
 
 namespace Orvane::Mosaira::Testing {
 
@@ -53,13 +54,32 @@ class GlTestContext {
   // GL calls made since the last reset, by function name.
   static void ResetCallCounts();
   static int CallCount(const std::string& name);
-  static int TotalCalls();
 
   const Platform::GlContext& Context() const { return *context_; }
 
  private:
   explicit GlTestContext(std::unique_ptr<Platform::GlContext> context);
   std::unique_ptr<Platform::GlContext> context_;
+};
+
+// Each channel of got within tolerance of want.
+::testing::AssertionResult Near(const Rgba8& got, const Rgba8& want, int tolerance = 1);
+inline const Rgba8 kClear{0, 0, 0, 0};
+
+// One 3.3 core context per suite and, per test, a cleared kSize x kSize target and (after Make)
+// a back end.
+class BackEndTest : public ::testing::Test {
+ protected:
+  static constexpr int kSize = 64;
+  static void SetUpTestSuite() { context_ = GlTestContext::Create(); }
+  static void TearDownTestSuite() { context_.reset(); }
+  void SetUp() override;
+  void TearDown() override;
+  void Make(int flags);
+
+  static std::unique_ptr<GlTestContext> context_;
+  std::unique_ptr<OffscreenTarget> target_;
+  NVGcontext* vg_ = nullptr;
 };
 
 }  // namespace Orvane::Mosaira::Testing

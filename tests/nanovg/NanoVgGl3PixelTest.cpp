@@ -3,12 +3,9 @@
 // patterns of alpha-first textures, and the flush's use of GL state.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
-#include "render/NanoVgGl3.h"
-#include "render/NanoVgGl3Internal.h"
 #include "tests/nanovg/GlTestContext.h"
 
 namespace Orvane::Mosaira::Testing {
@@ -16,37 +13,11 @@ namespace {
 
 using namespace gl33core;
 
-constexpr int kSize = 64;
-
-::testing::AssertionResult Near(const Rgba8& got, const Rgba8& want, int tolerance = 1) {
-  for (int c = 0; c < 4; c++) {
-    if (std::abs(int(got[c]) - int(want[c])) > tolerance) {
-      return ::testing::AssertionFailure()
-             << "got (" << int(got[0]) << ", " << int(got[1]) << ", " << int(got[2]) << ", "
-             << int(got[3]) << "), want (" << int(want[0]) << ", " << int(want[1]) << ", "
-             << int(want[2]) << ", " << int(want[3]) << ")";
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
-
-const Rgba8 kClear{0, 0, 0, 0};
-
-class PixelFill : public ::testing::Test {
+class PixelFill : public BackEndTest {
  protected:
-  static void SetUpTestSuite() { context_ = GlTestContext::Create(); }
-  static void TearDownTestSuite() { context_.reset(); }
   void SetUp() override {
-    ASSERT_NE(context_, nullptr) << "no OpenGL 3.3 core context";
-    target_ = std::make_unique<OffscreenTarget>(kSize, kSize);
-    ASSERT_TRUE(target_->Complete());
-    target_->Clear();
-    vg_ = nvgCreateGL3(NVG_ANTIALIAS);
-    ASSERT_NE(vg_, nullptr);
-  }
-  void TearDown() override {
-    if (vg_ != nullptr) nvgDeleteInternal(vg_);
-    target_.reset();
+    BackEndTest::SetUp();
+    if (!HasFatalFailure()) Make(NVG_ANTIALIAS);
   }
 
   void FillRect(float x, float y, float w, float h, NVGcolor colour) {
@@ -78,21 +49,24 @@ class PixelFill : public ::testing::Test {
     nvgFillPaint(vg_, nvgImagePattern(vg_, px, py, pw, ph, 0.0f, image, 1.0f));
     nvgFill(vg_);
   }
-
-  static std::unique_ptr<GlTestContext> context_;
-  std::unique_ptr<OffscreenTarget> target_;
-  NVGcontext* vg_ = nullptr;
+  // A 4 x 4 image of one alpha-first texel.
+  int UniformImage(const std::vector<unsigned char>& argb, int flags) {
+    std::vector<unsigned char> texels;
+    for (int i = 0; i < 16; i++) texels.insert(texels.end(), argb.begin(), argb.end());
+    return nvglCreateImageFromHandleGL3(vg_, MakeHostTexture(4, 4, texels), 4, 4, flags);
+  }
 };
-std::unique_ptr<GlTestContext> PixelFill::context_;
 
 // --- Solid fills ---
 
-TEST_F(PixelFill, ConvexOpaqueFillInTheTopHalf) {
+TEST_F(PixelFill, LaterConvexFillCoversEarlier) {
   nvgBeginFrame(vg_, kSize, kSize, 1.0f);
-  FillRect(8, 4, 48, 24, nvgRGBA(255, 0, 0, 255));
+  FillRect(4, 4, 40, 40, nvgRGBA(255, 0, 0, 255));
+  FillRect(20, 20, 40, 40, nvgRGBA(0, 255, 0, 255));
   nvgEndFrame(vg_);
-  EXPECT_TRUE(Near(target_->Probe(32, 16), {255, 0, 0, 255}));
-  EXPECT_TRUE(Near(target_->Probe(32, 48), kClear));  // y grows downwards
+  EXPECT_TRUE(Near(target_->Probe(10, 10), {255, 0, 0, 255}));
+  EXPECT_TRUE(Near(target_->Probe(32, 32), {0, 255, 0, 255}));
+  EXPECT_TRUE(Near(target_->Probe(10, 54), kClear));  // y grows downwards
   EXPECT_TRUE(Near(target_->Probe(2, 16), kClear));
 }
 
@@ -149,39 +123,27 @@ TEST_F(PixelFill, HoleStaysEmptyAndStencilIsCleared) {
   EXPECT_EQ(stencil & 0xff, 0);
 }
 
-TEST_F(PixelFill, LaterFillCoversEarlier) {
-  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
-  FillRect(4, 4, 40, 40, nvgRGBA(255, 0, 0, 255));
-  FillRect(20, 20, 40, 40, nvgRGBA(0, 255, 0, 255));
-  nvgEndFrame(vg_);
-  EXPECT_TRUE(Near(target_->Probe(10, 10), {255, 0, 0, 255}));
-  EXPECT_TRUE(Near(target_->Probe(32, 32), {0, 255, 0, 255}));
-}
-
 // --- Image patterns of alpha-first textures ---
 
-TEST_F(PixelFill, ImagePatternShowsHostChannels) {
-  // Host (A, R, G, B) = (255, 200, 100, 50) everywhere.
-  std::vector<unsigned char> texels;
-  for (int i = 0; i < 16; i++) texels.insert(texels.end(), {255, 200, 100, 50});
-  const int image = nvglCreateImageFromHandleGL3(vg_, MakeHostTexture(4, 4, texels), 4, 4, 0);
-  ASSERT_NE(image, 0);
-  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
-  FillPattern(image, 0, 0, kSize, kSize, 8, 8, 48, 48);
-  nvgEndFrame(vg_);
-  EXPECT_TRUE(Near(target_->Probe(32, 32), {200, 100, 50, 255}));
-  nvgDeleteImage(vg_, image);
-}
-
-TEST_F(PixelFill, ImagePatternHalfAlphaPremultiplied) {
-  // Texel (R, G, B, A) = (0.5, 1, 0, 0): host red at half alpha.
-  std::vector<unsigned char> texels;
-  for (int i = 0; i < 16; i++) texels.insert(texels.end(), {128, 255, 0, 0});
-  const int image = nvglCreateImageFromHandleGL3(vg_, MakeHostTexture(4, 4, texels), 4, 4, 0);
-  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
-  FillPattern(image, 0, 0, kSize, kSize, 8, 8, 48, 48);
-  nvgEndFrame(vg_);
-  EXPECT_TRUE(Near(target_->Probe(32, 32), {128, 0, 0, 128}));
+TEST_F(PixelFill, ImagePatternShowsHostChannelsPremultiplied) {
+  struct Case {
+    std::vector<unsigned char> argb;
+    Rgba8 want;
+  };
+  const Case cases[] = {
+      {{255, 200, 100, 50}, {200, 100, 50, 255}},
+      {{128, 255, 0, 0}, {128, 0, 0, 128}},  // host red at half alpha
+  };
+  for (const Case& c : cases) {
+    target_->Clear();
+    const int image = UniformImage(c.argb, 0);
+    ASSERT_NE(image, 0);
+    nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+    FillPattern(image, 0, 0, kSize, kSize, 8, 8, 48, 48);
+    nvgEndFrame(vg_);
+    EXPECT_TRUE(Near(target_->Probe(32, 32), c.want));
+    nvgDeleteImage(vg_, image);
+  }
 }
 
 TEST_F(PixelFill, ImagePatternKeepsLeftRightAndTopBottom) {
@@ -198,30 +160,21 @@ TEST_F(PixelFill, ImagePatternKeepsLeftRightAndTopBottom) {
   EXPECT_TRUE(Near(target_->Probe(48, 48), {255, 255, 255, 255}));
 }
 
-TEST_F(PixelFill, OutsideThePatternIsTransparent) {
-  std::vector<unsigned char> texels;
-  for (int i = 0; i < 16; i++) texels.insert(texels.end(), {255, 0, 255, 0});
-  const int image = nvglCreateImageFromHandleGL3(vg_, MakeHostTexture(4, 4, texels), 4, 4, 0);
-  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
-  // The pattern covers (16..48, 16..48); the path covers the whole view.
-  FillPattern(image, 16, 16, 32, 32, 0, 0, kSize, kSize);
-  nvgEndFrame(vg_);
-  EXPECT_TRUE(Near(target_->Probe(32, 32), {0, 255, 0, 255}));
-  EXPECT_TRUE(Near(target_->Probe(8, 32), kClear));
-  EXPECT_TRUE(Near(target_->Probe(32, 56), kClear));
-}
-
-// A premultiplied image loses only its alpha outside its rectangle: its colour is added there.
-TEST_F(PixelFill, OutsideAPremultipliedPatternOnlyAlphaIsZero) {
-  std::vector<unsigned char> texels;
-  for (int i = 0; i < 16; i++) texels.insert(texels.end(), {255, 0, 255, 0});
-  const int image =
-      nvglCreateImageFromHandleGL3(vg_, MakeHostTexture(4, 4, texels), 4, 4, NVG_IMAGE_PREMULTIPLIED);
-  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
-  FillPattern(image, 16, 16, 32, 32, 0, 0, kSize, kSize);
-  nvgEndFrame(vg_);
-  EXPECT_TRUE(Near(target_->Probe(32, 32), {0, 255, 0, 255}));
-  EXPECT_TRUE(Near(target_->Probe(8, 32), {0, 255, 0, 0}));
+// Outside its rectangle a straight image is transparent; a premultiplied one loses only its
+// alpha, so its colour is added there.
+TEST_F(PixelFill, OutsideThePatternAlphaIsZero) {
+  for (const int flags : {0, int(NVG_IMAGE_PREMULTIPLIED)}) {
+    target_->Clear();
+    const int image = UniformImage({255, 0, 255, 0}, flags);
+    nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+    // The pattern covers (16..48, 16..48); the path covers the whole view.
+    FillPattern(image, 16, 16, 32, 32, 0, 0, kSize, kSize);
+    nvgEndFrame(vg_);
+    const Rgba8 outside = flags == 0 ? kClear : Rgba8{0, 255, 0, 0};
+    EXPECT_TRUE(Near(target_->Probe(32, 32), {0, 255, 0, 255})) << flags;
+    EXPECT_TRUE(Near(target_->Probe(8, 32), outside)) << flags;
+    EXPECT_TRUE(Near(target_->Probe(32, 56), outside)) << flags;
+  }
 }
 
 TEST_F(PixelFill, UnknownImageDrawsNothing) {
@@ -232,24 +185,6 @@ TEST_F(PixelFill, UnknownImageDrawsNothing) {
 }
 
 // --- The flush and GL state ---
-
-TEST_F(PixelFill, EmptyFrameIssuesNoGlCall) {
-  GlTestContext::ResetCallCounts();
-  nvgBeginFrame(vg_, kSize, kSize, 1.0f);
-  nvgEndFrame(vg_);
-  EXPECT_EQ(GlTestContext::TotalCalls(), 0);
-}
-
-TEST_F(PixelFill, SharedBlendIsSetOncePerFlush) {
-  for (int frame = 0; frame < 2; frame++) {
-    GlTestContext::ResetCallCounts();
-    nvgBeginFrame(vg_, kSize, kSize, 1.0f);
-    for (int i = 0; i < 3; i++) FillRect(4.0f + i, 4, 20, 20, nvgRGBA(255, 0, 0, 255));
-    nvgEndFrame(vg_);
-    EXPECT_EQ(GlTestContext::CallCount("glBlendFuncSeparate"), 1) << frame;
-    EXPECT_EQ(GlTestContext::CallCount("glBufferData"), 2) << frame;
-  }
-}
 
 TEST_F(PixelFill, FlushLeavesNeutralState) {
   nvgBeginFrame(vg_, kSize, kSize, 1.0f);
@@ -272,6 +207,7 @@ TEST_F(PixelFill, CancelledFrameDrawsNothing) {
   nvgBeginFrame(vg_, kSize, kSize, 1.0f);
   FillRect(8, 8, 48, 48, nvgRGBA(255, 0, 0, 255));
   nvgCancelFrame(vg_);
+  // The next frame is empty: it must flush nothing left over.
   nvgBeginFrame(vg_, kSize, kSize, 1.0f);
   nvgEndFrame(vg_);
   EXPECT_TRUE(Near(target_->Probe(32, 32), kClear, 0));

@@ -23,18 +23,11 @@ GLNVGfragUniforms* Block(BareBackEnd& gl, int offset) { return glnvg__fragUnifor
 
 // --- Block spacing ---
 
-TEST(FragSize, CommonAlignments) {
-  EXPECT_EQ(glnvg__fragSizeForAlignment(4), 180);
-  EXPECT_EQ(glnvg__fragSizeForAlignment(16), 192);
-  EXPECT_EQ(glnvg__fragSizeForAlignment(64), 192);
-  EXPECT_EQ(glnvg__fragSizeForAlignment(256), 256);
-}
-
-TEST(FragSize, OddAlignment) { EXPECT_EQ(glnvg__fragSizeForAlignment(3), 177); }
-
-TEST(FragSize, NonPositiveAlignmentCountsAsFour) {
-  EXPECT_EQ(glnvg__fragSizeForAlignment(0), 180);
-  EXPECT_EQ(glnvg__fragSizeForAlignment(-16), 180);
+// A block holds the uniforms (180 bytes) rounded up to the driver's offset alignment; a
+// non-positive alignment counts as 4.
+TEST(FragSize, RoundsUpToTheAlignment) {
+  const int cases[][2] = {{4, 180}, {16, 192}, {64, 192}, {256, 256}, {3, 177}, {0, 180}, {-16, 180}};
+  for (const auto& c : cases) EXPECT_EQ(glnvg__fragSizeForAlignment(c[0]), c[1]) << c[0];
 }
 
 // --- Fills ---
@@ -90,20 +83,6 @@ TEST(RecordFill, TwoConvexPathsUseTheStencil) {
   EXPECT_EQ(second.strokeOffset, 38);
 }
 
-TEST(RecordFill, CoverQuadSpansTheBounds) {
-  BareBackEnd gl;
-  TestPath path(5, 0, false);
-  Fill(gl, SolidPaint(1, 1, 1, 1), &path.path, 1);
-  const NVGvertex* quad = &gl->verts[gl->calls[0].triangleOffset];
-  const float want[4][2] = {{110, 220}, {110, 20}, {10, 220}, {10, 20}};
-  for (int i = 0; i < 4; i++) {
-    EXPECT_EQ(quad[i].x, want[i][0]) << i;
-    EXPECT_EQ(quad[i].y, want[i][1]) << i;
-    EXPECT_EQ(quad[i].u, 0.5f) << i;
-    EXPECT_EQ(quad[i].v, 1.0f) << i;
-  }
-}
-
 TEST(RecordFill, SecondStencilFillBlocksFollowTheFirst) {
   BareBackEnd gl(NVG_ANTIALIAS, 256);
   TestPath path(5, 0, false);
@@ -125,16 +104,11 @@ TEST(RecordFill, UnknownImageIsNotQueued) {
   EXPECT_EQ(gl->nverts, 0);
 }
 
-TEST(RecordFill, NegativePathCountIsIgnored) {
+TEST(RecordFill, NegativeCountsAreIgnored) {
   BareBackEnd gl;
   TestPath path(10, 22, true);
   Fill(gl, SolidPaint(1, 1, 1, 1), &path.path, -1);
   EXPECT_EQ(gl->ncalls, 0);
-}
-
-TEST(RecordFill, NegativeVertexCountIsIgnored) {
-  BareBackEnd gl;
-  TestPath path(10, 22, true);
   path.path.nstroke = -5;
   Fill(gl, SolidPaint(1, 1, 1, 1), &path.path, 1);
   EXPECT_EQ(gl->ncalls, 0);
@@ -154,76 +128,29 @@ TEST(RecordFill, FailedBlockReservationDropsTheCall) {
 
 // --- Strokes and triangles ---
 
-TEST(RecordStroke, PlainStrokeOneBlock) {
-  BareBackEnd gl;
-  TestPath path(10, 22, false);
-  NVGpaint paint = SolidPaint(0, 1, 0, 1);
-  NVGscissor scissor = NoScissor();
-  glnvg__renderStroke(gl.get(), &paint, SourceOver(), &scissor, 1.0f, 3.0f, &path.path, 1);
-  ASSERT_EQ(gl->ncalls, 1);
-  EXPECT_EQ(gl->calls[0].type, GLNVG_STROKE);
-  EXPECT_EQ(gl->nuniforms, 1);
-  EXPECT_EQ(gl->paths[0].fillCount, 0);
-  EXPECT_EQ(gl->paths[0].strokeCount, 22);
-  EXPECT_FLOAT_EQ(Block(gl, 0)->strokeMult, 2.0f);  // (3 * 0.5 + 0.5) / 1
-}
-
-TEST(RecordStroke, StencilStrokeTwoBlocks) {
-  BareBackEnd gl(NVG_ANTIALIAS | NVG_STENCIL_STROKES);
-  TestPath path(10, 22, false);
-  NVGpaint paint = SolidPaint(0, 1, 0, 1);
-  NVGscissor scissor = NoScissor();
-  glnvg__renderStroke(gl.get(), &paint, SourceOver(), &scissor, 1.0f, 3.0f, &path.path, 1);
-  EXPECT_EQ(gl->nuniforms, 2);
-  EXPECT_EQ(Block(gl, 0)->strokeThr, -1.0f);
-  EXPECT_FLOAT_EQ(Block(gl, gl->fragSize)->strokeThr, 1.0f - 0.5f / 255.0f);
-}
-
-TEST(RecordTriangles, TexturedTrianglesBlock) {
-  BareBackEnd gl;
-  const NVGvertex verts[3] = {{0, 0, 0, 0}, {1, 0, 1, 0}, {0, 1, 0, 1}};
-  NVGpaint paint = SolidPaint(1, 1, 1, 1);
-  NVGscissor scissor = NoScissor();
-  glnvg__renderTriangles(gl.get(), &paint, SourceOver(), &scissor, verts, 3, 1.0f);
-  ASSERT_EQ(gl->ncalls, 1);
-  EXPECT_EQ(gl->calls[0].type, GLNVG_TRIANGLES);
-  EXPECT_EQ(gl->calls[0].triangleCount, 3);
-  EXPECT_EQ(gl->verts[2].v, 1.0f);
-  EXPECT_EQ(Block(gl, 0)->type, NSVG_SHADER_IMG);
+// A plain stroke takes one block; a stencil stroke a first block that only marks the stencil and
+// a second one that cuts off the anti-aliased fringe.
+TEST(RecordStroke, BlocksByStencilFlag) {
+  for (const bool stencil : {false, true}) {
+    BareBackEnd gl(NVG_ANTIALIAS | (stencil ? NVG_STENCIL_STROKES : 0));
+    TestPath path(10, 22, false);
+    NVGpaint paint = SolidPaint(0, 1, 0, 1);
+    NVGscissor scissor = NoScissor();
+    glnvg__renderStroke(gl.get(), &paint, SourceOver(), &scissor, 1.0f, 3.0f, &path.path, 1);
+    ASSERT_EQ(gl->ncalls, 1);
+    EXPECT_EQ(gl->calls[0].type, GLNVG_STROKE);
+    EXPECT_EQ(gl->paths[0].fillCount, 0);
+    EXPECT_EQ(gl->paths[0].strokeCount, 22);
+    EXPECT_FLOAT_EQ(Block(gl, 0)->strokeMult, 2.0f);  // (3 * 0.5 + 0.5) / 1
+    EXPECT_EQ(gl->nuniforms, stencil ? 2 : 1);
+    if (stencil) {
+      EXPECT_EQ(Block(gl, 0)->strokeThr, -1.0f);
+      EXPECT_FLOAT_EQ(Block(gl, gl->fragSize)->strokeThr, 1.0f - 0.5f / 255.0f);
+    }
+  }
 }
 
 // --- Growth of the per-frame arrays ---
-
-TEST(ReserveGrowth, FirstReservationsTakeTheMinimum) {
-  BareBackEnd gl;
-  ASSERT_NE(glnvg__allocCall(gl.get()), nullptr);
-  EXPECT_EQ(gl->ccalls, 128);
-  EXPECT_EQ(glnvg__allocPaths(gl.get(), 3), 0);
-  EXPECT_EQ(gl->cpaths, 128);
-  EXPECT_EQ(glnvg__allocVerts(gl.get(), 10), 0);
-  EXPECT_EQ(gl->cverts, 4096);
-  EXPECT_EQ(glnvg__allocFragUniforms(gl.get(), 2), 0);
-  EXPECT_EQ(gl->cuniforms, 128);
-  EXPECT_EQ(glnvg__allocFragUniforms(gl.get(), 1), 2 * 192);
-}
-
-TEST(ReserveGrowth, FullArrayGrowsByHalfAgainPlusNeed) {
-  BareBackEnd gl;
-  ASSERT_EQ(glnvg__allocVerts(gl.get(), 4096), 0);
-  EXPECT_EQ(gl->cverts, 4096);
-  EXPECT_EQ(glnvg__allocVerts(gl.get(), 1), 4096);
-  EXPECT_EQ(gl->cverts, 4097 + 2048);
-}
-
-TEST(ReserveGrowth, CapacitySurvivesFlushAndCancel) {
-  BareBackEnd gl;
-  ASSERT_EQ(glnvg__allocVerts(gl.get(), 5000), 0);
-  const int capacity = gl->cverts;
-  glnvg__renderCancel(gl.get());
-  glnvg__renderFlush(gl.get());  // nothing queued: no GL call
-  EXPECT_EQ(gl->nverts, 0);
-  EXPECT_EQ(gl->cverts, capacity);
-}
 
 TEST(ReserveGrowth, NegativeOrHugeRequestsFail) {
   BareBackEnd gl;
@@ -237,21 +164,18 @@ TEST(ReserveGrowth, NegativeOrHugeRequestsFail) {
 
 // --- Blend map ---
 
-TEST(BlendMap, UnknownFactorGivesPremultipliedSourceOver) {
-  const GLNVGblend blend = glnvg__blendCompositeOperation({0, NVG_ONE, NVG_ONE, NVG_ONE});
-  EXPECT_EQ(blend.srcRGB, GLenum::GL_ONE);
-  EXPECT_EQ(blend.dstRGB, GLenum::GL_ONE_MINUS_SRC_ALPHA);
-  EXPECT_EQ(blend.srcAlpha, GLenum::GL_ONE);
-  EXPECT_EQ(blend.dstAlpha, GLenum::GL_ONE_MINUS_SRC_ALPHA);
-}
-
-TEST(BlendMap, ValidOperationKeepsEachFactor) {
-  const GLNVGblend blend =
+TEST(BlendMap, EachFactorMappedUnknownGivesPremultipliedSourceOver) {
+  GLNVGblend blend =
       glnvg__blendCompositeOperation({NVG_SRC_ALPHA, NVG_ZERO, NVG_DST_COLOR, NVG_ONE});
   EXPECT_EQ(blend.srcRGB, GLenum::GL_SRC_ALPHA);
   EXPECT_EQ(blend.dstRGB, GLenum::GL_ZERO);
   EXPECT_EQ(blend.srcAlpha, GLenum::GL_DST_COLOR);
   EXPECT_EQ(blend.dstAlpha, GLenum::GL_ONE);
+  blend = glnvg__blendCompositeOperation({0, NVG_ONE, NVG_ONE, NVG_ONE});
+  EXPECT_EQ(blend.srcRGB, GLenum::GL_ONE);
+  EXPECT_EQ(blend.dstRGB, GLenum::GL_ONE_MINUS_SRC_ALPHA);
+  EXPECT_EQ(blend.srcAlpha, GLenum::GL_ONE);
+  EXPECT_EQ(blend.dstAlpha, GLenum::GL_ONE_MINUS_SRC_ALPHA);
 }
 
 // --- Paint conversion ---
@@ -312,52 +236,29 @@ TEST(ConvertPaint, ImagePaintTypesByFlags) {
   }
 }
 
+// The paint matrix maps view points into the pattern placed at (30, 40), extent 10 x 20; a
+// flipped image is mirrored within that extent.
 TEST(ConvertPaint, ImagePatternMapsThePaintTransform) {
-  BareBackEnd gl;
-  glnvg__allocTexture(gl.get())->type = NVG_TEXTURE_RGBA;
-  NVGpaint paint = SolidPaint(1, 1, 1, 1);
-  paint.image = 1;
-  paint.xform[4] = 30;  // pattern placed at (30, 40), extent 10 x 20
-  paint.xform[5] = 40;
-  paint.extent[0] = 10;
-  paint.extent[1] = 20;
-  GLNVGfragUniforms frag;
-  NVGscissor scissor = NoScissor();
-  glnvg__convertPaint(gl.get(), &frag, &paint, &scissor, 1, 1, -1);
-  float p[2];
-  Apply(frag.paintMat, 33, 45, p);
-  EXPECT_FLOAT_EQ(p[0], 3.0f);
-  EXPECT_FLOAT_EQ(p[1], 5.0f);
-  EXPECT_EQ(frag.extent[1], 20.0f);
-}
-
-TEST(ConvertPaint, FlipYMirrorsWithinTheExtent) {
-  BareBackEnd gl;
-  GLNVGtexture* tex = glnvg__allocTexture(gl.get());
-  tex->type = NVG_TEXTURE_RGBA;
-  tex->flags = NVG_IMAGE_FLIPY;
-  NVGpaint paint = SolidPaint(1, 1, 1, 1);
-  paint.image = tex->id;
-  paint.xform[4] = 30;
-  paint.xform[5] = 40;
-  paint.extent[0] = 10;
-  paint.extent[1] = 20;
-  GLNVGfragUniforms frag;
-  NVGscissor scissor = NoScissor();
-  glnvg__convertPaint(gl.get(), &frag, &paint, &scissor, 1, 1, -1);
-  float p[2];
-  Apply(frag.paintMat, 33, 45, p);
-  EXPECT_FLOAT_EQ(p[0], 3.0f);
-  EXPECT_FLOAT_EQ(p[1], 15.0f);
-}
-
-TEST(ConvertPaint, UnknownImageReportsFailure) {
-  BareBackEnd gl;
-  GLNVGfragUniforms frag;
-  NVGpaint paint = SolidPaint(1, 1, 1, 1);
-  paint.image = 4;
-  NVGscissor scissor = NoScissor();
-  EXPECT_EQ(glnvg__convertPaint(gl.get(), &frag, &paint, &scissor, 1, 1, -1), 0);
+  for (const int flags : {0, int(NVG_IMAGE_FLIPY)}) {
+    BareBackEnd gl;
+    GLNVGtexture* tex = glnvg__allocTexture(gl.get());
+    tex->type = NVG_TEXTURE_RGBA;
+    tex->flags = flags;
+    NVGpaint paint = SolidPaint(1, 1, 1, 1);
+    paint.image = tex->id;
+    paint.xform[4] = 30;
+    paint.xform[5] = 40;
+    paint.extent[0] = 10;
+    paint.extent[1] = 20;
+    GLNVGfragUniforms frag;
+    NVGscissor scissor = NoScissor();
+    glnvg__convertPaint(gl.get(), &frag, &paint, &scissor, 1, 1, -1);
+    float p[2];
+    Apply(frag.paintMat, 33, 45, p);
+    EXPECT_FLOAT_EQ(p[0], 3.0f) << flags;
+    EXPECT_FLOAT_EQ(p[1], flags == 0 ? 5.0f : 15.0f) << flags;
+    EXPECT_EQ(frag.extent[1], 20.0f);
+  }
 }
 
 }  // namespace
