@@ -112,23 +112,14 @@ TEST(PiplParse, TruncatedAtEveryLengthIsRefusedWithoutOverrun) {
   }
 }
 
-TEST(PiplParse, StringLengthByteBeyondItsDataIsRefused) {
+TEST(PiplParse, LengthsBeyondTheirDataAreRefused) {
   PiplInfo info;
-  // Length byte 200 inside four bytes of data.
-  const auto bytes = PiplBuilder().Prop("name", {200, 'a', 'b', 'c'}).Bytes();
-  EXPECT_EQ(ParsePipl(bytes, &info), PiplError::kTruncated);
-}
-
-TEST(PiplParse, EntryPointWithoutTerminatorIsRefused) {
-  PiplInfo info;
-  const auto bytes = PiplBuilder().Prop("8664", {'E', 'n', 't', 'r'}).Bytes();
-  EXPECT_EQ(ParsePipl(bytes, &info), PiplError::kTruncated);
-}
-
-TEST(PiplParse, HugeLengthFieldIsRefused) {
-  PiplInfo info;
-  const auto bytes = PiplBuilder().Raw("name", {4, 'a', 'b', 'c'}, 0xFFFFFFFFu).Bytes();
-  EXPECT_EQ(ParsePipl(bytes, &info), PiplError::kTruncated);
+  // A string's length byte of 200 inside four bytes of data.
+  EXPECT_EQ(ParsePipl(PiplBuilder().Prop("name", {200, 'a', 'b', 'c'}).Bytes(), &info), PiplError::kTruncated);
+  // An entry point without its terminating NUL.
+  EXPECT_EQ(ParsePipl(PiplBuilder().Prop("8664", {'E', 'n', 't', 'r'}).Bytes(), &info), PiplError::kTruncated);
+  EXPECT_EQ(ParsePipl(PiplBuilder().Raw("name", {4, 'a', 'b', 'c'}, 0xFFFFFFFFu).Bytes(), &info),
+            PiplError::kTruncated);
 }
 
 TEST(PiplParse, WrongHeaderOrVendorIsRefused) {
@@ -144,37 +135,19 @@ TEST(PiplParse, WrongHeaderOrVendorIsRefused) {
 TEST(PluginPipl, FakeLibraryIsReadWithoutLoadingIt) {
   const PiplResult r = ReadPluginPipl(TILETTA_FAKE_PLUGIN_PATH);
   ASSERT_EQ(r.error, PiplError::kNone) << PiplErrorText(r.error);
-  EXPECT_EQ(r.bytes.size(), 274u);
-  EXPECT_EQ(r.info.name, "Fake");
-  EXPECT_EQ(r.info.category, "Test");
-  EXPECT_EQ(r.info.entryPoint, "EntryPointFunc");
+  // Decoding is the parser's business (above); here only that this library's own section was read.
   EXPECT_EQ(r.info.matchName, "QV_Fake");
-  EXPECT_EQ(r.info.piplVersionMajor, 2);
-  EXPECT_EQ(r.info.interfaceVersionMajor, 13);
-  EXPECT_EQ(r.info.interfaceVersionMinor, 15);
-  EXPECT_EQ(r.info.reservedInfo, 8u);
 }
 
-TEST(PluginPipl, MissingFileIsUnreadable) {
+TEST(PluginPipl, UnreadableOrForeignFilesAreRefused) {
   EXPECT_EQ(ReadPluginPipl("/nonexistent/libnothing.so").error, PiplError::kFileUnreadable);
-}
-
-TEST(PluginPipl, NonElfFileIsRefused) {
-  const std::string path = testing::TempDir() + "not_elf.so";
-  std::ofstream(path) << "just some text, long enough to look like a header of something";
-  EXPECT_EQ(ReadPluginPipl(path).error, PiplError::kNotElf64);
-  std::remove(path.c_str());
-}
-
-TEST(PluginPipl, ElfWithoutSectionIsRefused) {
   EXPECT_EQ(ReadPluginPipl("/proc/self/exe").error, PiplError::kNoSection);
-}
-
-TEST(PluginPipl, TruncatedElfIsRefused) {
   std::ifstream in(TILETTA_FAKE_PLUGIN_PATH, std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::string path = testing::TempDir() + "truncated.so";
-  std::ofstream(path, std::ios::binary) << bytes.substr(0, 200);
+  const std::string library((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string path = testing::TempDir() + "not_a_plugin.so";
+  std::ofstream(path, std::ios::binary) << "just some text, long enough to look like a header of something";
+  EXPECT_EQ(ReadPluginPipl(path).error, PiplError::kNotElf64);
+  std::ofstream(path, std::ios::binary) << library.substr(0, 200);
   EXPECT_NE(ReadPluginPipl(path).error, PiplError::kNone);
   std::remove(path.c_str());
 }
