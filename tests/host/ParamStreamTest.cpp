@@ -71,29 +71,23 @@ TEST(ParamStreamKeyframes, DeletingLastKeepsItsValue) {
   EXPECT_EQ(s.ValueAt(0.0).fs_d.value, 3.0);
 }
 
-TEST(ParamStreamScale, PointsScaleByNumOverDen) {
+TEST(ParamStreamScale, PointsScaleByNumOverDenOthersUntouched) {
   PF_ParamDef d = Def(PF_Param_POINT);
   d.u.td.x_value = 100 * 65536;
   d.u.td.y_value = -3;
   ParamStream::ScalePoint(&d, {1, 2}, {1, 2});
   EXPECT_EQ(d.u.td.x_value, 50 * 65536);
   EXPECT_EQ(d.u.td.y_value, -2);  // -1.5 rounds away from zero
-}
-
-TEST(ParamStreamScale, ZeroDenominatorLeavesValueAndOverflowClamps) {
-  PF_ParamDef d = Def(PF_Param_POINT);
+  // A zero denominator leaves the value; an overflow clamps.
   d.u.td.x_value = 7;
   d.u.td.y_value = std::numeric_limits<PF_Fixed>::max();
   ParamStream::ScalePoint(&d, {1, 0}, {4, 1});
   EXPECT_EQ(d.u.td.x_value, 7);
   EXPECT_EQ(d.u.td.y_value, std::numeric_limits<PF_Fixed>::max());
-}
-
-TEST(ParamStreamScale, NonPointsUntouched) {
-  PF_ParamDef d = Def(PF_Param_FLOAT_SLIDER);
-  d.u.fs_d.value = 10.0;
-  ParamStream::ScalePoint(&d, {1, 2}, {1, 2});
-  EXPECT_EQ(d.u.fs_d.value, 10.0);
+  PF_ParamDef slider = Def(PF_Param_FLOAT_SLIDER);
+  slider.u.fs_d.value = 10.0;
+  ParamStream::ScalePoint(&slider, {1, 2}, {1, 2});
+  EXPECT_EQ(slider.u.fs_d.value, 10.0);
 }
 
 TEST(ParamStreamCommand, ClearsChangeFlagWordAndKeepsRanges) {

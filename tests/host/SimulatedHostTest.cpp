@@ -46,18 +46,14 @@ TEST_F(HostSession, StreamsSeedHiddenAndCollapseFromDefinitions) {
   EXPECT_EQ(host.Stream(id, kFakeSlider).StaticValue().fs_d.value, 10.0);
 }
 
-TEST_F(HostSession, InvalidLayerSizeIsRefused) {
+TEST_F(HostSession, InvalidLayerSizeOrFailedSetupLeavesNoInstance) {
   PF_Err err = PF_Err_NONE;
   EXPECT_EQ(host.AddInstance(0, 10, &err), kNoInstance);
   EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(host.AddInstance(10, SimulatedHost::kMaxLayerSide + 1), kNoInstance);
   EXPECT_TRUE(host.Instances().empty());
-}
-
-TEST_F(HostSession, FailedSequenceSetupLeavesNoInstance) {
-  host.GlobalSetup();
+  // A failed sequence set-up leaves no instance either.
   host.Handles().FailAllNew(true);
-  PF_Err err = PF_Err_NONE;
   EXPECT_EQ(host.AddInstance(10, 10, &err), kNoInstance);
   EXPECT_EQ(err, PF_Err_OUT_OF_MEMORY);
   EXPECT_TRUE(host.Instances().empty());
@@ -72,13 +68,9 @@ TEST_F(HostSession, UserChangeStoresEffectValuesAndSendsFollowUps) {
   EXPECT_EQ(Script().changedParams, (std::vector<PF_ParamIndex>{kFakePopup, kFakePoint}));
   EXPECT_EQ(Count(PF_Cmd_UPDATE_PARAMS_UI), 1);
   EXPECT_TRUE(host.Violations().empty());
-}
-
-TEST_F(HostSession, UnchangedValueWithChangeFlagSendsNoFollowUp) {
-  const InstanceId id = host.AddInstance(100, 50);
-  host.SetPopup(id, kFakePopup, 3);
+  // The effect writes the same point again: its change flag alone sends no follow-up.
   Script().changedParams.clear();
-  host.SetPopup(id, kFakePopup, 3);  // the effect writes the same point again
+  host.SetPopup(id, kFakePopup, 3);
   EXPECT_EQ(Script().changedParams, (std::vector<PF_ParamIndex>{kFakePopup}));
 }
 
@@ -234,6 +226,9 @@ TEST_F(HostSession, LeakedHandleShowsInReport) {
   host.Shutdown();
   EXPECT_EQ(host.Handles().LiveHandles().size(), 1u);
   EXPECT_EQ(host.Violations().size(), 1u);
+  const auto lines = host.LeakReport();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("16 bytes, 0 lock(s)"), std::string::npos);
 }
 
 TEST_F(HostSession, GlobalDataLeftAfterSetdownIsReported) {
@@ -302,13 +297,6 @@ TEST_F(HostControls, ClearFaultsRestoresEverything) {
   host.ClearFaults();
   EXPECT_NE(host.AddInstance(10, 10), kNoInstance);
   EXPECT_TRUE(host.Violations().empty());
-}
-
-TEST_F(HostControls, LeakReportListsLiveHandles) {
-  host.AddInstance(10, 10);
-  const auto lines = host.LeakReport();
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_NE(lines[0].find("16 bytes, 0 lock(s)"), std::string::npos);
 }
 
 TEST_F(HostControls, UnknownInstanceAndCommandsAreHarmless) {
