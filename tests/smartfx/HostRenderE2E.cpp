@@ -148,15 +148,6 @@ TEST_P(HostRender, LayerLargerThanTheOutputFillsItsFrame) {
   ExpectPixel(*out, 25, 40, {1, 0.8, 0.4, 0.2}, 2.5 / 255);
 }
 
-TEST_P(HostRender, RenderOnAnotherThreadGivesIdenticalBytes) {
-  auto first = RenderFrame();
-  std::unique_ptr<HostWorld> second;
-  std::thread worker([&] { second = RenderFrame(); });
-  worker.join();
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(first->Bytes(), second->Bytes());
-}
-
 TEST_P(HostRender, ConcurrentRendersGiveIdenticalBytes) {
   auto reference = RenderFrame();
   constexpr int kThreads = 3;

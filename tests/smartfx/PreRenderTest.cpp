@@ -35,17 +35,12 @@ class PreRender : public ::testing::Test {
   RenderCall call{&harness};
 };
 
-TEST_F(PreRender, EmptyArrivalTakesTheCheckout) {
+// An empty rectangle on either side gives the other; two non-empty ones give their union.
+TEST_F(PreRender, ResultIsTheUnionOfArrivalAndCheckout) {
   EXPECT_TRUE(Merge({0, 0, 0, 0}, {0, 0, 1920, 1080}) == (PF_LRect{0, 0, 1920, 1080}));
-}
-
-TEST_F(PreRender, NonEmptyArrivalTakesTheUnion) {
+  EXPECT_TRUE(Merge({10, 10, 20, 20}, {5, 5, 5, 9}) == (PF_LRect{10, 10, 20, 20}));
   EXPECT_TRUE(Merge({10, 10, 20, 20}, {0, 0, 5, 5}) == (PF_LRect{0, 0, 20, 20}));
   EXPECT_TRUE(Merge({-5, 2, 3, 40}, {0, -1, 9, 5}) == (PF_LRect{-5, -1, 9, 40}));
-}
-
-TEST_F(PreRender, EmptyCheckoutKeepsTheArrival) {
-  EXPECT_TRUE(Merge({10, 10, 20, 20}, {5, 5, 5, 9}) == (PF_LRect{10, 10, 20, 20}));
 }
 
 TEST_F(PreRender, FailedCheckoutReportsItsErrorAndMergesNothing) {
