@@ -93,21 +93,17 @@ TEST_F(ContextRegistry, NewSetupGivesNumberedThreadNewContextSharingNewRoot) {
   glDeleteTextures(1, &texture);
 }
 
-TEST_F(ContextRegistry, HostContextCurrentAfterSetupAndSetdown) {
+// Set-up and set-down hand back whatever the host had current, a context or none.
+TEST_F(ContextRegistry, HostContextStateKeptBySetupAndSetdown) {
   HostContext host;
   ASSERT_NE(host.context, nullptr);
-  RenderGlobalSetup();
-  EXPECT_EQ(eglGetCurrentContext(), host.Native());
-  RenderGlobalSetdown();
-  EXPECT_EQ(eglGetCurrentContext(), host.Native());
-}
-
-TEST_F(ContextRegistry, NoContextCurrentAfterSetupWhenHostHadNone) {
-  Platform::RestoreContextState(Platform::ContextState());
-  RenderGlobalSetup();
-  EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);
-  RenderGlobalSetdown();
-  EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);
+  for (void* hostContext : {host.Native(), static_cast<void*>(EGL_NO_CONTEXT)}) {
+    if (hostContext == EGL_NO_CONTEXT) Platform::RestoreContextState(Platform::ContextState());
+    RenderGlobalSetup();
+    EXPECT_EQ(eglGetCurrentContext(), hostContext);
+    RenderGlobalSetdown();
+    EXPECT_EQ(eglGetCurrentContext(), hostContext);
+  }
 }
 
 TEST_F(ContextRegistry, FailedRootCreationThrowsAndRestoresHost) {
@@ -164,33 +160,26 @@ TEST_F(ContextRegistry, WithoutRootThreadContextIsStandalone) {
   EXPECT_GE(major, 3);
 }
 
-TEST(GlDescriptionText, PrintsSixLines) {
+TEST(GlDescriptionText, PrintsSixLinesZeroVersionAsDashes) {
   GlDescription d{4, 5, "Mesa", "llvmpipe", 31811};
   EXPECT_EQ(FormatGlDescription(d),
             "\nOpenGL Version:  4.5\nOpenGL Vendor:   Mesa\nOpenGL Renderer: llvmpipe\n"
             "OpenGL Revision: 31811 (gl.xml)\n\n");
+  GlDescription zero{0, 0, "", "", 1};
+  EXPECT_THAT(FormatGlDescription(zero), ::testing::HasSubstr("OpenGL Version:  -.-\n"));
 }
 
-TEST(GlDescriptionText, ZeroVersionPrintsDashes) {
-  GlDescription d{0, 0, "", "", 1};
-  EXPECT_THAT(FormatGlDescription(d), ::testing::HasSubstr("OpenGL Version:  -.-\n"));
-}
-
-TEST(GlVersionText, Positive) {
+// "major.minor" at the start of the text; anything shorter, or no text, gives 0.0.
+TEST(GlVersionText, ReadsMajorMinorElseZero) {
   int major = 0;
   int minor = 0;
   VersionFromText("2.1 Mesa 20.0", &major, &minor);
-  EXPECT_EQ(major, 2);
-  EXPECT_EQ(minor, 1);
-}
-
-TEST(GlVersionText, TooShortOrNull) {
-  int major = 9;
-  int minor = 9;
-  VersionFromText("2.", &major, &minor);
-  EXPECT_EQ(major * 10 + minor, 0);
-  VersionFromText(nullptr, &major, &minor);
-  EXPECT_EQ(major * 10 + minor, 0);
+  EXPECT_EQ(major * 10 + minor, 21);
+  for (const char* text : {"2.", static_cast<const char*>(nullptr)}) {
+    major = minor = 9;
+    VersionFromText(text, &major, &minor);
+    EXPECT_EQ(major * 10 + minor, 0) << (text ? text : "null");
+  }
 }
 
 }  // namespace

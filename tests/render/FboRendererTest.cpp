@@ -67,7 +67,9 @@ TEST_F(FboRenderer, ResizeToSameSizeKeepsEveryName) {
   EXPECT_EQ(renderer->outputRenderbuffer, output);
 }
 
-TEST_F(FboRenderer, ResizeToOtherSizeRemakesStorage) {
+// A new size or colour storage, or a resize after release, remakes the storage; the layer stack
+// of the old size is dropped.
+TEST_F(FboRenderer, ResizeRemakesStorageWhenItChanges) {
   renderer->resize(4, 3);
   renderer->pushLayer(false);
   renderer->resize(5, 2);
@@ -76,24 +78,18 @@ TEST_F(FboRenderer, ResizeToOtherSizeRemakesStorage) {
   EXPECT_EQ(RenderbufferValue(renderer->outputRenderbuffer, GL_RENDERBUFFER_WIDTH), 5);
   EXPECT_EQ(RenderbufferValue(renderer->outputRenderbuffer, GL_RENDERBUFFER_HEIGHT), 2);
   EXPECT_NE(Own().layerFbo, 0u);
-}
 
-TEST_F(FboRenderer, ReleaseThenResizeToOldSizeMakesNewStorage) {
-  renderer->resize(4, 3);
+  renderer->resize(5, 2, ColourStorage::kFloat32);
+  EXPECT_EQ(RenderbufferValue(renderer->outputRenderbuffer, GL_RENDERBUFFER_INTERNAL_FORMAT),
+            static_cast<GLint>(GL_RGBA32F));
+
   renderer->release();
   EXPECT_EQ(renderer->outputRenderbuffer, 0u);
   EXPECT_EQ(Own().layerFbo, 0u);
-  renderer->resize(4, 3);
+  renderer->resize(5, 2, ColourStorage::kFloat32);
   EXPECT_NE(renderer->outputRenderbuffer, 0u);
   EXPECT_EQ(glIsRenderbuffer(renderer->outputRenderbuffer), GL_TRUE);
   EXPECT_NE(Own().layerFbo, 0u);
-}
-
-TEST_F(FboRenderer, ResizeToOtherStorageRemakesStorage) {
-  renderer->resize(2, 2, ColourStorage::kUnorm8);
-  renderer->resize(2, 2, ColourStorage::kFloat32);
-  EXPECT_EQ(RenderbufferValue(renderer->outputRenderbuffer, GL_RENDERBUFFER_INTERNAL_FORMAT),
-            static_cast<GLint>(GL_RGBA32F));
 }
 
 TEST_F(FboRenderer, LayersUseSupportedSampleCount) {
@@ -175,7 +171,9 @@ TEST_F(FboRenderer, PushedStencilIsCleared) {
   glDeleteTextures(1, std::array<GLuint, 1>{renderer->popLayerToTexture()}.data());
 }
 
-TEST_F(FboRenderer, EightBitCompositeWritesAlphaFirstStraightColour) {
+// The composite writes the top layer alpha first with straight colour: 8-bit storage rounds,
+// float storage keeps values above 1.
+TEST_F(FboRenderer, CompositeWritesAlphaFirstStraightColour) {
   renderer->resize(2, 2, ColourStorage::kUnorm8);
   renderer->pushLayer(false);
   Fill(0.25f, 0.5f, 0.125f, 0.5f);
@@ -188,9 +186,7 @@ TEST_F(FboRenderer, EightBitCompositeWritesAlphaFirstStraightColour) {
   EXPECT_NEAR(pixel[2], 255, 2);
   EXPECT_NEAR(pixel[3], 64, 1);
   EXPECT_TRUE(renderer->layerStack.empty());
-}
 
-TEST_F(FboRenderer, FloatCompositeKeepsValuesAboveOne) {
   renderer->resize(2, 2, ColourStorage::kFloat32);
   renderer->pushLayer(false);
   Fill(2.0f, 0.5f, 0.25f, 1.0f);

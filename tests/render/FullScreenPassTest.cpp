@@ -50,84 +50,47 @@ using ::testing::FloatNear;
 
 class OutputPass : public Testing::RenderSession {};
 
-TEST_F(OutputPass, PositiveAlphaUnpremultipliesAndMovesAlphaFirst) {
-  FloatTarget target(1, 1);
-  const GLuint texture = FloatTexture(1, 1, {0.25f, 0.5f, 0.125f, 0.5f});
-  OpenglOutputQuad pass;
-  pass.draw(texture, 1.0f);
-  EXPECT_THAT(Testing::ReadFloatPixels(1, 1),
-              ElementsAre(FloatNear(0.5f, 1e-6), FloatNear(0.5f, 1e-6), FloatNear(1.0f, 1e-6), FloatNear(0.25f, 1e-6)));
-  glDeleteTextures(1, &texture);
-}
-
-TEST_F(OutputPass, ZeroAlphaGivesTransparentBlack) {
-  FloatTarget target(1, 1);
-  const GLuint texture = FloatTexture(1, 1, {0.9f, 0.8f, 0.7f, 0.0f});
-  OpenglOutputQuad pass;
-  pass.draw(texture, 1.0f);
-  EXPECT_THAT(Testing::ReadFloatPixels(1, 1), ElementsAre(0.0f, 0.0f, 0.0f, 0.0f));
-  glDeleteTextures(1, &texture);
-}
-
-TEST_F(OutputPass, SixteenBitMultiplierDividesEveryComponent) {
-  FloatTarget target(1, 1);
-  const GLuint texture = FloatTexture(1, 1, {0.25f, 0.5f, 0.125f, 0.5f});
-  OpenglOutputQuad pass;
-  pass.draw(texture, kMultiplier16Bit);
+// One premultiplied RGBA texel drawn through the output pass: alpha first, colour straight,
+// all divided by the multiplier; the 16-bit road (multiplier above 1) holds values to 1 first.
+TEST_F(OutputPass, UnpremultipliesMovesAlphaFirstAndDivides) {
   const float m = kMultiplier16Bit;
-  EXPECT_THAT(Testing::ReadFloatPixels(1, 1), ElementsAre(FloatNear(0.5f / m, 1e-6), FloatNear(0.5f / m, 1e-6),
-                                                          FloatNear(1.0f / m, 1e-6), FloatNear(0.25f / m, 1e-6)));
-  glDeleteTextures(1, &texture);
-}
-
-TEST_F(OutputPass, SixteenBitRoadHoldsValuesAboveOne) {
-  FloatTarget target(1, 1);
-  // Colour above its alpha (not a valid premultiplied texel) would leave the 16-bit range.
-  const GLuint texture = FloatTexture(1, 1, {0.75f, 0.25f, 0.25f, 0.5f});
-  OpenglOutputQuad pass;
-  pass.draw(texture, kMultiplier16Bit);
-  const std::vector<float> got = Testing::ReadFloatPixels(1, 1);
-  EXPECT_FLOAT_EQ(got[1], 1.0f / kMultiplier16Bit);
-  glDeleteTextures(1, &texture);
-}
-
-TEST_F(OutputPass, FloatRoadKeepsValuesAboveOne) {
-  FloatTarget target(1, 1);
-  const GLuint texture = FloatTexture(1, 1, {3.0f, 1.0f, 0.5f, 1.0f});
-  OpenglOutputQuad pass;
-  pass.draw(texture, 1.0f);
-  EXPECT_THAT(Testing::ReadFloatPixels(1, 1), ElementsAre(1.0f, 3.0f, 1.0f, 0.5f));
-  glDeleteTextures(1, &texture);
+  struct Case {
+    const char* name;
+    std::vector<float> texel;
+    float multiplier;
+    std::vector<float> want;
+  };
+  const Case cases[] = {
+      {"positive alpha", {0.25f, 0.5f, 0.125f, 0.5f}, 1.0f, {0.5f, 0.5f, 1.0f, 0.25f}},
+      {"zero alpha", {0.9f, 0.8f, 0.7f, 0.0f}, 1.0f, {0.0f, 0.0f, 0.0f, 0.0f}},
+      {"16-bit", {0.25f, 0.5f, 0.125f, 0.5f}, m, {0.5f / m, 0.5f / m, 1.0f / m, 0.25f / m}},
+      // Colour above its alpha (not a valid premultiplied texel) would leave the 16-bit range.
+      {"16-bit above one", {0.75f, 0.25f, 0.25f, 0.5f}, m, {0.5f / m, 1.0f / m, 0.5f / m, 0.5f / m}},
+      {"float above one", {3.0f, 1.0f, 0.5f, 1.0f}, 1.0f, {1.0f, 3.0f, 1.0f, 0.5f}},
+  };
+  for (const Case& c : cases) {
+    FloatTarget target(1, 1);
+    const GLuint texture = FloatTexture(1, 1, c.texel);
+    OpenglOutputQuad pass;
+    pass.draw(texture, c.multiplier);
+    const std::vector<float> got = Testing::ReadFloatPixels(1, 1);
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], c.want[i], 1e-6) << c.name << " channel " << i;
+    glDeleteTextures(1, &texture);
+  }
 }
 
 class FlipPass : public Testing::RenderSession {};
 
-TEST_F(FlipPass, TextureRowZeroLandsAtTheTop) {
+// Texture row 0 lands at the top, channels divided by the multiplier in their order, and the
+// pass leaves no vertex array or buffer bound.
+TEST_F(FlipPass, FlipsRowsAndDividesWithoutReordering) {
   FloatTarget target(1, 2);
-  // Row 0 red, row 1 green.
-  const GLuint texture = FloatTexture(1, 2, {1, 0, 0, 1, 0, 1, 0, 1});
-  OpenglFlipQuad pass;
-  pass.draw(texture, 1.0f);
-  // Framebuffer row 0 is the bottom: it must show texture row 1.
-  EXPECT_THAT(Testing::ReadFloatPixels(1, 2), ElementsAre(0, 1, 0, 1, 1, 0, 0, 1));
-  glDeleteTextures(1, &texture);
-}
-
-TEST_F(FlipPass, MultiplierDividesWithoutReordering) {
-  FloatTarget target(1, 1);
-  const GLuint texture = FloatTexture(1, 1, {0.2f, 0.4f, 0.6f, 0.8f});
+  const GLuint texture = FloatTexture(1, 2, {0.2f, 0.4f, 0.6f, 0.8f, 0.8f, 0.6f, 0.4f, 0.2f});
   OpenglFlipQuad pass;
   pass.draw(texture, 2.0f);
-  EXPECT_THAT(Testing::ReadFloatPixels(1, 1), ElementsAre(FloatNear(0.1f, 1e-6), FloatNear(0.2f, 1e-6),
-                                                          FloatNear(0.3f, 1e-6), FloatNear(0.4f, 1e-6)));
-  glDeleteTextures(1, &texture);
-}
-
-TEST_F(FlipPass, LeavesNoVertexArrayOrBufferBound) {
-  FloatTarget target(1, 1);
-  const GLuint texture = FloatTexture(1, 1, {0, 0, 0, 1});
-  OpenglFlipQuad pass;
-  pass.draw(texture, 1.0f);
+  // Framebuffer row 0 is the bottom: it must show texture row 1.
+  const std::vector<float> want = {0.4f, 0.3f, 0.2f, 0.1f, 0.1f, 0.2f, 0.3f, 0.4f};
+  EXPECT_THAT(Testing::ReadFloatPixels(1, 2), ::testing::Pointwise(FloatNear(1e-6), want));
   GLint vertexArray = -1;
   GLint buffer = -1;
   glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray);
@@ -165,25 +128,19 @@ TEST_F(FlipPass, EveryContextGetsItsOwnVertexArray) {
 
 class ShaderBuild : public Testing::RenderSession {};
 
-TEST_F(ShaderBuild, FailingFragmentPrintsOnlyItsLogAndStaysUnbuilt) {
-  OpenglShader shader(kPassVertexSource, "#version 330\nvoid main() { undefined_call(); }");
-  ::testing::internal::CaptureStdout();
-  shader.compile();
-  const std::string printed = ::testing::internal::GetCapturedStdout();
-  EXPECT_EQ(shader.program, 0u);
-  EXPECT_THAT(printed, ::testing::StartsWith("Shader frag error:\n"));
-  EXPECT_THAT(printed, ::testing::Not(::testing::HasSubstr("vert")));
-}
-
-TEST_F(ShaderBuild, FailedBuildDeletesItsStageObjects) {
-  // Stage names are handed out in increasing order: whatever the failed build made lies between
-  // the two probes, and must be gone (a leaked stage would still answer glIsShader).
+// A fragment stage that fails prints only its own log, leaves the shader unbuilt and deletes the
+// stage objects it made. Stage names are handed out in increasing order: whatever the failed build
+// made lies between the two probes, and must be gone (a leaked stage would still answer glIsShader).
+TEST_F(ShaderBuild, FailingFragmentPrintsItsLogAndLeavesNothing) {
   const GLuint first = glCreateShader(GL_VERTEX_SHADER);
   OpenglShader shader(kPassVertexSource, "#version 330\nvoid main() { undefined_call(); }");
   ::testing::internal::CaptureStdout();
   shader.compile();
-  ::testing::internal::GetCapturedStdout();
+  const std::string printed = ::testing::internal::GetCapturedStdout();
   const GLuint last = glCreateShader(GL_VERTEX_SHADER);
+  EXPECT_EQ(shader.program, 0u);
+  EXPECT_THAT(printed, ::testing::StartsWith("Shader frag error:\n"));
+  EXPECT_THAT(printed, ::testing::Not(::testing::HasSubstr("vert")));
   EXPECT_GT(last, first + 1);
   for (GLuint name = first + 1; name < last; ++name) EXPECT_EQ(glIsShader(name), GL_FALSE) << name;
   glDeleteShader(first);

@@ -65,25 +65,12 @@ class PixelTransfer : public Testing::RenderSession {
   FakeHost host;
 };
 
-TEST_F(PixelTransfer, EightBitPaddedRowsUploadWithoutShear) {
-  TestWorld layer(3, 2, 4, kPad);
-  for (A_long y = 0; y < 2; ++y) {
-    for (int i = 0; i < 12; ++i) layer.Row<unsigned char>(y)[i] = static_cast<unsigned char>(y * 100 + i * 5);
-  }
-  const GLuint texture = UploadLayerTexture(PF_PixelFormat_ARGB32, &layer.world, &layer.world, &host.in_data);
-  ReadTarget target(texture);
-  const std::vector<float> texels = Testing::ReadFloatPixels(3, 2);
-  for (int y = 0; y < 2; ++y) {
-    for (int i = 0; i < 12; ++i) EXPECT_FLOAT_EQ(texels[y * 12 + i], (y * 100 + i * 5) / 255.0f) << y << "," << i;
-  }
-  glDeleteTextures(1, &texture);
-}
-
-// Rows whose length is not a whole number of pixels (or of 16-bit channels) still come up
-// without shear.
-TEST_F(PixelTransfer, RowsOfUnevenLengthUploadWithoutShear) {
-  for (const int bytesPerPixel : {4, 8}) {
-    TestWorld layer(3, 3, bytesPerPixel, 3);
+// Padded rows, whether or not their length is a whole number of pixels (or of 16-bit channels),
+// come up without shear.
+TEST_F(PixelTransfer, PaddedRowsUploadWithoutShear) {
+  const int cases[][2] = {{4, kPad}, {4, 3}, {8, 3}};  // bytes per pixel, padding bytes
+  for (const auto& [bytesPerPixel, pad] : cases) {
+    TestWorld layer(3, 3, bytesPerPixel, pad);
     const int channels = 12;
     for (A_long y = 0; y < 3; ++y) {
       auto* row = layer.Row<unsigned char>(y);
@@ -104,7 +91,8 @@ TEST_F(PixelTransfer, RowsOfUnevenLengthUploadWithoutShear) {
     const float white = bytesPerPixel == 4 ? 255.0f : 256.0f;  // 16-bit values are value * 128 / 32768
     for (int y = 0; y < 3; ++y) {
       for (int i = 0; i < channels; ++i) {
-        EXPECT_NEAR(texels[y * channels + i], (y * 60 + i * 4 + 1) / white, 1e-6) << bytesPerPixel << ": " << y << "," << i;
+        EXPECT_NEAR(texels[y * channels + i], (y * 60 + i * 4 + 1) / white, 1e-6)
+            << bytesPerPixel << "/" << pad << ": " << y << "," << i;
       }
     }
     glDeleteTextures(1, &texture);
@@ -220,47 +208,44 @@ TEST_F(UnknownFormat, DownloadFailsBeforeWritingHostMemory) {
   EXPECT_THAT(output.storage, Each(kPadByte));
 }
 
-class DownloadFailure : public PixelTransfer {
- protected:
-  void Expect(PF_Err wanted, PF_PixelFormat code, int bytes, GLenum type) {
-    TestWorld world(2, 2, bytes, kPad);
+// Each failure of the host on the way down is reported with its own code, and the host's books
+// stay balanced (checked in TearDown).
+TEST_F(PixelTransfer, DownloadFailuresAreReported) {
+  struct Case {
+    const char* name;
+    void (*fault)(FakeHost&);
+    PF_Err wanted;
+    PF_PixelFormat code;
+    int bytes;
+    GLenum type;
+  };
+  const Case cases[] = {
+      {"no handle suite", [](FakeHost& h) { h.missingSuites.insert(kPFHandleSuite); }, 13,
+       PF_PixelFormat_ARGB32, 4, GL_UNSIGNED_BYTE},
+      {"no handle", [](FakeHost& h) { h.failNewHandle = true; }, PF_Err_OUT_OF_MEMORY,
+       PF_PixelFormat_ARGB32, 4, GL_UNSIGNED_BYTE},
+      {"unlockable handle", [](FakeHost& h) { h.failLock = true; }, PF_Err_OUT_OF_MEMORY,
+       PF_PixelFormat_ARGB64, 8, GL_UNSIGNED_SHORT},
+      {"iterate error", [](FakeHost& h) { h.iterateError = 77; }, 77, PF_PixelFormat_ARGB128, 16, GL_FLOAT},
+      {"no iterate suite", [](FakeHost& h) { h.missingSuites.insert(kPFIterateFloatSuite); }, 13,
+       PF_PixelFormat_ARGB128, 16, GL_FLOAT},
+      {"mismatched type", [](FakeHost&) {}, PF_Err_BAD_CALLBACK_PARAM, PF_PixelFormat_ARGB32, 4, GL_FLOAT},
+  };
+  for (const Case& c : cases) {
+    FakeHost fresh;  // a host per case, so one case's fault does not leak into the next
+    c.fault(fresh);
+    TestWorld world(2, 2, c.bytes, kPad);
     ReadTarget target(2, 2);
     try {
-      DownloadOutputWorld(2, 2, &world.world, &world.world, &host.in_data, code, bytes, type);
-      ADD_FAILURE() << "no error";
+      DownloadOutputWorld(2, 2, &world.world, &world.world, &fresh.in_data, c.code, c.bytes, c.type);
+      ADD_FAILURE() << c.name << ": no error";
     } catch (PF_Err err) {
-      EXPECT_EQ(err, wanted);
+      EXPECT_EQ(err, c.wanted) << c.name;
     }
+    EXPECT_EQ(fresh.suitesHeld, 0) << c.name;
+    EXPECT_EQ(fresh.handlesLive, 0) << c.name;
+    EXPECT_EQ(fresh.locksHeld, 0) << c.name;
   }
-};
-
-TEST_F(DownloadFailure, MissingHandleSuiteIs13) {
-  host.missingSuites.insert(kPFHandleSuite);
-  Expect(13, PF_PixelFormat_ARGB32, 4, GL_UNSIGNED_BYTE);
-}
-
-TEST_F(DownloadFailure, NoHandleIsOutOfMemory) {
-  host.failNewHandle = true;
-  Expect(PF_Err_OUT_OF_MEMORY, PF_PixelFormat_ARGB32, 4, GL_UNSIGNED_BYTE);
-}
-
-TEST_F(DownloadFailure, UnlockableHandleIsOutOfMemoryAndDisposed) {
-  host.failLock = true;
-  Expect(PF_Err_OUT_OF_MEMORY, PF_PixelFormat_ARGB64, 8, GL_UNSIGNED_SHORT);
-}
-
-TEST_F(DownloadFailure, IterateErrorIsPassedOn) {
-  host.iterateError = 77;
-  Expect(77, PF_PixelFormat_ARGB128, 16, GL_FLOAT);
-}
-
-TEST_F(DownloadFailure, MissingIterateSuiteIs13) {
-  host.missingSuites.insert(kPFIterateFloatSuite);
-  Expect(13, PF_PixelFormat_ARGB128, 16, GL_FLOAT);
-}
-
-TEST_F(DownloadFailure, MismatchedTransferTypeIsRejected) {
-  Expect(PF_Err_BAD_CALLBACK_PARAM, PF_PixelFormat_ARGB32, 4, GL_FLOAT);
 }
 
 TEST_F(PixelTransfer, UploadFloatWithoutIterateSuiteIs13AndLeavesNoTexture) {
