@@ -7,6 +7,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "LayoutFixtures.h"
 #include "layout/DecimalString.h"
@@ -29,35 +30,30 @@ std::string DigitsMasked(std::string text) {
   return text;
 }
 
-TEST(FormatJsonDouble, SinglePrecisionValuesUseShortestDigitsOfTheWidenedDouble) {
-  EXPECT_EQ(FormatJsonDouble(0.33f), "0.33000001311302185");
-  EXPECT_EQ(FormatJsonDouble(0.1f), "0.10000000149011612");
+struct Formatted {
+  double value;
+  const char* text;
+};
+
+void ExpectFormatted(std::initializer_list<Formatted> cases) {
+  for (const Formatted& c : cases) EXPECT_EQ(FormatJsonDouble(c.value), c.text);
 }
 
-TEST(FormatJsonDouble, IntegralValuesKeepAZeroFraction) {
-  EXPECT_EQ(FormatJsonDouble(1.0), "1.0");
-  EXPECT_EQ(FormatJsonDouble(100.0), "100.0");
-  EXPECT_EQ(FormatJsonDouble(1e20), "100000000000000000000.0");
+TEST(FormatJsonDouble, Positive) {
+  // Single-precision values use the shortest digits of the widened double.
+  ExpectFormatted({{0.33f, "0.33000001311302185"}, {0.1f, "0.10000000149011612"}});
+  // Integral values keep a zero fraction.
+  ExpectFormatted({{1.0, "1.0"}, {100.0, "100.0"}, {1e20, "100000000000000000000.0"}});
+  // Large and small magnitudes use RapidJSON's exponent layout.
+  ExpectFormatted({{1e21, "1e21"}, {1.5e300, "1.5e300"}, {0.000001, "0.000001"}, {1.5e-7, "1.5e-7"},
+                   {5e-324, "5e-324"}});
 }
 
-TEST(FormatJsonDouble, LargeAndSmallMagnitudesUseRapidJsonExponentLayout) {
-  EXPECT_EQ(FormatJsonDouble(1e21), "1e21");
-  EXPECT_EQ(FormatJsonDouble(1.5e300), "1.5e300");
-  EXPECT_EQ(FormatJsonDouble(0.000001), "0.000001");
-  EXPECT_EQ(FormatJsonDouble(1.5e-7), "1.5e-7");
-  EXPECT_EQ(FormatJsonDouble(5e-324), "5e-324");
-}
-
-TEST(FormatJsonDouble, Negative) {
-  EXPECT_EQ(FormatJsonDouble(-0.5), "-0.5");
-  EXPECT_EQ(FormatJsonDouble(-1e-7), "-1e-7");
-  EXPECT_EQ(FormatJsonDouble(-0.0), "-0.0");
-}
+TEST(FormatJsonDouble, Negative) { ExpectFormatted({{-0.5, "-0.5"}, {-1e-7, "-1e-7"}, {-0.0, "-0.0"}}); }
 
 TEST(FormatJsonDouble, NonFiniteWritesZero) {
-  EXPECT_EQ(FormatJsonDouble(std::numeric_limits<double>::quiet_NaN()), "0.0");
-  EXPECT_EQ(FormatJsonDouble(std::numeric_limits<double>::infinity()), "0.0");
-  EXPECT_EQ(FormatJsonDouble(-std::numeric_limits<double>::infinity()), "0.0");
+  const double inf = std::numeric_limits<double>::infinity();
+  ExpectFormatted({{std::numeric_limits<double>::quiet_NaN(), "0.0"}, {inf, "0.0"}, {-inf, "0.0"}});
 }
 
 TEST(FormatJsonDouble, RandomValuesReadBackExactlyAndAreNeverLongerThanRapidJson) {
@@ -90,26 +86,14 @@ TEST(WriteJsonDouble, WritesAValidMemberValueEvenForNaN) {
   EXPECT_TRUE(writer.IsComplete());
 }
 
-TEST(StringToDouble, Positive) {
-  EXPECT_EQ(StringToDouble("0.5"), 0.5);
-  EXPECT_EQ(StringToDouble("+0.25"), 0.25);
-  EXPECT_EQ(StringToDouble(".75"), 0.75);
-  EXPECT_EQ(StringToDouble("1e2"), 100.0);
-}
-
-TEST(StringToDouble, Negative) {
-  EXPECT_EQ(StringToDouble("-0.5"), -0.5);
-  EXPECT_EQ(StringToDouble("  -2"), -2.0);
-}
-
-TEST(StringToDouble, LeadingWhiteSpaceSkippedTrailingTextIgnored) {
-  EXPECT_EQ(StringToDouble(" \t\n0.5abc"), 0.5);
-  EXPECT_EQ(StringToDouble("0.5 0.7"), 0.5);
-  EXPECT_EQ(StringToDouble("1e"), 1.0);
-}
-
-TEST(StringToDouble, CommaIsNeverADecimalPoint) {
-  EXPECT_EQ(StringToDouble("0,5"), 0.0);
+TEST(StringToDouble, ReadsTheLeadingNumberOnly) {
+  const std::pair<const char*, double> cases[] = {
+      {"0.5", 0.5},        {"+0.25", 0.25},     {".75", 0.75},       {"1e2", 100.0}, {"-0.5", -0.5},
+      {"  -2", -2.0},      {" \t\n0.5abc", 0.5}, {"0.5 0.7", 0.5},    {"1e", 1.0},
+      {"0,5", 0.0},  // a comma is never a decimal point
+      {"0x10", 0.0},  // hexadecimal reads only its leading zero
+  };
+  for (const auto& [text, value] : cases) EXPECT_EQ(StringToDouble(text), value) << text;
 }
 
 // Switches LC_NUMERIC to a German locale (decimal comma) built into a temporary folder, and back.
@@ -148,10 +132,6 @@ TEST_F(CommaLocale, CoordinateStringsReadTheSame) {
   EXPECT_NE(testing::ToJsonText(*layout).find(R"("x":0.25,"y":0.5)"), std::string::npos);
 }
 
-TEST(StringToDouble, HexadecimalReadsOnlyItsLeadingZero) {
-  EXPECT_EQ(StringToDouble("0x10"), 0.0);
-}
-
 void ExpectInvalid(const char* text) {
   try {
     StringToDouble(text);
@@ -162,15 +142,7 @@ void ExpectInvalid(const char* text) {
 }
 
 TEST(StringToDouble, NoNumberThrowsInvalidArgument) {
-  ExpectInvalid("");
-  ExpectInvalid("   ");
-  ExpectInvalid("abc");
-  ExpectInvalid("-");
-  ExpectInvalid("+-1");
-  ExpectInvalid(".");
-  ExpectInvalid("nan");
-  ExpectInvalid("inf");
-  ExpectInvalid("-infinity");
+  for (const char* text : {"", "   ", "abc", "-", "+-1", ".", "nan", "inf", "-infinity"}) ExpectInvalid(text);
 }
 
 TEST(StringToDouble, OutOfRangeThrowsOutOfRange) {
