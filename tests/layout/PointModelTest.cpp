@@ -20,13 +20,8 @@ PointModel ReadPoint(const std::string& text, GridLayoutModel& owner, int32_t in
 }
 
 TEST(CornerNames, OnlyTheFourExactNames) {
-  EXPECT_TRUE(IsCornerName("LEFT_TOP"));
-  EXPECT_TRUE(IsCornerName("RIGHT_TOP"));
-  EXPECT_TRUE(IsCornerName("RIGHT_BOTTOM"));
-  EXPECT_TRUE(IsCornerName("LEFT_BOTTOM"));
-  EXPECT_FALSE(IsCornerName("left_bottom"));
-  EXPECT_FALSE(IsCornerName("LEFT_TOP "));
-  EXPECT_FALSE(IsCornerName(""));
+  for (const char* name : {"LEFT_TOP", "RIGHT_TOP", "RIGHT_BOTTOM", "LEFT_BOTTOM"}) EXPECT_TRUE(IsCornerName(name));
+  for (const char* name : {"left_bottom", "LEFT_TOP ", ""}) EXPECT_FALSE(IsCornerName(name)) << name;
 }
 
 TEST(CornerNames, UnitPositions) {
@@ -67,19 +62,14 @@ TEST_F(PointReading, CornerIdWithoutBothCoordinatesSitsAtTheCorner) {
   EXPECT_EQ(ReadPoint(R"({"id":"RIGHT_TOP"})", *layout).x, 1920.0f);
 }
 
-TEST_F(PointReading, LowerCaseCornerHasNoKind) {
-  const PointModel p = ReadPoint(R"({"id":"left_bottom"})", *layout);
-  EXPECT_EQ(p.kind, PointKind::kNone);
-  EXPECT_FALSE(p.getPosition().valid);
-}
-
-TEST_F(PointReading, OneCoordinateOnlyHasNoKind) {
-  EXPECT_EQ(ReadPoint(R"({"id":"P1","x":0.5})", *layout).kind, PointKind::kNone);
-}
-
-TEST_F(PointReading, NoStringIdHasNoKind) {
-  EXPECT_EQ(ReadPoint(R"({"x":0.5,"y":0.5})", *layout).kind, PointKind::kNone);
-  EXPECT_EQ(ReadPoint(R"({"id":5,"x":0.5,"y":0.5})", *layout).kind, PointKind::kNone);
+// A lower-case corner, one coordinate only, or no string id.
+TEST_F(PointReading, IncompletePointHasNoKind) {
+  for (const char* text :
+       {R"({"id":"left_bottom"})", R"({"id":"P1","x":0.5})", R"({"x":0.5,"y":0.5})", R"({"id":5,"x":0.5,"y":0.5})"}) {
+    const PointModel p = ReadPoint(text, *layout);
+    EXPECT_EQ(p.kind, PointKind::kNone) << text;
+    EXPECT_FALSE(p.getPosition().valid) << text;
+  }
 }
 
 TEST_F(PointReading, SliderNeedsBothVectorAndScalar) {
@@ -87,6 +77,7 @@ TEST_F(PointReading, SliderNeedsBothVectorAndScalar) {
   EXPECT_EQ(slider.kind, PointKind::kSlider);
   EXPECT_EQ(slider.scalar, 0.33f);
   EXPECT_EQ(slider.sliderVector, "V1");
+  EXPECT_EQ(ReadPoint(R"({"id":"P1","vector":"V1","scalar":1.5})", *layout).scalar, 1.5f);  // not clamped
   // A "vector" without "scalar" falls through to the crossing test.
   EXPECT_EQ(ReadPoint(R"({"id":"P1","vector":"V1"})", *layout).kind, PointKind::kNone);
   const PointModel crossing = ReadPoint(R"({"id":"P1","vector":"V1","crossVector":"V2"})", *layout);
@@ -94,10 +85,6 @@ TEST_F(PointReading, SliderNeedsBothVectorAndScalar) {
   EXPECT_EQ(crossing.baseVector, "V1");
   EXPECT_EQ(crossing.crossVector, "V2");
   EXPECT_TRUE(crossing.sliderVector.empty());
-}
-
-TEST_F(PointReading, ScalarIsNotClamped) {
-  EXPECT_EQ(ReadPoint(R"({"id":"P1","vector":"V1","scalar":1.5})", *layout).scalar, 1.5f);
 }
 
 TEST_F(PointReading, MovableOnlyAsBoolean) {
@@ -138,33 +125,29 @@ TEST_F(PointReading, OtherCoordinateTypesReadAsZero) {
   EXPECT_EQ(p.y, 0.0f);
 }
 
-TEST(PointWriting, AbsoluteWritesFractionsOfTheLayoutSize) {
-  auto layout = MakeLayout("{}", 200.0, 100.0);
-  const PointModel p = ReadPoint(R"({"id":"P1","movable":"NO","index":4,"x":0.25,"y":0.5})", *layout);
-  EXPECT_EQ(ElementJson(p), R"({"index":4,"movable":true,"id":"P1","x":0.25,"y":0.5})");
-}
-
-TEST(PointWriting, SliderWritesWidenedSingleScalar) {
-  auto layout = MakeLayout("{}", 200.0, 100.0);
-  const PointModel p = ReadPoint(R"({"id":"P7","vector":"V1","scalar":0.33})", *layout, 2);
-  EXPECT_EQ(ElementJson(p), R"({"index":2,"movable":true,"id":"P7","vector":"V1","scalar":0.33000001311302185})");
-}
-
-TEST(PointWriting, CrossingWritesMovableFalseAndBothVectors) {
-  auto layout = MakeLayout("{}", 200.0, 100.0);
-  const PointModel p = ReadPoint(R"({"id":"X","movable":true,"vector":"A","crossVector":"B"})", *layout);
-  EXPECT_EQ(ElementJson(p), R"({"index":0,"movable":false,"id":"X","crossVector":"B","vector":"A"})");
-}
-
-TEST(PointWriting, NoKindWritesIndexMovableAndIdOnly) {
-  auto layout = MakeLayout("{}", 200.0, 100.0);
-  EXPECT_EQ(ElementJson(ReadPoint(R"({"id":"Q"})", *layout)), R"({"index":0,"movable":true,"id":"Q"})");
-}
-
-TEST(PointWriting, ZeroSizedLayoutWritesZeroNotAnEmptyValue) {
-  auto layout = MakeLayout("{}", 0.0, 0.0);
-  const PointModel p = ReadPoint(R"({"id":"P1","x":0.5,"y":0.5})", *layout);
-  EXPECT_EQ(ElementJson(p), R"({"index":0,"movable":true,"id":"P1","x":0.0,"y":0.0})");
+TEST(PointWriting, EachKindWritesItsMembers) {
+  struct Case {
+    const char* in;
+    double size;
+    int32_t index;
+    const char* out;
+  };
+  const Case cases[] = {
+      // Absolute: fractions of the layout size; movable is written true whatever was read.
+      {R"({"id":"P1","movable":"NO","index":4,"x":0.25,"y":0.5})", 200.0, 0,
+       R"({"index":4,"movable":true,"id":"P1","x":0.25,"y":0.5})"},
+      {R"({"id":"P7","vector":"V1","scalar":0.33})", 200.0, 2,
+       R"({"index":2,"movable":true,"id":"P7","vector":"V1","scalar":0.33000001311302185})"},
+      {R"({"id":"X","movable":true,"vector":"A","crossVector":"B"})", 200.0, 0,
+       R"({"index":0,"movable":false,"id":"X","crossVector":"B","vector":"A"})"},
+      {R"({"id":"Q"})", 200.0, 0, R"({"index":0,"movable":true,"id":"Q"})"},
+      // A zero-sized layout writes zero, not an empty value.
+      {R"({"id":"P1","x":0.5,"y":0.5})", 0.0, 0, R"({"index":0,"movable":true,"id":"P1","x":0.0,"y":0.0})"},
+  };
+  for (const Case& c : cases) {
+    auto layout = MakeLayout("{}", c.size, c.size / 2);
+    EXPECT_EQ(ElementJson(ReadPoint(c.in, *layout, c.index)), c.out);
+  }
 }
 
 }  // namespace
