@@ -85,26 +85,19 @@ TEST_F(PointGeometry, FreePointIgnoresANaNDelta) {
   EXPECT_EQ(point("F").y, 15.0f);
 }
 
-TEST_F(PointGeometry, SliderMovedAtRightAnglesKeepsItsFraction) {
-  point("S").moveBy(0.0, 30.0);
-  EXPECT_EQ(point("S").scalar, 0.25f);
-}
-
-TEST_F(PointGeometry, SliderMovedAlongProjects) {
-  point("S").moveBy(20.0, -7.0);
-  EXPECT_FLOAT_EQ(point("S").scalar, 0.5f);
-}
-
-TEST_F(PointGeometry, SliderMovedPastEitherEndClamps) {
-  point("S").moveBy(1000.0, 0.0);
-  EXPECT_EQ(point("S").scalar, 1.0f);
-  point("S").moveBy(-1000.0, 0.0);
-  EXPECT_EQ(point("S").scalar, 0.0f);
-}
-
-TEST_F(PointGeometry, SliderOnAZeroLengthVectorGetsFractionZero) {
-  point("Z").moveBy(3.0, 4.0);
-  EXPECT_EQ(point("Z").scalar, 0.0f);
+// A moved slider takes the fraction of its target projected onto its vector, clamped to 0..1.
+TEST_F(PointGeometry, SliderMovedProjectsAndClamps) {
+  struct Case {
+    const char* key;
+    double dx, dy;
+    float scalar;
+  };
+  for (const Case& c : {Case{"S", 0.0, 30.0, 0.25f}, Case{"S", 20.0, -7.0, 0.5f}, Case{"S", 1000.0, 0.0, 1.0f},
+                        Case{"S", -1000.0, 0.0, 0.0f}, Case{"Z", 3.0, 4.0, 0.0f}}) {
+    layout = MakeLayout(kGeometry, 100.0, 100.0);
+    point(c.key).moveBy(c.dx, c.dy);
+    EXPECT_EQ(point(c.key).scalar, c.scalar) << c.key << " by " << c.dx << "," << c.dy;
+  }
 }
 
 TEST_F(PointGeometry, SliderWithoutVectorOrWithNaNTargetStays) {
