@@ -20,27 +20,19 @@ void ExpectBox(const Polygon& polygon, double minX, double minY, double maxX, do
   EXPECT_DOUBLE_EQ(b.maxY, maxY);
 }
 
-TEST(FrameInset, Positive) {
+// Positive spacing shrinks the frame, negative grows it by its size, zero grows it by one pixel.
+TEST(FrameInset, ShrinksOrGrowsEitherWinding) {
   for (const auto& corners : {testing::kSquare100, testing::kSquare100Reversed}) {
-    auto layout = FrameLayout(corners);
-    layout->setSpacing(10.0f);
-    ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u);
-    ExpectBox(layout->frames[0]->insetPolygons[0], 10, 10, 90, 90);
+    for (const float spacing : {10.0f, 0.0f, -5.0f}) {
+      auto layout = FrameLayout(corners);
+      layout->setSpacing(spacing);
+      ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u) << spacing;
+      const double d = spacing == 0.0f ? -1.0 : spacing;
+      ExpectBox(layout->frames[0]->insetPolygons[0], d, d, 100 - d, 100 - d);
+    }
   }
-}
-
-TEST(FrameInset, ZeroGrowsByOnePixel) {
-  auto layout = FrameLayout(testing::kSquare100);
   // A new layout is already inset with spacing 0.
-  ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u);
-  ExpectBox(layout->frames[0]->insetPolygons[0], -1, -1, 101, 101);
-}
-
-TEST(FrameInset, NegativeGrowsByItsSize) {
-  auto layout = FrameLayout(testing::kSquare100Reversed);
-  layout->setSpacing(-5.0f);
-  ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u);
-  ExpectBox(layout->frames[0]->insetPolygons[0], -5, -5, 105, 105);
+  ExpectBox(FrameLayout(testing::kSquare100)->frames[0]->insetPolygons.at(0), -1, -1, 101, 101);
 }
 
 TEST(FrameInset, SwallowedFrameHasNoPolygon) {
@@ -174,15 +166,11 @@ std::unique_ptr<GridLayoutModel> BoxLayout(double w, double h) {
   return layout;
 }
 
-TEST(FrameCoverFit, WideBoxSquareImage) {
-  const AffineTransform t = BoxLayout(200, 100)->frames[0]->coverFit(100.0, 100.0);
-  EXPECT_EQ(t, (AffineTransform{2.0, 0.0, 0.0, 0.0, 2.0, -50.0}));
-}
-
-TEST(FrameCoverFit, TallBoxWideImage) {
-  const AffineTransform t = BoxLayout(100, 200)->frames[0]->coverFit(400.0, 100.0);
+TEST(FrameCoverFit, ImageCoversTheBoxCentred) {
+  EXPECT_EQ(BoxLayout(200, 100)->frames[0]->coverFit(100.0, 100.0), (AffineTransform{2.0, 0.0, 0.0, 0.0, 2.0, -50.0}));
   // s = max(100/400, 200/100) = 2: the image is 800 x 200, centred across.
-  EXPECT_EQ(t, (AffineTransform{2.0, 0.0, -350.0, 0.0, 2.0, 0.0}));
+  EXPECT_EQ(BoxLayout(100, 200)->frames[0]->coverFit(400.0, 100.0),
+            (AffineTransform{2.0, 0.0, -350.0, 0.0, 2.0, 0.0}));
 }
 
 TEST(FrameCoverFit, ScaleIsSinglePrecision) {
