@@ -205,13 +205,10 @@ TEST(Lookup, UnknownIdsGiveNull) {
   EXPECT_NE(constLayout.findPointCopy("P5"), nullptr);
 }
 
-TEST(Spacing, WithoutFramesOnlyStoresTheValue) {
-  auto layout = MakeLayout("{}", 100.0, 100.0);
-  layout->setSpacing(12.5f);
-  EXPECT_EQ(layout->spacing, 12.5f);
-}
-
 TEST(Spacing, InsetsEveryFrame) {
+  auto empty = MakeLayout("{}", 100.0, 100.0);
+  empty->setSpacing(12.5f);  // without frames it only stores the value
+  EXPECT_EQ(empty->spacing, 12.5f);
   auto layout = MakeLayout(testing::kTwoFrames, 200.0, 100.0);
   EXPECT_EQ(layout->spacing, 0.0f);
   ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u);  // already inset at construction
