@@ -22,7 +22,7 @@ TEST(MoveButtonReading, DirectionIsUpDownOnlyForTheExactWord) {
   EXPECT_EQ(ReadButton(R"({})", *layout).direction, MoveDirection::LEFT_RIGHT);
 }
 
-TEST(MoveButtonReading, DisplayPointsAndMoveWithKeepStringsOnly) {
+TEST(MoveButtonReading, DisplayPointsAndMoveWithKeepStringsOnlyAndWriteBack) {
   auto layout = MakeLayout("{}", 100.0, 100.0);
   const MoveButtonModel b =
       ReadButton(R"({"id":"B","displayPoints":["P1",2,"P3"],"moveWith":["Q",7,"Q"]})", *layout);
@@ -30,10 +30,7 @@ TEST(MoveButtonReading, DisplayPointsAndMoveWithKeepStringsOnly) {
   EXPECT_EQ(b.displayPoints[1], "");
   EXPECT_EQ(b.moveWith, (std::vector<std::string>{"Q", "Q"}));
   EXPECT_EQ(b.index, 0);
-}
-
-TEST(MoveButtonWriting, WritesBothDisplayPointsAndAnEmptyMoveWith) {
-  auto layout = MakeLayout("{}", 100.0, 100.0);
+  // Both display points are always written, and moveWith even when empty.
   EXPECT_EQ(ElementJson(ReadButton(R"({"id":"B","displayPoints":["P1"]})", *layout)),
             R"({"id":"B","direction":"LEFT_RIGHT","displayPoints":["P1",""],"moveWith":[]})");
   EXPECT_EQ(ElementJson(ReadButton(R"({"id":"B","direction":"UP_DOWN","moveWith":["A"]})", *layout)),
@@ -57,6 +54,8 @@ TEST(MoveButtonMoves, LeftRightMovesAlongXOnlyPointsAndTwins) {
   EXPECT_EQ(layout->findPoint("P1")->y, 20.0f);
   EXPECT_EQ(layout->findPoint("P3")->x, 55.0f);
   EXPECT_EQ(layout->findPoint("P3")->y, 50.0f);
+  layout->moveButtons.at("H")->moveTo(90.0, 90.0);  // a button is only moved by deltas
+  EXPECT_EQ(layout->findPoint("P1")->x, 25.0f);
 }
 
 TEST(MoveButtonMoves, UpDownMovesAlongYOnlyAndLeavesOthers) {
@@ -73,12 +72,6 @@ TEST(MoveButtonMoves, AnIdListedThreeTimesMovesThreeTimes) {
   layout->moveButtons.at("TWICE")->moveBy(2.0, 0.0);
   EXPECT_EQ(layout->findPoint("P1")->x, 26.0f);
   EXPECT_EQ(layout->findPointCopy("P1")->x, 26.0f);
-}
-
-TEST(MoveButtonMoves, MoveToDoesNothing) {
-  auto layout = MakeLayout(kButtons, 100.0, 100.0);
-  layout->moveButtons.at("H")->moveTo(90.0, 90.0);
-  EXPECT_EQ(layout->findPoint("P1")->x, 20.0f);
 }
 
 // The button moves the vector's end P2 first and then the slider S, which is projected onto the vector
