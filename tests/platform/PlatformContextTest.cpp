@@ -15,7 +15,8 @@ namespace {
 
 void ReleaseCurrent() { RestoreContextState(ContextState()); }
 
-TEST(GlContextCreate, RootIsDriverDefaultAndCurrent) {
+// A new root is current and bound at once; destroying the current context leaves none current.
+TEST(GlContextCreate, RootIsCurrentUntilDestroyed) {
   auto root = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
   ASSERT_NE(root, nullptr);
   EXPECT_EQ(eglGetCurrentContext(), root->NativeContext());
@@ -24,6 +25,9 @@ TEST(GlContextCreate, RootIsDriverDefaultAndCurrent) {
   glGetIntegerv(GL_MAJOR_VERSION, &major);
   EXPECT_GE(major, 3);
   EXPECT_EQ(CurrentBindingHandle(), root->Handle());
+  root.reset();
+  EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);
+  EXPECT_EQ(CurrentBindingHandle(), 0u);
 }
 
 TEST(GlContextCreate, SharedContextSeesRootTextures) {
@@ -55,14 +59,6 @@ TEST(GlContextCreate, HandlesAreNeverReused) {
     EXPECT_NE(context->Handle(), 0u);
     EXPECT_TRUE(seen.insert(context->Handle()).second);
   }
-}
-
-TEST(GlContextCreate, DestroyingCurrentContextLeavesNoneCurrent) {
-  auto context = GlContext::Create(nullptr, ContextProfile::kDriverDefault);
-  ASSERT_NE(context, nullptr);
-  context.reset();
-  EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);
-  EXPECT_EQ(CurrentBindingHandle(), 0u);
 }
 
 TEST(GlContextPbuffer, ContextWithSurfaceDrawsAndFailsCleanly) {

@@ -5,6 +5,7 @@
 #include <glbinding/gl33core/gl.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
 #include "host/HostGlContext.h"
@@ -89,6 +90,26 @@ void RenderRoad(PF_InData* in, HostWorld* layer, HostWorld* output) {
                       layout.bytesPerPixel, layout.transferType);
 }
 
+// A pixel's (a, r, g, b) in the world's own units, whatever its depth.
+using Argb = std::array<float, 4>;
+Argb Get(HostWorld& w, A_long x, A_long y) {
+  if (w.Format() == PF_PixelFormat_ARGB32) {
+    const PF_Pixel8 p = w.Pixel8(x, y);
+    return {float(p.alpha), float(p.red), float(p.green), float(p.blue)};
+  }
+  if (w.Format() == PF_PixelFormat_ARGB64) {
+    const PF_Pixel16 p = w.Pixel16(x, y);
+    return {float(p.alpha), float(p.red), float(p.green), float(p.blue)};
+  }
+  const PF_PixelFloat p = w.PixelFloat(x, y);
+  return {p.alpha, p.red, p.green, p.blue};
+}
+void Set(HostWorld& w, A_long x, A_long y, const Argb& v) {
+  if (w.Format() == PF_PixelFormat_ARGB32) w.Pixel8(x, y) = {A_u_char(v[0]), A_u_char(v[1]), A_u_char(v[2]), A_u_char(v[3])};
+  if (w.Format() == PF_PixelFormat_ARGB64) w.Pixel16(x, y) = {A_u_short(v[0]), A_u_short(v[1]), A_u_short(v[2]), A_u_short(v[3])};
+  if (w.Format() == PF_PixelFormat_ARGB128) w.PixelFloat(x, y) = {v[0], v[1], v[2], v[3]};
+}
+
 class HostRenderRoad : public ::testing::TestWithParam<PF_PixelFormat> {
  protected:
   void SetUp() override {
@@ -117,15 +138,12 @@ TEST_P(HostRenderRoad, KnownColoursComeBackThroughTheOutputPass) {
   const PF_PixelFormat format = GetParam();
   HostWorld layer(3, 2, format, 12);
   HostWorld output(3, 2, format, 12);
+  const float white = format == PF_PixelFormat_ARGB32 ? 255 : format == PF_PixelFormat_ARGB64 ? 32768 : 1;
   for (A_long y = 0; y < 2; ++y) {
     for (A_long x = 0; x < 3; ++x) {
-      if (format == PF_PixelFormat_ARGB32) {
-        layer.Pixel8(x, y) = {A_u_char(10 + x), A_u_char(100 + y), A_u_char(200), 255};
-      } else if (format == PF_PixelFormat_ARGB64) {
-        layer.Pixel16(x, y) = {A_u_short(1000 * x + 1), A_u_short(32768 - y), A_u_short(12345), 32768};
-      } else {
-        layer.PixelFloat(x, y) = {0.5f * x, 2.5f + y, -0.0f, 1.0f};
-      }
+      if (format == PF_PixelFormat_ARGB32) Set(layer, x, y, {10.0f + x, 100.0f + y, 200, white});
+      if (format == PF_PixelFormat_ARGB64) Set(layer, x, y, {1000.0f * x + 1, 32768.0f - y, 12345, white});
+      if (format == PF_PixelFormat_ARGB128) Set(layer, x, y, {0.5f * x, 2.5f + y, -0.0f, white});
     }
   }
   PF_Err err = PF_Err_NONE;
@@ -140,30 +158,11 @@ TEST_P(HostRenderRoad, KnownColoursComeBackThroughTheOutputPass) {
   ASSERT_EQ(err, PF_Err_NONE);
   for (A_long y = 0; y < 2; ++y) {
     for (A_long x = 0; x < 3; ++x) {
-      const A_long flipped = 1 - y;
-      if (format == PF_PixelFormat_ARGB32) {
-        const PF_Pixel8 in = layer.Pixel8(x, y);
-        const PF_Pixel8 got = output.Pixel8(x, flipped);
-        EXPECT_EQ(got.alpha, 255);
-        EXPECT_EQ(got.red, in.alpha);
-        EXPECT_EQ(got.green, in.red);
-        EXPECT_EQ(got.blue, in.green);
-      } else if (format == PF_PixelFormat_ARGB64) {
-        const PF_Pixel16 in = layer.Pixel16(x, y);
-        const PF_Pixel16 got = output.Pixel16(x, flipped);
-        EXPECT_EQ(got.alpha, 32768);
-        EXPECT_EQ(got.red, in.alpha);
-        EXPECT_EQ(got.green, in.red);
-        EXPECT_EQ(got.blue, in.green);
-      } else {
-        const PF_PixelFloat in = layer.PixelFloat(x, y);
-        const PF_PixelFloat got = output.PixelFloat(x, flipped);
-        // Linear sampling at pixel centres may carry a few units in the last place.
-        EXPECT_FLOAT_EQ(got.alpha, 1.0f);
-        EXPECT_FLOAT_EQ(got.red, in.alpha);
-        EXPECT_FLOAT_EQ(got.green, in.red);
-        EXPECT_FLOAT_EQ(got.blue, in.green);
-      }
+      const Argb in = Get(layer, x, y);
+      const Argb want = {white, in[0], in[1], in[2]};
+      const Argb got = Get(output, x, 1 - y);
+      // Linear sampling at pixel centres may carry a few units in the last place of a float.
+      for (int c = 0; c < 4; ++c) EXPECT_FLOAT_EQ(got[c], want[c]) << x << "," << y << " channel " << c;
     }
   }
   EXPECT_TRUE(output.PaddingIntact());

@@ -32,6 +32,8 @@ class PluginGlobalGl : public ::testing::Test {
   SimulatedHost host;
 };
 
+// Each set-up makes one root (it prints the driver's description once), and set-up and set-down
+// hand the host's context back; a set-down and a new set-up make a new root.
 TEST_F(PluginGlobalGl, SetupMakesOneRootAndReturnsHostContext) {
   ::testing::internal::CaptureStdout();
   EXPECT_EQ(host.GlobalSetup(), PF_Err_NONE);
@@ -41,18 +43,12 @@ TEST_F(PluginGlobalGl, SetupMakesOneRootAndReturnsHostContext) {
   EXPECT_TRUE(hostGl->IsCurrent());
   EXPECT_EQ(host.GlobalSetdown(), PF_Err_NONE);
   EXPECT_TRUE(hostGl->IsCurrent());
-  EXPECT_TRUE(hostGl->CommandsThatChangedContext().empty());
-  EXPECT_TRUE(host.Violations().empty());
-}
-
-TEST_F(PluginGlobalGl, SetdownThenSetupMakesNewRoot) {
   ::testing::internal::CaptureStdout();
   EXPECT_EQ(host.GlobalSetup(), PF_Err_NONE);
   EXPECT_EQ(host.GlobalSetdown(), PF_Err_NONE);
-  EXPECT_EQ(host.GlobalSetup(), PF_Err_NONE);
-  EXPECT_EQ(host.GlobalSetdown(), PF_Err_NONE);
-  EXPECT_EQ(CountOf(::testing::internal::GetCapturedStdout(), "OpenGL Version:  "), 2);
+  EXPECT_EQ(CountOf(::testing::internal::GetCapturedStdout(), "OpenGL Version:  "), 1);
   EXPECT_TRUE(hostGl->CommandsThatChangedContext().empty());
+  EXPECT_TRUE(host.Violations().empty());
 }
 
 }  // namespace
