@@ -83,7 +83,7 @@ struct FakeHostCallbacks {
     return PF_Err_NONE;
   }
   static A_Err Register(AEGP_GlobalRefcon, const A_char*, AEGP_PluginID* id) {
-    *id = gHost->registeredId;
+    *id = 77;
     return A_Err_NONE;
   }
   static A_Err GetEffect(AEGP_PluginID, PF_ProgPtr, AEGP_EffectRefH* effect) {
@@ -221,11 +221,6 @@ bool FakeHost::IsLive(PF_Handle h) const {
 }
 size_t FakeHost::LiveHandleCount() const {
   return blocks_.size();
-}
-
-int FakeHost::LockCount(PF_Handle h) const {
-  auto it = blocks_.find(h);
-  return it == blocks_.end() ? -1 : it->second->locks;
 }
 
 bool FakeHost::AnyLocked() const {

@@ -26,7 +26,6 @@ class FakeHost {
   std::vector<uint8_t> Bytes(PF_Handle h) const;
   bool IsLive(PF_Handle h) const;
   size_t LiveHandleCount() const;
-  int LockCount(PF_Handle h) const;
   bool AnyLocked() const;
 
   // Suites.
@@ -55,7 +54,6 @@ class FakeHost {
   int deleteKeyframeCalls = 0;
   int openStreams = 0;
   int openEffects = 0;
-  AEGP_PluginID registeredId = 77;
   std::vector<PF_ParamDef> addedParams;  // what add_param received, in order
   int addParamCalls = 0;
   int failAddParamAt = -1;  // the add_param call with this number (from 0) fails, only that one

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <utility>
@@ -169,6 +170,15 @@ void ExpectClean(SimulatedHost& host, const std::string& fault) {
   EXPECT_EQ(host.LiveAegpHandles(), 0u) << fault;
 }
 
+// Runs the session in a new host with the plug-in, after `fault` has been set up in it.
+void SweepOnce(const std::string& label, const std::function<void(SimulatedHost&)>& fault) {
+  SimulatedHost host;
+  testing::LoadPlugin(host);
+  fault(host);
+  RunSession(host);
+  ExpectClean(host, label);
+}
+
 TEST(FaultSweep, EveryMissingSuite) {
   std::vector<SuiteTable::Key> suites;
   {
@@ -178,11 +188,8 @@ TEST(FaultSweep, EveryMissingSuite) {
   }
   ASSERT_FALSE(suites.empty());
   for (const auto& suite : suites) {
-    SimulatedHost host;
-    testing::LoadPlugin(host);
-    host.Suites().SetMissing(suite.first, suite.second, true);
-    RunSession(host);
-    ExpectClean(host, "missing " + suite.first);
+    SweepOnce("missing " + suite.first,
+              [&](SimulatedHost& host) { host.Suites().SetMissing(suite.first, suite.second, true); });
   }
 }
 
@@ -198,18 +205,11 @@ TEST(FaultSweep, EveryHandleFailure) {
   }
   ASSERT_GT(newCalls, 0u);
   for (uint64_t n = 0; n < newCalls; ++n) {
-    SimulatedHost host;
-    testing::LoadPlugin(host);
-    host.Handles().FailNew(static_cast<int64_t>(n));
-    RunSession(host);
-    ExpectClean(host, "allocation " + std::to_string(n));
+    SweepOnce("allocation " + std::to_string(n),
+              [n](SimulatedHost& host) { host.Handles().FailNew(static_cast<int64_t>(n)); });
   }
   for (uint64_t n = 0; n < lockCalls; ++n) {
-    SimulatedHost host;
-    testing::LoadPlugin(host);
-    host.Handles().FailLock(static_cast<int64_t>(n));
-    RunSession(host);
-    ExpectClean(host, "lock " + std::to_string(n));
+    SweepOnce("lock " + std::to_string(n), [n](SimulatedHost& host) { host.Handles().FailLock(static_cast<int64_t>(n)); });
   }
 }
 
@@ -219,11 +219,7 @@ TEST(FaultSweep, EveryFailingCallback) {
         "AEGP_RegisterWithAEGP", "AEGP_GetNewEffectForEffect", "AEGP_DisposeEffect",
         "AEGP_GetNewEffectStreamByIndex", "AEGP_DisposeStream", "AEGP_GetDynamicStreamFlags",
         "AEGP_SetDynamicStreamFlag", "AEGP_GetStreamNumKFs", "AEGP_DeleteKeyframe"}) {
-    SimulatedHost host;
-    testing::LoadPlugin(host);
-    host.Faults().FailAll(name, true);
-    RunSession(host);
-    ExpectClean(host, name);
+    SweepOnce(name, [name](SimulatedHost& host) { host.Faults().FailAll(name, true); });
   }
 }
 
