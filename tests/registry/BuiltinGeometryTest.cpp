@@ -11,15 +11,6 @@
 namespace Orvane::Mosaira::testing {
 namespace {
 
-std::size_t IndexOf(const std::string& id) {
-  const auto& ids = Builtin().layoutIds;
-  const auto it = std::find_if(ids.begin(), ids.end(), [&](const LayoutIdEntry& e) { return e.id == id; });
-  if (it == ids.end()) throw std::out_of_range(id);
-  return static_cast<std::size_t>(it - ids.begin());
-}
-
-const GridLayoutModel& Preview(const std::string& id) { return *Builtin().previews.at(IndexOf(id)); }
-
 double TotalArea(const GridLayoutModel& layout) {
   double sum = 0.0;
   for (const auto& frame : layout.frames) sum += std::fabs(FrameArea(layout, *frame));
@@ -29,49 +20,6 @@ double TotalArea(const GridLayoutModel& layout) {
 bool MovesACorner(const MoveButtonModel& button) {
   static const std::set<std::string> corners = {"LEFT_TOP", "RIGHT_TOP", "RIGHT_BOTTOM", "LEFT_BOTTOM"};
   return corners.count(button.displayPoints[0]) != 0 || corners.count(button.displayPoints[1]) != 0;
-}
-
-TEST(BuiltinPreview, OneFrameHasItsCorners) {
-  const GridLayoutModel& p = Preview("1-1");
-  EXPECT_EQ(p.points.size(), 4u);
-  const std::pair<const char*, Vec2d> corners[] = {
-      {"LEFT_TOP", {0, 0}}, {"RIGHT_TOP", {60, 0}}, {"RIGHT_BOTTOM", {60, 60}}, {"LEFT_BOTTOM", {0, 60}}};
-  for (const auto& [id, at] : corners) {
-    const PointModel* point = p.findPoint(id);
-    ASSERT_NE(point, nullptr) << id;
-    EXPECT_EQ(point->kind, PointKind::kAbsolute);
-    const PointPosition pos = point->getPosition();
-    EXPECT_TRUE(pos.valid);
-    EXPECT_EQ(pos.x, at.x) << id;
-    EXPECT_EQ(pos.y, at.y) << id;
-  }
-  EXPECT_EQ(p.frames.size(), 1u);
-  EXPECT_EQ(p.moveButtons.size(), 4u);
-  EXPECT_TRUE(p.vectors.empty());
-}
-
-TEST(BuiltinPreview, StringCoordinateIsRead) {
-  const PointModel* p5 = Preview("2-2").findPoint("P5");
-  ASSERT_NE(p5, nullptr);
-  EXPECT_EQ(p5->kind, PointKind::kAbsolute);
-  EXPECT_EQ(p5->getPosition().x, 0.0);
-  EXPECT_EQ(p5->getPosition().y, 30.0);
-}
-
-TEST(BuiltinPreview, PointsMarkedNotMovableStayMovable) {
-  int seen = 0;
-  const LayoutRegistry& registry = Builtin();
-  for (std::size_t i = 0; i < registry.previews.size(); ++i) {
-    for (const JsonValue& p : (*registry.templateAt(i))["points"].GetArray()) {
-      if (!p.HasMember("movable")) continue;
-      const PointModel& point = *registry.previews[i]->points.at(p["id"].GetString());
-      EXPECT_EQ(point.movable, point.kind != PointKind::kCrossing) << registry.layoutIds[i].id;
-      ++seen;
-    }
-  }
-  EXPECT_EQ(seen, 44 + 40 + 8);
-  const std::string text = ToJsonText(Preview("4-16"));
-  EXPECT_NE(text.find(R"("movable":true,"id":"LEFT_TOP")"), std::string::npos);
 }
 
 TEST(BuiltinGeometry, FramesTileTheLayout) {

