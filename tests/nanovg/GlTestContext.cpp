@@ -1,38 +1,15 @@
 #include "tests/nanovg/GlTestContext.h"
 
-#include <glbinding/Binding.h>
-#include <glbinding/CallbackMask.h>
-#include <glbinding/FunctionCall.h>
-#include <glbinding/AbstractFunction.h>
-#include <glbinding/callbacks.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
 
 #include "render/NanoVgGl3Internal.h"
+#include "tests/support/GlErrorCheck.h"
 
 namespace Orvane::Mosaira::Testing {
 
 using namespace gl33core;
-
-namespace {
-
-std::map<std::string, int>& Counts() {
-  static std::map<std::string, int> counts;
-  return counts;
-}
-
-void AfterCall(const glbinding::FunctionCall& call) {
-  const std::string name = call.function->name();
-  Counts()[name]++;
-  const GLenum err = glGetError();
-  if (err != GL_NO_ERROR) {
-    ADD_FAILURE() << "GL error 0x" << std::hex << static_cast<unsigned>(err) << " after " << name;
-  }
-}
-
-}  // namespace
 
 OffscreenTarget::OffscreenTarget(int width, int height) : width_(width), height_(height) {
   glGenFramebuffers(1, &fbo_);
@@ -77,28 +54,13 @@ Rgba8 OffscreenTarget::Probe(int x, int y) const {
 std::unique_ptr<GlTestContext> GlTestContext::Create() {
   auto context = Platform::GlContext::Create(nullptr, Platform::ContextProfile::kCore33);
   if (context == nullptr) return nullptr;
+  InstallGlErrorCheck();  // before the binding, whose context switch turns the check on
   context->InitializeBinding();
   return std::unique_ptr<GlTestContext>(new GlTestContext(std::move(context)));
 }
 
 GlTestContext::GlTestContext(std::unique_ptr<Platform::GlContext> context)
-    : context_(std::move(context)) {
-  // glGetError is left out so that the callback's own check does not call back into itself.
-  glbinding::setCallbackMaskExcept(glbinding::CallbackMask::After, {"glGetError"});
-  glbinding::setAfterCallback(AfterCall);
-}
-
-GlTestContext::~GlTestContext() {
-  glbinding::setCallbackMask(glbinding::CallbackMask::None);
-  glbinding::setAfterCallback(nullptr);
-}
-
-void GlTestContext::ResetCallCounts() { Counts().clear(); }
-
-int GlTestContext::CallCount(const std::string& name) {
-  auto it = Counts().find(name);
-  return it == Counts().end() ? 0 : it->second;
-}
+    : context_(std::move(context)) {}
 
 ::testing::AssertionResult Near(const Rgba8& got, const Rgba8& want, int tolerance) {
   for (int c = 0; c < 4; c++) {

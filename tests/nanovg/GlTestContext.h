@@ -1,6 +1,6 @@
 // Test bed for the vector-drawing back end on Mesa llvmpipe: an OpenGL 3.3 core context current
-// on the test thread, an offscreen single-sample framebuffer with colour and stencil, and a
-// glbinding after-callback that fails the running test on any GL error and counts calls.
+// on the test thread, with the shared check that fails the running test on any GL error, and an
+// offscreen single-sample framebuffer with colour and stencil.
 #pragma once
 
 #include <glbinding/gl33core/gl.h>
@@ -9,7 +9,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <string>
 
 #include "platform/GlContext.h"
 #include "render/NanoVgGl3.h"
@@ -47,13 +46,8 @@ class GlTestContext {
  public:
   // Null when the driver cannot make a 3.3 core context.
   static std::unique_ptr<GlTestContext> Create();
-  ~GlTestContext();
   GlTestContext(const GlTestContext&) = delete;
   GlTestContext& operator=(const GlTestContext&) = delete;
-
-  // GL calls made since the last reset, by function name.
-  static void ResetCallCounts();
-  static int CallCount(const std::string& name);
 
   const Platform::GlContext& Context() const { return *context_; }
 
