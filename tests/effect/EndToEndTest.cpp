@@ -12,8 +12,6 @@ namespace {
 
 using testing::kLayouts31;
 
-constexpr char kEmptyText[] = R"({"scrollStart":0.0,"interacting":false})";
-
 class PluginSession : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -62,15 +60,6 @@ TEST_F(PluginSession, NinetyFiveParameters) {
     EXPECT_EQ((def.ui_flags & PF_PUI_INVISIBLE) != 0, p != kParamLayouts && !placement) << p;
     EXPECT_EQ(host.Stream(id, p).Hidden(), p != kParamLayouts && !placement) << p;
   }
-}
-
-TEST_F(PluginSession, EmptyRecordFlattensToExactText) {
-  ASSERT_EQ(host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
-  const std::vector<uint8_t>& copy = host.LastFlattenedCopy();
-  ASSERT_EQ(copy.size(), 64u);
-  EXPECT_EQ(copy[8], 1);
-  EXPECT_EQ(copy[16], 40);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(copy.data()) + 24), kEmptyText);
 }
 
 TEST_F(PluginSession, Loading31PushesVisibilityAndClearsKeyframes) {
