@@ -193,28 +193,26 @@ TEST(ParamSyncLimits, OnlyTwentyFourPointsAndNineSliders) {
   SequenceSetdown(&host.in);
 }
 
+// A live record without a layout, and a flat record (which counts as none).
 TEST(ParamSyncNoLayout, NothingCallsTheHost) {
-  FakeHost host;
-  HandleSequenceSetup(&host.in, &host.out);
-  host.in.sequence_data = host.out.sequence_data;
-  PushPointsToParams(&host.in, host.params());
-  PushSlidersToParams(&host.in, host.params());
-  SyncLayoutFromParams(&host.in, SyncMode::kSyncAll);
-  EXPECT_EQ(host.checkouts, 0);
-  EXPECT_TRUE(host.updateUiCalls.empty());
-  EXPECT_EQ(host.OutstandingSuites(), 0);
-  SequenceSetdown(&host.in);
-}
-
-TEST(ParamSyncNoLayout, FlatRecordCountsAsNone) {
-  FakeHost host;
-  std::vector<uint8_t> bytes(64);
-  FlatSequenceData::Write(bytes.data(), R"({"scrollStart":0.0,"interacting":false})");
-  host.in.sequence_data = host.NewHandle(bytes);
-  SyncLayoutFromParams(&host.in, SyncMode::kSyncAll);
-  PushPointsToParams(&host.in, host.params());
-  EXPECT_EQ(host.checkouts, 0);
-  EXPECT_TRUE(host.updateUiCalls.empty());
+  for (const bool flat : {false, true}) {
+    FakeHost host;
+    if (flat) {
+      std::vector<uint8_t> bytes(64);
+      FlatSequenceData::Write(bytes.data(), R"({"scrollStart":0.0,"interacting":false})");
+      host.in.sequence_data = host.NewHandle(bytes);
+    } else {
+      HandleSequenceSetup(&host.in, &host.out);
+      host.in.sequence_data = host.out.sequence_data;
+    }
+    PushPointsToParams(&host.in, host.params());
+    PushSlidersToParams(&host.in, host.params());
+    SyncLayoutFromParams(&host.in, SyncMode::kSyncAll);
+    EXPECT_EQ(host.checkouts, 0) << flat;
+    EXPECT_TRUE(host.updateUiCalls.empty()) << flat;
+    EXPECT_EQ(host.OutstandingSuites(), 0) << flat;
+    if (!flat) SequenceSetdown(&host.in);
+  }
 }
 
 TEST(ParamSyncSuites, MissingParamUtilsThrows13) {
