@@ -23,27 +23,7 @@ GLuint FloatTexture(int w, int h, const std::vector<float>& texels) {
   return texture;
 }
 
-// A float framebuffer of w x h pixels bound for drawing and reading, with the viewport set.
-class FloatTarget {
- public:
-  FloatTarget(int w, int h) {
-    glGenRenderbuffers(1, &colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA32F, w, h);
-    glGenFramebuffers(1, &fbo);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    glViewport(0, 0, w, h);
-    glDisable(GL_BLEND);
-  }
-  ~FloatTarget() {
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &fbo);
-    glDeleteRenderbuffers(1, &colour);
-  }
-  GLuint colour = 0;
-  GLuint fbo = 0;
-};
+using FloatTarget = Testing::ReadTarget;
 
 using ::testing::ElementsAre;
 using ::testing::FloatNear;

@@ -31,6 +31,38 @@ class RenderSession : public ::testing::Test {
   AEOpenGLContext* context = nullptr;
 };
 
+// Owner of a framebuffer bound for drawing and reading, its colour attachment 0 either a given
+// texture or (w x h) a float renderbuffer of its own, with the viewport set and blending off.
+class ReadTarget {
+ public:
+  explicit ReadTarget(gl::GLuint texture) {
+    gl33core::glGenFramebuffers(1, &fbo);
+    gl33core::glBindFramebuffer(gl::GLenum::GL_FRAMEBUFFER, fbo);
+    gl33core::glFramebufferTexture2D(gl::GLenum::GL_FRAMEBUFFER, gl::GLenum::GL_COLOR_ATTACHMENT0,
+                                     gl::GLenum::GL_TEXTURE_2D, texture, 0);
+  }
+  ReadTarget(int w, int h) {
+    using namespace gl33core;
+    glGenRenderbuffers(1, &colour);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA32F, w, h);
+    glGenFramebuffers(1, &fbo);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    glViewport(0, 0, w, h);
+    glDisable(GL_BLEND);
+  }
+  ~ReadTarget() {
+    gl33core::glBindFramebuffer(gl::GLenum::GL_FRAMEBUFFER, 0);
+    gl33core::glDeleteFramebuffers(1, &fbo);
+    if (colour != 0) gl33core::glDeleteRenderbuffers(1, &colour);
+  }
+  ReadTarget(const ReadTarget&) = delete;
+  ReadTarget& operator=(const ReadTarget&) = delete;
+  gl::GLuint fbo = 0;
+  gl::GLuint colour = 0;
+};
+
 // RGBA float pixels of the framebuffer bound for reading, bottom row first.
 inline std::vector<float> ReadFloatPixels(int width, int height) {
   std::vector<float> pixels(static_cast<std::size_t>(width) * height * 4);

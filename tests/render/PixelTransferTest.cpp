@@ -13,36 +13,11 @@ using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::FloatNear;
 using Testing::FakeHost;
+using Testing::ReadTarget;
 using Testing::TestWorld;
 
 constexpr int kPad = 12;  // bytes of padding after every row
 constexpr unsigned char kPadByte = 0xAB;
-
-// A read framebuffer with `texture` (or a float renderbuffer) as colour attachment 0.
-class ReadTarget {
- public:
-  explicit ReadTarget(GLuint texture) {
-    glGenFramebuffers(1, &fbo);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
-  }
-  ReadTarget(int w, int h) {
-    glGenRenderbuffers(1, &colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA32F, w, h);
-    glGenFramebuffers(1, &fbo);
-    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    glViewport(0, 0, w, h);
-  }
-  ~ReadTarget() {
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &fbo);
-    if (colour != 0) glDeleteRenderbuffers(1, &colour);
-  }
-  GLuint fbo = 0;
-  GLuint colour = 0;
-};
 
 bool PaddingUntouched(TestWorld& world, int bytesPerPixel) {
   for (A_long y = 0; y < world.world.height; ++y) {
