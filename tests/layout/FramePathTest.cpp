@@ -94,14 +94,6 @@ TEST_F(FramePath, TwoPolygonsAreTwoSubPathsClosedOnceAtTheEnd) {
   EXPECT_TRUE(Contains(fill.paths[1].points, {50.0, 0.0}));
 }
 
-TEST_F(FramePath, WaistInsetTracesTwoSubPaths) {
-  auto waist = testing::FrameLayout(testing::kWaist);
-  waist->setSpacing(10.0f);
-  const RecordedFill fill =
-      recorder.fill([&](NVGcontext* ctx) { waist->frames[0]->buildPath(ctx, 0.3f); });
-  EXPECT_EQ(fill.paths.size(), 2u);
-}
-
 TEST_F(FramePath, EmptyInsetDrawsNothing) {
   const RecordedFill fill = trace({}, 1.0f);
   EXPECT_TRUE(fill.paths.empty());
