@@ -132,13 +132,5 @@ TEST(LayoutReading, IndexWrittenAsNonIntegerIsIgnored) {
   EXPECT_EQ(MakeLayout(R"({"index":-2147483649})", 10.0, 10.0, 8)->index, 8);
 }
 
-TEST(LayoutReading, NonFiniteCoordinateStringRefusesTheLayout) {
-  for (const char* x : {"nan", "-inf"}) {
-    EXPECT_THROW(MakeLayout(std::string(R"({"points":[{"id":"A","x":")") + x + R"(","y":0}]})", 10.0, 10.0),
-                 std::invalid_argument)
-        << x;
-  }
-}
-
 }  // namespace
 }  // namespace Orvane::Mosaira
