@@ -70,19 +70,16 @@ TEST_F(PointGeometry, MissingVectorOrNoKindHasNoPosition) {
   EXPECT_FALSE(point("M").getPosition().valid);
 }
 
-TEST_F(PointGeometry, FreePointIsClampedToTheLayout) {
+TEST_F(PointGeometry, FreePointIgnoresNaNAndIsClampedToTheLayout) {
+  point("F").moveBy(kNaN, 5.0);  // a NaN delta is ignored on its axis
+  EXPECT_EQ(point("F").x, 90.0f);
+  EXPECT_EQ(point("F").y, 15.0f);
   point("F").moveBy(25.0, -30.0);
   EXPECT_EQ(point("F").x, 100.0f);
   EXPECT_EQ(point("F").y, 0.0f);
   point("F").moveBy(-300.0, 40.0);
   EXPECT_EQ(point("F").x, 0.0f);
   EXPECT_EQ(point("F").y, 40.0f);
-}
-
-TEST_F(PointGeometry, FreePointIgnoresANaNDelta) {
-  point("F").moveBy(kNaN, 5.0);
-  EXPECT_EQ(point("F").x, 90.0f);
-  EXPECT_EQ(point("F").y, 15.0f);
 }
 
 // A moved slider takes the fraction of its target projected onto its vector, clamped to 0..1.
@@ -145,21 +142,9 @@ TEST(PointCycles, TwoCrossingsOnEachOther) {
   EXPECT_FALSE(layout->findVector("V1")->intersect(*layout->findVector("V3")).valid);
 }
 
-TEST(PointCycles, SharedDependenciesAreNotACycle) {
-  // S2 hangs on S1 at both ends of its vector: reached twice, but no loop.
-  auto layout = MakeLayout(
-      R"({"points":[{"id":"A","x":0,"y":0},{"id":"B","x":1,"y":0},)"
-      R"({"id":"S1","vector":"V","scalar":0.5},{"id":"S2","vector":"W","scalar":0.5}],)"
-      R"("vectors":[{"id":"V","start":"A","end":"B"},{"id":"W","start":"S1","end":"S1"}]})",
-      100.0, 100.0);
-  const PointPosition p = layout->findPoint("S2")->getPosition();
-  ASSERT_TRUE(p.valid);
-  EXPECT_DOUBLE_EQ(p.x, 50.0);
-}
-
 TEST(PointCycles, DeepSharedChainIsResolvedQuickly) {
   // Each level slides on a vector whose two ends are the level before, so it is reached twice per
-  // level; without remembering placed points this would take 2^60 steps.
+  // level (shared, but no cycle); without remembering placed points this would take 2^60 steps.
   std::string points = R"([{"id":"L0","x":0.5,"y":0.25})";
   std::string vectors = "[";
   for (int i = 1; i <= 60; ++i) {
@@ -217,18 +202,13 @@ std::unique_ptr<GridLayoutModel> SliderChain(int levels) {
   return MakeLayout(R"({"points":)" + points + R"(],"vectors":)" + vectors + "]}", 100.0, 100.0);
 }
 
-TEST(PointChains, ModeratelyDeepChainIsFollowed) {
-  auto layout = SliderChain(200);
-  const PointPosition p = layout->findPoint("L200")->getPosition();
-  ASSERT_TRUE(p.valid);
-  EXPECT_DOUBLE_EQ(p.x, 50.0);
-  EXPECT_NEAR(p.y, 75.0, 1e-9);
-}
-
 TEST(PointChains, AbsurdlyDeepChainHasNoPositionInsteadOfOverflowingTheStack) {
   auto layout = SliderChain(100000);
   EXPECT_FALSE(layout->findPoint("L100000")->getPosition().valid);
-  EXPECT_TRUE(layout->findPoint("L100")->getPosition().valid);
+  const PointPosition p = layout->findPoint("L200")->getPosition();  // a moderately deep one is followed
+  ASSERT_TRUE(p.valid);
+  EXPECT_DOUBLE_EQ(p.x, 50.0);
+  EXPECT_NEAR(p.y, 75.0, 1e-9);
   layout->findPoint("L100000")->moveBy(1.0, 1.0);  // a slider without a position stays put
   EXPECT_EQ(layout->findPoint("L100000")->scalar, 0.5f);
 }
