@@ -178,14 +178,6 @@ TEST_F(SequenceCommands, ResetupOfUnterminatedTextStaysInHandle) {
   EXPECT_FALSE(FindLiveRecord(&host.in)->interacting);  // "...}}" does not parse
 }
 
-TEST_F(SequenceCommands, ResetupOfBadCoordinateLeavesNoLayout) {
-  host.in.sequence_data = host.NewHandle(FlatBytes(
-      R"({"scrollStart":0.0,"interacting":false,"layout":{"points":[{"id":"P","x":"?","y":1}]}})"));
-  EXPECT_EQ(RunAndKeep(host, PF_Cmd_SEQUENCE_RESETUP), PF_Err_NONE);
-  ASSERT_NE(FindLiveRecord(&host.in), nullptr);
-  EXPECT_EQ(FindLayout(&host.in), nullptr);
-}
-
 TEST_F(SequenceCommands, FlattenedCopyLeavesInstanceLive) {
   testing::InstallLayout(host.in, host.out,
                          testing::MakeLayout(testing::kLayout31Json, 1920, 1080, 3));
