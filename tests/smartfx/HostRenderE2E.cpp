@@ -13,11 +13,16 @@
 #include "host/SmartFx.h"
 #include "layout/LayoutRegistry.h"
 #include "tests/support/GlErrorCheck.h"
+#include "tests/support/HostWorldPixels.h"
 
 namespace Orvane::Mosaira {
 namespace {
 
+using Testing::Argb;
+using Testing::GetArgb;
 using Testing::InstallGlErrorCheck;
+using Testing::SetArgb;
+using Testing::WhiteOf;
 
 constexpr PF_ParamIndex kLayouts = 1;
 constexpr PF_ParamIndex kEdgeInset = 2;
@@ -34,38 +39,18 @@ A_long LayoutsValueOf(const std::string& id) {
 // Solid 24 x 40 layers (the inset box of each frame of "2-1" at 64 x 48 with inset 4).
 std::unique_ptr<HostWorld> SolidLayer(PF_PixelFormat format, double a, double r, double g, double b) {
   auto layer = std::make_unique<HostWorld>(24, 40, format, 8);
+  const double w = WhiteOf(format);
   for (A_long y = 0; y < 40; ++y) {
-    for (A_long x = 0; x < 24; ++x) {
-      if (format == PF_PixelFormat_ARGB32) {
-        layer->Pixel8(x, y) = {A_u_char(a * 255), A_u_char(r * 255), A_u_char(g * 255), A_u_char(b * 255)};
-      } else if (format == PF_PixelFormat_ARGB64) {
-        layer->Pixel16(x, y) = {A_u_short(a * 32768), A_u_short(r * 32768), A_u_short(g * 32768),
-                                A_u_short(b * 32768)};
-      } else {
-        layer->PixelFloat(x, y) = {float(a), float(r), float(g), float(b)};
-      }
-    }
+    for (A_long x = 0; x < 24; ++x) SetArgb(*layer, x, y, {float(a * w), float(r * w), float(g * w), float(b * w)});
   }
   return layer;
 }
 
-// (a, r, g, b) of a pixel as fractions of white.
-std::array<double, 4> PixelAt(HostWorld& w, A_long x, A_long y) {
-  if (w.Format() == PF_PixelFormat_ARGB32) {
-    const PF_Pixel8 p = w.Pixel8(x, y);
-    return {p.alpha / 255.0, p.red / 255.0, p.green / 255.0, p.blue / 255.0};
-  }
-  if (w.Format() == PF_PixelFormat_ARGB64) {
-    const PF_Pixel16 p = w.Pixel16(x, y);
-    return {p.alpha / 32768.0, p.red / 32768.0, p.green / 32768.0, p.blue / 32768.0};
-  }
-  const PF_PixelFloat p = w.PixelFloat(x, y);
-  return {p.alpha, p.red, p.green, p.blue};
-}
-
 void ExpectPixel(HostWorld& w, A_long x, A_long y, std::array<double, 4> want, double tolerance) {
-  const auto got = PixelAt(w, x, y);
-  for (int c = 0; c < 4; ++c) EXPECT_NEAR(got[c], want[c], tolerance) << "channel " << c << " at " << x << "," << y;
+  const Argb got = GetArgb(w, x, y);
+  for (int c = 0; c < 4; ++c) {
+    EXPECT_NEAR(got[c] / WhiteOf(w.Format()), want[c], tolerance) << "channel " << c << " at " << x << "," << y;
+  }
 }
 
 class HostRender : public ::testing::TestWithParam<PF_PixelFormat> {
@@ -136,11 +121,7 @@ TEST_P(HostRender, LayerLargerThanTheOutputFillsItsFrame) {
   auto big = std::make_unique<HostWorld>(96, 160, GetParam(), 8);
   auto small = SolidLayer(GetParam(), 1, 0.8, 0.4, 0.2);
   for (A_long y = 0; y < 160; ++y) {
-    for (A_long x = 0; x < 96; ++x) {
-      if (GetParam() == PF_PixelFormat_ARGB32) big->Pixel8(x, y) = small->Pixel8(0, 0);
-      if (GetParam() == PF_PixelFormat_ARGB64) big->Pixel16(x, y) = small->Pixel16(0, 0);
-      if (GetParam() == PF_PixelFormat_ARGB128) big->PixelFloat(x, y) = small->PixelFloat(0, 0);
-    }
+    for (A_long x = 0; x < 96; ++x) SetArgb(*big, x, y, GetArgb(*small, 0, 0));
   }
   ASSERT_TRUE(fx.SetLayer(id, LayerParam(0), big.get()));
   auto out = RenderFrame();
@@ -199,9 +180,7 @@ TEST_P(HostRender, NoLayoutLeavesTheOutputAlone) {
   EXPECT_FALSE(fx.InputRequested());
   EXPECT_EQ(rects.result_rect.right, 0);
   HostWorld input(64, 48, GetParam()), output(64, 48, GetParam());
-  if (GetParam() == PF_PixelFormat_ARGB32) output.Pixel8(16, 24) = {7, 7, 7, 7};
-  if (GetParam() == PF_PixelFormat_ARGB64) output.Pixel16(16, 24) = {7, 7, 7, 7};
-  if (GetParam() == PF_PixelFormat_ARGB128) output.PixelFloat(16, 24) = {7, 7, 7, 7};
+  SetArgb(output, 16, 24, {7, 7, 7, 7});
   const std::vector<uint8_t> before = output.Bytes();
   EXPECT_EQ(fx.Render(id, &input, &output), PF_Err_NONE);
   EXPECT_EQ(output.Bytes(), before);

@@ -5,7 +5,6 @@
 #include <glbinding/gl33core/gl.h>
 #include <gtest/gtest.h>
 
-#include <array>
 #include <functional>
 
 #include "host/HostGlContext.h"
@@ -17,11 +16,17 @@
 #include "render/RenderGlobals.h"
 #include "render/RenderState.h"
 #include "tests/render/GlTestSupport.h"
+#include "tests/support/HostWorldPixels.h"
 
 using namespace gl33core;
 
 namespace Orvane::Mosaira {
 namespace {
+
+using Testing::Argb;
+using Testing::GetArgb;
+using Testing::SetArgb;
+using Testing::WhiteOf;
 
 std::function<void(PF_InData*)> job;
 
@@ -90,26 +95,6 @@ void RenderRoad(PF_InData* in, HostWorld* layer, HostWorld* output) {
                       layout.bytesPerPixel, layout.transferType);
 }
 
-// A pixel's (a, r, g, b) in the world's own units, whatever its depth.
-using Argb = std::array<float, 4>;
-Argb Get(HostWorld& w, A_long x, A_long y) {
-  if (w.Format() == PF_PixelFormat_ARGB32) {
-    const PF_Pixel8 p = w.Pixel8(x, y);
-    return {float(p.alpha), float(p.red), float(p.green), float(p.blue)};
-  }
-  if (w.Format() == PF_PixelFormat_ARGB64) {
-    const PF_Pixel16 p = w.Pixel16(x, y);
-    return {float(p.alpha), float(p.red), float(p.green), float(p.blue)};
-  }
-  const PF_PixelFloat p = w.PixelFloat(x, y);
-  return {p.alpha, p.red, p.green, p.blue};
-}
-void Set(HostWorld& w, A_long x, A_long y, const Argb& v) {
-  if (w.Format() == PF_PixelFormat_ARGB32) w.Pixel8(x, y) = {A_u_char(v[0]), A_u_char(v[1]), A_u_char(v[2]), A_u_char(v[3])};
-  if (w.Format() == PF_PixelFormat_ARGB64) w.Pixel16(x, y) = {A_u_short(v[0]), A_u_short(v[1]), A_u_short(v[2]), A_u_short(v[3])};
-  if (w.Format() == PF_PixelFormat_ARGB128) w.PixelFloat(x, y) = {v[0], v[1], v[2], v[3]};
-}
-
 class HostRenderRoad : public ::testing::TestWithParam<PF_PixelFormat> {
  protected:
   void SetUp() override {
@@ -138,12 +123,12 @@ TEST_P(HostRenderRoad, KnownColoursComeBackThroughTheOutputPass) {
   const PF_PixelFormat format = GetParam();
   HostWorld layer(3, 2, format, 12);
   HostWorld output(3, 2, format, 12);
-  const float white = format == PF_PixelFormat_ARGB32 ? 255 : format == PF_PixelFormat_ARGB64 ? 32768 : 1;
+  const float white = WhiteOf(format);
   for (A_long y = 0; y < 2; ++y) {
     for (A_long x = 0; x < 3; ++x) {
-      if (format == PF_PixelFormat_ARGB32) Set(layer, x, y, {10.0f + x, 100.0f + y, 200, white});
-      if (format == PF_PixelFormat_ARGB64) Set(layer, x, y, {1000.0f * x + 1, 32768.0f - y, 12345, white});
-      if (format == PF_PixelFormat_ARGB128) Set(layer, x, y, {0.5f * x, 2.5f + y, -0.0f, white});
+      if (format == PF_PixelFormat_ARGB32) SetArgb(layer, x, y, {10.0f + x, 100.0f + y, 200, white});
+      if (format == PF_PixelFormat_ARGB64) SetArgb(layer, x, y, {1000.0f * x + 1, 32768.0f - y, 12345, white});
+      if (format == PF_PixelFormat_ARGB128) SetArgb(layer, x, y, {0.5f * x, 2.5f + y, -0.0f, white});
     }
   }
   PF_Err err = PF_Err_NONE;
@@ -158,9 +143,9 @@ TEST_P(HostRenderRoad, KnownColoursComeBackThroughTheOutputPass) {
   ASSERT_EQ(err, PF_Err_NONE);
   for (A_long y = 0; y < 2; ++y) {
     for (A_long x = 0; x < 3; ++x) {
-      const Argb in = Get(layer, x, y);
+      const Argb in = GetArgb(layer, x, y);
       const Argb want = {white, in[0], in[1], in[2]};
-      const Argb got = Get(output, x, 1 - y);
+      const Argb got = GetArgb(output, x, 1 - y);
       // Linear sampling at pixel centres may carry a few units in the last place of a float.
       for (int c = 0; c < 4; ++c) EXPECT_FLOAT_EQ(got[c], want[c]) << x << "," << y << " channel " << c;
     }
