@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 
-#include "render/NanoVgGl3Internal.h"
 #include "tests/support/GlErrorCheck.h"
 
 namespace Orvane::Mosaira::Testing {

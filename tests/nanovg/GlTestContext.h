@@ -12,6 +12,7 @@
 
 #include "platform/GlContext.h"
 #include "render/NanoVgGl3.h"
+#include "render/NanoVgGl3Internal.h"
 
 namespace Orvane::Mosaira::Testing {
 
@@ -70,6 +71,10 @@ class BackEndTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
   void Make(int flags);
+  // The back end's own state behind vg_.
+  detail::GLNVGcontext* State() const {
+    return static_cast<detail::GLNVGcontext*>(nvgInternalParams(vg_)->userPtr);
+  }
 
   static std::unique_ptr<GlTestContext> context_;
   std::unique_ptr<OffscreenTarget> target_;

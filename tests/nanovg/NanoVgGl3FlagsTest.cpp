@@ -18,10 +18,6 @@ using namespace gl33core;
 
 class BackEndFlags : public BackEndTest, public ::testing::WithParamInterface<int> {};
 
-detail::GLNVGcontext* State(NVGcontext* vg) {
-  return static_cast<detail::GLNVGcontext*>(nvgInternalParams(vg)->userPtr);
-}
-
 GLint StencilAt(int x, int y) {
   GLint stencil = -1;
   glReadPixels(x, 63 - y, 1, 1, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, &stencil);
@@ -80,7 +76,7 @@ TEST_F(BackEndDraw, TexturedTrianglesSampleWithoutReorder) {
   NVGscissor scissor{};
   scissor.extent[0] = scissor.extent[1] = -1.0f;
   nvgBeginFrame(vg_, kSize, kSize, 1.0f);
-  detail::glnvg__renderTriangles(State(vg_), &paint,
+  detail::glnvg__renderTriangles(State(), &paint,
                                  {NVG_ONE, NVG_ONE_MINUS_SRC_ALPHA, NVG_ONE, NVG_ONE_MINUS_SRC_ALPHA},
                                  &scissor, verts, 6, 1.0f);
   nvgEndFrame(vg_);
@@ -131,8 +127,8 @@ TEST_F(BackEndDraw, GlErrorsReportedOnlyWithDebugFlag) {
     glbinding::setCallbackMask(glbinding::CallbackMask::None);
     glBindTexture(GL_TEXTURE_2D, 0xffffff);  // not a name made by glGenTextures
     ::testing::internal::CaptureStdout();
-    detail::glnvg__checkError(State(vg_), "probe step");
-    detail::glnvg__checkError(State(vg_), "quiet step");
+    detail::glnvg__checkError(State(), "probe step");
+    detail::glnvg__checkError(State(), "quiet step");
     const std::string out = ::testing::internal::GetCapturedStdout();
     const GLenum pending = glGetError();
     glbinding::setCallbackMaskExcept(glbinding::CallbackMask::After, {"glGetError"});

@@ -46,20 +46,11 @@ TEST(ImageIds, UnknownIdsChangeNothing) {
 
 // --- GL textures ---
 
-class TextureGl : public ::testing::Test {
+class TextureGl : public BackEndTest {
  protected:
-  static void SetUpTestSuite() { context_ = GlTestContext::Create(); }
-  static void TearDownTestSuite() { context_.reset(); }
   void SetUp() override {
-    ASSERT_NE(context_, nullptr) << "no OpenGL 3.3 core context";
-    vg_ = nvgCreateGL3(NVG_ANTIALIAS);
-    ASSERT_NE(vg_, nullptr);
-  }
-  void TearDown() override {
-    if (vg_ != nullptr) nvgDeleteInternal(vg_);
-  }
-  GLNVGcontext* State() const {
-    return static_cast<GLNVGcontext*>(nvgInternalParams(vg_)->userPtr);
+    BackEndTest::SetUp();
+    if (!HasFatalFailure()) Make(NVG_ANTIALIAS);
   }
   static GLuint MakeTexture() {
     GLuint tex = 0;
@@ -70,11 +61,7 @@ class TextureGl : public ::testing::Test {
     glBindTexture(GL_TEXTURE_2D, 0);
     return tex;
   }
-
-  static std::unique_ptr<GlTestContext> context_;
-  NVGcontext* vg_ = nullptr;
 };
-std::unique_ptr<GlTestContext> TextureGl::context_;
 
 TEST_F(TextureGl, NonPositiveSizeRefused) {
   EXPECT_EQ(nvgCreateImageRGBA(vg_, 0, 4, 0, nullptr), 0);
