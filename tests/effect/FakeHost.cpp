@@ -73,9 +73,8 @@ struct FakeHostCallbacks {
     gHost->addedParams.push_back(*def);
     return PF_Err_NONE;
   }
-  static PF_Err RegisterUi(PF_ProgPtr, PF_CustomUIInfo* info) {
+  static PF_Err RegisterUi(PF_ProgPtr, PF_CustomUIInfo*) {
     ++gHost->registerUiCalls;
-    gHost->registeredUi = *info;
     return gHost->registerUiResult;
   }
   static PF_Err UpdateParamUi(PF_ProgPtr, PF_ParamIndex index, const PF_ParamDef*) {

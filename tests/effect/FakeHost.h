@@ -59,7 +59,6 @@ class FakeHost {
   int failAddParamAt = -1;  // the add_param call with this number (from 0) fails, only that one
   PF_Err registerUiResult = PF_Err_NONE;
   int registerUiCalls = 0;
-  PF_CustomUIInfo registeredUi{};
 
  private:
   struct Block {
