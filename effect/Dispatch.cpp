@@ -1,12 +1,14 @@
 #include "effect/Dispatch.h"
 
 #include <array>
+#include <mutex>
 
 #include "effect/GlobalSetup.h"
 #include "effect/LaterHandlers.h"
 #include "effect/ParamSync.h"
 #include "effect/ParamsSetup.h"
 #include "effect/SequenceCommands.h"
+#include "effect/SequenceData.h"
 #include "effect/UserChangedParam.h"
 
 namespace Orvane::Mosaira {
@@ -90,6 +92,31 @@ constexpr std::array<Handler, PF_Cmd_NUM_CMDS> MakeTable() {
 
 constexpr std::array<Handler, PF_Cmd_NUM_CMDS> kHandlers = MakeTable();
 
+// Commands that read or change an instance's live record and may overlap: they run whole under
+// the record's lock, so each sees a whole layout and none frees a layout another still uses.
+// Sequence set-up, re-set-up, flatten and set-down make or destroy the record itself; the host
+// sends them only while nothing else runs for the instance.
+bool RunsUnderInstanceLock(PF_Cmd cmd) {
+  switch (cmd) {
+    case PF_Cmd_USER_CHANGED_PARAM:
+    case PF_Cmd_UPDATE_PARAMS_UI:
+    case PF_Cmd_EVENT:
+    case PF_Cmd_SMART_PRE_RENDER:
+    case PF_Cmd_SMART_RENDER:
+    case PF_Cmd_GET_FLATTENED_SEQUENCE_DATA:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::unique_lock<std::recursive_mutex> LockInstance(PF_Cmd cmd, const PF_InData* inData) {
+  if (!RunsUnderInstanceLock(cmd)) return {};
+  UnFlatSequenceData* record = FindLiveRecord(inData);
+  if (record == nullptr) return {};
+  return std::unique_lock<std::recursive_mutex>(record->mutex());
+}
+
 }  // namespace
 
 PF_Err DispatchCommand(PF_Cmd cmd, PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
@@ -100,6 +127,7 @@ PF_Err DispatchCommand(PF_Cmd cmd, PF_InData* inData, PF_OutData* outData, PF_Pa
   // Every command reads the host's blocks; set-down of a sequence writes none but reads in_data.
   if (!inData || (!outData && cmd != PF_Cmd_SEQUENCE_SETDOWN)) return PF_Err_BAD_CALLBACK_PARAM;
   try {
+    const std::unique_lock<std::recursive_mutex> lock = LockInstance(cmd, inData);
     return handler(CommandArgs{inData, outData, params, output, extra});
   } catch (...) {
     // Nothing may reach the host: a thrown suite error (13), a GL fault, an allocation failure.

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "layout/GridLayoutModel.h"
@@ -63,10 +64,16 @@ class UnFlatSequenceData final : public SequenceDataBase {
   bool interacting = false;
   std::unique_ptr<GridLayoutModel> layout;
 
+  // Guards the record's fields (the layout above all) for one command at a time: renders,
+  // pre-renders, parameter changes and events of one instance may arrive on different threads.
+  // Recursive, so a host that calls back into the effect on the same thread does not deadlock.
+  std::recursive_mutex& mutex() const { return mutex_; }
+
  private:
   static size_t StampOffset();
 
   uintptr_t stamp_ = 0;  // this process's key mixed with the record's address
+  mutable std::recursive_mutex mutex_;
 };
 
 // The flat record's shape. It is written and read as bytes, never constructed as an object.

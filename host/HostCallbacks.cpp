@@ -162,7 +162,10 @@ PF_Err HostCallbacks::CheckoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long 
   if (index < 0 || size_t(index) >= inst->streams.size()) return PF_Err_INVALID_INDEX;
   if (host->faults_.ShouldFail("checkout_param")) return PF_Err_OUT_OF_MEMORY;
   const double seconds = HostTime{time, scale}.Seconds();
-  *param = inst->streams[size_t(index)].ForCommand(seconds);
+  {
+    std::lock_guard<std::mutex> streams(host->streamsMutex_);
+    *param = inst->streams[size_t(index)].ForCommand(seconds);
+  }
   if (const CommandContext* c = CurrentContext()) {
     ParamStream::ScalePoint(param, c->downsampleX, c->downsampleY);
   }
@@ -214,6 +217,7 @@ PF_Err HostCallbacks::UpdateParamUi(PF_ProgPtr ref, PF_ParamIndex index, const P
   if (inst == nullptr || param == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
   if (index < 0 || size_t(index) >= inst->streams.size()) return PF_Err_INVALID_INDEX;
   if (host->faults_.ShouldFail("PF_UpdateParamUI")) return PF_Err_BAD_CALLBACK_PARAM;
+  std::lock_guard<std::mutex> streams(host->streamsMutex_);
   inst->streams[size_t(index)].UpdateUi(*param);
   return PF_Err_NONE;
 }
@@ -300,6 +304,7 @@ A_Err HostCallbacks::GetDynamicStreamFlags(AEGP_StreamRefH stream, AEGP_DynStrea
   ParamStream* s = host ? StreamOf(host, stream) : nullptr;
   if (s == nullptr || flags == nullptr) return A_Err_GENERIC;
   if (host->faults_.ShouldFail("AEGP_GetDynamicStreamFlags")) return A_Err_GENERIC;
+  std::lock_guard<std::mutex> streams(host->streamsMutex_);
   *flags = s->DynamicFlags();
   return A_Err_NONE;
 }
@@ -315,6 +320,7 @@ A_Err HostCallbacks::SetDynamicStreamFlag(AEGP_StreamRefH stream, AEGP_DynStream
     return A_Err_GENERIC;
   }
   if (host->faults_.ShouldFail("AEGP_SetDynamicStreamFlag")) return A_Err_GENERIC;
+  std::lock_guard<std::mutex> streams(host->streamsMutex_);
   s->SetDynamicFlag(flag, set != 0);
   return A_Err_NONE;
 }
@@ -324,6 +330,7 @@ A_Err HostCallbacks::GetStreamNumKFs(AEGP_StreamRefH stream, A_long* count) {
   ParamStream* s = host ? StreamOf(host, stream) : nullptr;
   if (s == nullptr || count == nullptr) return A_Err_GENERIC;
   if (host->faults_.ShouldFail("AEGP_GetStreamNumKFs")) return A_Err_GENERIC;
+  std::lock_guard<std::mutex> streams(host->streamsMutex_);
   *count = A_long(s->Keyframes().size());
   return A_Err_NONE;
 }
@@ -333,6 +340,7 @@ A_Err HostCallbacks::DeleteKeyframe(AEGP_StreamRefH stream, AEGP_KeyframeIndex i
   ParamStream* s = host ? StreamOf(host, stream) : nullptr;
   if (s == nullptr || index < 0) return A_Err_GENERIC;
   if (host->faults_.ShouldFail("AEGP_DeleteKeyframe")) return A_Err_GENERIC;
+  std::lock_guard<std::mutex> streams(host->streamsMutex_);
   return s->DeleteKeyframe(size_t(index)) ? A_Err_NONE : A_Err_GENERIC;
 }
 

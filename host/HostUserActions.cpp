@@ -51,8 +51,13 @@ PF_Err SimulatedHost::UserChanged(HostInstance* inst, PF_ParamIndex index) {
   PF_UserChangedParamExtra e{index};
   const PF_Err err = Run(PF_Cmd_USER_CHANGED_PARAM, inst, &e, nullptr, 0);
   if (sendUpdateParamsUi_ && (globalOutFlags_ & PF_OutFlag_SEND_UPDATE_PARAMS_UI) && HasInstance(inst->id)) {
-    const PF_OutData change = lastOut_;
+    PF_OutData change;
+    {
+      std::lock_guard<std::mutex> lock(runMutex_);  // renders on other threads write it too
+      change = lastOut_;
+    }
     Run(PF_Cmd_UPDATE_PARAMS_UI, inst, nullptr, nullptr, 0);
+    std::lock_guard<std::mutex> lock(runMutex_);
     lastOut_ = change;  // the caller asked for the change; the update is the host's doing
   }
   return err;
@@ -63,9 +68,14 @@ PF_Err SimulatedHost::SetParam(InstanceId id, PF_ParamIndex index, const PF_Para
   if (inst == nullptr || index < 0 || size_t(index) >= inst->streams.size()) {
     return PF_Err_BAD_CALLBACK_PARAM;
   }
-  ParamStream& stream = inst->streams[size_t(index)];
-  stream.SetValue(value, context_.time.Seconds());
-  if ((stream.Definition().flags & PF_ParamFlag_SUPERVISE) == 0) return PF_Err_NONE;
+  bool supervised = false;
+  {
+    std::lock_guard<std::mutex> streams(streamsMutex_);
+    ParamStream& stream = inst->streams[size_t(index)];
+    stream.SetValue(value, context_.time.Seconds());
+    supervised = (stream.Definition().flags & PF_ParamFlag_SUPERVISE) != 0;
+  }
+  if (!supervised) return PF_Err_NONE;
   return UserChanged(inst, index);
 }
 

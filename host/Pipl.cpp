@@ -3,17 +3,25 @@
 #include <elf.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <system_error>
 
 namespace Orvane::Mosaira {
 namespace {
 
+// Reads the file in one block (a library of the sanitizer build is tens of megabytes). Anything
+// but a readable regular file is refused.
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* out) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return false;
+  const uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec || size > out->max_size()) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
-  out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  out->resize(size_t(size));
+  in.read(reinterpret_cast<char*>(out->data()), std::streamsize(size));
+  return size_t(in.gcount()) == out->size();
 }
 
 // True when [offset, offset + size) lies inside a buffer of `total` bytes, without overflow.

@@ -95,6 +95,7 @@ void SimulatedHost::Prepare(HostInstance* inst, PF_InData* in, PF_OutData* out,
   out->width = in->width;
   out->height = in->height;
   const double seconds = context_.time.Seconds();
+  std::lock_guard<std::mutex> streams(streamsMutex_);
   for (const ParamStream& s : inst->streams) params->push_back(s.ForCommand(seconds));
   ++activeCommands_;
 }
@@ -210,6 +211,7 @@ std::vector<PF_ParamIndex> SimulatedHost::StoreChangedParams(HostInstance* inst,
                                                              const std::vector<PF_ParamDef>& params) {
   std::vector<PF_ParamIndex> followUps;
   const double seconds = context_.time.Seconds();
+  std::lock_guard<std::mutex> streams(streamsMutex_);
   for (size_t p = 0; p < params.size() && p < inst->streams.size(); ++p) {
     if ((params[p].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) == 0) continue;
     ParamStream& stream = inst->streams[p];

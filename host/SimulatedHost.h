@@ -289,6 +289,10 @@ class SimulatedHost {
   // Commands may run on several threads at once (renders): the host's own books are kept under
   // runMutex_, and the shared checks wait until no command is in flight.
   std::mutex runMutex_;
+  // Guards every stream's value, keyframes and flags: renders check parameters out while the user,
+  // another command or the effect's own suite calls change them. Taken after runMutex_, never
+  // before it.
+  mutable std::mutex streamsMutex_;
   int activeCommands_ = 0;
   std::mutex violationsMutex_;
   bool sendUpdateParamsUi_ = true;

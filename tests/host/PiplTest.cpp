@@ -135,6 +135,7 @@ TEST(PluginPipl, FakeLibraryIsReadWithoutLoadingIt) {
 
 TEST(PluginPipl, UnreadableOrForeignFilesAreRefused) {
   EXPECT_EQ(ReadPluginPipl("/nonexistent/libnothing.so").error, PiplError::kFileUnreadable);
+  EXPECT_EQ(ReadPluginPipl(testing::TempDir()).error, PiplError::kFileUnreadable);
   EXPECT_EQ(ReadPluginPipl("/proc/self/exe").error, PiplError::kNoSection);
   std::ifstream in(TILETTA_FAKE_PLUGIN_PATH, std::ios::binary);
   const std::string library((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -1,0 +1,111 @@
+// One instance used from several threads at once, as a host does while the user works: renders
+// and pre-renders on render threads while the user thread moves points and sliders, changes the
+// inset and loads other layouts. Every command must see a whole layout; afterwards the instance
+// renders exactly what a quiet instance renders.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "host/HostWorld.h"
+#include "host/SimulatedHost.h"
+#include "host/SmartFx.h"
+#include "layout/LayoutRegistry.h"
+#include "tests/support/HostWorldPixels.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+constexpr PF_ParamIndex kLayouts = 1;
+constexpr PF_ParamIndex kEdgeInset = 2;
+constexpr PF_ParamIndex kFirstPoint = 5;
+constexpr PF_ParamIndex kFirstSlider = 31;
+constexpr PF_ParamIndex LayerParam(int group) { return 41 + 6 * group + 1; }
+constexpr A_long kWidth = 64, kHeight = 48;
+
+A_long LayoutsValueOf(const std::string& id) {
+  const LayoutRegistry& registry = LayoutRegistry::instance();
+  for (size_t i = 0; i < registry.layoutIds.size(); ++i) {
+    if (registry.layoutIds[i].id == id) return A_long(2 + i);
+  }
+  return 1;
+}
+
+class SameInstanceStress : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    ASSERT_TRUE(host.LoadPlugin(TILETTA_PLUGIN_PATH, &error)) << error;
+    id = host.AddInstance(kWidth, kHeight);
+    ASSERT_NE(id, kNoInstance);
+    layer = std::make_unique<HostWorld>(kWidth, kHeight, PF_PixelFormat_ARGB32, 8);
+    for (A_long y = 0; y < kHeight; ++y) {
+      for (A_long x = 0; x < kWidth; ++x) Testing::SetArgb(*layer, x, y, {255, float(4 * x), float(5 * y), 90});
+    }
+    for (int g = 0; g < 9; ++g) ASSERT_TRUE(fx.SetLayer(id, LayerParam(g), layer.get()));
+  }
+  void TearDown() override {
+    host.Shutdown();
+    EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
+  }
+
+  // A quiet state: layout "3-1" loaded afresh, inset 3.
+  void SetQuietState() {
+    ASSERT_EQ(host.SetPopup(id, kLayouts, LayoutsValueOf("9-1")), PF_Err_NONE);
+    ASSERT_EQ(host.SetPopup(id, kLayouts, LayoutsValueOf("3-1")), PF_Err_NONE);
+    ASSERT_EQ(host.SetFloat(id, kEdgeInset, 3.0), PF_Err_NONE);
+  }
+
+  PF_Err RenderInto(HostWorld* output) {
+    PF_PreRenderOutput rects{};
+    const PF_Err err = fx.PreRender(id, &rects);
+    HostWorld input(kWidth, kHeight, PF_PixelFormat_ARGB32, 4);
+    return err != PF_Err_NONE ? err : fx.Render(id, &input, output);
+  }
+
+  SimulatedHost host;
+  SmartFx fx{host};
+  InstanceId id = kNoInstance;
+  std::unique_ptr<HostWorld> layer;
+};
+
+TEST_F(SameInstanceStress, RendersOverlappingEditsAndLayoutChangesStayWhole) {
+  SetQuietState();
+  HostWorld reference(kWidth, kHeight, PF_PixelFormat_ARGB32, 4);
+  ASSERT_EQ(RenderInto(&reference), PF_Err_NONE);
+
+  std::atomic<bool> userDone{false};
+  std::atomic<int> failedRenders{0};
+  std::vector<std::thread> renderers;
+  for (int t = 0; t < 3; ++t) {
+    renderers.emplace_back([&] {
+      for (int i = 0; i < 12 || !userDone; ++i) {
+        HostWorld output(kWidth, kHeight, PF_PixelFormat_ARGB32, 4);
+        if (RenderInto(&output) != PF_Err_NONE) ++failedRenders;
+      }
+    });
+  }
+  // The user thread: one change at a time, as a host's interface thread sends them.
+  const char* layouts[] = {"3-1", "9-1", "5-3", "3-1"};
+  for (int i = 0; i < 40; ++i) {
+    switch (i % 4) {
+      case 0: host.SetPointPx(id, kFirstPoint + i % 3, 2.0 * i, 1.5 * i); break;
+      case 1: host.SetFloat(id, kFirstSlider, double(i * 7 % 100)); break;
+      case 2: host.SetFloat(id, kEdgeInset, double(i % 9)); break;
+      default: host.SetPopup(id, kLayouts, LayoutsValueOf(layouts[i / 4 % 4])); break;
+    }
+  }
+  userDone = true;
+  for (std::thread& r : renderers) r.join();
+  EXPECT_EQ(failedRenders, 0);
+
+  SetQuietState();
+  HostWorld after(kWidth, kHeight, PF_PixelFormat_ARGB32, 4);
+  ASSERT_EQ(RenderInto(&after), PF_Err_NONE);
+  EXPECT_EQ(after.Bytes(), reference.Bytes());
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira
