@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "host/HostWorld.h"
+#include "host/PngFile.h"
 #include "host/SimulatedHost.h"
 #include "host/SmartFx.h"
 #include "layout/GridLayoutModel.h"
@@ -302,70 +303,6 @@ std::vector<PixelSize> SampleSizes(size_t layoutIndex, const RenderOptions& o, s
   return sizes;
 }
 
-// --- Output ------------------------------------------------------------------------------------
-
-// One channel of the output as a fraction of white, clamped to [0, 1].
-double Channel(HostWorld& w, int x, int y, int c) {
-  double v = 0;
-  if (w.Format() == PF_PixelFormat_ARGB32) {
-    const PF_Pixel8& p = w.Pixel8(x, y);
-    const unsigned char ch[4] = {p.alpha, p.red, p.green, p.blue};
-    v = ch[c] / 255.0;
-  } else if (w.Format() == PF_PixelFormat_ARGB64) {
-    const PF_Pixel16& p = w.Pixel16(x, y);
-    const A_u_short ch[4] = {p.alpha, p.red, p.green, p.blue};
-    v = ch[c] / 32768.0;
-  } else {
-    const PF_PixelFloat& p = w.PixelFloat(x, y);
-    const float ch[4] = {p.alpha, p.red, p.green, p.blue};
-    v = ch[c];
-  }
-  return std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.0;
-}
-
-// Writes straight RGBA: 8 bits per channel for 8-bit output, 16 bits for deeper output.
-void WritePng(HostWorld& w, const std::string& path) {
-  const bool deep = w.Format() != PF_PixelFormat_ARGB32;
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) throw RenderError("cannot write " + path);
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    std::remove(path.c_str());
-    throw RenderError("cannot write " + path);
-  }
-  png_init_io(png, file);
-  png_set_IHDR(png, info, png_uint_32(w.Width()), png_uint_32(w.Height()), deep ? 16 : 8, PNG_COLOR_TYPE_RGBA,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  const int order[4] = {1, 2, 3, 0};  // r, g, b, a
-  std::vector<unsigned char> row(size_t(w.Width()) * (deep ? 8 : 4));
-  for (int y = 0; y < w.Height(); ++y) {
-    unsigned char* o = row.data();
-    for (int x = 0; x < w.Width(); ++x) {
-      for (int c : order) {
-        const double v = Channel(w, x, y, c);
-        if (deep) {
-          const unsigned v16 = unsigned(std::lround(v * 65535.0));
-          *o++ = (v16 >> 8) & 0xFF;  // PNG stores samples big-endian
-          *o++ = v16 & 0xFF;
-        } else {
-          *o++ = static_cast<unsigned char>(std::lround(v * 255.0));
-        }
-      }
-    }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  if (std::fclose(file) != 0) {
-    std::remove(path.c_str());
-    throw RenderError("cannot write " + path);
-  }
-}
-
 // --- The session -------------------------------------------------------------------------------
 
 std::string PluginPath() {
@@ -452,7 +389,7 @@ int Render(const RenderOptions& o) {
   Check(fx.Render(id, &input, &output), "render");
   host.Shutdown();
   for (const std::string& v : host.Violations()) std::fprintf(stderr, "tiletta: host check: %s\n", v.c_str());
-  WritePng(output, o.outPath);
+  if (!WritePng(output, o.outPath, &error)) throw RenderError(error);
   std::printf("wrote %s: layout %s, %dx%d, %d-bit, %zu frame(s)\n", o.outPath.c_str(),
               registry.layoutIds[layoutIndex].id.c_str(), int(w), int(h), o.depth, frameCount);
   return host.Violations().empty() ? 0 : 1;
