@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/HostUi.h"
 #include "host/HostWorld.h"
 
 namespace Orvane::Mosaira::detail {
@@ -89,6 +90,7 @@ void HostCallbacks::Install(SimulatedHost* host) {
   s.Add(kAEGPStreamSuite, kAEGPStreamSuiteVersion7, &kStreamSuite);
   s.Add(kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion2, &kDynamicStreamSuite);
   s.Add(kAEGPKeyframeSuite, kAEGPKeyframeSuiteVersion3, &kKeyframeSuite);
+  HostUi::RegisterSuites(&s);
 }
 
 PF_InteractCallbacks HostCallbacks::Interact() {
@@ -223,8 +225,10 @@ PF_Err HostCallbacks::UpdateParamUi(PF_ProgPtr ref, PF_ParamIndex index, const P
 }
 
 PF_Err HostCallbacks::AppGetBgColor(PF_App_Color* color) {
-  if (color == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
-  *color = {0x3333, 0x3333, 0x3333};  // the panel grey of a dark theme
+  SimulatedHost* host = Current();
+  if (color == nullptr || host == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
+  if (host->faults_.ShouldFail("PF_AppGetBgColor")) return PF_Err_BAD_CALLBACK_PARAM;
+  *color = host->ui_->Background();
   return PF_Err_NONE;
 }
 

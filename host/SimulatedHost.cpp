@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "host/HostCallbacks.h"
+#include "host/HostUi.h"
 
 namespace Orvane::Mosaira {
 namespace {
@@ -29,7 +30,7 @@ PF_ParamDef InputLayerDefinition() {
 
 }  // namespace
 
-SimulatedHost::SimulatedHost() {
+SimulatedHost::SimulatedHost() : ui_(std::make_unique<HostUi>(this)) {
   HostCallbacks::Install(this);
   globalRef_.id = 0;
 }
@@ -105,7 +106,13 @@ std::vector<PF_ParamIndex> SimulatedHost::Finish(const Call& call, const PF_OutD
                                                  bool escaped) {
   std::lock_guard<std::mutex> lock(runMutex_);
   --activeCommands_;
-  if (call.depth == 0) lastOut_ = out;  // follow-ups are the host's doing, not the caller's command
+  if (call.depth == 0) {
+    lastOut_ = out;  // follow-ups are the host's doing, not the caller's command
+    lastChanged_.clear();
+    for (size_t p = 0; p < params.size(); ++p) {
+      if (params[p].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) lastChanged_.push_back(PF_ParamIndex(p));
+    }
+  }
   if (call.outCopy) *call.outCopy = out;
   TakeOutData(call.cmd, call.inst, out, err);
   std::vector<PF_ParamIndex> followUps = StoreChangedParams(call.inst, params);
@@ -280,6 +287,7 @@ void SimulatedHost::CheckInvariants(PF_Cmd cmd, HostInstance* inst) {
   }
   for (const auto& m : handles_.TakeMisuse()) Violation(prefix + m);
   for (const auto& m : suites_.TakeMisuse()) Violation(prefix + m);
+  for (const auto& m : ui_->TakeMisuse()) Violation(prefix + m);
   for (const auto& m : pendingMisuse_) Violation(prefix + m);
   pendingMisuse_.clear();
 }
@@ -403,6 +411,7 @@ PF_Err SimulatedHost::RemoveInstance(InstanceId id) {
   if (data != nullptr && handles_.IsLive(data)) {
     Violation(CommandText(PF_Cmd_SEQUENCE_SETDOWN) + "sequence data not disposed of");
   }
+  ui_->Forget(id);
   instances_.erase(id);
   return err;
 }

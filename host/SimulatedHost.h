@@ -16,6 +16,7 @@
 //   SimulatedHost other; other.LoadPlugin(...); other.OpenProject("/tmp/a.proj", &error);
 //   host.Suites().SetMissing("PF Handle Suite", 2, true);   // fault injection; also Handles()
 //                                                           // .FailNew/.FailLock, Faults().Fail
+//   host.Ui().Click(id, PF_Window_COMP, {40, 30});          // custom-UI events (HostUi.h)
 //   host.ClearFaults();
 //   host.Shutdown();                                        // set everything down
 //   EXPECT_TRUE(host.Violations().empty());                 // invariants held after every command
@@ -54,6 +55,8 @@ namespace Orvane::Mosaira {
 
 using InstanceId = int;
 constexpr InstanceId kNoInstance = -1;
+
+class HostUi;
 
 namespace detail {
 struct HostCallbacks;
@@ -166,6 +169,9 @@ class SimulatedHost {
   // The output block of the command the last call sent: for a user change, that of
   // PF_Cmd_USER_CHANGED_PARAM itself, not of the follow-ups or the UI update after it.
   const PF_OutData& LastOutData() const { return lastOut_; }
+  // The parameters the command the last call sent marked PF_ChangeFlag_CHANGED_VALUE (not those
+  // of the follow-ups), in index order.
+  const std::vector<PF_ParamIndex>& LastChangedParams() const { return lastChanged_; }
   const std::vector<CommandRecord>& Log() const { return log_; }
   void SetCommandHook(CommandHook* hook) { hook_ = hook; }  // not owned; null to remove
   // Whether a user change is followed by PF_Cmd_UPDATE_PARAMS_UI when the effect asked for it with
@@ -189,6 +195,10 @@ class SimulatedHost {
   // Reads a project and re-sets up each instance at its layer size. False, with no instance
   // added, when the file is unreadable, damaged or made for another plug-in.
   bool OpenProject(const std::string& path, std::string* error);
+
+  // --- User interface --------------------------------------------------------------------------
+  // Windows, custom-UI events, coordinate callbacks and Drawbot drawing (HostUi.h).
+  HostUi& Ui() { return *ui_; }
 
   // --- State and faults ------------------------------------------------------------------------
   HandleTable& Handles() { return handles_; }
@@ -282,6 +292,8 @@ class SimulatedHost {
 
   CommandContext context_;
   PF_OutData lastOut_{};
+  std::vector<PF_ParamIndex> lastChanged_;
+  std::unique_ptr<HostUi> ui_;
   std::vector<CommandRecord> log_;
   std::vector<std::string> violations_;
   std::vector<std::string> pendingMisuse_;

@@ -9,5 +9,8 @@ namespace Orvane::Mosaira::Cli {
 int RunLayouts(ArgReader& args);
 int RunLayout(ArgReader& args);
 int RunRender(ArgReader& args);
+int RunOverlay(ArgReader& args);
+int RunChooser(ArgReader& args);
+int RunDrag(ArgReader& args);
 
 }  // namespace Orvane::Mosaira::Cli

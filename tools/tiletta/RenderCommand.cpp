@@ -17,47 +17,29 @@
 #include <vector>
 
 #include "host/HostWorld.h"
+#include "host/PngFile.h"
 #include "host/SimulatedHost.h"
 #include "host/SmartFx.h"
 #include "layout/GridLayoutModel.h"
 #include "layout/LayoutRegistry.h"
 #include "tools/tiletta/CommandLine.h"
 #include "tools/tiletta/Commands.h"
+#include "tools/tiletta/Session.h"
 
 namespace Orvane::Mosaira::Cli {
 namespace {
 
 // Parameter indices of the plug-in (its stored format; they never change).
-constexpr PF_ParamIndex kLayoutsParam = 1;
 constexpr PF_ParamIndex kEdgeInsetParam = 2;
 constexpr PF_ParamIndex kRoundCornerParam = 3;
 constexpr PF_ParamIndex kFirstGroup = 41;
 constexpr PF_ParamIndex kGroupStride = 6;
-constexpr int kGroups = 9;
 enum : PF_ParamIndex { kLayerInGroup = 1, kXOffsetInGroup = 2, kYOffsetInGroup = 3, kScaleInGroup = 4 };
-
-struct FrameSettings {
-  bool offsetSet = false, scaleSet = false;
-  double x = 0, y = 0, scalePct = 100;
-};
-
-struct RenderOptions {
-  std::string layout;
-  PixelSize size{1920, 1080};
-  int depth = 8;
-  std::vector<std::string> layerFiles;
-  double edgeInset = 10.0;
-  double roundCorner = 0.0;
-  FrameSettings frames[kGroups];
-  int downsample = 1;
-  std::string outPath;
-  bool help = false;
-};
 
 const char kRenderUsage[] =
     "usage: tiletta render --layout ID|N [--size WxH] [--depth 8|16|32] [--layer FILE.png]...\n"
     "                      [--edge-inset PX] [--round-corner PCT] [--offset K:X,Y] [--scale K:PCT]\n"
-    "                      [--downsample N] -o OUT.png\n"
+    "                      [--downsample N] [--project FILE] -o OUT.png\n"
     "  --layout ID|N       a built-in layout by id (\"3-1\") or number (see `tiletta layouts`)\n"
     "  --size WxH          the layer and output size at full resolution (1920x1080)\n"
     "  --depth 8|16|32     bits per channel of the layers and the output (8; 16 and 32 write 16-bit PNGs)\n"
@@ -68,12 +50,9 @@ const char kRenderUsage[] =
     "  --offset K:X,Y      X and Y offset of frame K's layer, in the layer's own pixels\n"
     "  --scale K:PCT       scale of frame K's layer about its centre (100)\n"
     "  --downsample N      render at 1/N resolution, as a host's preview does (1)\n"
+    "  --project FILE      open the instance from FILE when it exists (its layout and parameters\n"
+    "                      stay unless given here) and save it back afterwards\n"
     "  -o OUT.png          the picture written\n";
-
-class RenderError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // "K:rest" with K a frame number from 1 to 9.
 int FrameNumber(const std::string& text, const char* what, std::string* rest) {
@@ -99,8 +78,12 @@ RenderOptions ParseOptions(ArgReader& args) {
       o.layerFiles.push_back(args.value(arg));
     } else if (arg == "--edge-inset") {
       o.edgeInset = ParseDouble(args.value(arg), 0, 1000, "--edge-inset");
+      o.edgeInsetSet = true;
     } else if (arg == "--round-corner") {
       o.roundCorner = ParseDouble(args.value(arg), 0, 100, "--round-corner");
+      o.roundCornerSet = true;
+    } else if (arg == "--project") {
+      o.project = args.value(arg);
     } else if (arg == "--offset") {
       FrameSettings& f = o.frames[FrameNumber(args.value(arg), "--offset", &rest)];
       const auto comma = rest.find(',');
@@ -123,22 +106,10 @@ RenderOptions ParseOptions(ArgReader& args) {
       throw UsageError("unknown option " + arg);
     }
   }
-  if (o.layout.empty()) throw UsageError("render needs --layout ID|N (see `tiletta layouts`)");
+  if (o.layout.empty() && o.project.empty()) throw UsageError("render needs --layout ID|N (see `tiletta layouts`)");
   if (o.outPath.empty()) throw UsageError("render needs -o OUT.png");
   if (o.layerFiles.size() > size_t(kGroups)) throw UsageError("at most 9 --layer files");
   return o;
-}
-
-// Index of a built-in layout by id ("3-1") or by its number in the list (1 to 104).
-size_t BuiltInIndex(const std::string& name) {
-  const LayoutRegistry& registry = LayoutRegistry::instance();
-  for (size_t i = 0; i < registry.layoutIds.size(); ++i) {
-    if (registry.layoutIds[i].id == name) return i;
-  }
-  if (name.find('-') != std::string::npos || registry.layoutIds.empty()) {
-    throw UsageError("no built-in layout \"" + name + "\" (see `tiletta layouts`)");
-  }
-  return size_t(ParseInt(name, 1, long(registry.layoutIds.size()), "--layout number") - 1);
 }
 
 PF_PixelFormat FormatOf(int depth) {
@@ -302,70 +273,6 @@ std::vector<PixelSize> SampleSizes(size_t layoutIndex, const RenderOptions& o, s
   return sizes;
 }
 
-// --- Output ------------------------------------------------------------------------------------
-
-// One channel of the output as a fraction of white, clamped to [0, 1].
-double Channel(HostWorld& w, int x, int y, int c) {
-  double v = 0;
-  if (w.Format() == PF_PixelFormat_ARGB32) {
-    const PF_Pixel8& p = w.Pixel8(x, y);
-    const unsigned char ch[4] = {p.alpha, p.red, p.green, p.blue};
-    v = ch[c] / 255.0;
-  } else if (w.Format() == PF_PixelFormat_ARGB64) {
-    const PF_Pixel16& p = w.Pixel16(x, y);
-    const A_u_short ch[4] = {p.alpha, p.red, p.green, p.blue};
-    v = ch[c] / 32768.0;
-  } else {
-    const PF_PixelFloat& p = w.PixelFloat(x, y);
-    const float ch[4] = {p.alpha, p.red, p.green, p.blue};
-    v = ch[c];
-  }
-  return std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.0;
-}
-
-// Writes straight RGBA: 8 bits per channel for 8-bit output, 16 bits for deeper output.
-void WritePng(HostWorld& w, const std::string& path) {
-  const bool deep = w.Format() != PF_PixelFormat_ARGB32;
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) throw RenderError("cannot write " + path);
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (png == nullptr || info == nullptr || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    std::remove(path.c_str());
-    throw RenderError("cannot write " + path);
-  }
-  png_init_io(png, file);
-  png_set_IHDR(png, info, png_uint_32(w.Width()), png_uint_32(w.Height()), deep ? 16 : 8, PNG_COLOR_TYPE_RGBA,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  const int order[4] = {1, 2, 3, 0};  // r, g, b, a
-  std::vector<unsigned char> row(size_t(w.Width()) * (deep ? 8 : 4));
-  for (int y = 0; y < w.Height(); ++y) {
-    unsigned char* o = row.data();
-    for (int x = 0; x < w.Width(); ++x) {
-      for (int c : order) {
-        const double v = Channel(w, x, y, c);
-        if (deep) {
-          const unsigned v16 = unsigned(std::lround(v * 65535.0));
-          *o++ = (v16 >> 8) & 0xFF;  // PNG stores samples big-endian
-          *o++ = v16 & 0xFF;
-        } else {
-          *o++ = static_cast<unsigned char>(std::lround(v * 255.0));
-        }
-      }
-    }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  if (std::fclose(file) != 0) {
-    std::remove(path.c_str());
-    throw RenderError("cannot write " + path);
-  }
-}
-
 // --- The session -------------------------------------------------------------------------------
 
 std::string PluginPath() {
@@ -379,9 +286,12 @@ void Check(PF_Err err, const char* step) {
 
 PF_ParamIndex GroupParam(int group, PF_ParamIndex offset) { return kFirstGroup + kGroupStride * group + offset; }
 
-void SetFrameParams(SimulatedHost& host, InstanceId id, const RenderOptions& o) {
-  Check(host.SetFloat(id, kEdgeInsetParam, o.edgeInset), "setting Edge Inset");
-  Check(host.SetFloat(id, kRoundCornerParam, o.roundCorner), "setting Round Corner");
+// Sets the frame parameters; for an instance opened from a project only those given.
+void SetFrameParams(SimulatedHost& host, InstanceId id, const RenderOptions& o, bool fromProject) {
+  if (!fromProject || o.edgeInsetSet) Check(host.SetFloat(id, kEdgeInsetParam, o.edgeInset), "setting Edge Inset");
+  if (!fromProject || o.roundCornerSet) {
+    Check(host.SetFloat(id, kRoundCornerParam, o.roundCorner), "setting Round Corner");
+  }
   for (int k = 0; k < kGroups; ++k) {
     const FrameSettings& f = o.frames[k];
     if (f.offsetSet) {
@@ -408,8 +318,31 @@ void CheckMemory(const RenderOptions& o, double layerPixels) {
   }
 }
 
-int Render(const RenderOptions& o) {
-  const size_t layoutIndex = BuiltInIndex(o.layout);
+// The instance: opened from the project when its file exists, else a new one at the options' size.
+// Loads the layout unless the instance already shows it.
+InstanceId OpenInstance(SimulatedHost& host, const RenderOptions& o, bool* fromProject) {
+  std::string error;
+  *fromProject = !o.project.empty() && access(o.project.c_str(), F_OK) == 0;
+  InstanceId id = kNoInstance;
+  if (*fromProject) {
+    if (!host.OpenProject(o.project, &error)) throw RenderError("cannot open " + o.project + ": " + error);
+    id = host.Instances().front();
+  } else {
+    PF_Err err = PF_Err_NONE;
+    id = host.AddInstance(o.size.width, o.size.height, &err);
+    if (id == kNoInstance) Check(err == PF_Err_NONE ? PF_Err_BAD_CALLBACK_PARAM : err, "applying the effect");
+  }
+  if (!o.layout.empty()) {
+    const A_long choice = A_long(2 + BuiltInIndex(o.layout));
+    if (!*fromProject || host.Stream(id, kLayoutsParam).ValueAt(host.Context().time.Seconds()).pd.value != choice) {
+      Check(host.SetPopup(id, kLayoutsParam, choice), "loading the layout");
+    }
+  }
+  return id;
+}
+
+// The layer worlds of the layout's frames: the files given, then generated samples.
+std::vector<std::unique_ptr<HostWorld>> MakeLayers(const RenderOptions& o, size_t layoutIndex) {
   const LayoutRegistry& registry = LayoutRegistry::instance();
   const size_t frameCount = std::min<size_t>(registry.previews[layoutIndex]->frames.size(), kGroups);
   const PF_PixelFormat format = FormatOf(o.depth);
@@ -431,34 +364,72 @@ int Render(const RenderOptions& o) {
     layers.push_back(ToWorld(images[k], format));
     images[k] = Argb8Image{};  // the world holds the pixels now
   }
+  return layers;
+}
 
-  SimulatedHost host;
-  std::string error;
-  if (!host.LoadPlugin(PluginPath(), &error)) throw RenderError("cannot load the plug-in: " + error);
-  PF_Err err = PF_Err_NONE;
-  const InstanceId id = host.AddInstance(o.size.width, o.size.height, &err);
-  if (id == kNoInstance) Check(err == PF_Err_NONE ? PF_Err_BAD_CALLBACK_PARAM : err, "applying the effect");
-  SmartFx fx(host);
-  for (size_t k = 0; k < layers.size(); ++k) fx.SetLayer(id, GroupParam(int(k), kLayerInGroup), layers[k].get());
-  Check(host.SetPopup(id, kLayoutsParam, A_long(2 + layoutIndex)), "loading the layout");
-  SetFrameParams(host, id, o);
-
+// Pre-render and render of the current frame at the options' depth and downsampling.
+std::unique_ptr<HostWorld> RenderFrame(SimulatedHost& host, SmartFx& fx, InstanceId id, const RenderOptions& o) {
   host.Context().downsampleX = {1, A_u_long(o.downsample)};
   host.Context().downsampleY = {1, A_u_long(o.downsample)};
   PF_PreRenderOutput rects{};
   Check(fx.PreRender(id, &rects), "pre-render");
   const auto [w, h] = fx.DownsampledSize(o.size.width, o.size.height);
-  HostWorld input(w, h, format), output(w, h, format);
-  Check(fx.Render(id, &input, &output), "render");
-  host.Shutdown();
-  for (const std::string& v : host.Violations()) std::fprintf(stderr, "tiletta: host check: %s\n", v.c_str());
-  WritePng(output, o.outPath);
-  std::printf("wrote %s: layout %s, %dx%d, %d-bit, %zu frame(s)\n", o.outPath.c_str(),
-              registry.layoutIds[layoutIndex].id.c_str(), int(w), int(h), o.depth, frameCount);
-  return host.Violations().empty() ? 0 : 1;
+  HostWorld input(w, h, FormatOf(o.depth));
+  auto output = std::make_unique<HostWorld>(w, h, FormatOf(o.depth));
+  Check(fx.Render(id, &input, output.get()), "render");
+  return output;
+}
+
+void WriteRender(SimulatedHost& host, InstanceId id, HostWorld* frame, const RenderOptions& o) {
+  std::string error;
+  if (!WritePng(*frame, o.outPath, &error)) throw RenderError(error);
+  const A_long choice = host.Stream(id, kLayoutsParam).ValueAt(host.Context().time.Seconds()).pd.value;
+  const LayoutRegistry& registry = LayoutRegistry::instance();
+  const std::string layout =
+      choice >= 2 && size_t(choice - 2) < registry.layoutIds.size() ? registry.layoutIds[size_t(choice - 2)].id : "none";
+  std::printf("wrote %s: layout %s, %dx%d, %d-bit\n", o.outPath.c_str(), layout.c_str(), int(frame->Width()),
+              int(frame->Height()), o.depth);
 }
 
 }  // namespace
+
+// Index of a built-in layout by id ("3-1") or by its number in the list (1 to 104).
+size_t BuiltInIndex(const std::string& name) {
+  const LayoutRegistry& registry = LayoutRegistry::instance();
+  for (size_t i = 0; i < registry.layoutIds.size(); ++i) {
+    if (registry.layoutIds[i].id == name) return i;
+  }
+  if (name.find('-') != std::string::npos || registry.layoutIds.empty()) {
+    throw UsageError("no built-in layout \"" + name + "\" (see `tiletta layouts`)");
+  }
+  return size_t(ParseInt(name, 1, long(registry.layoutIds.size()), "--layout number") - 1);
+}
+
+int RunSession(const RenderOptions& options, const SessionHooks& hooks) {
+  SimulatedHost host;
+  std::string error;
+  if (!host.LoadPlugin(PluginPath(), &error)) throw RenderError("cannot load the plug-in: " + error);
+  bool fromProject = false;
+  const InstanceId id = OpenInstance(host, options, &fromProject);
+  RenderOptions o = options;
+  o.size = {int(host.Instance(id).width), int(host.Instance(id).height)};
+  SetFrameParams(host, id, o, fromProject);
+  if (hooks.beforeRender) hooks.beforeRender(host, id, o);
+  SmartFx fx(host);
+  std::vector<std::unique_ptr<HostWorld>> layers;
+  std::unique_ptr<HostWorld> frame;
+  const A_long choice = host.Stream(id, kLayoutsParam).ValueAt(host.Context().time.Seconds()).pd.value;
+  if (hooks.render && choice >= 2) {
+    layers = MakeLayers(o, size_t(choice - 2));
+    for (size_t k = 0; k < layers.size(); ++k) fx.SetLayer(id, GroupParam(int(k), kLayerInGroup), layers[k].get());
+    frame = RenderFrame(host, fx, id, o);
+  }
+  if (hooks.afterRender) hooks.afterRender(host, id, o, frame.get());
+  if (!o.project.empty() && !host.SaveProject(o.project, &error)) throw RenderError("cannot save " + o.project + ": " + error);
+  host.Shutdown();
+  for (const std::string& v : host.Violations()) std::fprintf(stderr, "tiletta: host check: %s\n", v.c_str());
+  return host.Violations().empty() ? 0 : 1;
+}
 
 int RunRender(ArgReader& args) {
   const RenderOptions options = ParseOptions(args);
@@ -467,7 +438,12 @@ int RunRender(ArgReader& args) {
     return 0;
   }
   try {
-    return Render(options);
+    SessionHooks hooks;
+    hooks.afterRender = [](SimulatedHost& host, InstanceId id, const RenderOptions& o, HostWorld* frame) {
+      if (frame == nullptr) throw RenderError("no layout to render");
+      WriteRender(host, id, frame, o);
+    };
+    return RunSession(options, hooks);
   } catch (const RenderError& e) {
     std::fprintf(stderr, "tiletta: %s\n", e.what());
     return 1;

@@ -14,8 +14,17 @@ const char kUsage[] =
     "                                print a layout's points and frame insets at a size\n"
     "  render --layout ID|N [--size WxH] [--depth 8|16|32] [--layer FILE.png]...\n"
     "         [--edge-inset PX] [--round-corner PCT] [--offset K:X,Y] [--scale K:PCT]\n"
-    "         [--downsample N] -o OUT.png\n"
-    "                                render one frame of a layout through the plug-in\n";
+    "         [--downsample N] [--project FILE] -o OUT.png\n"
+    "                                render one frame of a layout through the plug-in\n"
+    "  overlay --layout ID|N [--size WxH] [--zoom Z] [--window comp|layer] [--project FILE] -o OUT.png\n"
+    "                                the rendered frame with the effect's overlay, as the window shows it\n"
+    "  chooser [--size WxH] [--scroll F] [--current ID|N] [--project FILE] -o OUT.png\n"
+    "                                the layout chooser in the effect-controls panel\n"
+    "  drag --layout ID|N --from X,Y --to X,Y [--steps N] [--project FILE] [-o OUT.png]\n"
+    "                                a mouse gesture in the composition window; prints what it\n"
+    "                                grabbed and the parameters it changed\n"
+    "  --project FILE opens the instance from FILE when it exists and saves it back afterwards;\n"
+    "  `<command> --help` describes a command's options\n";
 
 }  // namespace
 
@@ -30,6 +39,9 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "layouts") == 0) return RunLayouts(args);
     if (std::strcmp(argv[1], "layout") == 0) return RunLayout(args);
     if (std::strcmp(argv[1], "render") == 0) return RunRender(args);
+    if (std::strcmp(argv[1], "overlay") == 0) return RunOverlay(args);
+    if (std::strcmp(argv[1], "chooser") == 0) return RunChooser(args);
+    if (std::strcmp(argv[1], "drag") == 0) return RunDrag(args);
     std::fprintf(stderr, "tiletta: unknown command \"%s\"\n%s", argv[1], kUsage);
     return 2;
   } catch (const UsageError& e) {

@@ -1,0 +1,284 @@
+// The host's Drawbot suites: shapes and text on the draw surface, the live-object books, and
+// every function failing on request. The fake effect plays the drawing effect.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "FakeEffect.h"
+#include "host/HostUi.h"
+#include "host/SimulatedHost.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using namespace test;
+
+// The suites and the draw reference of one draw event, released at the end of the scope.
+struct Drawing {
+  Drawing(PF_InData* in, PF_EventExtra* e) : in(in) {
+    ui = static_cast<const PF_EffectCustomUISuite1*>(Acquire(in, kPFEffectCustomUISuite, 1));
+    getRefErr = ui->PF_GetDrawingReference(e->contextH, &ref);
+    draw->GetSupplier(ref, &supplier);
+    draw->GetSurface(ref, &surface);
+  }
+  ~Drawing() {
+    Release(in, kDRAWBOT_DrawSuite, 1);
+    Release(in, kDRAWBOT_SupplierSuite, 1);
+    Release(in, kDRAWBOT_SurfaceSuite, 2);
+    Release(in, kDRAWBOT_PathSuite, 1);
+    Release(in, kPFEffectCustomUISuite, 1);
+  }
+  Drawing(const Drawing&) = delete;
+  Drawing& operator=(const Drawing&) = delete;
+
+  void Free(DRAWBOT_ObjectRef o) const {
+    if (o) supply->ReleaseObject(o);
+  }
+  // Fills `path` with an opaque colour and releases both.
+  void Fill(DRAWBOT_PathRef path, DRAWBOT_ColorRGBA c, DRAWBOT_FillType type = kDRAWBOT_FillType_Winding) const {
+    DRAWBOT_BrushRef brush = nullptr;
+    supply->NewBrush(supplier, &c, &brush);
+    surf->FillPath(surface, brush, path, type);
+    Free(brush);
+    Free(path);
+  }
+
+  PF_InData* in;
+  const void* Get(const char* name, A_long v) { return Acquire(in, name, v); }
+  const DRAWBOT_DrawbotSuite1* draw = static_cast<const DRAWBOT_DrawbotSuite1*>(Get(kDRAWBOT_DrawSuite, 1));
+  const DRAWBOT_SupplierSuite1* supply = static_cast<const DRAWBOT_SupplierSuite1*>(Get(kDRAWBOT_SupplierSuite, 1));
+  const DRAWBOT_SurfaceSuite2* surf = static_cast<const DRAWBOT_SurfaceSuite2*>(Get(kDRAWBOT_SurfaceSuite, 2));
+  const DRAWBOT_PathSuite1* path = static_cast<const DRAWBOT_PathSuite1*>(Get(kDRAWBOT_PathSuite, 1));
+  const PF_EffectCustomUISuite1* ui = nullptr;
+  PF_Err getRefErr = PF_Err_NONE;
+  DRAWBOT_DrawRef ref = nullptr;
+  DRAWBOT_SupplierRef supplier = nullptr;
+  DRAWBOT_SurfaceRef surface = nullptr;
+};
+
+constexpr DRAWBOT_ColorRGBA kRed{1, 0, 0, 1};
+
+class DrawbotTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetScript();
+    host.UseEntryPoint(FakeEntryPoint);
+    id = host.AddInstance(100, 100);
+  }
+  // Draws with `body` in a draw event of the composition window; the host's surface afterwards.
+  DrawSurface& DrawWith(std::function<void(Drawing&)> body) {
+    Script().before = [body](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void* extra, PF_Err*) {
+      if (cmd != PF_Cmd_EVENT) return false;
+      Drawing d(in, static_cast<PF_EventExtra*>(extra));
+      body(d);
+      return true;
+    };
+    host.Ui().Draw(id, PF_Window_COMP);
+    return *host.Ui().LastSurface();
+  }
+  bool Reported(const std::string& text) const {
+    for (const auto& v : host.Violations()) {
+      if (v.find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
+  SimulatedHost host;
+  InstanceId id = kNoInstance;
+};
+
+bool Filled(const DrawSurface& s, A_long x, A_long y) { return s.Pixel(x, y).alpha > 128; }
+
+// The upright capsule of a move button centred at (50, 50): half-circles of radius 5 about
+// (50, 40) and (50, 60) joined by straight sides.
+TEST_F(DrawbotTest, CapsulePathClosesAndFills) {
+  DrawSurface& s = DrawWith([](Drawing& d) {
+    DRAWBOT_PathRef p = nullptr;
+    d.supply->NewPath(d.supplier, &p);
+    const float x = 50, y = 50;
+    const DRAWBOT_PointF32 top{x, y - 10}, bottom{x, y + 10};
+    d.path->MoveTo(p, x - 5, y - 10);
+    d.path->AddArc(p, &top, 5, -180, 180);
+    d.path->LineTo(p, x + 5, y + 10);
+    d.path->AddArc(p, &bottom, 5, 0, 180);
+    d.path->Close(p);
+    d.Fill(p, kRed);
+  });
+  struct Probe {
+    A_long x, y;
+    bool filled;
+  };
+  const Probe probes[] = {{50, 50, true},  {50, 37, true},  {50, 63, true},   {47, 50, true},  {53, 50, true},
+                          {50, 33, false}, {50, 67, false}, {43, 50, false},  {57, 50, false}, {45, 35, false},
+                          {54, 64, false}, {30, 30, false}, {47, 41, true},   {53, 59, true}};
+  for (const Probe& p : probes) EXPECT_EQ(Filled(s, p.x, p.y), p.filled) << p.x << "," << p.y;
+  EXPECT_EQ(s.Pixel(50, 50).red, 255);
+  EXPECT_TRUE(host.Violations().empty());
+}
+
+TEST_F(DrawbotTest, FillRuleDecidesTheHoleOfNestedRects) {
+  for (DRAWBOT_FillType type : {kDRAWBOT_FillType_EvenOdd, kDRAWBOT_FillType_Winding}) {
+    DrawSurface& s = DrawWith([type](Drawing& d) {
+      DRAWBOT_PathRef p = nullptr;
+      d.supply->NewPath(d.supplier, &p);
+      const DRAWBOT_RectF32 outer{10, 10, 60, 60}, inner{30, 30, 20, 20};
+      d.path->AddRect(p, &outer);
+      d.path->AddRect(p, &inner);
+      d.Fill(p, kRed, type);
+    });
+    EXPECT_TRUE(Filled(s, 15, 15));
+    EXPECT_EQ(Filled(s, 40, 40), type == kDRAWBOT_FillType_Winding);
+  }
+}
+
+// Columns of the surface with ink, as [first, last]; {-1, -1} when none.
+std::pair<A_long, A_long> InkColumns(const DrawSurface& s) {
+  std::pair<A_long, A_long> ink{-1, -1};
+  for (A_long x = 0; x < s.Width(); ++x) {
+    for (A_long y = 0; y < s.Height(); ++y) {
+      if (s.Pixel(x, y).alpha == 0) continue;
+      if (ink.first < 0) ink.first = x;
+      ink.second = x;
+    }
+  }
+  return ink;
+}
+
+TEST_F(DrawbotTest, TextIsCutWithAnEllipsisToFitTheWidth) {
+  const std::u16string text = u"Double click to load layout";
+  for (DRAWBOT_TextTruncation truncation : {kDRAWBOT_TextTruncation_None, kDRAWBOT_TextTruncation_EndEllipsis}) {
+    DrawSurface& s = DrawWith([&](Drawing& d) {
+      DRAWBOT_BrushRef brush = nullptr;
+      DRAWBOT_FontRef font = nullptr;
+      float size = 0;
+      d.supply->NewBrush(d.supplier, &kRed, &brush);
+      d.supply->GetDefaultFontSize(d.supplier, &size);
+      d.supply->NewDefaultFont(d.supplier, size, &font);
+      const DRAWBOT_PointF32 origin{10, 50};
+      d.surf->DrawString(d.surface, brush, font, reinterpret_cast<const DRAWBOT_UTF16Char*>(text.c_str()), &origin,
+                         kDRAWBOT_TextAlignment_Left, truncation, 60);
+      d.Free(brush);
+      d.Free(font);
+    });
+    const auto [first, last] = InkColumns(s);
+    ASSERT_GE(first, 10);
+    if (truncation == kDRAWBOT_TextTruncation_None) {
+      EXPECT_GT(last, 80);  // the whole text is far wider than 60 pixels
+    } else {
+      EXPECT_LE(last, 70);
+      EXPECT_GT(last, 50);  // as much text as fits, not less
+    }
+  }
+  EXPECT_TRUE(host.Violations().empty());
+}
+
+TEST_F(DrawbotTest, LeakedObjectIsReportedAfterTheEvent) {
+  DrawWith([](Drawing& d) {
+    DRAWBOT_PenRef pen = nullptr;
+    d.supply->NewPen(d.supplier, &kRed, 1, &pen);
+  });
+  EXPECT_TRUE(Reported("1 Drawbot object(s) not released (pen)"));
+  EXPECT_EQ(host.Ui().Drawbot().LiveObjects(), 0u);
+}
+
+TEST_F(DrawbotTest, ObjectOfTheWrongKindIsRefusedAndReported) {
+  A_Err err = A_Err_NONE;
+  DrawWith([&](Drawing& d) {
+    DRAWBOT_PenRef pen = nullptr;
+    DRAWBOT_PathRef path = nullptr;
+    d.supply->NewPen(d.supplier, &kRed, 1, &pen);
+    d.supply->NewPath(d.supplier, &path);
+    err = d.surf->FillPath(d.surface, pen, path, kDRAWBOT_FillType_Winding);
+    d.Free(pen);
+    d.Free(path);
+  });
+  EXPECT_NE(err, A_Err_NONE);
+  EXPECT_TRUE(Reported("a pen where a brush is due"));
+}
+
+TEST_F(DrawbotTest, DrawReferenceIsDeadAfterItsEvent) {
+  DRAWBOT_DrawRef kept = nullptr;
+  DrawWith([&](Drawing& d) { kept = d.ref; });
+  ASSERT_NE(kept, nullptr);
+  A_Err err = A_Err_NONE;
+  Script().before = [&](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*, PF_Err*) {
+    if (cmd != PF_Cmd_UPDATE_PARAMS_UI) return false;
+    auto* draw = static_cast<const DRAWBOT_DrawbotSuite1*>(Acquire(in, kDRAWBOT_DrawSuite, 1));
+    DRAWBOT_SupplierRef supplier = nullptr;
+    err = draw->GetSupplier(kept, &supplier);
+    Release(in, kDRAWBOT_DrawSuite, 1);
+    return true;
+  };
+  host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
+  EXPECT_NE(err, A_Err_NONE);
+  EXPECT_TRUE(Reported("draw reference used outside its draw event"));
+}
+
+// Calls every Drawbot function once, releasing whatever was made.
+void DrawEverything(Drawing& d) {
+  DRAWBOT_PenRef pen = nullptr;
+  DRAWBOT_BrushRef brush = nullptr;
+  DRAWBOT_FontRef font = nullptr;
+  DRAWBOT_PathRef path = nullptr;
+  float size = 0;
+  d.supply->NewPen(d.supplier, &kRed, 1, &pen);
+  d.supply->NewBrush(d.supplier, &kRed, &brush);
+  d.supply->GetDefaultFontSize(d.supplier, &size);
+  d.supply->NewDefaultFont(d.supplier, 12, &font);
+  d.supply->NewPath(d.supplier, &path);
+  const DRAWBOT_RectF32 rect{1, 1, 5, 5};
+  const DRAWBOT_PointF32 centre{20, 20};
+  d.path->MoveTo(path, 1, 1);
+  d.path->LineTo(path, 9, 9);
+  d.path->AddRect(path, &rect);
+  d.path->AddArc(path, &centre, 4, 0, 90);
+  d.path->Close(path);
+  d.surf->FillPath(d.surface, brush, path, kDRAWBOT_FillType_Winding);
+  d.surf->StrokePath(d.surface, pen, path);
+  const DRAWBOT_UTF16Char text[] = {'1', 0};
+  d.surf->DrawString(d.surface, brush, font, text, &centre, kDRAWBOT_TextAlignment_Left,
+                     kDRAWBOT_TextTruncation_None, 0);
+  for (DRAWBOT_ObjectRef o : {pen, brush, font, path}) d.Free(o);
+}
+
+TEST_F(DrawbotTest, EveryFunctionFailsWhenTold) {
+  for (const std::string& name : DrawbotBook::FunctionNames()) {
+    host.ClearFaults();
+    host.Ui().Drawbot().ClearCalls();
+    host.Faults().FailAll(name, true);
+    DrawWith(DrawEverything);
+    bool failed = false;
+    for (const DrawbotCall& c : host.Ui().Drawbot().Calls()) {
+      failed |= "DRAWBOT_" + c.function == name && c.result != A_Err_NONE;
+    }
+    EXPECT_TRUE(failed) << name;
+    EXPECT_EQ(host.Ui().Drawbot().LiveObjects(), 0u) << name;
+  }
+  host.ClearFaults();
+  host.Faults().FailAll("PF_GetDrawingReference", true);
+  PF_Err refErr = PF_Err_NONE;
+  DrawWith([&](Drawing& d) { refErr = d.getRefErr; });
+  EXPECT_NE(refErr, PF_Err_NONE);
+}
+
+TEST_F(DrawbotTest, BackgroundColourIsSettableAndCanFail) {
+  PF_App_Color seen{};
+  PF_Err err = PF_Err_NONE;
+  Script().before = [&](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*, PF_Err*) {
+    if (cmd != PF_Cmd_UPDATE_PARAMS_UI) return false;
+    auto* app = static_cast<const PF_AppSuite6*>(Acquire(in, kPFAppSuite, 6));
+    err = app->PF_AppGetBgColor(&seen);
+    Release(in, kPFAppSuite, 6);
+    return true;
+  };
+  host.Ui().SetBackground({1, 2, 3});
+  host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
+  EXPECT_EQ(err, PF_Err_NONE);
+  EXPECT_EQ(seen.blue, 3);
+  host.Faults().Fail("PF_AppGetBgColor", 0);
+  host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
+  EXPECT_NE(err, PF_Err_NONE);
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira

@@ -1,0 +1,65 @@
+// One session of the plug-in in the simulated host, as the picture commands (render, overlay,
+// drag, chooser) run it: load the plug-in, open or apply the instance, load the layout, set the
+// frame parameters, render the current frame, save the project.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "host/HostWorld.h"
+#include "host/SimulatedHost.h"
+#include "tools/tiletta/CommandLine.h"
+
+namespace Orvane::Mosaira::Cli {
+
+constexpr int kGroups = 9;  // frames with their own layer parameters
+
+struct FrameSettings {
+  bool offsetSet = false, scaleSet = false;
+  double x = 0, y = 0, scalePct = 100;
+};
+
+struct RenderOptions {
+  std::string layout;  // empty: no layout is loaded (an instance from a project keeps its own)
+  PixelSize size{1920, 1080};
+  int depth = 8;
+  std::vector<std::string> layerFiles;
+  double edgeInset = 10.0;
+  bool edgeInsetSet = false;
+  double roundCorner = 0.0;
+  bool roundCornerSet = false;
+  FrameSettings frames[kGroups];
+  int downsample = 1;
+  std::string project;  // opened when the file exists, saved afterwards; empty for none
+  std::string outPath;
+  bool help = false;
+};
+
+// A failure of the session, printed as "tiletta: <message>" with exit status 1.
+class RenderError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// What a command adds to the session. `options` carries the instance's own size (from the project
+// when opened from one); `frame` is the rendered frame, null when nothing was rendered (no layout,
+// or `render` off).
+struct SessionHooks {
+  bool render = true;
+  std::function<void(SimulatedHost& host, InstanceId id, const RenderOptions& options)> beforeRender;
+  std::function<void(SimulatedHost& host, InstanceId id, const RenderOptions& options, HostWorld* frame)> afterRender;
+};
+
+// Runs the session; the exit status (1 when the host's checks found a fault). Throws RenderError.
+int RunSession(const RenderOptions& options, const SessionHooks& hooks);
+
+// Index of a built-in layout by id ("3-1") or by its number in the list (1 to 104); throws
+// UsageError for an unknown one.
+size_t BuiltInIndex(const std::string& name);
+
+// Parameter indices of the plug-in (its stored format; they never change).
+constexpr PF_ParamIndex kLayoutsParam = 1;
+
+}  // namespace Orvane::Mosaira::Cli
