@@ -61,7 +61,8 @@ class DRAWBOT_PenP : public DRAWBOT_ObjectHolder {
                const DRAWBOT_ColorRGBA* color, float size)
       : DRAWBOT_ObjectHolder(suite) {
     DRAWBOT_PenRef pen = nullptr;
-    Take(suite->NewPen(supplier, color, size, &pen), pen);
+    const A_Err err = suite->NewPen(supplier, color, size, &pen);
+    Take(err, pen);
   }
 };
 
@@ -72,7 +73,8 @@ class DRAWBOT_BrushP : public DRAWBOT_ObjectHolder {
                  const DRAWBOT_ColorRGBA* color)
       : DRAWBOT_ObjectHolder(suite) {
     DRAWBOT_BrushRef brush = nullptr;
-    Take(suite->NewBrush(supplier, color, &brush), brush);
+    const A_Err err = suite->NewBrush(supplier, color, &brush);
+    Take(err, brush);
   }
 };
 
@@ -82,7 +84,8 @@ class DRAWBOT_FontP : public DRAWBOT_ObjectHolder {
   DRAWBOT_FontP(const DRAWBOT_SupplierSuite1* suite, DRAWBOT_SupplierRef supplier, float size)
       : DRAWBOT_ObjectHolder(suite) {
     DRAWBOT_FontRef font = nullptr;
-    Take(suite->NewDefaultFont(supplier, size, &font), font);
+    const A_Err err = suite->NewDefaultFont(supplier, size, &font);
+    Take(err, font);
   }
 };
 
@@ -92,6 +95,7 @@ class DRAWBOT_PathP : public DRAWBOT_ObjectHolder {
   DRAWBOT_PathP(const DRAWBOT_SupplierSuite1* suite, DRAWBOT_SupplierRef supplier)
       : DRAWBOT_ObjectHolder(suite) {
     DRAWBOT_PathRef path = nullptr;
-    Take(suite->NewPath(supplier, &path), path);
+    const A_Err err = suite->NewPath(supplier, &path);
+    Take(err, path);
   }
 };
