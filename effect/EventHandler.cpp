@@ -9,9 +9,7 @@
 namespace Orvane::Mosaira {
 namespace {
 
-void SyncAll(PF_InData* inData) {
-  SyncLayoutFromParams(inData, SyncMode::kSyncAll);
-}
+void SyncAll(PF_InData* inData) { SyncLayoutFromParams(inData, SyncMode::kSyncAll); }
 
 void PushAll(PF_InData* inData, PF_ParamDef* params[]) {
   PushPointsToParams(inData, params);

@@ -43,8 +43,8 @@ PF_Rect ThumbRect(const PF_Rect& control, const PanelStyle& style, const ScrollS
 void AddRow(const ThumbnailGrid& grid, const PF_Rect& control, float y0, float viewport,
             int32_t columns, int32_t& index, std::vector<VisibleThumbnail>& visible) {
   const float y1 = float(y0 + grid.cellHeight);
-  const bool shows = (y0 >= 0 && y1 <= viewport) || (y0 < 0 && 0 < y1) ||
-                     (y0 < viewport && viewport < y1);
+  const bool shows =
+      (y0 >= 0 && y1 <= viewport) || (y0 < 0 && 0 < y1) || (y0 < viewport && viewport < y1);
   for (int32_t c = 0; c < columns && index < grid.count; ++c, ++index) {
     if (!shows) continue;
     const float x = float(float(c + 1) * grid.spacing + c * grid.cellWidth);
@@ -112,12 +112,12 @@ ChooserLayout LayOutChooser(const PanelStyle& style, const PF_Rect& control, flo
 
 ChooserLayout ComputeVisibleThumbnails(const PanelStyle& style, const PF_Rect& control,
                                        float& scrollStart, const void* owner, ThumbnailGrid& grid,
-                                       ScrollState& scroll, std::vector<VisibleThumbnail>& visible) {
+                                       ScrollState& scroll,
+                                       std::vector<VisibleThumbnail>& visible) {
   ChooserLayout out = LayOutChooser(style, control, scrollStart, owner, grid, scroll);
   visible.clear();
   const float viewport = scroll.viewportHeight;
-  const float shift =
-      viewport > 0.0f ? -(scroll.contentHeight * (scroll.offset / viewport)) : 0.0f;
+  const float shift = viewport > 0.0f ? -(scroll.contentHeight * (scroll.offset / viewport)) : 0.0f;
   int32_t index = 0;
   for (const float rowTop : out.rowTops) {
     AddRow(grid, control, rowTop + shift, viewport, out.columns, index, visible);
@@ -140,9 +140,9 @@ const VisibleThumbnail* ThumbnailAt(const std::vector<VisibleThumbnail>& visible
 
 float ScrollMove(const ScrollState& scroll, int32_t dy) {
   if (dy > 0) {
-    return float(std::min(double(scroll.viewportHeight) -
-                              (double(scroll.thumbLength) + double(scroll.offset)),
-                          double(dy)));
+    return float(std::min(
+        double(scroll.viewportHeight) - (double(scroll.thumbLength) + double(scroll.offset)),
+        double(dy)));
   }
   if (dy < 0) return float(std::max(double(dy), -double(scroll.offset)));
   return 0.0f;

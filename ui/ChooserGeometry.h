@@ -12,12 +12,12 @@
 namespace Orvane::Mosaira {
 
 struct ThumbnailGrid {
-  int32_t count = 0;          // number of thumbnails
-  double cellWidth = 60.0;    // thumbnail size
+  int32_t count = 0;        // number of thumbnails
+  double cellWidth = 60.0;  // thumbnail size
   double cellHeight = 60.0;
-  float spacing = 5.0f;       // gap between thumbnails and around the grid
-  float gridWidth = 0.0f;     // width available to the grid; set before every layout
-  float contentHeight = 0.0f; // height of the whole grid, set by ComputeThumbnailRows
+  float spacing = 5.0f;        // gap between thumbnails and around the grid
+  float gridWidth = 0.0f;      // width available to the grid; set before every layout
+  float contentHeight = 0.0f;  // height of the whole grid, set by ComputeThumbnailRows
 };
 
 struct ScrollState {

@@ -86,8 +86,8 @@ PF_Err HandleAdjustCursor(PF_InData* inData, PF_OutData*, PF_ParamDef*[], PF_Lay
     cursor.set_cursor = PF_Cursor_NONE;
     return PF_Err_NONE;
   }
-  const PF_Point m = FrameToLayerPoint(inData, *extra, cursor.screen_point.h,
-                                       cursor.screen_point.v);
+  const PF_Point m =
+      FrameToLayerPoint(inData, *extra, cursor.screen_point.h, cursor.screen_point.v);
   cursor.set_cursor = CursorFor(HitTestOverlay(*link.layout, m.h, m.v));
   return PF_Err_NONE;
 }

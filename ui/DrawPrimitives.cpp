@@ -71,17 +71,15 @@ PF_Err DrawHintText(DRAWBOT_DrawRef drawRef, const DRAWBOT_Suites& suites,
   }
   DRAWBOT_FontP font(suites.supplier_suiteP, t.supplier, size);
   const double height = double(rect.bottom) - double(rect.top);
-  const DRAWBOT_PointF32 origin{float(rect.left),
-                                float(rect.top + (height - size) * 0.5 + size)};
+  const DRAWBOT_PointF32 origin{float(rect.left), float(rect.top + (height - size) * 0.5 + size)};
   return suites.surface_suiteP->DrawString(
       t.surface, brush.Get(), font.Get(), HintText16(), &origin, kDRAWBOT_TextAlignment_Left,
       kDRAWBOT_TextTruncation_EndEllipsis, float(double(rect.right) - double(rect.left)));
 }
 
-PF_Err DrawFrameNumber(const PF_InData* inData, const PF_EventExtra* extra,
-                       DRAWBOT_DrawRef drawRef, const DRAWBOT_Suites& suites,
-                       const DRAWBOT_ColorRGBA& colour, double position[2],
-                       const DRAWBOT_UTF16Char* text) {
+PF_Err DrawFrameNumber(const PF_InData* inData, const PF_EventExtra* extra, DRAWBOT_DrawRef drawRef,
+                       const DRAWBOT_Suites& suites, const DRAWBOT_ColorRGBA& colour,
+                       double position[2], const DRAWBOT_UTF16Char* text) {
   const Target t = GetTarget(drawRef, suites);
   if (t.error) return t.error;
   DRAWBOT_BrushP brush(suites.supplier_suiteP, t.supplier, &colour);
@@ -95,8 +93,7 @@ PF_Err DrawFrameNumber(const PF_InData* inData, const PF_EventExtra* extra,
     position[1] = frame.v;
   }
   DRAWBOT_FontP font(suites.supplier_suiteP, t.supplier, size);
-  const DRAWBOT_PointF32 origin{float(position[0] - size * 0.5),
-                                float(position[1] + size * 0.5)};
+  const DRAWBOT_PointF32 origin{float(position[0] - size * 0.5), float(position[1] + size * 0.5)};
   return suites.surface_suiteP->DrawString(t.surface, brush.Get(), font.Get(), text, &origin,
                                            kDRAWBOT_TextAlignment_Left,
                                            kDRAWBOT_TextTruncation_EndEllipsis, size * 3.0f);

@@ -37,9 +37,8 @@ PF_Err DrawHintText(DRAWBOT_DrawRef drawRef, const DRAWBOT_Suites& suites,
 // centred on `position`. With an event record the position is read in layer pixels, mapped with
 // LayerToFramePoint and overwritten with the whole frame pixels drawn at; without one it is used
 // as frame pixels and left alone.
-PF_Err DrawFrameNumber(const PF_InData* inData, const PF_EventExtra* extra,
-                       DRAWBOT_DrawRef drawRef, const DRAWBOT_Suites& suites,
-                       const DRAWBOT_ColorRGBA& colour, double position[2],
-                       const DRAWBOT_UTF16Char* text);
+PF_Err DrawFrameNumber(const PF_InData* inData, const PF_EventExtra* extra, DRAWBOT_DrawRef drawRef,
+                       const DRAWBOT_Suites& suites, const DRAWBOT_ColorRGBA& colour,
+                       double position[2], const DRAWBOT_UTF16Char* text);
 
 }  // namespace Orvane::Mosaira

@@ -17,8 +17,8 @@ void Release(const PF_InData* inData, const char* name, A_long version, void* su
 }
 
 template <typename Suite>
-PF_Err AcquireInto(const PF_InData* inData, PF_OutData* outData, const char* name,
-                   A_long version, Suite** slot) {
+PF_Err AcquireInto(const PF_InData* inData, PF_OutData* outData, const char* name, A_long version,
+                   Suite** slot) {
   const void* table = nullptr;
   const PF_Err err = AEFX_AcquireSuite(inData, outData, name, version, &table);
   *slot = static_cast<Suite*>(const_cast<void*>(table));
@@ -63,8 +63,7 @@ PF_Err AEFX_AcquireDrawbotSuites(const PF_InData* inData, PF_OutData* outData,
 
 void AEFX_ReleaseDrawbotSuites(const PF_InData* inData, DRAWBOT_Suites* suites) noexcept {
   Release(inData, kDRAWBOT_DrawSuite, kDRAWBOT_DrawSuite_Version1, suites->drawbot_suiteP);
-  Release(inData, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1,
-          suites->supplier_suiteP);
+  Release(inData, kDRAWBOT_SupplierSuite, kDRAWBOT_SupplierSuite_Version1, suites->supplier_suiteP);
   Release(inData, kDRAWBOT_SurfaceSuite, kDRAWBOT_SurfaceSuite_Version2, suites->surface_suiteP);
   Release(inData, kDRAWBOT_PathSuite, kDRAWBOT_PathSuite_Version1, suites->path_suiteP);
   *suites = DRAWBOT_Suites{};

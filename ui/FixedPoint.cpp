@@ -12,9 +12,7 @@ constexpr int64_t kFixedMax = std::numeric_limits<PF_Fixed>::max();
 constexpr int64_t kOne = 65536;
 
 // Floor division by 65536, whatever the compiler does with shifts of negative numbers.
-int64_t FloorDiv65536(int64_t v) {
-  return v >= 0 ? v / kOne : -((-v + kOne - 1) / kOne);
-}
+int64_t FloorDiv65536(int64_t v) { return v >= 0 ? v / kOne : -((-v + kOne - 1) / kOne); }
 
 }  // namespace
 
@@ -36,8 +34,6 @@ int16_t FixedToNearestPixel(PF_Fixed value) {
                                      std::numeric_limits<int16_t>::max()));
 }
 
-int32_t FixedToFloorPixel(PF_Fixed value) {
-  return int32_t(FloorDiv65536(value));
-}
+int32_t FixedToFloorPixel(PF_Fixed value) { return int32_t(FloorDiv65536(value)); }
 
 }  // namespace Orvane::Mosaira

@@ -84,9 +84,9 @@ void DrawGrid(const DrawingSession& s, const PanelStyle& style, const PF_Rect& c
 void SingleClick(const PanelStyle& style, PF_EventExtra& extra, const InstanceLink& link) {
   PF_DoClickEventInfo& click = extra.u.do_click;
   ScrollState& scroll = GetScrollState();
-  const ChooserLayout layout = LayOutChooser(style, extra.effect_win.current_frame,
-                                             *link.scrollStart, link.record, GetThumbnailGrid(),
-                                             scroll);
+  const ChooserLayout layout =
+      LayOutChooser(style, extra.effect_win.current_frame, *link.scrollStart, link.record,
+                    GetThumbnailGrid(), scroll);
   if (!HasScrollBar(scroll)) return;
   const bool hit = ThumbHit(scroll, layout.thumb, click.screen_point.h, click.screen_point.v);
   if (hit) {
@@ -132,8 +132,8 @@ PF_Err DrawLayoutChooser(PF_InData* inData, PF_OutData* outData, PF_ParamDef*[],
   return PF_Err_NONE;
 }
 
-PF_Err HandleLayoutChooserClick(PF_InData* inData, PF_OutData*, PF_ParamDef* params[],
-                                PF_LayerDef*, PF_EventExtra* extra, const InstanceLink& link) {
+PF_Err HandleLayoutChooserClick(PF_InData* inData, PF_OutData*, PF_ParamDef* params[], PF_LayerDef*,
+                                PF_EventExtra* extra, const InstanceLink& link) {
   if (extra->effect_win.area != PF_EA_CONTROL) return PF_Err_NONE;
   if (link.HasRecord()) {
     const PanelStyle& style = GetPanelStyle(inData);

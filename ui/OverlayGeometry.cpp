@@ -5,8 +5,7 @@
 namespace Orvane::Mosaira {
 namespace {
 
-bool ButtonHit(const GridLayoutModel& layout, const MoveButtonModel& button, double mx,
-               double my) {
+bool ButtonHit(const GridLayoutModel& layout, const MoveButtonModel& button, double mx, double my) {
   const PointPosition c = MoveButtonCentre(layout, button);
   if (!c.valid) return false;
   const bool upright = button.direction == MoveDirection::LEFT_RIGHT;
@@ -61,16 +60,12 @@ std::array<PathStep, 5> CapsuleSteps(MoveDirection direction, int32_t x, int32_t
   using K = PathStep::Kind;
   const float fx = float(x), fy = float(y);
   if (direction == MoveDirection::LEFT_RIGHT) {
-    return {PathStep{K::kMoveTo, fx - 5, fy - 10},
-            PathStep{K::kArc, fx, fy - 10, 5, -180, 180},
-            PathStep{K::kLineTo, fx + 5, fy + 10},
-            PathStep{K::kArc, fx, fy + 10, 5, 0, 180},
+    return {PathStep{K::kMoveTo, fx - 5, fy - 10}, PathStep{K::kArc, fx, fy - 10, 5, -180, 180},
+            PathStep{K::kLineTo, fx + 5, fy + 10}, PathStep{K::kArc, fx, fy + 10, 5, 0, 180},
             PathStep{K::kClose}};
   }
-  return {PathStep{K::kMoveTo, fx - 10, fy + 5},
-          PathStep{K::kArc, fx - 10, fy, 5, -270, 180},
-          PathStep{K::kLineTo, fx + 10, fy - 5},
-          PathStep{K::kArc, fx + 10, fy, 5, 270, 180},
+  return {PathStep{K::kMoveTo, fx - 10, fy + 5}, PathStep{K::kArc, fx - 10, fy, 5, -270, 180},
+          PathStep{K::kLineTo, fx + 10, fy - 5}, PathStep{K::kArc, fx + 10, fy, 5, 270, 180},
           PathStep{K::kClose}};
 }
 
@@ -94,7 +89,8 @@ std::array<Vec2d, kMarkerVertexCount> MarkerVertices(int32_t cx, int32_t cy, flo
     v[i] = Vec2d{cx + 10.0 * std::sin(t), cy + 5.0 * std::cos(t)};
     if (angleDeg == 0.0f) continue;
     const double dx = v[i].x - cx, dy = v[i].y - cy;
-    v[i] = Vec2d{cx + dx * std::cos(a) - dy * std::sin(a), cy + dx * std::sin(a) + dy * std::cos(a)};
+    v[i] =
+        Vec2d{cx + dx * std::cos(a) - dy * std::sin(a), cy + dx * std::sin(a) + dy * std::cos(a)};
   }
   return v;
 }

@@ -13,8 +13,8 @@ namespace Orvane::Mosaira {
 
 // Half-sizes of the hit areas, in layer pixels. A distance passes when, truncated toward zero to
 // a whole number, it is at most the limit: 7.5 admits distances below 8, 15 below 16, 10 below 11.
-inline constexpr double kButtonHitAlong = 15.0;   // along the edge the button sits on
-inline constexpr double kButtonHitAcross = 7.5;   // across it
+inline constexpr double kButtonHitAlong = 15.0;  // along the edge the button sits on
+inline constexpr double kButtonHitAcross = 7.5;  // across it
 inline constexpr double kPointHitLimit = 10.0;
 
 // True when |mouse - reference|, truncated toward zero, is at most `limit`; false for NaN.

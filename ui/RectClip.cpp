@@ -35,9 +35,7 @@ PF_Rect ClipRect(const PF_Rect& rect, const PF_Rect& bounds) {
                  std::min(rect.right, bounds.right), std::min(rect.bottom, bounds.bottom)};
 }
 
-bool IsEmptyRect(const PF_Rect& rect) {
-  return rect.right <= rect.left || rect.bottom <= rect.top;
-}
+bool IsEmptyRect(const PF_Rect& rect) { return rect.right <= rect.left || rect.bottom <= rect.top; }
 
 Polygon ClipPolygonToRect(const Polygon& polygon, const PF_Rect& bounds) {
   if (IsEmptyRect(bounds)) return {};

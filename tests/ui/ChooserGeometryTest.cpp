@@ -1,11 +1,10 @@
-#include "ui/ChooserGeometry.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <tuple>
 
+#include "ui/ChooserGeometry.h"
 #include "ui/RectClip.h"
 
 namespace Orvane::Mosaira {
@@ -89,8 +88,8 @@ TEST(ComputeVisibleThumbnails, RowsThatShowInTheViewport) {
 }
 
 TEST(ComputeVisibleThumbnails, NarrowOrShortControlsGiveFiniteGeometry) {
-  const PF_Rect controls[] = {{0, 0, 85, 260}, {0, 0, 60, 260}, {0, 0, 200, 20},
-                              {0, 0, 200, 5},  {0, 0, 85, 10}};
+  const PF_Rect controls[] = {
+      {0, 0, 85, 260}, {0, 0, 60, 260}, {0, 0, 200, 20}, {0, 0, 200, 5}, {0, 0, 85, 10}};
   for (const PF_Rect& control : controls) {
     ThumbnailGrid grid = Grid104();
     ScrollState scroll;
@@ -127,8 +126,12 @@ TEST(ScrollMove, StopsAtBothEndsOfTheTrack) {
     float offset;
     int32_t dy;
     float move;
-  } cases[] = {{0, 1000, float(240.0 - double(thumb))}, {0, 10, 10}, {0, -5, 0},
-               {100, -500, -100},                       {100, -20, -20}, {100, 0, 0}};
+  } cases[] = {{0, 1000, float(240.0 - double(thumb))},
+               {0, 10, 10},
+               {0, -5, 0},
+               {100, -500, -100},
+               {100, -20, -20},
+               {100, 0, 0}};
   for (const auto& c : cases) {
     const ScrollState scroll{3390.0f, 240.0f, c.offset, thumb};
     EXPECT_EQ(ScrollMove(scroll, c.dy), c.move) << c.offset << " " << c.dy;

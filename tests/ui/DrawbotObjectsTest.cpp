@@ -1,6 +1,6 @@
-#include "sdk/drawbot_objects.h"
-
 #include <gtest/gtest.h>
+
+#include "sdk/drawbot_objects.h"
 
 namespace {
 

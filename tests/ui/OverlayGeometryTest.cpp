@@ -1,10 +1,10 @@
-#include "ui/OverlayGeometry.h"
-
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
 #include <cmath>
 #include <memory>
+
+#include "ui/OverlayGeometry.h"
 
 namespace Orvane::Mosaira {
 namespace {
@@ -41,8 +41,8 @@ TEST(WithinHitLimit, DistanceIsTruncatedBeforeTheLimit) {
   const struct {
     double distance, limit;
     bool hit;
-  } cases[] = {{7.9, 7.5, true},   {8.0, 7.5, false},  {-7.9, 7.5, true}, {15.9, 15, true},
-               {16.0, 15, false},  {10.9, 10, true},   {11.0, 10, false}, {NAN, 10, false}};
+  } cases[] = {{7.9, 7.5, true},  {8.0, 7.5, false}, {-7.9, 7.5, true}, {15.9, 15, true},
+               {16.0, 15, false}, {10.9, 10, true},  {11.0, 10, false}, {NAN, 10, false}};
   for (const auto& c : cases) {
     EXPECT_EQ(WithinHitLimit(100.0 + c.distance, 100.0, c.limit), c.hit) << c.distance;
   }
@@ -56,7 +56,7 @@ TEST(HitTestOverlay, ButtonAreasFollowTheirDirection) {
     const char* button;
     const char* point;
   } cases[] = {
-      {967, 810, "B2", ""},  {968, 810, "", ""},    {960, 825, "B2", ""}, {960, 826, "", ""},
+      {967, 810, "B2", ""},   {968, 810, "", ""},     {960, 825, "B2", ""}, {960, 826, "", ""},
       {960, 540, "B1", "P7"}, {970, 540, "B1", "P7"}, {971, 540, "B1", ""}, {975, 540, "B1", ""},
       {976, 540, "", ""},     {960, 547, "B1", "P7"}, {960, 548, "", "P7"},
   };
@@ -70,16 +70,20 @@ TEST(HitTestOverlay, ButtonAreasFollowTheirDirection) {
 TEST(CapsuleSteps, LiesAlongTheButtonsEdge) {
   using K = PathStep::Kind;
   const auto upright = CapsuleSteps(MoveDirection::LEFT_RIGHT, 100, 200);
-  const PathStep expectUpright[] = {{K::kMoveTo, 95, 190},         {K::kArc, 100, 190, 5, -180, 180},
-                                    {K::kLineTo, 105, 210},        {K::kArc, 100, 210, 5, 0, 180},
+  const PathStep expectUpright[] = {{K::kMoveTo, 95, 190},
+                                    {K::kArc, 100, 190, 5, -180, 180},
+                                    {K::kLineTo, 105, 210},
+                                    {K::kArc, 100, 210, 5, 0, 180},
                                     {K::kClose}};
   const auto lying = CapsuleSteps(MoveDirection::UP_DOWN, 100, 200);
-  const PathStep expectLying[] = {{K::kMoveTo, 90, 205},         {K::kArc, 90, 200, 5, -270, 180},
-                                  {K::kLineTo, 110, 195},        {K::kArc, 110, 200, 5, 270, 180},
+  const PathStep expectLying[] = {{K::kMoveTo, 90, 205},
+                                  {K::kArc, 90, 200, 5, -270, 180},
+                                  {K::kLineTo, 110, 195},
+                                  {K::kArc, 110, 200, 5, 270, 180},
                                   {K::kClose}};
   for (size_t i = 0; i < 5; ++i) {
-    for (const auto& [got, want] : {std::pair{upright[i], expectUpright[i]},
-                                    std::pair{lying[i], expectLying[i]}}) {
+    for (const auto& [got, want] :
+         {std::pair{upright[i], expectUpright[i]}, std::pair{lying[i], expectLying[i]}}) {
       EXPECT_EQ(got.kind, want.kind) << i;
       EXPECT_EQ(got.x, want.x) << i;
       EXPECT_EQ(got.y, want.y) << i;
