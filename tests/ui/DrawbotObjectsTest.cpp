@@ -32,15 +32,13 @@ class DrawbotHolder : public ::testing::Test {
   }
 };
 
-TEST_F(DrawbotHolder, ReleasesOnceOnTheWayOut) {
-  { DRAWBOT_PathP path(&kSupplier, nullptr); }
-  EXPECT_EQ(releases, 1);
-}
-
-TEST_F(DrawbotHolder, FailedReleaseDoesNotThrow) {
-  releaseError = 7;
-  EXPECT_NO_THROW({ DRAWBOT_PathP path(&kSupplier, nullptr); });
-  EXPECT_EQ(releases, 1);
+TEST_F(DrawbotHolder, ReleasesOnceWithoutThrowingEvenWhenReleaseFails) {
+  for (A_Err error : {A_Err(A_Err_NONE), A_Err(7)}) {
+    releaseError = error;
+    releases = 0;
+    EXPECT_NO_THROW({ DRAWBOT_PathP path(&kSupplier, nullptr); });
+    EXPECT_EQ(releases, 1) << error;
+  }
 }
 
 TEST_F(DrawbotHolder, FailedMakeThrowsItsCode) {

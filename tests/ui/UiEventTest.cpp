@@ -75,15 +75,6 @@ class UiEvents : public ::testing::Test {
 
 constexpr std::pair<A_long, A_long> kP8{960 * 65536, 1080 * 65536};
 
-TEST_F(UiEvents, MissingRecordOrContextIsABadParameter) {
-  EXPECT_EQ(host.Send(id, PF_Cmd_EVENT, nullptr), PF_Err_BAD_CALLBACK_PARAM);
-  Event e(PF_Window_COMP, PF_Event_DO_CLICK);
-  e.contextP = nullptr;
-  EXPECT_EQ(Send(e), PF_Err_BAD_CALLBACK_PARAM);
-  e.extra.contextH = nullptr;
-  EXPECT_EQ(Send(e), PF_Err_BAD_CALLBACK_PARAM);
-}
-
 TEST_F(UiEvents, ClickAndDragMoveAButtonIntoThePointParameters) {
   ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
   ASSERT_EQ(testing::PointValues(host, id, 5).count(kP8), 1u);
