@@ -46,9 +46,9 @@ enum : A_long {
   PF_Cursor_NONE = 0,
   PF_Cursor_CUSTOM = 1,
   PF_Cursor_ARROW = 2,
-  PF_Cursor_HAND = 3,
-  PF_Cursor_RESIZE_HORIZONTAL = 4,
-  PF_Cursor_RESIZE_VERTICAL = 5,
+  PF_Cursor_HAND = 14,
+  PF_Cursor_RESIZE_VERTICAL = 21,
+  PF_Cursor_RESIZE_HORIZONTAL = 22,
 };
 
 // A click or a drag. continue_refcon survives from the click to the drags that follow it;

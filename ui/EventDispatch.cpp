@@ -1,0 +1,39 @@
+#include "ui/EventDispatch.h"
+
+#include "ui/CompInteraction.h"
+#include "ui/CompOverlay.h"
+#include "ui/LayoutChooser.h"
+
+namespace Orvane::Mosaira {
+
+PF_Err HandleEvent(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
+                   PF_LayerDef* output, PF_EventExtra* extra, const InstanceLink& link) {
+  if (!inData || !extra || !extra->contextH || !*extra->contextH || !params) {
+    return PF_Err_BAD_CALLBACK_PARAM;
+  }
+  const bool effectWindow = (*extra->contextH)->w_type == PF_Window_EFFECT;
+  if (!effectWindow && !link.layout) return PF_Err_NONE;
+  if (extra->e_type == PF_Event_DO_CLICK && extra->u.do_click.send_drag) {
+    extra->e_type = PF_Event_DRAG;
+  }
+  switch (extra->e_type) {
+    case PF_Event_DO_CLICK:
+      return effectWindow ? HandleLayoutChooserClick(inData, outData, params, output, extra, link)
+                          : HandleCompClick(inData, outData, params, output, extra, link);
+    case PF_Event_DRAG:
+      if (!effectWindow) return HandleCompDrag(inData, outData, params, output, extra, link);
+      if (extra->effect_win.area == PF_EA_CONTROL) {
+        HandleLayoutChooserDrag(inData, params, extra, link);
+      }
+      return PF_Err_NONE;
+    case PF_Event_DRAW:
+      return effectWindow ? DrawLayoutChooser(inData, outData, params, output, extra, link)
+                          : DrawCompOverlay(inData, outData, params, output, extra, link);
+    case PF_Event_ADJUST_CURSOR:
+      return HandleAdjustCursor(inData, outData, params, output, extra, link);
+    default:
+      return PF_Err_NONE;
+  }
+}
+
+}  // namespace Orvane::Mosaira
