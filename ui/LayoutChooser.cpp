@@ -63,8 +63,11 @@ void DrawThumbnail(const DrawingSession& s, const VisibleThumbnail& t, const Pan
   const DRAWBOT_ColorRGBA& fill = loaded ? style.accent : style.background;
   const DRAWBOT_ColorRGBA& stroke = loaded ? style.background : style.accent;
   const int32_t origin[2] = {t.left, t.top};
+  // Outlines are 1 px pens centred on whole pixels: they reach half a pixel either side of their
+  // path, so paths are clipped one pixel inside the control to keep every stroke within it.
+  const PF_Rect inner = {control.left + 1, control.top + 1, control.right - 1, control.bottom - 1};
   for (const auto& frame : preview.frames) {
-    DrawThumbnailFrame(s.drawRef(), s.suites(), *frame, preview, fill, stroke, origin, control);
+    DrawThumbnailFrame(s.drawRef(), s.suites(), *frame, preview, fill, stroke, origin, inner);
   }
 }
 

@@ -1,6 +1,6 @@
 // One instance used from several threads at once, as a host does while the user works: renders
 // and pre-renders on render threads while the user thread moves points and sliders, changes the
-// inset and loads other layouts. Every command must see a whole layout; afterwards the instance
+// inset, loads other layouts, drags in the composition window and redraws the overlay. Every command must see a whole layout; afterwards the instance
 // renders exactly what a quiet instance renders.
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/HostUi.h"
 #include "host/HostWorld.h"
 #include "host/SimulatedHost.h"
 #include "host/SmartFx.h"
@@ -89,12 +90,19 @@ TEST_F(SameInstanceStress, RendersOverlappingEditsAndLayoutChangesStayWhole) {
   }
   // The user thread: one change at a time, as a host's interface thread sends them.
   const char* layouts[] = {"3-1", "9-1", "5-3", "3-1"};
-  for (int i = 0; i < 40; ++i) {
-    switch (i % 4) {
+  for (int i = 0; i < 48; ++i) {
+    switch (i % 6) {
       case 0: host.SetPointPx(id, kFirstPoint + i % 3, 2.0 * i, 1.5 * i); break;
       case 1: host.SetFloat(id, kFirstSlider, double(i * 7 % 100)); break;
       case 2: host.SetFloat(id, kEdgeInset, double(i % 9)); break;
-      default: host.SetPopup(id, kLayouts, LayoutsValueOf(layouts[i / 4 % 4])); break;
+      case 3: {  // the middle of "3-1"'s lower button, or wherever it went
+        host.Ui().Click(id, PF_Window_COMP, {32, 36});
+        host.Ui().Drag({32 + i % 5 - 2, 36});
+        host.Ui().MouseUp({32 + i % 5 - 2, 36});
+        break;
+      }
+      case 4: host.Ui().Draw(id, PF_Window_COMP); break;
+      default: host.SetPopup(id, kLayouts, LayoutsValueOf(layouts[i / 6 % 4])); break;
     }
   }
   userDone = true;

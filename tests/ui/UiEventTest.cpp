@@ -1,8 +1,7 @@
-// Custom user-interface events sent by the simulated host to the loaded plug-in, with event
-// records built here. The host offers no Drawbot suites, so draw events take the path of a
-// missing suite; clicks, drags and cursor events run in full.
+// Custom user-interface events with records built here rather than by the host's windows: drags
+// whose click was another instance's or none, cursor events of the effect-controls panel, draw
+// events without the Drawbot suites.
 #include <gtest/gtest.h>
-#include <rapidjson/document.h>
 
 #include <string>
 
@@ -62,34 +61,11 @@ class UiEvents : public ::testing::Test {
   PF_Err Send(Event& e, InstanceId to = kNoInstance) {
     return host.Send(to == kNoInstance ? id : to, PF_Cmd_EVENT, &e.extra);
   }
-  double ScrollStart(InstanceId of) {
-    host.Send(of, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA);
-    const std::vector<uint8_t>& copy = host.LastFlattenedCopy();
-    rapidjson::Document doc;
-    doc.Parse(reinterpret_cast<const char*>(copy.data()) + 24);
-    return doc.IsObject() && doc.HasMember("scrollStart") ? doc["scrollStart"].GetDouble() : -1;
-  }
   SimulatedHost host;
   InstanceId id = kNoInstance;
 };
 
 constexpr std::pair<A_long, A_long> kP8{960 * 65536, 1080 * 65536};
-
-TEST_F(UiEvents, ClickAndDragMoveAButtonIntoThePointParameters) {
-  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
-  ASSERT_EQ(testing::PointValues(host, id, 5).count(kP8), 1u);
-  Event e(PF_Window_COMP, PF_Event_DO_CLICK);
-  ASSERT_EQ(Send(e.At(967, 810)), PF_Err_NONE);  // button B2 of "3-1"
-  EXPECT_EQ(e.extra.evt_out_flags, PF_EO_HANDLED_EVENT);
-  ASSERT_TRUE(e.extra.u.do_click.send_drag);
-  e.extra.evt_out_flags = 0;
-  ASSERT_EQ(Send(e.At(977, 815)), PF_Err_NONE);  // still a click: counts as a drag
-  EXPECT_EQ(e.extra.e_type, PF_Event_DRAG);
-  EXPECT_EQ(e.extra.evt_out_flags, PF_EO_HANDLED_EVENT);
-  EXPECT_TRUE(e.extra.u.do_click.send_drag);
-  const std::pair<A_long, A_long> moved{970 * 65536, 1080 * 65536};
-  EXPECT_EQ(testing::PointValues(host, id, 5).count(moved), 1u);
-}
 
 TEST_F(UiEvents, DragWithoutItsOwnClickMovesNothing) {
   ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
@@ -135,6 +111,7 @@ TEST_F(UiEvents, CursorShowsWhatAClickWouldGrab) {
 
 TEST_F(UiEvents, DrawWithoutDrawbotAnswersTheAcquisitionError) {
   ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+  host.Suites().SetMissing("DRAWBOT Draw Suite", 1, true);
   for (PF_WindowType window : {PF_Window_COMP, PF_Window_EFFECT}) {
     Event e(window, PF_Event_DRAW);
     EXPECT_EQ(Send(e), PF_Err_BAD_CALLBACK_PARAM);
@@ -142,43 +119,6 @@ TEST_F(UiEvents, DrawWithoutDrawbotAnswersTheAcquisitionError) {
     EXPECT_STREQ(host.LastOutData().return_msg,
                  "Not able to acquire AEFX Suite-DRAWBOT Draw Suite-1");
   }
-}
-
-TEST_F(UiEvents, DoubleClickLoadsTheLayoutUnderTheMouse) {
-  const struct {
-    A_long h, v, layouts;
-  } cases[] = {{35, 35, 2}, {100, 35, 3}, {100, 100, 5}, {70, 35, 5}};  // 70: on a border
-  for (const auto& c : cases) {
-    Event e(PF_Window_EFFECT, PF_Event_DO_CLICK);
-    e.extra.u.do_click.num_clicks = 2;
-    ASSERT_EQ(Send(e.At(c.h, c.v)), PF_Err_NONE);
-    EXPECT_EQ(e.extra.evt_out_flags, PF_EO_HANDLED_EVENT);
-    EXPECT_EQ(host.Stream(id, kParamLayouts).StaticValue().pd.value, c.layouts) << c.h;
-  }
-}
-
-TEST_F(UiEvents, ScrollDragUsesItsOwnControlsGeometry) {
-  const InstanceId other = host.AddInstance(1920, 1080);
-  Event grab(PF_Window_EFFECT, PF_Event_DO_CLICK);
-  grab.extra.u.do_click.num_clicks = 1;
-  ASSERT_EQ(Send(grab.At(192, 5)), PF_Err_NONE);  // on the thumb (185..200, 0..16)
-  ASSERT_TRUE(grab.extra.u.do_click.send_drag);
-  // The other instance's taller control lays the shared scroll state out for itself.
-  Event tall(PF_Window_EFFECT, PF_Event_DO_CLICK);
-  tall.extra.u.do_click.num_clicks = 1;
-  tall.extra.effect_win.current_frame = PF_Rect{0, 0, 200, 600};
-  ASSERT_EQ(Send(tall.At(10, 300), other), PF_Err_NONE);
-  grab.extra.e_type = PF_Event_DRAG;
-  ASSERT_EQ(Send(grab.At(192, 15)), PF_Err_NONE);
-  EXPECT_EQ(grab.extra.evt_out_flags, PF_EO_HANDLED_EVENT);
-  EXPECT_NEAR(ScrollStart(id), 10.0 / 240.0, 1e-6);
-  ASSERT_EQ(Send(grab.At(192, -500)), PF_Err_NONE);  // past the top: stops at 0
-  EXPECT_EQ(ScrollStart(id), 0.0);
-  Event stale(PF_Window_EFFECT, PF_Event_DRAG);
-  ASSERT_EQ(Send(stale.At(192, 200)), PF_Err_NONE);
-  EXPECT_FALSE(stale.extra.u.do_click.send_drag);
-  EXPECT_EQ(ScrollStart(id), 0.0);
-  EXPECT_EQ(ScrollStart(other), 0.0);
 }
 
 }  // namespace

@@ -1,0 +1,191 @@
+// The layout chooser in the effect-controls panel, through the plug-in in the simulated host: the
+// thumbnail grid of the 200 x 260 control (and a wider one), loading a layout by double click,
+// scrolling by dragging the thumb, each instance keeping its own scroll position, and every host
+// call of the drawing failing in turn.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "host/HostUi.h"
+#include "tests/controls/ControlsFixture.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using Testing::IsAccent;
+using Testing::kLayouts;
+
+// Trace lines reach standard error only when this is set before the plug-in's first trace.
+[[maybe_unused]] const bool kTraceToStderr = setenv("TILETTA_DEBUG_OUTPUT", "1", 1) == 0;
+
+// The default control: L 40, T 40, R 240, B 300; viewport 240 high, content 3390, thumb 16 px.
+constexpr A_long kL = 40, kT = 40, kR = 240, kB = 300;
+constexpr float kViewport = 240.0f;
+constexpr float kThumb = kViewport / 3390.0f * kViewport;
+
+class Chooser : public Testing::ControlsFixture {
+ protected:
+  void SetUp() override { StartInstance(640, 360, ""); }
+
+  EventReport DrawChooser(InstanceId instance) {
+    EventReport r = host.Ui().Draw(instance, PF_Window_EFFECT);
+    EXPECT_EQ(r.err, PF_Err_NONE);
+    EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
+    return r;
+  }
+  int AccentPixels(A_long left, A_long top, A_long right, A_long bottom) {
+    int n = 0;
+    for (A_long y = top; y < bottom; ++y) {
+      for (A_long x = left; x < right; ++x) n += IsAccent(host.Ui().LastSurface()->Pixel(x, y));
+    }
+    return n;
+  }
+  // The instance's stored scroll position, from its flattened copy.
+  double ScrollStart(InstanceId instance) {
+    EXPECT_EQ(host.Send(instance, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
+    const std::vector<uint8_t>& bytes = host.LastFlattenedCopy();
+    const std::string text(bytes.begin() + std::min<size_t>(24, bytes.size()), bytes.end());
+    const size_t at = text.find("\"scrollStart\":");
+    return at == std::string::npos ? -1.0 : std::atof(text.c_str() + at + 14);
+  }
+  // Presses on the thumb at height v and drags it by dy; returns the trace lines.
+  std::string DragThumb(InstanceId instance, A_long v, A_long dy) {
+    testing::internal::CaptureStderr();
+    EventReport r = host.Ui().Click(instance, PF_Window_EFFECT, {kR - 7, v});
+    EXPECT_TRUE(r.sendDrag) << "thumb not hit at " << v;
+    r = host.Ui().Drag({kR - 7, v + dy});
+    EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
+    host.Ui().MouseUp({kR - 7, v + dy});
+    return testing::internal::GetCapturedStderr();
+  }
+};
+
+// Two columns of 60 px cells 65 px apart at 200 px wide, four at 320; the scroll thumb at the top
+// of the track; the hint text in the strip; nothing beyond the control.
+TEST_F(Chooser, GridFollowsTheControlWidth) {
+  DrawChooser(id);
+  EXPECT_GT(AccentPixels(kL + 5, kT + 5, kL + 65, kT + 65), 100);   // thumbnail 0
+  EXPECT_GT(AccentPixels(kL + 70, kT + 5, kL + 130, kT + 65), 100);  // thumbnail 1
+  EXPECT_GT(AccentPixels(kL + 70, kT + 70, kL + 130, kT + 130), 100);  // thumbnail 3
+  EXPECT_EQ(AccentPixels(kL + 135, kT, kR - 16, kB - 20), 0);        // no third column
+  EXPECT_EQ(AccentPixels(kR - 15, kT, kR, kT + 16), 15 * 16);        // the thumb
+  EXPECT_EQ(AccentPixels(kR - 15, kT + 18, kR, kB - 20), 0);         // the rest of the track
+  EXPECT_GT(AccentPixels(kL, kB - 20, kR, kB), 40);                  // the hint text
+  EXPECT_EQ(AccentPixels(0, 0, 280, kT) + AccentPixels(kR, 0, 280, 330), 0);
+
+  ASSERT_TRUE(host.Ui().SetEffectPanel({400, 330, 1, {kL, kT, kL + 320, kB}}));
+  DrawChooser(id);
+  EXPECT_GT(AccentPixels(kL + 200, kT + 5, kL + 260, kT + 65), 100);  // thumbnail 3, first row
+  EXPECT_EQ(AccentPixels(kL + 265, kT, kL + 305, kB - 20), 0);
+}
+
+// A double click inside a cell loads that layout and marks it in the grid; one on the cell's
+// border does nothing; a single click away from the thumb starts no drag.
+TEST_F(Chooser, DoubleClickLoadsTheLayoutUnderIt) {
+  const PF_Point onCell5 = {kL + 100, kT + 165};  // row 2, column 1
+  EXPECT_EQ(host.Ui().Click(id, PF_Window_EFFECT, {kL + 70, kT + 165}, 2).changed.size(), 0u);
+  EXPECT_EQ(host.Stream(id, kLayouts).ValueAt(0).pd.value, 1);
+  DrawChooser(id);
+  const int unmarked = AccentPixels(kL + 70, kT + 135, kL + 130, kT + 195);
+
+  EventReport r = host.Ui().Click(id, PF_Window_EFFECT, onCell5, 2);
+  EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
+  EXPECT_FALSE(r.sendDrag);
+  host.Ui().MouseUp(onCell5);
+  EXPECT_EQ(host.Stream(id, kLayouts).ValueAt(0).pd.value, 2 + 5);
+  ASSERT_EQ(host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
+  const std::vector<uint8_t>& flat = host.LastFlattenedCopy();
+  const std::string loaded = "\"id\":\"" + LayoutRegistry::instance().layoutIds[5].id + "\"";
+  EXPECT_NE(std::string(flat.begin(), flat.end()).find(loaded), std::string::npos);
+
+  DrawChooser(id);
+  EXPECT_GT(AccentPixels(kL + 70, kT + 135, kL + 130, kT + 195), 2 * unmarked);
+  EXPECT_FALSE(host.Ui().Click(id, PF_Window_EFFECT, {kL + 100, kT + 100}, 1).sendDrag);
+}
+
+// The thumb dragged far down stops at the end of the track, far up at the top; each step traces
+// the pointer's own movement, each press whether it hit the thumb.
+TEST_F(Chooser, ScrollDragIsClampedAtBothEnds) {
+  std::string trace = DragThumb(id, kT + 8, 1000);
+  EXPECT_NE(trace.find("hit scroll bar:yes"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("offsetY:1000"), std::string::npos) << trace;
+  EXPECT_NEAR(ScrollStart(id), 1.0 - kThumb / kViewport, 1e-6);
+  DrawChooser(id);
+  EXPECT_EQ(AccentPixels(kR - 15, kT, kR, kT + 200), 0);
+  EXPECT_GT(AccentPixels(kR - 15, kB - 20 - 16, kR, kB - 20), 15 * 12);
+  EXPECT_EQ(AccentPixels(0, 0, 280, kT) + AccentPixels(0, kB, 280, 330), 0);  // rows cut at the edges
+
+  trace = DragThumb(id, kB - 20 - 9, -5000);
+  EXPECT_NE(trace.find("offsetY:-5000"), std::string::npos) << trace;
+  EXPECT_EQ(ScrollStart(id), 0.0);
+
+  testing::internal::CaptureStderr();
+  host.Ui().Click(id, PF_Window_EFFECT, {kR - 7, kT + 100});
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("hit scroll bar:no"), std::string::npos);
+}
+
+// Two instances share the chooser's layout records but not their scroll positions: one's drag
+// never takes the other's geometry, whichever was drawn last.
+TEST_F(Chooser, InstancesScrollIndependently) {
+  const InstanceId other = host.AddInstance(640, 360);
+  ASSERT_NE(other, kNoInstance);
+  DragThumb(id, kT + 8, 1000);
+  DrawChooser(other);
+  EXPECT_EQ(AccentPixels(kR - 15, kT, kR, kT + 16), 15 * 16);
+  DrawChooser(id);
+  EXPECT_EQ(AccentPixels(kR - 15, kT, kR, kT + 16), 0);
+
+  EXPECT_TRUE(host.Ui().Click(other, PF_Window_EFFECT, {kR - 7, kT + 8}).sendDrag);
+  DrawChooser(id);  // the shared records now hold the first instance's scroll
+  host.Ui().Drag({kR - 7, kT + 8 + 10});
+  host.Ui().MouseUp({kR - 7, kT + 8 + 10});
+  EXPECT_NEAR(ScrollStart(other), 10.0 / kViewport, 1e-6);
+  EXPECT_NEAR(ScrollStart(id), 1.0 - kThumb / kViewport, 1e-6);
+}
+
+// Every Drawbot, Custom UI and App call of a draw failing once, and every suite missing: the
+// overlay and the chooser answer without leaving an object, a suite or a handle behind, and the
+// next clean draw works.
+TEST_F(Chooser, EveryFailingHostCallLeavesNothingBehind) {
+  ASSERT_EQ(host.SetPopup(id, kLayouts, Testing::LayoutsValueOf("3-1")), PF_Err_NONE);
+  std::vector<std::string> calls = DrawbotBook::FunctionNames();
+  calls.insert(calls.end(), {"PF_GetDrawingReference", "PF_AppGetBgColor"});
+  for (const std::string& call : calls) {
+    for (int n : {0, 1, 5}) {
+      for (PF_WindowType w : {PF_Window_COMP, PF_Window_EFFECT}) {
+        host.Faults().Fail(call, n);
+        host.Ui().Draw(id, w);
+        host.Faults().Fail(call, -1);
+        EXPECT_EQ(host.Ui().Drawbot().LiveObjects(), 0u) << call << " #" << n;
+        ASSERT_TRUE(host.Violations().empty()) << call << " #" << n << ": " << host.Violations().front();
+      }
+    }
+  }
+  // No drawing reference: no Drawbot object is made. An object that cannot be made: 516.
+  host.Faults().Fail("PF_GetDrawingReference", 0);
+  host.Ui().Drawbot().ClearCalls();
+  host.Ui().Draw(id, PF_Window_COMP);
+  for (const DrawbotCall& c : host.Ui().Drawbot().Calls()) EXPECT_NE(c.function.rfind("New", 0), 0u) << c.function;
+  host.Faults().Fail("DRAWBOT_NewPath", 0);
+  EXPECT_EQ(host.Ui().Draw(id, PF_Window_COMP).err, PF_Err_BAD_CALLBACK_PARAM);
+  const std::pair<const char*, A_long> suites[] = {
+      {"DRAWBOT Draw Suite", 1}, {"DRAWBOT Supplier Suite", 1}, {"DRAWBOT Surface Suite", 2},
+      {"DRAWBOT Path Suite", 1}, {"PF Effect Custom UI Suite", 1}};
+  for (const auto& [name, version] : suites) {
+    host.Suites().SetMissing(name, version, true);
+    for (PF_WindowType w : {PF_Window_COMP, PF_Window_EFFECT}) {
+      EXPECT_NE(host.Ui().Draw(id, w).err, PF_Err_NONE) << name;
+      ASSERT_TRUE(host.Violations().empty()) << name << ": " << host.Violations().front();
+    }
+    host.Suites().SetMissing(name, version, false);
+  }
+  for (PF_WindowType w : {PF_Window_COMP, PF_Window_EFFECT}) {
+    const EventReport r = host.Ui().Draw(id, w);
+    EXPECT_EQ(r.err, PF_Err_NONE);
+    EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
+  }
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira

@@ -1,0 +1,186 @@
+// The composition-window controls of the plug-in in the simulated host: the overlay drawn over
+// layout "3-1" at 1920 x 1080, the cursor over its buttons and points, and drags that reshape the
+// layout through the "Point" and "Slider" parameters, seen in a render and kept by a project.
+//
+// "3-1" at 1920 x 1080: free points P5 (0, 540), P6 (1920, 540), P8 (960, 1080) and the sliding
+// point P7 halfway along P5 -> P6 (960, 540). Button B1 (up-down) sits between P5 and P6 at
+// (960, 540), over P7; button B2 (left-right) between P7 and P8 at (960, 810). Frame 1 is the top
+// half, frame 2 the bottom left, frame 3 the bottom right.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "host/HostUi.h"
+#include "host/HostWorld.h"
+#include "host/SimulatedHost.h"
+#include "host/SmartFx.h"
+#include "tests/controls/ControlsFixture.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+using Testing::IsAccent;
+using Testing::kLayouts;
+
+constexpr PF_ParamIndex kSliderP7 = 31;
+
+class CompOverlay : public Testing::ControlsFixture {
+ protected:
+  void SetUp() override {
+    StartInstance(1920, 1080, "3-1");
+  }
+  // Whether any pixel within `radius` of (x, y) on the last drawn surface is the overlay colour.
+  bool AccentNear(A_long x, A_long y, A_long radius = 1) {
+    DrawSurface* s = host.Ui().LastSurface();
+    for (A_long dy = -radius; dy <= radius; ++dy) {
+      for (A_long dx = -radius; dx <= radius; ++dx) {
+        if (IsAccent(s->Pixel(x + dx, y + dy))) return true;
+      }
+    }
+    return false;
+  }
+  EventReport DrawIn(PF_WindowType window) {
+    EventReport r = host.Ui().Draw(id, window);
+    EXPECT_EQ(r.err, PF_Err_NONE);
+    EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
+    return r;
+  }
+  A_long CursorAt(A_long h, A_long v) { return host.Ui().AdjustCursor(id, PF_Window_COMP, {h, v}).cursor; }
+  void Drag(PF_Point from, PF_Point to) {
+    EventReport r = host.Ui().Click(id, PF_Window_COMP, from);
+    ASSERT_TRUE(r.sendDrag) << "nothing grabbed at " << from.h << "," << from.v;
+    r = host.Ui().Drag(to);
+    EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
+    host.Ui().MouseUp(to);
+  }
+};
+
+// Outlines follow the frame corners, the buttons and the point marker keep their pixel sizes at
+// any zoom, and the layer window maps without the layer's place in the composition.
+TEST_F(CompOverlay, DrawsOutlinesButtonsAndPointsWhereTheWindowShowsThem) {
+  struct Case {
+    PF_WindowType window;
+    double zoom, offsetX, offsetY, scale;  // window zoom; layer placed in the composition
+  };
+  for (const Case c : {Case{PF_Window_COMP, 1.0, 0, 0, 1}, Case{PF_Window_COMP, 0.5, 0, 0, 1},
+                       Case{PF_Window_COMP, 1.0, 100, 50, 0.5}, Case{PF_Window_LAYER, 1.0, 100, 50, 0.5}}) {
+    SCOPED_TRACE("window " + std::to_string(c.window) + " zoom " + std::to_string(c.zoom));
+    ASSERT_TRUE(host.Ui().SetView(c.window, {0, 0, c.zoom, 0, 0}));
+    ASSERT_TRUE(host.Ui().SetPlacement({c.offsetX, c.offsetY, c.scale}));
+    DrawIn(c.window);
+    const bool comp = c.window == PF_Window_COMP;
+    const double k = c.zoom * (comp ? c.scale : 1.0);
+    const auto X = [&](double layerX) { return A_long(c.zoom * (comp ? c.offsetX : 0) + k * layerX + 0.5); };
+    const auto Y = [&](double layerY) { return A_long(c.zoom * (comp ? c.offsetY : 0) + k * layerY + 0.5); };
+    // Outline between frames 2 and 3 (x = 960, y 540..1080), and the middle edge (y = 540).
+    EXPECT_TRUE(AccentNear(X(960), Y(1000)));
+    EXPECT_TRUE(AccentNear(X(300), Y(540)));
+    EXPECT_FALSE(AccentNear(X(300), Y(700), 3));
+    // Button B2: an upright capsule 10 wide, 30 tall, whatever the zoom.
+    // (Probes keep off the frame outlines through the buttons' centres.)
+    EXPECT_TRUE(AccentNear(X(960) + 3, Y(810) + 12, 0));
+    EXPECT_FALSE(AccentNear(X(960) + 3, Y(810) + 17, 0));
+    EXPECT_TRUE(AccentNear(X(960) + 3, Y(810), 0));
+    EXPECT_FALSE(AccentNear(X(960) + 7, Y(810), 0));
+    // Button B1 lies along its edge: 30 wide, 10 tall.
+    EXPECT_TRUE(AccentNear(X(960) + 13, Y(540) + 3, 0));
+    EXPECT_FALSE(AccentNear(X(960) + 18, Y(540) + 3, 0));
+    EXPECT_TRUE(AccentNear(X(960) - 10, Y(540) + 4, 0));
+    EXPECT_FALSE(AccentNear(X(960) - 10, Y(540) + 8, 0));
+    // Numbers at the frames' centres; none in between.
+    EXPECT_TRUE(AccentNear(X(960), Y(270), 12));
+    EXPECT_TRUE(AccentNear(X(480), Y(810), 12));
+    EXPECT_TRUE(AccentNear(X(1440), Y(810), 12));
+    EXPECT_FALSE(AccentNear(X(480), Y(270), 12));
+  }
+  EXPECT_EQ(host.Ui().Drawbot().LiveObjects(), 0u);
+}
+
+// The pointer over a button shows its resize cursor up to the hit limit and not one pixel beyond;
+// over the sliding point (here under button B1) the hand wins. The effect-controls window's cursor
+// is left to the host, and so is every cursor while a drag is not yet redrawn.
+TEST_F(CompOverlay, CursorShowsWhatAClickWouldGrab) {
+  struct Case {
+    A_long h, v;
+    A_long cursor;
+  };
+  for (const Case c : {Case{967, 810, PF_Cursor_RESIZE_HORIZONTAL}, Case{968, 810, PF_Cursor_NONE},
+                       Case{960, 825, PF_Cursor_RESIZE_HORIZONTAL}, Case{960, 826, PF_Cursor_NONE},
+                       Case{975, 540, PF_Cursor_RESIZE_VERTICAL}, Case{976, 540, PF_Cursor_NONE},
+                       Case{971, 540, PF_Cursor_RESIZE_VERTICAL}, Case{970, 540, PF_Cursor_HAND},
+                       Case{960, 550, PF_Cursor_HAND}, Case{960, 551, PF_Cursor_NONE},
+                       Case{300, 300, PF_Cursor_NONE}}) {
+    EXPECT_EQ(CursorAt(c.h, c.v), c.cursor) << c.h << "," << c.v;
+  }
+  EXPECT_EQ(host.Ui().AdjustCursor(id, PF_Window_EFFECT, {60, 60}).cursor, kCursorLeftAlone);
+  Drag({960, 810}, {962, 810});
+  EXPECT_EQ(CursorAt(962, 810), PF_Cursor_NONE);
+  DrawIn(PF_Window_COMP);
+  EXPECT_EQ(CursorAt(962, 810), PF_Cursor_RESIZE_HORIZONTAL);
+}
+
+// A button drag moves its points along its axis; a sliding point dragged past the end of its
+// vector stops there. The parameters take the new positions, the render shows the new frame
+// boundary, and a project saved and opened again keeps it.
+TEST_F(CompOverlay, DragsReshapeTheLayoutThroughParametersRenderAndProject) {
+  PF_ParamIndex kPointP8 = 0;  // the "Point" parameter that holds P8 (960, 1080)
+  for (PF_ParamIndex p = 5; p <= 28; ++p) {
+    const PF_ParamDefUnion v = host.Stream(id, p).ValueAt(0);
+    if (v.td.x_value == 960 * 65536 && v.td.y_value == 1080 * 65536) kPointP8 = p;
+  }
+  ASSERT_NE(kPointP8, 0);
+  Drag({960, 810}, {1060, 815});  // B2 to the right: P7 and P8 move by 100 px
+  EXPECT_EQ(host.Stream(id, kPointP8).ValueAt(0).td.x_value, 1060 * 65536);
+  EXPECT_EQ(host.Stream(id, kPointP8).ValueAt(0).td.y_value, 1080 * 65536);
+  EXPECT_NEAR(host.Stream(id, kSliderP7).ValueAt(0).fs_d.value, 100.0 * 1060 / 1920, 1e-3);
+
+  Drag({1060, 540}, {4000, 500});  // P7, now clear of B1, past the end of P5 -> P6
+  EXPECT_NEAR(host.Stream(id, kSliderP7).ValueAt(0).fs_d.value, 100.0, 1e-9);
+  EXPECT_EQ(host.Stream(id, kPointP8).ValueAt(0).td.x_value, 1060 * 65536);
+
+  // Frame 2 now reaches from P5 over P7 (1920, 540) to P8 (1060, 1080): its right edge runs
+  // from (1920, 540) to (1060, 1080).
+  const auto frameAt = [&](HostWorld& out, A_long x, A_long y) { return FrameColourAt(out, x, y); };
+  auto before = Render();
+  EXPECT_EQ(frameAt(*before, 1100, 1000), 2);  // left of the slanted edge
+  EXPECT_EQ(frameAt(*before, 1800, 1000), 3);
+  EXPECT_EQ(frameAt(*before, 1700, 620), 2);
+
+  const std::string path = testing::TempDir() + "controls_drag.proj";
+  std::string error;
+  ASSERT_TRUE(host.SaveProject(path, &error)) << error;
+  auto saved = Render();
+  EXPECT_EQ(saved->Bytes(), before->Bytes());
+  ASSERT_TRUE(host.OpenProject(path, &error)) << error;
+  const InstanceId reopened = host.Instances().back();
+  ASSERT_NE(reopened, id);
+  UseLayers(reopened);
+  auto again = Render(reopened);
+  EXPECT_EQ(again->Bytes(), before->Bytes());
+  std::remove(path.c_str());
+}
+
+// Without a layout the composition window's events are not answered; a drag whose click grabbed
+// nothing moves nothing.
+TEST_F(CompOverlay, NothingGrabbedOrNoLayoutMovesNothing) {
+  const std::vector<uint8_t> before = host.SequenceBytes(id);
+  EventReport r = host.Ui().Click(id, PF_Window_COMP, {300, 300});
+  EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
+  EXPECT_FALSE(r.sendDrag);
+  EXPECT_FALSE(host.Ui().Drag({400, 400}).sent);
+  host.Ui().MouseUp({400, 400});
+  EXPECT_EQ(host.SequenceBytes(id), before);
+
+  ASSERT_EQ(host.SetPopup(id, kLayouts, 1), PF_Err_NONE);
+  for (PF_WindowType w : {PF_Window_COMP, PF_Window_LAYER}) {
+    EXPECT_EQ(host.Ui().Draw(id, w).outFlags, PF_EO_NONE);
+    EXPECT_EQ(host.Ui().Click(id, w, {960, 810}).outFlags, PF_EO_NONE);
+    host.Ui().MouseUp({960, 810});
+    EXPECT_EQ(host.Ui().AdjustCursor(id, w, {960, 810}).cursor, kCursorLeftAlone);
+  }
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira

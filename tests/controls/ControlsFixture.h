@@ -1,0 +1,96 @@
+// The plug-in loaded in the simulated host with one instance, for the on-screen controls' tests:
+// solid layers in the first three polygon groups (red, green, blue), renders at the instance's
+// size, and the colours the controls draw in.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "host/HostWorld.h"
+#include "host/SimulatedHost.h"
+#include "host/SmartFx.h"
+#include "layout/LayoutRegistry.h"
+#include "tests/support/HostWorldPixels.h"
+
+namespace Orvane::Mosaira::Testing {
+
+constexpr PF_ParamIndex kLayouts = 1;
+constexpr PF_ParamIndex LayerParam(int group) { return 41 + 6 * group + 1; }
+
+inline A_long LayoutsValueOf(const std::string& layoutId) {
+  const LayoutRegistry& registry = LayoutRegistry::instance();
+  for (size_t i = 0; i < registry.layoutIds.size(); ++i) {
+    if (registry.layoutIds[i].id == layoutId) return A_long(2 + i);
+  }
+  return 1;
+}
+
+// The overlay's and the chooser's accent colour (43, 136, 205), allowing for edge blending.
+inline bool IsAccent(const PF_Pixel8& p) {
+  return p.alpha > 100 && p.blue > p.red + 60 && p.blue > p.green + 20;
+}
+
+class ControlsFixture : public ::testing::Test {
+ protected:
+  void StartInstance(A_long width, A_long height, const std::string& layoutId) {
+    std::string error;
+    ASSERT_TRUE(host.LoadPlugin(TILETTA_PLUGIN_PATH, &error)) << error;
+    id = host.AddInstance(width, height);
+    ASSERT_NE(id, kNoInstance);
+    width_ = width;
+    height_ = height;
+    const double rgb[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    for (const auto& c : rgb) {
+      auto layer = std::make_unique<HostWorld>(32, 32, PF_PixelFormat_ARGB32, 4);
+      for (A_long y = 0; y < 32; ++y) {
+        for (A_long x = 0; x < 32; ++x) SetArgb(*layer, x, y, {255, float(255 * c[0]), float(255 * c[1]), float(255 * c[2])});
+      }
+      layers_.push_back(std::move(layer));
+    }
+    UseLayers(id);
+    if (!layoutId.empty()) {
+      ASSERT_EQ(host.SetPopup(id, kLayouts, LayoutsValueOf(layoutId)), PF_Err_NONE);
+    }
+  }
+  void TearDown() override {
+    host.Shutdown();
+    EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
+    EXPECT_TRUE(host.LeakReport().empty());
+  }
+
+  void UseLayers(InstanceId instance) {
+    for (int g = 0; g < 3; ++g) ASSERT_TRUE(fx.SetLayer(instance, LayerParam(g), layers_[size_t(g)].get()));
+  }
+
+  std::unique_ptr<HostWorld> Render(InstanceId instance = kNoInstance) {
+    if (instance == kNoInstance) instance = id;
+    PF_PreRenderOutput rects{};
+    EXPECT_EQ(fx.PreRender(instance, &rects), PF_Err_NONE);
+    HostWorld input(width_, height_, PF_PixelFormat_ARGB32, 4);
+    auto output = std::make_unique<HostWorld>(width_, height_, PF_PixelFormat_ARGB32, 4);
+    EXPECT_EQ(fx.Render(instance, &input, output.get()), PF_Err_NONE);
+    return output;
+  }
+
+  // 1, 2 or 3 for a pixel of the red, green or blue layer's frame; 0 for anything else.
+  static int FrameColourAt(HostWorld& out, A_long x, A_long y) {
+    const Argb p = GetArgb(out, x, y);
+    if (p[0] < 250) return 0;
+    for (int c = 1; c <= 3; ++c) {
+      if (p[size_t(c)] > 250 && p[size_t(1 + c % 3)] < 5 && p[size_t(1 + (c + 1) % 3)] < 5) return c;
+    }
+    return 0;
+  }
+
+  SimulatedHost host;
+  SmartFx fx{host};
+  InstanceId id = kNoInstance;
+
+ private:
+  A_long width_ = 0, height_ = 0;
+  std::vector<std::unique_ptr<HostWorld>> layers_;
+};
+
+}  // namespace Orvane::Mosaira::Testing
