@@ -188,4 +188,41 @@ TEST(RenderCommand, UnwritableOutputFails) {
   EXPECT_NE(run.errors.find("cannot write"), std::string::npos) << run.errors;
 }
 
+// The on-screen controls from the command line: a drag saved in a project reshapes what `render`
+// and `overlay` then show; `chooser` draws the panel control.
+TEST(ControlCommands, DragInAProjectReshapesTheRenderAndTheOverlay) {
+  const std::string project = TempPath("drag.proj"), dragged = TempPath("dragged.png");
+  const std::string plain = TempPath("plain.png"), overlay = TempPath("overlay.png");
+  const std::string chooser = TempPath("chooser.png");
+  std::remove(project.c_str());
+  // "3-1" at 192 x 108: the lower move button sits at (96, 81); dragged 30 px to the right.
+  ASSERT_EQ(Tiletta("drag --layout 3-1 --size 192x108 --from 96,81 --to 126,81 --project " + project).status, 0);
+  ASSERT_EQ(Tiletta("render --project " + project + " -o " + dragged).status, 0);
+  ASSERT_EQ(Tiletta("render --layout 3-1 --size 192x108 -o " + plain).status, 0);
+  ASSERT_EQ(Tiletta("overlay --project " + project + " -o " + overlay).status, 0);
+  ASSERT_EQ(Tiletta("chooser -o " + chooser).status, 0);
+  Png a, b, o, c;
+  ASSERT_TRUE(ReadPng(dragged, &a) && ReadPng(plain, &b) && ReadPng(overlay, &o) && ReadPng(chooser, &c));
+  ASSERT_EQ(a.width, 192u);
+  EXPECT_EQ(std::vector<unsigned char>(At(a, 20, 20), At(a, 20, 20) + 4),
+            std::vector<unsigned char>(At(b, 20, 20), At(b, 20, 20) + 4));  // frame 1 as it was
+  EXPECT_NE(std::vector<unsigned char>(At(a, 111, 85), At(a, 111, 85) + 4),
+            std::vector<unsigned char>(At(b, 111, 85), At(b, 111, 85) + 4));  // now frame 2
+  const auto accentNear = [](const Png& p, png_uint_32 x, png_uint_32 y, int r) {
+    for (int dy = -r; dy <= r; ++dy) {
+      for (int dx = -r; dx <= r; ++dx) {
+        const unsigned char* q = At(p, x + dx, y + dy);
+        if (q[2] > q[0] + 60 && q[2] > q[1] + 20 && q[3] > 100) return true;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(accentNear(o, 126, 81, 2));
+  EXPECT_FALSE(accentNear(o, 96, 81, 4));
+  int accent = 0;
+  for (png_uint_32 y = 0; y < c.height; ++y) accent += accentNear(c, c.width / 4, y, 0);
+  EXPECT_GT(accent, 10);
+  for (const std::string& f : {project, dragged, plain, overlay, chooser}) std::remove(f.c_str());
+}
+
 }  // namespace

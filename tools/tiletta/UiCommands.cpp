@@ -174,12 +174,25 @@ std::string ValueText(SimulatedHost& host, InstanceId id, PF_ParamIndex index) {
   return text;
 }
 
+const char* CursorText(PF_CursorType cursor) {
+  switch (cursor) {
+    case kCursorLeftAlone: return "left to the host";
+    case PF_Cursor_NONE: return "none (nothing to grab)";
+    case PF_Cursor_HAND: return "hand (a sliding point)";
+    case PF_Cursor_RESIZE_VERTICAL: return "resize up-down (a move button)";
+    case PF_Cursor_RESIZE_HORIZONTAL: return "resize left-right (a move button)";
+    default: return "other";
+  }
+}
+
 void Gesture(SimulatedHost& host, InstanceId id, const UiOptions& o) {
   HostUi& ui = host.Ui();
   ui.SetView(PF_Window_COMP, {});
+  // The window shows the overlay before the pointer reaches it (a drag of an earlier session
+  // leaves the cursor to the host until then).
+  ui.Draw(id, PF_Window_COMP);
   const EventReport cursor = ui.AdjustCursor(id, PF_Window_COMP, o.from);
-  std::printf("cursor at %d,%d: %s\n", int(o.from.h), int(o.from.v),
-              cursor.cursor == kCursorLeftAlone ? "left to the host" : std::to_string(cursor.cursor).c_str());
+  std::printf("cursor at %d,%d: %s\n", int(o.from.h), int(o.from.v), CursorText(cursor.cursor));
   const EventReport click = ui.Click(id, PF_Window_COMP, o.from);
   std::set<PF_ParamIndex> changed(click.changed.begin(), click.changed.end());
   std::printf("press: %s; grabbed: %s\n", Describe(click).c_str(), click.sendDrag ? "an element (drags asked for)" : "nothing");
