@@ -13,6 +13,7 @@
 // the layers and the downsampling between renders.
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -61,7 +62,7 @@ class SmartFx {
   SimulatedHost& host_;
   std::map<std::pair<InstanceId, PF_ParamIndex>, Pick> picks_;
   std::mutex picksMutex_;  // renders on several threads hand out the same layers
-  bool inputRequested_ = false;
+  std::atomic<bool> inputRequested_{false};  // pre-renders may run on several threads
 };
 
 // A copy of `world` reduced by whole factors (fx, fy >= 1), each pixel the mean of its block;
