@@ -125,9 +125,10 @@ void UnFlatSequenceData::toJson(std::string& text) const {
   writer.Double(std::isfinite(scrollStart) ? static_cast<double>(scrollStart) : 0.0);
   writer.Key("interacting");
   writer.Bool(interacting);
-  std::string layoutText;
-  if (layout ? LayoutJsonText(*layout, &layoutText) : !pendingLayout_.empty()) {
-    if (!layout) layoutText = pendingLayout_;
+  // A record holds either a layout or the text of one still waiting for a layer size.
+  std::string layoutText = pendingLayout_;
+  if (layout && !LayoutJsonText(*layout, &layoutText)) layoutText.clear();
+  if (!layoutText.empty()) {
     writer.Key("layout");
     writer.RawValue(layoutText.data(), layoutText.size(), rapidjson::kObjectType);
   }
