@@ -12,6 +12,8 @@
 #include <new>
 #include <random>
 
+#include "layout/JsonNumber.h"
+
 namespace Orvane::Mosaira {
 namespace {
 
@@ -64,10 +66,18 @@ bool UsableLayerSize(const PF_InData* inData, LayoutSize* size) {
   return true;
 }
 
+// Writes numbers with the layout writer's shortest digits, so that layout text read and written
+// again keeps the digits it had.
+class LayoutTextWriter : public JsonWriter {
+ public:
+  using JsonWriter::JsonWriter;
+  bool Double(double value) { return WriteJsonDouble(*this, value); }
+};
+
 // The JSON text of one value, written back as read.
 std::string JsonText(const rapidjson::Value& value) {
   rapidjson::StringBuffer buffer;
-  rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+  LayoutTextWriter writer(buffer);
   value.Accept(writer);
   return std::string(buffer.GetString(), buffer.GetSize());
 }

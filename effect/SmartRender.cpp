@@ -87,10 +87,10 @@ double HoldFar(double value) {
 FrameLayer ReadFrame(ParamReader& reader, const PF_WorldSuite2& worlds, int32_t k) {
   PF_Err err = PF_Err_NONE;
   FrameLayer frame;
-  frame.roundness = float(HoldFar(reader.ReadFloat(kParamRoundCorner, &err) / 100.0));
+  frame.roundness = float(HoldFar(reader.ReadFloat(kParamRoundCorner, &err)) / 100.0);
   frame.xOffset = HoldFar(reader.ReadFloat(PolygonParam(k, kPolygonXOffset), &err));
   frame.yOffset = HoldFar(reader.ReadFloat(PolygonParam(k, kPolygonYOffset), &err));
-  frame.scale = float(HoldFar(reader.ReadFloat(PolygonParam(k, kPolygonScale), &err) / 100.0));
+  frame.scale = float(HoldFar(reader.ReadFloat(PolygonParam(k, kPolygonScale), &err)) / 100.0);
   PF_ParamDef* layer = reader.Checkout(PolygonParam(k, kPolygonLayer), &err);
   const PF_EffectWorld& world = layer->u.ld;
   if (world.width > 0 && world.height > 0 && world.data != nullptr && frame.scale > 0.0f) {
