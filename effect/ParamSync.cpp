@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <limits>
+#include <vector>
 
 #include "effect/ParamIndices.h"
 #include "effect/SequenceData.h"
@@ -78,6 +79,72 @@ void SyncSlider(PF_InData* inData, GridLayoutModel& layout, size_t i) {
   if (copy && copy->kind == PointKind::kSlider) copy->scalar = scalar;
 }
 
+// A layer side as an integer when it is within kSideSnap of one (sizes at save time were whole
+// pixels; the parameters carry them through 16.16 rounding).
+constexpr double kSideSnap = 0.01;
+// How far a point parameter may lie from the size found before the size is not trusted.
+constexpr double kSizeAgreementPx = 0.5;
+// The smallest fraction of the layout a point may sit at to tell its size.
+constexpr double kTellingFraction = 0.25;
+
+double SnapSide(double side) {
+  const double whole = std::round(side);
+  return std::fabs(side - whole) <= kSideSnap ? whole : side;
+}
+
+// A free point's parameter in layer pixels and its place in fractions of the layout's size.
+struct PointSample {
+  double px, py;
+  double fx, fy;
+};
+
+std::vector<PointSample> SamplePoints(PF_InData* inData, const GridLayoutModel& layout) {
+  std::vector<PointSample> samples;
+  const size_t count = Limit(layout.pointIds.size(), kPointParamCount);
+  for (size_t i = 0; i < count; ++i) {
+    CheckedOutParam param(inData, kParamPointFirst + static_cast<int32_t>(i));
+    const PointModel* copy = layout.findPointCopy(layout.pointIds[i]);
+    if (!param.ok() || !copy) continue;
+    const PointPosition pos = copy->getPosition();
+    samples.push_back({FixedToLayerPixels(param.def().u.td.x_value, inData->downsample_x),
+                       FixedToLayerPixels(param.def().u.td.y_value, inData->downsample_y),
+                       pos.x / layout.width, pos.y / layout.height});
+  }
+  return samples;
+}
+
+// The layout size the parameters were written for, told by the point furthest along each axis
+// and confirmed by every other point; false when the points do not agree on one size (keyframed
+// points, or parameters the user changed since), or tell none.
+bool SizeOfParams(const std::vector<PointSample>& samples, LayoutSize* size) {
+  const PointSample* alongX = nullptr;
+  const PointSample* alongY = nullptr;
+  for (const PointSample& s : samples) {
+    if (!alongX || s.fx > alongX->fx) alongX = &s;
+    if (!alongY || s.fy > alongY->fy) alongY = &s;
+  }
+  if (!alongX || alongX->fx < kTellingFraction || alongY->fy < kTellingFraction) return false;
+  size->width = SnapSide(alongX->px / alongX->fx);
+  size->height = SnapSide(alongY->py / alongY->fy);
+  for (const PointSample& s : samples) {
+    const bool agrees = std::fabs(s.px - s.fx * size->width) <= kSizeAgreementPx &&
+                        std::fabs(s.py - s.fy * size->height) <= kSizeAgreementPx;
+    if (!agrees) return false;
+  }
+  return std::isfinite(size->width) && std::isfinite(size->height);
+}
+
+// A layout rebuilt from saved text stands at the current layer size, its point parameters at the
+// size it had when they were written: the layout takes their size back, so that reading them
+// moves nothing and the picture is the one before the save.
+void SettleLayoutSize(PF_InData* inData, UnFlatSequenceData& record) {
+  record.layoutSizeUnsettled = false;
+  LayoutSize size;
+  if (!SizeOfParams(SamplePoints(inData, *record.layout), &size)) return;
+  if (size.width == record.layout->width && size.height == record.layout->height) return;
+  if (auto resized = LayoutAtSize(*record.layout, size)) record.ReplaceLayout(std::move(resized));
+}
+
 void UpdateUi(const PF_ParamUtilsSuite3& utils, PF_InData* inData, PF_ParamIndex index,
               const PF_ParamDef* def) {
   utils.PF_UpdateParamUI(inData->effect_ref, index, def);  // errors are not reported
@@ -138,9 +205,14 @@ void PushSlidersToParams(PF_InData* inData, PF_ParamDef* params[]) {
 }
 
 void SyncLayoutFromParams(PF_InData* inData, SyncMode mode) {
+  UnFlatSequenceData* record = FindLiveRecord(inData);
   GridLayoutModel* layout = FindLayout(inData);
   if (!layout) return;
   if (mode == SyncMode::kSyncAll || mode == SyncMode::kSyncPoints) {
+    if (record->layoutSizeUnsettled) {
+      SettleLayoutSize(inData, *record);
+      layout = record->layout.get();
+    }
     const size_t count = Limit(layout->pointIds.size(), kPointParamCount);
     for (size_t i = 0; i < count; ++i) SyncPoint(inData, *layout, i);
     layout->setSpacing(layout->spacing);

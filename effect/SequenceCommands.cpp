@@ -130,13 +130,16 @@ PF_Err SequenceResetup(PF_InData* inData, PF_OutData* outData) {
   HandleSuite suite = AcquireHandleSuite(inData);
   PF_Handle old = inData->sequence_data;
   outData->sequence_data = old;
-  if (Classify(suite.get(), old) != RecordKind::kFlat) return PF_Err_NONE;
+  const RecordKind kind = Classify(suite.get(), old);
+  if (kind == RecordKind::kLive) return PF_Err_NONE;
 
   // A flat record that cannot be read stays as it is: replacing it by an empty live record would
-  // throw the saved layout away.
+  // throw the saved layout away. Bytes that are no record hold nothing to keep: the instance
+  // starts afresh, or it would stay without a layout for good.
   std::string text;
-  if (!FlatText(suite.get(), old, &text)) return PF_Err_NONE;
-  PF_Handle fresh = NewLiveRecordHandle(suite.get(), &text, inData);
+  if (kind == RecordKind::kFlat && !FlatText(suite.get(), old, &text)) return PF_Err_NONE;
+  PF_Handle fresh =
+      NewLiveRecordHandle(suite.get(), kind == RecordKind::kFlat ? &text : nullptr, inData);
   if (!fresh) return PF_Err_NONE;  // the flat record stays the instance's data
   outData->sequence_data = fresh;
   suite->host_dispose_handle(old);

@@ -11,9 +11,10 @@ namespace Orvane::Mosaira {
 PF_Err HandleSequenceSetup(PF_InData* inData, PF_OutData* outData);
 
 // PF_Cmd_SEQUENCE_RESETUP: turns a flat record back into a live one (its layout rebuilt at the
-// current layer size); a live or unrecognised record is handed back unchanged; no sequence data
-// is set up afresh. When the flat record cannot be read or the new handle cannot be made, the flat
-// record stays; result 0.
+// current layer size, or kept as text until the layer has a size); a live record is handed back
+// unchanged; bytes that hold no record are replaced by an empty live record, as is missing
+// sequence data. When the flat record cannot be read or the new handle cannot be made, the old
+// handle stays; result 0.
 PF_Err SequenceResetup(PF_InData* inData, PF_OutData* outData);
 
 // PF_Cmd_SEQUENCE_FLATTEN: replaces the live record by a flat one, releasing its layout and the

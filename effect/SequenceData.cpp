@@ -12,6 +12,8 @@
 #include <new>
 #include <random>
 
+#include "layout/JsonNumber.h"
+
 namespace Orvane::Mosaira {
 namespace {
 
@@ -51,10 +53,43 @@ bool LayoutJsonText(const GridLayoutModel& layout, std::string* text) {
   layout.toJson(writer);
   if (!writer.IsComplete()) return false;
   rapidjson::Document check;
-  check.Parse<rapidjson::kParseIterativeFlag>(buffer.GetString(), buffer.GetSize());
+  ParseOwnJson(&check, buffer.GetString(), buffer.GetSize());
   if (check.HasParseError() || !check.IsObject()) return false;
   text->assign(buffer.GetString(), buffer.GetSize());
   return true;
+}
+
+// The layer size of the command, or false when a layout cannot be built at it (an empty layer).
+bool UsableLayerSize(const PF_InData* inData, LayoutSize* size) {
+  if (!inData || inData->width <= 0 || inData->height <= 0) return false;
+  *size = {static_cast<double>(inData->width), static_cast<double>(inData->height)};
+  return true;
+}
+
+// Writes numbers with the layout writer's shortest digits, so that layout text read and written
+// again keeps the digits it had.
+class LayoutTextWriter : public JsonWriter {
+ public:
+  using JsonWriter::JsonWriter;
+  bool Double(double value) { return WriteJsonDouble(*this, value); }
+};
+
+// The JSON text of one value, written back as read.
+std::string JsonText(const rapidjson::Value& value) {
+  rapidjson::StringBuffer buffer;
+  LayoutTextWriter writer(buffer);
+  value.Accept(writer);
+  return std::string(buffer.GetString(), buffer.GetSize());
+}
+
+// The layout built from `json` at `size`, or null when it cannot be built (a bad coordinate
+// string, no memory): nothing may escape re-set-up with a handle locked.
+std::unique_ptr<GridLayoutModel> BuildLayout(const rapidjson::Value& json, LayoutSize size) {
+  try {
+    return std::make_unique<GridLayoutModel>(json, size, -1);
+  } catch (...) {
+    return nullptr;
+  }
 }
 
 uint64_t HandleSize(const PF_InData* inData) {
@@ -68,7 +103,7 @@ uint64_t HandleSize(const PF_InData* inData) {
 UnFlatSequenceData::UnFlatSequenceData() : SequenceDataBase(false), stamp_(StampFor(this)) {}
 
 bool UnFlatSequenceData::releaseLayout() {
-  layout.reset();
+  ReplaceLayout(nullptr);
   return true;
 }
 
@@ -100,8 +135,10 @@ void UnFlatSequenceData::toJson(std::string& text) const {
   writer.Double(std::isfinite(scrollStart) ? static_cast<double>(scrollStart) : 0.0);
   writer.Key("interacting");
   writer.Bool(interacting);
-  std::string layoutText;
-  if (layout && LayoutJsonText(*layout, &layoutText)) {
+  // A record holds either a layout or the text of one still waiting for a layer size.
+  std::string layoutText = pendingLayout_;
+  if (layout && !LayoutJsonText(*layout, &layoutText)) layoutText.clear();
+  if (!layoutText.empty()) {
     writer.Key("layout");
     writer.RawValue(layoutText.data(), layoutText.size(), rapidjson::kObjectType);
   }
@@ -110,25 +147,24 @@ void UnFlatSequenceData::toJson(std::string& text) const {
 }
 
 void UnFlatSequenceData::fromJson(const PF_InData* inData, const char* text, size_t length) {
-  layout.reset();
+  ReplaceLayout(nullptr);
   scrollStart = 0.0f;
   if (!text) return;
   length = strnlen(text, length);
 
-  // Iterative parsing: a deeply nested damaged text must not exhaust the stack.
   rapidjson::Document doc;
-  doc.Parse<rapidjson::kParseIterativeFlag>(text, length);
+  ParseOwnJson(&doc, text, length);
   if (doc.HasParseError() || !doc.IsObject()) return;
 
   auto member = doc.FindMember("layout");
   if (member != doc.MemberEnd() && member->value.IsObject()) {
-    const LayoutSize size{static_cast<double>(inData->width), static_cast<double>(inData->height)};
-    try {
-      layout = std::make_unique<GridLayoutModel>(member->value, size, -1);
-    } catch (...) {
-      // An unreadable layout (a bad coordinate string, no memory) leaves the instance without
-      // one, as bad JSON does; nothing may escape re-set-up with a handle locked.
-      layout.reset();
+    LayoutSize size;
+    if (UsableLayerSize(inData, &size)) {
+      layout = BuildLayout(member->value, size);
+      layoutSizeUnsettled = layout != nullptr;
+    } else {
+      // Built at 0 x 0 every position would be written back as 0: keep the text for a real size.
+      pendingLayout_ = JsonText(member->value);
     }
   }
   member = doc.FindMember("scrollStart");
@@ -139,6 +175,24 @@ void UnFlatSequenceData::fromJson(const PF_InData* inData, const char* text, siz
   }
   member = doc.FindMember("interacting");
   if (member != doc.MemberEnd() && member->value.IsBool()) interacting = member->value.GetBool();
+}
+
+GridLayoutModel* UnFlatSequenceData::LayoutFor(const PF_InData* inData) {
+  LayoutSize size;
+  if (layout || pendingLayout_.empty() || !UsableLayerSize(inData, &size)) return layout.get();
+  rapidjson::Document doc;
+  ParseOwnJson(&doc, pendingLayout_.data(), pendingLayout_.size());
+  pendingLayout_.clear();
+  if (doc.HasParseError() || !doc.IsObject()) return nullptr;
+  layout = BuildLayout(doc, size);
+  layoutSizeUnsettled = layout != nullptr;
+  return layout.get();
+}
+
+void UnFlatSequenceData::ReplaceLayout(std::unique_ptr<GridLayoutModel> fresh) {
+  layout = std::move(fresh);
+  pendingLayout_.clear();
+  layoutSizeUnsettled = false;
 }
 
 void FlatSequenceData::Write(void* dest, const std::string& text) {
@@ -172,7 +226,7 @@ UnFlatSequenceData* FindLiveRecord(const PF_InData* inData) {
 
 GridLayoutModel* FindLayout(const PF_InData* inData) {
   UnFlatSequenceData* record = FindLiveRecord(inData);
-  return record ? record->layout.get() : nullptr;
+  return record ? record->LayoutFor(inData) : nullptr;
 }
 
 }  // namespace Orvane::Mosaira

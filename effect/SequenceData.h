@@ -47,14 +47,24 @@ class UnFlatSequenceData final : public SequenceDataBase {
 
   // Writes {"scrollStart":..,"interacting":..[,"layout":{..}]} without white space. A scrollStart
   // that is not finite is written as 0.0; a layout that cannot be written as valid JSON is left
-  // out.
+  // out. A layout still waiting for a layer size is written back as it was read.
   void toJson(std::string& text) const;
 
   // Replaces the contents with the state in `text` (at most `length` bytes, stopping at a NUL),
-  // building the layout at the layer size of `inData`. Text that is not one JSON object, a layout
-  // that cannot be built and members of the wrong type or out of range are passed over: the record
-  // then lacks that part. Never throws for bad text.
+  // building the layout at the layer size of `inData`; at a layer size of zero the layout's text is
+  // kept and the layout is built by the first LayoutFor with a real size. Text that is not one JSON
+  // object, a layout that cannot be built and members of the wrong type or out of range are passed
+  // over: the record then lacks that part. Numbers are read exactly as written. Never throws for
+  // bad text.
   void fromJson(const PF_InData* inData, const char* text, size_t length);
+
+  // The layout, built first from kept text when the layer of `inData` now has a real size (null
+  // when there is none or it cannot be built).
+  GridLayoutModel* LayoutFor(const PF_InData* inData);
+
+  // Replaces the layout (null for none), dropping any kept layout text; the new layout's size is
+  // taken as settled.
+  void ReplaceLayout(std::unique_ptr<GridLayoutModel> fresh);
 
   // True when the live record's bytes at `bytes` were constructed in this process at that address
   // (not a byte copy, not a file). Reads the stamp as bytes, so any memory may be asked.
@@ -63,6 +73,11 @@ class UnFlatSequenceData final : public SequenceDataBase {
   float scrollStart = 0.0f;
   bool interacting = false;
   std::unique_ptr<GridLayoutModel> layout;
+  // Set when the layout was rebuilt from saved text at the current layer size. Saved text holds
+  // fractions of the layout's size while the point parameters hold layer pixels at the size the
+  // layout had when they were written, so the next reading of the parameters first matches the
+  // layout's size to them (ParamSync). Never saved.
+  bool layoutSizeUnsettled = false;
 
   // Guards the record's fields (the layout above all) for one command at a time: renders,
   // pre-renders, parameter changes and events of one instance may arrive on different threads.
@@ -73,6 +88,7 @@ class UnFlatSequenceData final : public SequenceDataBase {
   static size_t StampOffset();
 
   uintptr_t stamp_ = 0;  // this process's key mixed with the record's address
+  std::string pendingLayout_;  // layout JSON read at a layer size of zero, not yet built
   mutable std::recursive_mutex mutex_;
 };
 
@@ -103,7 +119,8 @@ RecordKind ClassifyRecord(const void* bytes, uint64_t size);
 // the utility callbacks), or null when there is none, it is flat, foreign or too small.
 UnFlatSequenceData* FindLiveRecord(const PF_InData* inData);
 
-// The instance's layout, or null when it has no live record or the record has no layout.
+// The instance's layout (UnFlatSequenceData::LayoutFor), or null when it has no live record or the
+// record has no layout.
 GridLayoutModel* FindLayout(const PF_InData* inData);
 
 }  // namespace Orvane::Mosaira

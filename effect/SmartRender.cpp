@@ -1,5 +1,6 @@
 // SmartFX render: checks out the worlds and the parameters the drawing needs, then hands them to
 // the renderer as plain values.
+#include <cstdio>
 #include <deque>
 
 #include "effect/LaterHandlers.h"
@@ -74,14 +75,22 @@ class ParamReader {
   std::deque<Slot> slots_;  // stable addresses: layers stay checked out while they are drawn
 };
 
+// A stored value held to +-kFarOut: a project may hold anything, and narrowing a double beyond
+// single precision is undefined. NaN stays NaN.
+double HoldFar(double value) {
+  if (value > kFarOut) return kFarOut;
+  if (value < -kFarOut) return -kFarOut;
+  return value;
+}
+
 // The parameters of frame k, in the order the frame reads them ("Layer" last, kept out).
 FrameLayer ReadFrame(ParamReader& reader, const PF_WorldSuite2& worlds, int32_t k) {
   PF_Err err = PF_Err_NONE;
   FrameLayer frame;
-  frame.roundness = float(reader.ReadFloat(kParamRoundCorner, &err) / 100.0);
-  frame.xOffset = reader.ReadFloat(PolygonParam(k, kPolygonXOffset), &err);
-  frame.yOffset = reader.ReadFloat(PolygonParam(k, kPolygonYOffset), &err);
-  frame.scale = float(reader.ReadFloat(PolygonParam(k, kPolygonScale), &err) / 100.0);
+  frame.roundness = float(HoldFar(reader.ReadFloat(kParamRoundCorner, &err)) / 100.0);
+  frame.xOffset = HoldFar(reader.ReadFloat(PolygonParam(k, kPolygonXOffset), &err));
+  frame.yOffset = HoldFar(reader.ReadFloat(PolygonParam(k, kPolygonYOffset), &err));
+  frame.scale = float(HoldFar(reader.ReadFloat(PolygonParam(k, kPolygonScale), &err)) / 100.0);
   PF_ParamDef* layer = reader.Checkout(PolygonParam(k, kPolygonLayer), &err);
   const PF_EffectWorld& world = layer->u.ld;
   if (world.width > 0 && world.height > 0 && world.data != nullptr && frame.scale > 0.0f) {
@@ -92,9 +101,19 @@ FrameLayer ReadFrame(ParamReader& reader, const PF_WorldSuite2& worlds, int32_t 
   return frame;
 }
 
+// Tells the user why a frame stays empty: the host shows return_msg as an error.
+void ReportTooLarge(PF_OutData* outData, const PF_EffectWorld& input, int32_t largestSide) {
+  if (outData == nullptr) return;
+  std::snprintf(outData->return_msg, sizeof outData->return_msg,
+                "Tiletta cannot render a frame of %d x %d pixels: the graphics driver draws at most "
+                "%d x %d. Nothing was drawn.",
+                int(input.width), int(input.height), int(largestSide), int(largestSide));
+  outData->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
+}
+
 }  // namespace
 
-PF_Err HandleSmartRender(PF_InData* inData, PF_OutData*, PF_SmartRenderExtra* extra) {
+PF_Err HandleSmartRender(PF_InData* inData, PF_OutData* outData, PF_SmartRenderExtra* extra) {
   const PF_SmartRenderCallbacks* cb = extra != nullptr ? extra->cb : nullptr;
   if (cb == nullptr || cb->checkout_layer_pixels == nullptr || cb->checkout_output == nullptr) {
     return PF_Err_BAD_CALLBACK_PARAM;
@@ -114,6 +133,8 @@ PF_Err HandleSmartRender(PF_InData* inData, PF_OutData*, PF_SmartRenderExtra* ex
   if (input == nullptr || output == nullptr || !PixelLayoutOf(format, &pixel)) {
     return PF_Err_BAD_CALLBACK_PARAM;
   }
+  // An empty layer comes as an empty world: there is nothing to draw.
+  if (input->width <= 0 || input->height <= 0) return PF_Err_NONE;
 
   ParamReader reader(inData);
   LayoutRenderJob job;
@@ -123,12 +144,15 @@ PF_Err HandleSmartRender(PF_InData* inData, PF_OutData*, PF_SmartRenderExtra* ex
   job.format = format;
   job.layout = layout;
   // The inset's checkout error is the render's result; a failed one draws with no inset.
-  job.spacing = float(reader.ReadFloat(kParamEdgeInset, &err));
+  job.spacing = float(HoldFar(reader.ReadFloat(kParamEdgeInset, &err)));
   const size_t frameCount = layout->frames.size();
   for (size_t k = 0; k < frameCount && k < size_t(kPolygonGroupCount); ++k) {
     job.frames.push_back(ReadFrame(reader, worlds.get(), int32_t(k)));
   }
-  RenderLayoutFrames(job);
+  const RenderResult result = RenderLayoutFrames(job);
+  if (result.outcome == RenderOutcome::kOutputTooLarge) {
+    ReportTooLarge(outData, *input, result.largestSide);
+  }
   return err;
 }
 

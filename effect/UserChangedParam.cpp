@@ -7,6 +7,7 @@
 #include "effect/ParamIndices.h"
 #include "effect/ParamSync.h"
 #include "effect/ParamVisibility.h"
+#include "effect/SequenceCommands.h"
 #include "effect/SequenceData.h"
 #include "effect/SuiteHolder.h"
 #include "layout/LayoutRegistry.h"
@@ -95,7 +96,7 @@ void ChangeLayout(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
 
   std::unique_ptr<GridLayoutModel> fresh = BuildLayout(inData, layoutNumber);
   const LayoutChangeSuites suites(inData);
-  record.layout = std::move(fresh);  // the old layout is deleted here
+  record.ReplaceLayout(std::move(fresh));  // the old layout is deleted here
 
   UpdateParamVisibility(inData, outData, params);
   {
@@ -106,16 +107,32 @@ void ChangeLayout(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
   PushSlidersToParams(inData, params);
 }
 
+// The live record for a layout choice: an instance whose data is no live record (damaged bytes, or
+// a flat record that could not be brought back) gets one now, as re-set-up makes it, handed to
+// the host in out_data and used through in_data for the rest of the command. Null when none can
+// be made.
+UnFlatSequenceData* RecordForLayoutChoice(PF_InData* inData, PF_OutData* outData) {
+  if (UnFlatSequenceData* record = FindLiveRecord(inData)) return record;
+  SequenceResetup(inData, outData);
+  inData->sequence_data = outData->sequence_data;
+  return FindLiveRecord(inData);
+}
+
 }  // namespace
 
 PF_Err HandleUserChangedParam(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
                               const PF_UserChangedParamExtra* extra) {
-  UnFlatSequenceData* record = FindLiveRecord(inData);
+  const bool layoutChoice = extra && extra->param_index == kParamLayouts;
+  UnFlatSequenceData* record =
+      layoutChoice ? RecordForLayoutChoice(inData, outData) : FindLiveRecord(inData);
   if (!record) return PF_Err_NONE;
   if (!params || !extra) return PF_Err_BAD_CALLBACK_PARAM;
   const PF_ParamIndex index = extra->param_index;
   if (index == kParamLayouts) {
     if (!params[kParamLayouts]) return PF_Err_BAD_CALLBACK_PARAM;
+    // A layout kept as text for a real layer size is built first, so that choosing it again
+    // changes nothing.
+    record->LayoutFor(inData);
     ChangeLayout(inData, outData, params, *record);
   } else if (index == kParamInputLayer || (index >= kParamEdgeInset && index <= kParamPointLast)) {
     SyncLayoutFromParams(inData, SyncMode::kSyncPoints);

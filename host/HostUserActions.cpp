@@ -10,7 +10,7 @@ namespace Orvane::Mosaira {
 
 bool SimulatedHost::SetLayerSize(InstanceId id, A_long width, A_long height) {
   HostInstance* inst = Find(id);
-  if (inst == nullptr || width < 1 || height < 1 || width > kMaxLayerSide || height > kMaxLayerSide) {
+  if (inst == nullptr || width < 0 || height < 0 || width > kMaxLayerSide || height > kMaxLayerSide) {
     return false;
   }
   inst->width = width;

@@ -140,8 +140,9 @@ class SimulatedHost {
   bool HasInstance(InstanceId id) const { return instances_.count(id) != 0; }
   // Throws std::out_of_range for an unknown instance (as do Stream and SequenceBytes).
   const HostInstance& Instance(InstanceId id) const;
-  // The user resizes the instance's layer: later commands carry the new size. False for an unknown
-  // instance or a size outside 1..kMaxLayerSide.
+  // The user resizes the instance's layer: later commands carry the new size. A side of 0 is an
+  // empty layer (a text layer without text, say). False for an unknown instance or a size outside
+  // 0..kMaxLayerSide.
   bool SetLayerSize(InstanceId id, A_long width, A_long height);
 
   // --- Parameters ------------------------------------------------------------------------------

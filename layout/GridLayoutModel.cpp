@@ -1,6 +1,7 @@
 #include "layout/GridLayoutModel.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "layout/CornerPoints.h"
@@ -213,6 +214,21 @@ void GridLayoutModel::toJson(JsonWriter& writer) const {
   WriteArray(writer, "moveButtons", moveButtons, [&](const auto& entry) { entry.second->toJson(writer); });
   WriteArray(writer, "frames", frames, [&](const auto& frame) { frame->toJson(writer); });
   writer.EndObject();
+}
+
+std::unique_ptr<GridLayoutModel> LayoutAtSize(const GridLayoutModel& layout, LayoutSize size) {
+  const bool usable = std::isfinite(size.width) && std::isfinite(size.height) && size.width > 0.0 &&
+                      size.height > 0.0;
+  if (!usable) return nullptr;
+  rapidjson::StringBuffer buffer;
+  JsonWriter writer(buffer);
+  layout.toJson(writer);
+  rapidjson::Document doc;
+  ParseOwnJson(&doc, buffer.GetString(), buffer.GetSize());
+  if (!writer.IsComplete() || doc.HasParseError()) return nullptr;
+  auto resized = std::make_unique<GridLayoutModel>(doc, size, layout.index);
+  resized->setSpacing(layout.spacing);
+  return resized;
 }
 
 }  // namespace Orvane::Mosaira

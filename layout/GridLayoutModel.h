@@ -86,4 +86,9 @@ class GridLayoutModel {
   void addCornerPoints(const FrameModel& frame, LayoutSize size);
 };
 
+// `layout` rebuilt through its own JSON at `size` in layer pixels, its spacing kept: the same
+// shape in fractions of the size. Null when the size is not finite and positive or the layout
+// cannot be written or read back.
+std::unique_ptr<GridLayoutModel> LayoutAtSize(const GridLayoutModel& layout, LayoutSize size);
+
 }  // namespace Orvane::Mosaira

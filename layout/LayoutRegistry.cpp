@@ -50,7 +50,7 @@ LayoutRegistry& LayoutRegistry::instance() {
 }
 
 LayoutRegistry::LayoutRegistry(const std::string& text) {
-  document.Parse(text.c_str(), text.size());
+  ParseOwnJson(&document, text.c_str(), text.size());
   if (document.HasParseError() || !document.IsArray()) return;
 
   const LayoutSize previewSize{kLayoutPreviewSize, kLayoutPreviewSize};

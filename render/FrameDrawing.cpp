@@ -34,21 +34,38 @@ bool IsDrawable(const FrameLayer& frame) {
   return layer != nullptr && layer->width > 0 && layer->height > 0 && frame.scale > 0.0f;
 }
 
-// An image size in whole units, or 0 when the quotient does not fit an int (the back end then
-// refuses the image and the frame is left out).
+// An image size in whole units, clamped to what an int holds. The back end keeps a wrapped
+// texture's size only for updates and queries, so a layer smaller than one layout unit (0 here)
+// still fills its frame.
 int ImageSide(double side) {
-  if (!(side >= 0.0) || side >= double(std::numeric_limits<int>::max())) return 0;
+  if (!(side >= 0.0)) return 0;
+  if (side >= double(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
   return static_cast<int>(side);
 }
 
-// NanoVG keeps a transform as (a, d, b, e, c, f), in single precision.
-void ToVectorTransform(const AffineTransform& t, float out[6]) {
-  out[0] = float(t[0]);
-  out[1] = float(t[3]);
-  out[2] = float(t[1]);
-  out[3] = float(t[4]);
-  out[4] = float(t[2]);
-  out[5] = float(t[5]);
+// NanoVG keeps a transform as (a, d, b, e, c, f), in single precision. False when an entry is not
+// finite or beyond single precision (narrowing it would be undefined): such a frame shows nothing.
+bool ToVectorTransform(const AffineTransform& t, float out[6]) {
+  constexpr int kOrder[6] = {0, 3, 1, 4, 2, 5};
+  for (int i = 0; i < 6; ++i) {
+    const double value = t[size_t(kOrder[i])];
+    if (!std::isfinite(value) || std::fabs(value) > double(std::numeric_limits<float>::max())) {
+      return false;
+    }
+    out[i] = float(value);
+  }
+  return true;
+}
+
+// The layer as a texture, or 0 when the host gives no pixels for it (no address, an iteration it
+// refuses): that frame stays empty and the others are drawn.
+GLuint LayerTexture(const FrameLayer& frame, PF_InData* inData) {
+  try {
+    return UploadLayerTexture(frame.format, frame.layer, frame.layer, inData);
+  } catch (PF_Err err) {
+    if (err == PF_Err_BAD_CALLBACK_PARAM) return 0;
+    throw;
+  }
 }
 
 // Wraps `texture` as an image; on refusal the texture is still ours and is freed here.
@@ -95,10 +112,13 @@ void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& 
   const double lw = frame.layer->width / sx;
   const double lh = frame.layer->height / sy;
   const AffineTransform r = FrameImageTransform(model.coverFit(lw, lh), lw, lh, frame);
+  float placement[6];
+  if (!ToVectorTransform(r, placement)) return;
 
   // The host's float iteration covers no more than its destination world, and the output may be
   // smaller than the layer: the layer itself is the destination (the copy never writes to it).
-  const GLuint texture = UploadLayerTexture(frame.format, frame.layer, frame.layer, inData);
+  const GLuint texture = LayerTexture(frame, inData);
+  if (texture == 0) return;
   const int image = WrapTexture(ctx, texture, lw, lh);
   // Without an image the back end would fill the frame with plain white: leave it out.
   if (image == 0) return;
@@ -106,8 +126,6 @@ void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& 
 
   model.buildPath(ctx, frame.roundness);
   NVGpaint paint = nvgImagePattern(ctx, 0.0f, 0.0f, float(lw), float(lh), 0.0f, image, 1.0f);
-  float placement[6];
-  ToVectorTransform(r, placement);
   nvgTransformMultiply(paint.xform, placement);
   nvgFillPaint(ctx, paint);
   nvgFill(ctx);

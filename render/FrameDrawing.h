@@ -13,7 +13,12 @@ struct NVGcontext;
 namespace Orvane::Mosaira {
 
 // What the host gave for one frame: its layer and the values of its parameters. A frame whose
-// `layer` is null, empty, or whose `scale` is not above 0 (NaN included) is not drawn.
+// `layer` is null, empty, or whose `scale` is not above 0 (NaN included) is not drawn. Values
+// from a project may be anything: the shell holds offsets and scale to +-kFarOut first.
+// Offsets and scales beyond this magnitude draw as this one does (the layer moved out of its frame,
+// or zoomed to its centre), and stay finite through every single-precision step of the drawing.
+inline constexpr double kFarOut = 1e20;
+
 struct FrameLayer {
   PF_EffectWorld* layer = nullptr;  // not owned; checked out for the length of the render
   PF_PixelFormat format = PF_PixelFormat_ARGB32;
@@ -40,7 +45,8 @@ AffineTransform FrameImageTransform(const AffineTransform& coverFit, double lw, 
 // scale (sx, sy), layer pixels per layout unit). The layer goes up as a new texture wrapped as
 // an image that the caller deletes after the frame ends: its id is appended to `images`. A frame
 // that is not drawn adds nothing; an image that cannot be registered has its texture freed and
-// is not filled. `output` (the render's output world) is not touched: a float layer is copied
+// is not filled. Not drawn either: a frame whose image transform is not finite in single
+// precision, and a layer whose pixels the host does not give (the upload's 516). `output` (the render's output world) is not touched: a float layer is copied
 // with itself as the iteration's destination, since the output may be smaller than the layer.
 // Needs the render's context current. Throws what UploadLayerTexture throws.
 void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& frame, double sx,

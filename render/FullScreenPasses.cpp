@@ -26,16 +26,20 @@ const char* const kPassVertexSource =
     "}";
 
 // Values above 1.0 would leave the host's 16-bit range (0..32768) after the division, so the
-// 16-bit road holds them to 1.0 first; 8-bit and float output keep theirs.
+// 16-bit road holds them to 1.0 first; 8-bit and float output keep theirs. Coverage below half a
+// 16-bit step (the rounding dust of anti-aliased edges that float storage keeps and 8-bit storage
+// drops) is no coverage: outside the frames every depth gives exactly (0, 0, 0, 0), not a
+// vanishing alpha with full colour after un-premultiplying.
 const char* const kOutputPassFragmentSource =
     "#version 330\n"
     "in vec2 uv;\n"
     "out vec4 colourOut;\n"
     "uniform sampler2D videoTexture;\n"
     "uniform float multiplier16bit;\n"
+    "const float alphaFloor = 0.5 / 32768.0;\n"
     "void main() {\n"
     "   colourOut = texture( videoTexture, uv );\n"
-    "   if (colourOut.a == 0) {\n"
+    "   if (colourOut.a < alphaFloor) {\n"
     "       colourOut = vec4(0); \n"
     "   } else {\n"
     "       colourOut = vec4(colourOut.a, colourOut.r / colourOut.a, colourOut.g / colourOut.a, colourOut.b / "

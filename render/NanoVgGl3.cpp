@@ -423,7 +423,7 @@ NVGcontext* nvgCreateGL3(int flags) {
 int nvglCreateImageFromHandleGL3(NVGcontext* ctx, gl33core::GLuint texture, int width, int height,
                                  int imageFlags) {
   using namespace detail;
-  if (ctx == nullptr || texture == 0 || width <= 0 || height <= 0) return 0;
+  if (ctx == nullptr || texture == 0 || width < 0 || height < 0) return 0;
   auto* gl = static_cast<GLNVGcontext*>(nvgInternalParams(ctx)->userPtr);
   GLNVGtexture* tex = glnvg__allocTexture(gl);
   if (tex == nullptr) return 0;

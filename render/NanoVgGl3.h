@@ -36,9 +36,10 @@ NVGcontext* nvgCreateGL3(int flags);
 
 // Wraps an existing 2D texture (four channels) as a NanoVG image without any GL call. With image
 // flags lacking NVG_IMAGE_NODELETE the back end takes the texture over and deletes it with the
-// image (or with the back end). Returns the new image id (never reused), or 0 when no slot could
-// be had or the arguments are unusable (null context, texture 0, a non-positive size); on 0 the
-// texture stays the caller's.
+// image (or with the back end). The size (0 allowed) serves only updates and size queries; the
+// image pattern says where the texture goes. Returns the new image id (never reused), or 0 when no
+// slot could be had or the arguments are unusable (null context, texture 0, a negative size); on
+// 0 the texture stays the caller's.
 int nvglCreateImageFromHandleGL3(NVGcontext* ctx, gl33core::GLuint texture, int width, int height,
                                  int imageFlags);
 

@@ -36,6 +36,16 @@ void AbandonGlObjects() noexcept {
   flipQuad.reset();
 }
 
+// Everything global set-up made, released; RenderLock() is held and the caller's context saved.
+void ReleaseEverything() noexcept {
+  if (MakeSharedContextCurrent()) {
+    ReleaseGlObjects();
+  } else {
+    AbandonGlObjects();
+  }
+  ReleaseAllContexts();
+}
+
 }  // namespace
 
 OpenglFlipQuad* FlipQuad() noexcept { return flipQuad.get(); }
@@ -44,6 +54,9 @@ void RenderGlobalSetup() {
   // No render may run against objects that are still being made.
   std::lock_guard<std::mutex> lock(RenderLock());
   ScopedHostContext host;
+  // A host that sets the plug-in up again without setting it down (a reload, a second host in the
+  // same process) gets a new root: the old one and all made with it go first.
+  if (SharedContext() != nullptr) ReleaseEverything();
   CreateSharedContext();
   flipQuad = std::make_unique<OpenglFlipQuad>();
   // Every render draws its frames with the vector-drawing context: a set-up without one would
@@ -58,12 +71,7 @@ void RenderGlobalSetup() {
 void RenderGlobalSetdown() noexcept {
   std::lock_guard<std::mutex> lock(RenderLock());
   ScopedHostContext host;
-  if (MakeSharedContextCurrent()) {
-    ReleaseGlObjects();
-  } else {
-    AbandonGlObjects();
-  }
-  ReleaseAllContexts();
+  ReleaseEverything();
 }
 
 }  // namespace Orvane::Mosaira

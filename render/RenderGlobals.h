@@ -5,7 +5,8 @@
 namespace Orvane::Mosaira {
 
 // Makes the root OpenGL context and the process-wide passes of global set-up, with the calling
-// thread's own context saved first and restored afterwards. Throws (AESDK_OpenGL_Fault, or an
+// thread's own context saved first and restored afterwards. When they exist already (set-up again
+// without set-down), the old ones are released first and replaced. Throws (AESDK_OpenGL_Fault, or an
 // integer host error) on failure, after releasing what it made and restoring the caller's context.
 void RenderGlobalSetup();
 

@@ -2,6 +2,7 @@
 
 #include <glbinding/gl33core/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -98,7 +99,7 @@ void CheckJob(const LayoutRenderJob& job, PixelLayout* pixel) {
       job.layout == nullptr) {
     Refuse();
   }
-  if (job.input->width <= 0 || job.input->height <= 0) Refuse();
+  if (job.input->width < 0 || job.input->height < 0) Refuse();
   // An unknown output layout is refused before anything is drawn.
   if (!PixelLayoutOf(job.format, pixel)) Refuse();
 }
@@ -136,6 +137,17 @@ void FinishLayers(OpenglFboRenderer& renderer, OpenglFlipQuad* flip, const Pixel
   renderer.composite(pixel.multiplier);
 }
 
+// The largest side that the current context's driver gives a texture, a renderbuffer and a
+// viewport alike.
+std::int32_t LargestSide() {
+  GLint texture = 0, renderbuffer = 0;
+  GLint viewport[2] = {0, 0};
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+  return std::min({texture, renderbuffer, viewport[0], viewport[1]});
+}
+
 }  // namespace
 
 void LayoutScale(const PF_EffectWorld& input, const GridLayoutModel& layout, double* sx, double* sy) {
@@ -143,9 +155,10 @@ void LayoutScale(const PF_EffectWorld& input, const GridLayoutModel& layout, dou
   *sy = double(float(input.height)) / layout.height;
 }
 
-void RenderLayoutFrames(LayoutRenderJob& job) {
+RenderResult RenderLayoutFrames(LayoutRenderJob& job) {
   PixelLayout pixel;
   CheckJob(job, &pixel);
+  if (job.input->width == 0 || job.input->height == 0) return {RenderOutcome::kEmptyInput};
   std::lock_guard<std::mutex> lock(RenderLock());
   NVGcontext* ctx = VectorContext();
   OpenglFlipQuad* flip = FlipQuad();
@@ -153,6 +166,10 @@ void RenderLayoutFrames(LayoutRenderJob& job) {
 
   ScopedHostContext host;
   AcquireThreadContext();
+  const std::int32_t largest = LargestSide();
+  if (job.input->width > largest || job.input->height > largest) {
+    return {RenderOutcome::kOutputTooLarge, largest};
+  }
   const auto w = static_cast<std::uint32_t>(job.input->width);
   const auto h = static_cast<std::uint32_t>(job.input->height);
   OpenglFboRenderer& renderer = OpenglFboRenderer::instance();
@@ -169,6 +186,7 @@ void RenderLayoutFrames(LayoutRenderJob& job) {
   }
   DownloadOutputWorld(job.input->width, job.input->height, job.input, job.output, job.inData,
                       pixel.code, pixel.bytesPerPixel, pixel.transferType);
+  return {RenderOutcome::kDrawn, largest};
 }
 
 }  // namespace Orvane::Mosaira

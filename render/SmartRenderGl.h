@@ -2,6 +2,7 @@
 // host's output world.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "layout/GridLayoutModel.h"
@@ -25,6 +26,17 @@ struct LayoutRenderJob {
 // The layout scale: input width and height (through single precision) over the layout's size.
 void LayoutScale(const PF_EffectWorld& input, const GridLayoutModel& layout, double* sx, double* sy);
 
+enum class RenderOutcome {
+  kDrawn,           // the output world holds the picture
+  kEmptyInput,      // an empty input world (an empty layer): nothing to draw, output untouched
+  kOutputTooLarge,  // a side beyond the driver's limit: nothing drawn, output untouched
+};
+
+struct RenderResult {
+  RenderOutcome outcome = RenderOutcome::kDrawn;
+  std::int32_t largestSide = 0;  // the driver's largest texture and renderbuffer side, once asked
+};
+
 // Renders `job` under RenderLock() on the calling thread's own context and restores the
 // calling thread's context afterwards, on every path. Throws before any OpenGL work: the
 // integer 516 for an unknown pixel format, missing worlds or layout, or a renderer that is not
@@ -32,6 +44,6 @@ void LayoutScale(const PF_EffectWorld& input, const GridLayoutModel& layout, dou
 // thread's context cannot be made, and what the pixel transfer throws; the vector-drawing frame
 // is cancelled, its images deleted and the pushed layers discarded first, so that the next
 // render starts clean. A layout scale that is not finite and positive draws no frame.
-void RenderLayoutFrames(LayoutRenderJob& job);
+RenderResult RenderLayoutFrames(LayoutRenderJob& job);
 
 }  // namespace Orvane::Mosaira

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,44 @@ TEST_F(PluginSession, DuplicateCarriesTheLayout) {
   EXPECT_EQ(FlattenedText(host, copy), FlattenedText(host, id));
   EXPECT_EQ(host.SetPopup(copy, kParamLayouts, 1), PF_Err_NONE);
   EXPECT_NE(FlattenedText(host, id).find(R"("id":"3-1")"), std::string::npos);
+}
+
+// What a save does to an instance: its data flattened, then set up again.
+void Resave(SimulatedHost& host, InstanceId id) {
+  EXPECT_EQ(host.Send(id, PF_Cmd_SEQUENCE_FLATTEN), PF_Err_NONE);
+  EXPECT_EQ(host.Send(id, PF_Cmd_SEQUENCE_RESETUP), PF_Err_NONE);
+}
+
+// Sequence bytes that are no record (a damaged project): a layout choice, and the re-set-up that
+// follows a save, each start a fresh record, so the user can work again.
+TEST_F(PluginSession, DamagedSequenceBytesStartAFreshRecord) {
+  const InstanceId other = host.AddInstance(640, 480);
+  for (InstanceId which : {id, other}) {
+    PF_Handle handle = host.SequenceHandle(which);
+    std::memset(*handle, 0x5A, size_t(host.Handles().Size(handle)));
+    ASSERT_EQ(FlattenedText(host, which), "");
+  }
+  ASSERT_EQ(host.SetPopup(other, kParamLayouts, kLayouts31), PF_Err_NONE);
+  EXPECT_NE(FlattenedText(host, other).find(R"("id":"3-1")"), std::string::npos);
+  Resave(host, id);
+  EXPECT_EQ(FlattenedText(host, id), R"({"scrollStart":0.0,"interacting":false})");
+}
+
+// Saves while the layer is empty write the reshaped layout back as it was; it returns at the
+// layer's next real size.
+TEST_F(PluginSession, EmptyLayerKeepsTheReshapedLayoutThroughSaves) {
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+  const std::string chosen = FlattenedText(host, id);
+  ASSERT_EQ(host.SetPointPx(id, kParamPointFirst + 6, 100.0, 700.0), PF_Err_NONE);
+  const std::string reshaped = FlattenedText(host, id);
+  ASSERT_NE(reshaped, chosen);
+  for (const auto& [w, h] : {std::pair<A_long, A_long>{0, 0}, {1920, 0}, {1920, 1080}}) {
+    ASSERT_TRUE(host.SetLayerSize(id, w, h));
+    Resave(host, id);
+    Resave(host, id);
+    ASSERT_EQ(host.Send(id, PF_Cmd_UPDATE_PARAMS_UI), PF_Err_NONE);
+    EXPECT_EQ(FlattenedText(host, id), reshaped) << w << " x " << h;
+  }
 }
 
 }  // namespace

@@ -37,15 +37,18 @@ class UserChangedParam : public ::testing::Test {
   FakeHost host;
 };
 
-TEST_F(UserChangedParam, NoRecordChangesNothing) {
-  EXPECT_EQ(Change(kParamLayouts), PF_Err_NONE);
-  EXPECT_EQ(host.out.out_flags, 0);
+// Without a live record only a layout choice does anything: it starts a record, so that an
+// instance with damaged data can be worked with again.
+TEST_F(UserChangedParam, WithoutRecordOnlyALayoutChoiceStartsOne) {
   std::vector<uint8_t> flat(64);
   FlatSequenceData::Write(flat.data(), R"({"scrollStart":0.0,"interacting":false})");
   host.in.sequence_data = host.NewHandle(flat);
   EXPECT_EQ(Change(kParamEdgeInset), PF_Err_NONE);
   EXPECT_EQ(host.out.out_flags, 0);
   EXPECT_EQ(host.checkouts, 0);
+  EXPECT_EQ(Change(kParamLayouts), PF_Err_NONE);
+  EXPECT_NE(FindLiveRecord(&host.in), nullptr);
+  EXPECT_EQ(host.out.sequence_data, host.in.sequence_data);
 }
 
 TEST_F(UserChangedParam, SameLayoutKeepsReshaping) {

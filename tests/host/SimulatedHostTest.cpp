@@ -266,7 +266,7 @@ TEST_F(HostControls, LayerSizeReachesLaterCommands) {
     return false;
   };
   EXPECT_TRUE(host.SetLayerSize(id, 300, 200));
-  EXPECT_FALSE(host.SetLayerSize(id, 0, 200));
+  EXPECT_FALSE(host.SetLayerSize(id, -1, 200));
   EXPECT_FALSE(host.SetLayerSize(id + 100, 10, 10));
   host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
   EXPECT_EQ(seenWidth, 300);

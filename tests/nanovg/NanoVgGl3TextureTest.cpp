@@ -136,7 +136,7 @@ TEST_F(TextureGl, WrappingRefusesUnusableArguments) {
   const GLuint tex = MakeTexture();
   EXPECT_EQ(nvglCreateImageFromHandleGL3(nullptr, tex, 2, 2, 0), 0);
   EXPECT_EQ(nvglCreateImageFromHandleGL3(vg_, 0, 2, 2, 0), 0);
-  EXPECT_EQ(nvglCreateImageFromHandleGL3(vg_, tex, 0, 2, 0), 0);
+  EXPECT_EQ(nvglCreateImageFromHandleGL3(vg_, tex, -1, 2, 0), 0);
   EXPECT_EQ(glIsTexture(tex), GL_TRUE);
   glDeleteTextures(1, &tex);
 }

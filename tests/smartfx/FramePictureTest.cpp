@@ -170,15 +170,14 @@ TEST_F(FramePicture, RoundCornersCutTheCorners) {
   ExpectPixel(*round, 16, 24, 1, 1, 1, 1, kStep8);
 }
 
-// A layer less than one layout unit wide cannot become an image: its frame stays empty instead of
-// being filled with plain white, and the other frame is still drawn.
-TEST_F(FramePicture, LayerThatCannotBecomeAnImageIsLeftOut) {
+// A layer less than one layout unit wide still fills its frame, as do layers of any size.
+TEST_F(FramePicture, LayerSmallerThanALayoutUnitFillsItsFrame) {
   harness.RemoveLayout(call);
   harness.InstallLayout(call, TwoFrameLayout(32.0, 24.0));  // rendered at 64 x 48: sx = sy = 2
-  Layer(0, 1, 1)->Fill(0, 0, 1, 1, 1, 1, 1, 1);
+  Layer(0, 1, 1)->Fill(0, 0, 1, 1, 1, 0, 1, 0);
   Layer(1, 24, 40)->Fill(0, 0, 24, 40, 1, 0, 0, 1);
   auto out = Render();
-  ExpectTransparent(*out, 16, 24);
+  ExpectPixel(*out, 16, 24, 1, 0, 1, 0, kStep8);
   ExpectPixel(*out, 48, 24, 1, 0, 0, 1, kStep8);
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -73,19 +74,29 @@ class HostRender : public ::testing::TestWithParam<PF_PixelFormat> {
     EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
   }
 
-  std::unique_ptr<HostWorld> RenderFrame(A_long w = 64, A_long h = 48) {
+  // Renders `which` (the fixture's instance by default); the output's (0, 0) starts (7, 7, 7, 7).
+  std::unique_ptr<HostWorld> RenderFrame(A_long w = 64, A_long h = 48, InstanceId which = kNoInstance) {
+    which = which == kNoInstance ? id : which;
     PF_PreRenderOutput rects{};
-    EXPECT_EQ(fx.PreRender(id, &rects), PF_Err_NONE);
+    EXPECT_EQ(fx.PreRender(which, &rects), PF_Err_NONE);
     EXPECT_TRUE(fx.InputRequested());
     EXPECT_EQ(rects.result_rect.right, w);
     EXPECT_EQ(rects.result_rect.bottom, h);
     HostWorld input(w, h, GetParam(), 4);
     auto output = std::make_unique<HostWorld>(w, h, GetParam(), 4);
-    EXPECT_EQ(fx.Render(id, &input, output.get()), PF_Err_NONE);
+    SetArgb(*output, 0, 0, {7, 7, 7, 7});
+    EXPECT_EQ(fx.Render(which, &input, output.get()), PF_Err_NONE);
     EXPECT_TRUE(output->PaddingIntact());
     return output;
   }
 
+  // An instance of `layout` on a w x h layer showing the left layer in `frames` groups.
+  InstanceId AddWith(A_long w, A_long h, const char* layout, int frames) {
+    const InstanceId added = host.AddInstance(w, h);
+    EXPECT_EQ(host.SetPopup(added, kLayouts, LayoutsValueOf(layout)), PF_Err_NONE);
+    for (int g = 0; g < frames; ++g) EXPECT_TRUE(fx.SetLayer(added, LayerParam(g), left.get()));
+    return added;
+  }
   SimulatedHost host;
   SmartFx fx{host};
   InstanceId id = kNoInstance;
@@ -184,6 +195,92 @@ TEST_P(HostRender, NoLayoutLeavesTheOutputAlone) {
   const std::vector<uint8_t> before = output.Bytes();
   EXPECT_EQ(fx.Render(id, &input, &output), PF_Err_NONE);
   EXPECT_EQ(output.Bytes(), before);
+}
+
+// Values no slider offers, as a damaged project holds them, draw as the largest sensible ones
+// (moved out of the frame, zoomed to its centre), not as the layer's corner pixel spread over it.
+TEST_P(HostRender, FarOutValuesDrawAsTheLargestSensibleOnes) {
+  const struct { int offset; double value, sameAs; } cases[] = {
+      {4, 1e308, 1e20}, {2, 1e308, 1e20}, {2, -1e308, -1e20}, {2, 3.5e38, 1e20}};
+  for (const auto& c : cases) {
+    ASSERT_EQ(host.SetFloat(id, LayerParam(0) + c.offset - 1, c.sameAs), PF_Err_NONE);
+    auto expected = RenderFrame();
+    ASSERT_EQ(host.SetFloat(id, LayerParam(0) + c.offset - 1, c.value), PF_Err_NONE);
+    EXPECT_EQ(RenderFrame()->Bytes(), expected->Bytes()) << c.value;
+  }
+}
+
+TEST_P(HostRender, OutsideTheFramesIsExactlyTransparent) {
+  auto out = RenderFrame();
+  for (A_long y = 0; y < 48; ++y) {
+    for (A_long x = 0; x < 64; ++x) {
+      const bool inside = x >= 4 && x < 60 && y >= 4 && y < 44 && (x < 28 || x >= 36);
+      if (inside) continue;
+      ASSERT_EQ(GetArgb(*out, x, y), (Argb{0, 0, 0, 0})) << x << "," << y;
+    }
+  }
+}
+
+TEST_P(HostRender, EmptyInputWorldDrawsNothing) {
+  HostWorld input(0, 0, GetParam()), output(0, 0, GetParam());
+  EXPECT_EQ(fx.Render(id, &input, &output), PF_Err_NONE);
+}
+
+// A layer whose pixels the host cannot give leaves its own frame empty, not the whole render.
+TEST_P(HostRender, LayerWithoutPixelsLeavesOnlyItsFrameEmpty) {
+  std::vector<uint8_t> foreign(24 * 40 * 16);
+  PF_ParamDef def = host.Definition(LayerParam(0));
+  def.u.ld = *left->World();
+  def.u.ld.data = reinterpret_cast<PF_Pixel*>(foreign.data());  // no world of the host's
+  fx.SetLayer(id, LayerParam(0), nullptr);
+  host.Stream(id, LayerParam(0)) = ParamStream(def);
+  auto out = RenderFrame();
+  ExpectPixel(*out, 16, 24, {0, 0, 0, 0}, 0);
+  ExpectPixel(*out, 48, 24, {1, 0.1, 0.3, 0.9}, 2.5 / 255);
+}
+
+// Layers less than one layout unit across (the layout's layer since enlarged) fill their frames.
+TEST_P(HostRender, LayersSmallerThanALayoutUnitFillTheirFrames) {
+  const struct { A_long w, h; const char* layout; int frames; A_long toW, toH; } cases[] = {
+      {1, 1, "1-1", 1, 64, 64}, {40, 1, "8-8", 8, 320, 180}};
+  for (const auto& c : cases) {
+    const InstanceId added = AddWith(c.w, c.h, c.layout, c.frames);
+    ASSERT_TRUE(host.SetLayerSize(added, c.toW, c.toH));
+    ExpectPixel(*RenderFrame(c.toW, c.toH, added), c.toW / 8, c.toH / 8, {1, 0.8, 0.4, 0.2}, 2.5 / 255);
+  }
+}
+
+// The picture of an enlarged layer does not change when its project is saved or it is duplicated.
+TEST_P(HostRender, EnlargedLayerKeepsItsPictureAcrossSaveAndDuplicate) {
+  const InstanceId enlarged = AddWith(120, 80, "3-3", 3);
+  ASSERT_TRUE(host.SetLayerSize(enlarged, 240, 160));
+  auto reference = RenderFrame(240, 160, enlarged);
+  ExpectPixel(*reference, 200, 140, {1, 0.8, 0.4, 0.2}, 2.5 / 255);  // not only the top-left quarter
+  ASSERT_EQ(host.Send(enlarged, PF_Cmd_SEQUENCE_FLATTEN), PF_Err_NONE);  // as a save does
+  ASSERT_EQ(host.Send(enlarged, PF_Cmd_SEQUENCE_RESETUP), PF_Err_NONE);
+  EXPECT_EQ(RenderFrame(240, 160, enlarged)->Bytes(), reference->Bytes()) << "saved";
+  EXPECT_EQ(RenderFrame(240, 160, host.DuplicateInstance(enlarged))->Bytes(), reference->Bytes());
+}
+
+// Beyond the driver's largest texture nothing is drawn, and the host's message says why.
+TEST_P(HostRender, OutputBeyondTheDriverIsReportedAndLeftAlone) {
+  auto out = RenderFrame(16385, 2, AddWith(16385, 2, "2-1", 2));
+  EXPECT_EQ(GetArgb(*out, 0, 0), (Argb{7, 7, 7, 7}));
+  EXPECT_NE(host.LastOutData().out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE, 0);
+  EXPECT_NE(std::string(host.LastOutData().return_msg).find("16385 x 2"), std::string::npos);
+}
+
+// Set up again without set-down (a host that reloads), the plug-in renders on; a second host in
+// the same process can set it up.
+TEST_P(HostRender, RepeatedGlobalSetupAndASecondHost) {
+  EXPECT_EQ(host.GlobalSetup(), PF_Err_NONE);
+  ExpectPixel(*RenderFrame(), 16, 24, {1, 0.8, 0.4, 0.2}, 2.5 / 255);
+  SimulatedHost second;
+  std::string error;
+  ASSERT_TRUE(second.LoadPlugin(TILETTA_PLUGIN_PATH, &error)) << error;
+  EXPECT_NE(second.AddInstance(64, 48), kNoInstance);
+  second.Shutdown();
+  EXPECT_TRUE(second.Violations().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, HostRender,

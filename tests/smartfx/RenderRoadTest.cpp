@@ -81,15 +81,16 @@ TEST_F(RenderRoad, EachRenderingThreadGetsOneContext) {
 }
 
 TEST_F(RenderRoad, FailureMidFrameLeavesNothingBehind) {
+  Layer(1, 20, 50, PF_PixelFormat_ARGB128)->Fill(0, 0, 20, 50, 1, 0.2, 0.4, 0.9);
   auto reference = Render();
-  // The first layer goes up, the second layer's pixels cannot be had: the frame is abandoned
-  // with one fill queued and one image made.
-  harness.pixelAddressesLeft = 1;
+  // The first layer goes up, the second (float) layer's iteration suite is missing: the frame is
+  // abandoned with one fill queued and one image made.
+  harness.missingSuites = {kPFIterateFloatSuite};
   PF_Err err = PF_Err_NONE;
   auto failed = RenderWith(call, PF_PixelFormat_ARGB32, kWidth, kHeight, &err);
   EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM);
   EXPECT_EQ(harness.checkedOut.load(), 0);
-  harness.pixelAddressesLeft = -1;
+  harness.missingSuites.clear();
   auto again = Render();
   EXPECT_EQ(again->Bytes(), reference->Bytes());
 }
@@ -115,9 +116,10 @@ TEST_F(RenderRoad, HostContextIsCurrentAfterwards) {
   ASSERT_TRUE(hostContext->MakeCurrent());
   Render();
   EXPECT_EQ(Platform::CurrentContextState().context, hostContext->NativeContext());
-  harness.pixelAddressesLeft = 0;  // and after a failure
+  harness.missingSuites = {kPFHandleSuite};  // and after a failure at the read-back
   PF_Err err = PF_Err_NONE;
   RenderWith(call, PF_PixelFormat_ARGB32, kWidth, kHeight, &err);
+  harness.missingSuites.clear();
   EXPECT_NE(err, PF_Err_NONE);
   EXPECT_EQ(Platform::CurrentContextState().context, hostContext->NativeContext());
 }
