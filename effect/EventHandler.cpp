@@ -23,7 +23,7 @@ InstanceLink LinkInstance(const PF_InData* inData) {
   link.layoutsParam = kParamLayouts;
   if (UnFlatSequenceData* record = FindLiveRecord(inData)) {
     link.record = record;
-    link.layout = record->layout.get();
+    link.layout = record->LayoutFor(inData);
     link.scrollStart = &record->scrollStart;
     link.interacting = &record->interacting;
   }
