@@ -115,5 +115,45 @@ TEST_F(SameInstanceStress, RendersOverlappingEditsAndLayoutChangesStayWhole) {
   EXPECT_EQ(after.Bytes(), reference.Bytes());
 }
 
+// Eight render threads at once, in two host sessions one after the other in the same process
+// (global set-up, renders, set-down, and again): every render draws the same bytes.
+TEST(RenderThreads, EightAtOnceInEachOfTwoHostSessions) {
+  std::vector<uint8_t> reference;
+  for (int session = 0; session < 2; ++session) {
+    SimulatedHost host;
+    SmartFx fx{host};
+    std::string error;
+    ASSERT_TRUE(host.LoadPlugin(TILETTA_PLUGIN_PATH, &error)) << error;
+    const InstanceId id = host.AddInstance(kWidth, kHeight);
+    ASSERT_NE(id, kNoInstance);
+    HostWorld layer(kWidth, kHeight, PF_PixelFormat_ARGB32, 8);
+    for (A_long y = 0; y < kHeight; ++y) {
+      for (A_long x = 0; x < kWidth; ++x) Testing::SetArgb(layer, x, y, {255, float(3 * x), 80, float(5 * y)});
+    }
+    for (int g = 0; g < 9; ++g) ASSERT_TRUE(fx.SetLayer(id, LayerParam(g), &layer));
+    ASSERT_EQ(host.SetPopup(id, kLayouts, LayoutsValueOf("9-1")), PF_Err_NONE);
+    PF_PreRenderOutput rects{};
+    ASSERT_EQ(fx.PreRender(id, &rects), PF_Err_NONE);
+    std::vector<std::unique_ptr<HostWorld>> outputs(8);
+    std::vector<PF_Err> errors(8, -1);
+    std::vector<std::thread> workers;
+    for (size_t t = 0; t < outputs.size(); ++t) {
+      workers.emplace_back([&, t] {
+        HostWorld input(kWidth, kHeight, PF_PixelFormat_ARGB32, 4);
+        outputs[t] = std::make_unique<HostWorld>(kWidth, kHeight, PF_PixelFormat_ARGB32, 4);
+        errors[t] = fx.Render(id, &input, outputs[t].get());
+      });
+    }
+    for (std::thread& w : workers) w.join();
+    if (reference.empty()) reference = outputs[0]->Bytes();
+    for (size_t t = 0; t < outputs.size(); ++t) {
+      EXPECT_EQ(errors[t], PF_Err_NONE) << "session " << session << " thread " << t;
+      EXPECT_EQ(outputs[t]->Bytes(), reference) << "session " << session << " thread " << t;
+    }
+    host.Shutdown();
+    EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
+  }
+}
+
 }  // namespace
 }  // namespace Orvane::Mosaira
