@@ -47,8 +47,12 @@ build() {
 }
 
 if [ -f "$dir/glbinding.done" ] && [ -f "$dir/polyclipping.done" ]; then exit 0; fi
+
 ensure_deb_src
 echo "windows deps: building glbinding and Clipper for Windows in $dir"
-build glbinding "$(fetch glbinding)" -DBUILD_SHARED_LIBS=OFF -DOPTION_BUILD_TESTS=OFF \
-  -DOPTION_BUILD_TOOLS=OFF -DOPTION_BUILD_EXAMPLES=OFF -DOPTION_BUILD_GPU_TESTS=OFF
-build polyclipping "$(fetch polyclipping)/cpp" -DBUILD_SHARED_LIBS=OFF
+# (Tools need GLFW, which the cross build does not find, so they are skipped on their own.)
+glbinding_src=$(fetch glbinding)
+build glbinding "$glbinding_src" -DBUILD_SHARED_LIBS=OFF -DOPTION_BUILD_TESTS=OFF \
+  -DOPTION_BUILD_EXAMPLES=OFF -DOPTION_BUILD_GPU_TESTS=OFF
+clipper_src=$(fetch libpolyclipping)
+build polyclipping "$clipper_src/cpp" -DBUILD_SHARED_LIBS=OFF
