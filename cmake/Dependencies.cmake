@@ -6,26 +6,26 @@ find_package(Threads REQUIRED)
 if(WIN32)
   include(${CMAKE_CURRENT_LIST_DIR}/WindowsDependencies.cmake)
 else()
-find_package(PkgConfig REQUIRED)
-find_package(GTest REQUIRED)
+  find_package(PkgConfig REQUIRED)
+  find_package(GTest REQUIRED)
 
-# RapidJSON: header only.
-find_path(RAPIDJSON_INCLUDE_DIR rapidjson/document.h REQUIRED)
-add_library(tiletta_rapidjson INTERFACE)
-target_include_directories(tiletta_rapidjson SYSTEM INTERFACE ${RAPIDJSON_INCLUDE_DIR})
+  # RapidJSON: header only.
+  find_path(RAPIDJSON_INCLUDE_DIR rapidjson/document.h REQUIRED)
+  add_library(tiletta_rapidjson INTERFACE)
+  target_include_directories(tiletta_rapidjson SYSTEM INTERFACE ${RAPIDJSON_INCLUDE_DIR})
 
-# Clipper 6 (polyclipping).
-pkg_check_modules(POLYCLIPPING REQUIRED IMPORTED_TARGET polyclipping)
-add_library(tiletta_clipper INTERFACE)
-target_link_libraries(tiletta_clipper INTERFACE PkgConfig::POLYCLIPPING)
-target_include_directories(tiletta_clipper SYSTEM INTERFACE ${POLYCLIPPING_INCLUDE_DIRS})
+  # Clipper 6 (polyclipping).
+  pkg_check_modules(POLYCLIPPING REQUIRED IMPORTED_TARGET polyclipping)
+  add_library(tiletta_clipper INTERFACE)
+  target_link_libraries(tiletta_clipper INTERFACE PkgConfig::POLYCLIPPING)
+  target_include_directories(tiletta_clipper SYSTEM INTERFACE ${POLYCLIPPING_INCLUDE_DIRS})
 
-# OpenGL binding, EGL, Cairo, libpng.
-find_package(glbinding QUIET)
-pkg_check_modules(EGL IMPORTED_TARGET egl)
-pkg_check_modules(CAIRO IMPORTED_TARGET cairo)
-find_package(PNG)
-find_package(benchmark QUIET)
+  # OpenGL binding, EGL, Cairo, libpng.
+  find_package(glbinding QUIET)
+  pkg_check_modules(EGL IMPORTED_TARGET egl)
+  pkg_check_modules(CAIRO IMPORTED_TARGET cairo)
+  find_package(PNG)
+  find_package(benchmark QUIET)
 endif()
 
 # NanoVG core, compiled as C++ from Debian's dpf-source in place (never copied into the repository).
