@@ -32,8 +32,10 @@ display_file=$(mktemp)
 Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$display_file" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -n 1 "$display_file")"
+display=$(head -n 1 "$display_file")
 rm -f "$display_file"
+[ -n "$display" ] || { echo "Xvfb did not start"; exit 1; }
+export DISPLAY=":$display"
 
 reference=$root/build/layout-9-1.argb
 [ -f "$reference" ] && export TILETTA_RENDER_REFERENCE="Z:$reference"
