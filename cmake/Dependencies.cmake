@@ -1,19 +1,32 @@
-# Third-party libraries, all from Debian packages (scripts/setup.sh installs them).
+# Third-party libraries, all from Debian packages (scripts/setup.sh installs them). The Windows
+# build takes glbinding and Clipper from scripts/windows_deps.sh and GoogleTest from its source.
 
-find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
-find_package(GTest REQUIRED)
 
-# RapidJSON: header only.
-find_path(RAPIDJSON_INCLUDE_DIR rapidjson/document.h REQUIRED)
-add_library(tiletta_rapidjson INTERFACE)
-target_include_directories(tiletta_rapidjson SYSTEM INTERFACE ${RAPIDJSON_INCLUDE_DIR})
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/WindowsDependencies.cmake)
+else()
+  find_package(PkgConfig REQUIRED)
+  find_package(GTest REQUIRED)
 
-# Clipper 6 (polyclipping).
-pkg_check_modules(POLYCLIPPING REQUIRED IMPORTED_TARGET polyclipping)
-add_library(tiletta_clipper INTERFACE)
-target_link_libraries(tiletta_clipper INTERFACE PkgConfig::POLYCLIPPING)
-target_include_directories(tiletta_clipper SYSTEM INTERFACE ${POLYCLIPPING_INCLUDE_DIRS})
+  # RapidJSON: header only.
+  find_path(RAPIDJSON_INCLUDE_DIR rapidjson/document.h REQUIRED)
+  add_library(tiletta_rapidjson INTERFACE)
+  target_include_directories(tiletta_rapidjson SYSTEM INTERFACE ${RAPIDJSON_INCLUDE_DIR})
+
+  # Clipper 6 (polyclipping).
+  pkg_check_modules(POLYCLIPPING REQUIRED IMPORTED_TARGET polyclipping)
+  add_library(tiletta_clipper INTERFACE)
+  target_link_libraries(tiletta_clipper INTERFACE PkgConfig::POLYCLIPPING)
+  target_include_directories(tiletta_clipper SYSTEM INTERFACE ${POLYCLIPPING_INCLUDE_DIRS})
+
+  # OpenGL binding, EGL, Cairo, libpng.
+  find_package(glbinding QUIET)
+  pkg_check_modules(EGL IMPORTED_TARGET egl)
+  pkg_check_modules(CAIRO IMPORTED_TARGET cairo)
+  find_package(PNG)
+  find_package(benchmark QUIET)
+endif()
 
 # NanoVG core, compiled as C++ from Debian's dpf-source in place (never copied into the repository).
 set(NANOVG_DIR /usr/share/dpf/dgl/src/nanovg CACHE PATH "Folder holding nanovg.c and nanovg.h")
@@ -26,15 +39,8 @@ add_library(tiletta_nanovg STATIC ${NANOVG_BUILD_SRC})
 target_include_directories(tiletta_nanovg SYSTEM PUBLIC ${NANOVG_DIR})
 target_compile_options(tiletta_nanovg PRIVATE -w -fvisibility=hidden)
 
-# OpenGL binding, EGL, Cairo, libpng.
-find_package(glbinding QUIET)
-pkg_check_modules(EGL IMPORTED_TARGET egl)
-pkg_check_modules(CAIRO IMPORTED_TARGET cairo)
-find_package(PNG)
-find_package(benchmark QUIET)
-
 # Common settings for our own targets.
 function(tiletta_target name)
-  target_compile_options(${name} PRIVATE ${TILETTA_WARNINGS})
+  target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:C,CXX>:${TILETTA_WARNINGS}>)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()

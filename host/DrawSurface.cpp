@@ -1,5 +1,7 @@
 #include "host/DrawSurface.h"
 
+#include <cairo.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>

@@ -1,12 +1,16 @@
 // The picture a draw event draws on: 8-bit pixels of one window (the composition window, the
-// layer window or the effect-controls panel), drawn with Cairo and saved as PNG.
+// layer window or the effect-controls panel), drawn with Cairo and saved as PNG. The Windows build
+// has no Cairo: there every surface is invalid (Valid() false, Cairo() null), so every Drawbot
+// drawing call fails with an error and SavePng reports that nothing can be written.
 #pragma once
-
-#include <cairo.h>
 
 #include <string>
 
 #include "sdk/sdk.h"
+
+// Cairo's own opaque types, as cairo.h declares them.
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
 
 namespace Orvane::Mosaira {
 

@@ -1,5 +1,6 @@
-// Reading a plug-in's property resource (the host's "PiPL") straight from the library file, before
-// the library is loaded: the bytes live in the ELF section ".pipl". The host decodes every property,
+// Reading a plug-in's property resource (the host's "PiPL") from the library file before the
+// library is loaded: on Linux the bytes live in the ELF section ".pipl"; on Windows they are the
+// DLL's resource of type "PiPL", id 16000, read with the library mapped as data, never run. The host decodes every property,
 // checks that the file describes an effect it can call, and only then opens the library.
 #pragma once
 
@@ -12,8 +13,8 @@ namespace Orvane::Mosaira {
 enum class PiplError {
   kNone,
   kFileUnreadable,    // the file cannot be opened or read
-  kNotElf64,          // not a little-endian 64-bit ELF file
-  kNoSection,         // no ".pipl" section
+  kNotElf64,          // not a little-endian 64-bit library of this system (ELF, or a Windows DLL)
+  kNoSection,         // no ".pipl" section, or no "PiPL" resource
   kTruncated,         // a header, property or string runs past the end of the bytes
   kBadHeader,         // the list does not start with word 1 and version 0
   kBadVendor,         // a property's vendor code is not "8BIM"
@@ -58,10 +59,14 @@ struct PiplResult {
 PiplError ReadElfSection(const std::string& path, const std::string& sectionName,
                          std::vector<uint8_t>* bytes);
 
+// The property resource bytes of the library at `path`, by this system's rule (see above).
+// Never throws on bad input; the error says why nothing was found.
+PiplError ReadLibraryPipl(const std::string& path, std::vector<uint8_t>* bytes);
+
 // Decodes a property list from its bytes. On error `info` holds what was decoded so far.
 PiplError ParsePipl(const std::vector<uint8_t>& bytes, PiplInfo* info);
 
-// Reads, decodes and checks the ".pipl" section of a library: an effect with a name, an entry
+// Reads, decodes and checks the property resource of a library: an effect with a name, an entry
 // point and a match name. This is what the host does before it loads a plug-in.
 PiplResult ReadPluginPipl(const std::string& libraryPath);
 

@@ -1,5 +1,6 @@
-// The plug-in library as the host loads it: opened with the dynamic loader, closed when the owner
-// goes. Move-only; the entry point is looked up by the name the property resource gives.
+// The plug-in library as the host loads it: opened with the dynamic loader (LoadLibrary on
+// Windows), closed when the owner goes. Move-only; the entry point is looked up by the name the
+// property resource gives.
 #pragma once
 
 #include <string>

@@ -4,8 +4,9 @@
 
 namespace Orvane::Mosaira::Platform {
 
-// Everything EGL keeps current per thread: display, draw and read surface, context and the
-// bound client API. All null / EGL_NONE when nothing is current.
+// Everything kept current per thread. EGL: display, draw and read surface, context and the bound
+// client API. WGL: the device context (as both surfaces) and the rendering context; display and
+// API stay null. All null / 0 when nothing is current.
 struct ContextState {
   void* display = nullptr;
   void* drawSurface = nullptr;
@@ -19,7 +20,7 @@ ContextState CurrentContextState() noexcept;
 
 // Makes `state` current again when the thread's current context or surfaces differ from it
 // (with no context saved, our context is released so none is current). The bound API is put
-// back in any case. Returns false when the driver refused; never throws.
+// back in any case (EGL). Returns false when the driver refused; never throws.
 bool RestoreContextState(const ContextState& state) noexcept;
 
 // Restores the state it saved at construction when it goes out of scope.

@@ -1,8 +1,8 @@
 #include "platform/DebugOutput.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <mutex>
+
+#include "platform/SystemDebugOutput.h"
 
 namespace Orvane::Mosaira::Platform {
 namespace {
@@ -11,11 +11,6 @@ std::mutex sinkMutex;
 DebugOutputSink installedSink = nullptr;
 void* installedUserData = nullptr;
 
-bool DefaultSinkEnabled() {
-  static const bool enabled = std::getenv("TILETTA_DEBUG_OUTPUT") != nullptr;
-  return enabled;
-}
-
 }  // namespace
 
 void DebugOutputString(const char* text) noexcept {
@@ -23,9 +18,8 @@ void DebugOutputString(const char* text) noexcept {
   std::lock_guard<std::mutex> lock(sinkMutex);
   if (installedSink != nullptr) {
     installedSink(text, installedUserData);
-  } else if (DefaultSinkEnabled()) {
-    std::fputs(text, stderr);
-    std::fflush(stderr);
+  } else {
+    detail::SystemDebugOutput(text);
   }
 }
 

@@ -1,7 +1,7 @@
-// The debugger-output sink: where trace lines go in place of the Windows debugger output.
-// Lines are dropped unless a sink is installed or TILETTA_DEBUG_OUTPUT is set in the
-// environment (then they go to standard error), as text sent to a debugger that is not
-// attached is lost.
+// The debugger-output sink: where trace lines go. Without an installed sink they go to the
+// debugger output (OutputDebugStringA) on Windows; on Linux, which has none, they go to standard
+// error when TILETTA_DEBUG_OUTPUT is set in the environment and are dropped otherwise, as text
+// sent to a debugger that is not attached is lost.
 #pragma once
 
 namespace Orvane::Mosaira::Platform {

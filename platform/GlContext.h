@@ -1,17 +1,26 @@
-// OpenGL rendering contexts of our own, made on EGL (Mesa, surfaceless display).
+// OpenGL rendering contexts of our own. The build picks one of two branches; callers see the
+// same contract on both.
 //
-// Every context lives on the process's one display, which is opened on first use and never
+// Windows (WGL): every context has a hidden 8x8 window of a window class of its own, the
+// window's device context with an RGBA pixel format, and a rendering context. The first context
+// of the driver's default kind is a legacy context, through which the WGL extension entry points
+// are found; 3.3 core contexts are made with wglCreateContextAttribsARB and join the share
+// group of the context they share with before they are first made current.
+//
+// Linux (EGL, Mesa, surfaceless display): every context lives on the process's one display, which is opened on first use and never
 // terminated: other users in the process (the host among them) get the same display, and
 // terminating it would pull their contexts away. A context needs no window; when the driver
 // cannot make a context current without a surface, the context gets an 8x8 pbuffer instead.
 //
-// The binding library (glbinding 2.1.1) cannot see EGL contexts, so every context carries a
-// handle of its own for it: unique in the process and never reused.
+// Every context carries a handle of its own for the binding library (glbinding 2.1.1), unique in
+// the process and never reused: glbinding cannot see EGL contexts, and the driver may give a
+// deleted context's handle to a new one.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace Orvane::Mosaira::Platform {
 
@@ -24,11 +33,16 @@ enum class ContextProfile {
 // Steps of context creation that a test can make fail (see InjectContextFault).
 enum class ContextStep {
   kNone,
-  kDisplay,        // opening the display
-  kBindApi,        // selecting the desktop OpenGL API on the calling thread
-  kCreateSurface,  // the pbuffer, where one is needed
-  kCreateContext,
+  kDisplay,        // EGL: opening the display
+  kBindApi,        // EGL: selecting the desktop OpenGL API on the calling thread
+  kCreateSurface,  // EGL: the pbuffer, where one is needed
+  kCreateContext,  // the rendering context itself
   kMakeCurrent,
+  kWindowClass,    // WGL: registering the hidden window's class
+  kWindow,         // WGL: the hidden window
+  kPixelFormat,    // WGL: choosing or setting the pixel format
+  kExtensions,     // WGL: an extension entry point not found
+  kShareLists,     // WGL: joining the share group
 };
 
 // Makes the next context creation in the process fail at `step` (kNone clears it). One shot:
@@ -36,13 +50,14 @@ enum class ContextStep {
 void InjectContextFault(ContextStep step) noexcept;
 
 // Makes later contexts get an 8x8 pbuffer even where the driver could do without a surface, as
-// on drivers without surfaceless contexts. For tests of that road.
+// on drivers without surfaceless contexts. For tests of that road; no effect on WGL.
 void ForcePbufferSurfaces(bool force) noexcept;
 
 // Handle under which glbinding knows a context; 0 is never a valid handle.
 using BindingHandle = std::uintptr_t;
 
-// Owner of one EGL context (and its pbuffer, when it has one). Move-only.
+// Owner of one context with what it draws on: on WGL its window, window class and device
+// context; on EGL its pbuffer, when it has one. Not copyable.
 class GlContext {
  public:
   // Makes a context and makes it current on the calling thread. With `shareWith` the new
@@ -57,7 +72,7 @@ class GlContext {
   GlContext(const GlContext&) = delete;
   GlContext& operator=(const GlContext&) = delete;
 
-  // Makes this context current on the calling thread (desktop OpenGL API selected first) and
+  // Makes this context current on the calling thread (on EGL the desktop OpenGL API first) and
   // tells glbinding about it. Returns false when the driver refuses; nothing is then current
   // for the OpenGL API.
   bool MakeCurrent() const noexcept;
@@ -74,14 +89,16 @@ class GlContext {
  private:
   GlContext() = default;
 
-  void* context_ = nullptr;  // EGLContext
-  void* surface_ = nullptr;  // EGLSurface, or EGL_NO_SURFACE when surfaceless
+  void* context_ = nullptr;  // HGLRC, or EGLContext
+  void* surface_ = nullptr;  // HDC of the window, or EGLSurface (EGL_NO_SURFACE when surfaceless)
+  void* window_ = nullptr;   // HWND of the hidden window (WGL)
+  std::string windowClass_;  // name of the window's class (WGL); empty until registered
   BindingHandle handle_ = 0;
   mutable std::atomic<bool> initialized_{false};  // glbinding knows handle_
 };
 
 // The process's display (EGLDisplay), opened and initialised on first use, never terminated.
-// Null when no display can be opened.
+// Null when no display can be opened, and always on WGL.
 void* SharedDisplay() noexcept;
 
 // glbinding handle of the context last selected with MakeCurrent or InitializeBinding on the

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need.
-# Skips apt entirely when everything is already present, so a warm run is fast.
+# Installs the Debian packages the build, the tests and the benchmarks need, and the cross tools
+# for the Windows build. Skips apt entirely when everything is already present, so a warm run is
+# fast. With a folder argument it also builds the Windows libraries there (scripts/windows_deps.sh).
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,9 @@ packages=(
   libcairo2-dev libpng-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   binutils
+  # The Windows build: cross compiler (posix threads), resource compiler, Wine on a virtual display,
+  # and dpkg-dev to unpack Debian source packages.
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb dpkg-dev
 )
 
 missing=()
@@ -26,4 +30,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update
   $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+if [ $# -gt 0 ]; then
+  bash "$(dirname "$0")/windows_deps.sh" "$1"
 fi

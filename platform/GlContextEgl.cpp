@@ -2,36 +2,16 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <glbinding/Binding.h>
 
 #include <atomic>
 #include <cstring>
 
+#include "platform/ContextCommon.h"
+
 namespace Orvane::Mosaira::Platform {
 namespace {
 
-std::atomic<int> injectedFault{static_cast<int>(ContextStep::kNone)};
-std::atomic<BindingHandle> contextsMade{0};
 std::atomic<bool> forcePbuffer{false};
-thread_local BindingHandle currentHandle = 0;
-
-// A handle never given before in this process. glbinding's table of handles is one for the
-// process, while every library linking this layer (the plug-in, a test, a tool) has a counter of
-// its own: each copy starts its run of handles at a point scrambled from the address of its own
-// counter, so the runs of two copies do not meet.
-BindingHandle NewHandle() {
-  const auto base = static_cast<BindingHandle>(reinterpret_cast<std::uintptr_t>(&contextsMade) *
-                                               static_cast<std::uintptr_t>(0x9E3779B97F4A7C15ull));
-  BindingHandle handle = 0;
-  while (handle == 0) handle = base + contextsMade.fetch_add(1) + 1;
-  return handle;
-}
-
-// True (and the fault consumed) when a test asked the next creation to fail at `step`.
-bool Faulted(ContextStep step) {
-  int expected = static_cast<int>(step);
-  return injectedFault.compare_exchange_strong(expected, static_cast<int>(ContextStep::kNone));
-}
 
 struct DisplayInfo {
   EGLDisplay display = EGL_NO_DISPLAY;
@@ -88,38 +68,32 @@ EGLContext CreateNativeContext(const DisplayInfo& info, EGLContext share, Contex
 
 }  // namespace
 
-void InjectContextFault(ContextStep step) noexcept { injectedFault.store(static_cast<int>(step)); }
-
 void ForcePbufferSurfaces(bool force) noexcept { forcePbuffer.store(force); }
 
 void* SharedDisplay() noexcept {
   return Display().display;
 }
 
-BindingHandle CurrentBindingHandle() noexcept { return currentHandle; }
-
-void ForgetCurrentBindingHandle() noexcept { currentHandle = 0; }
-
 std::unique_ptr<GlContext> GlContext::Create(const GlContext* shareWith, ContextProfile profile) {
   const DisplayInfo& info = Display();
-  if (Faulted(ContextStep::kDisplay) || info.display == EGL_NO_DISPLAY) return nullptr;
-  if (Faulted(ContextStep::kBindApi) || eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) return nullptr;
+  if (detail::Faulted(ContextStep::kDisplay) || info.display == EGL_NO_DISPLAY) return nullptr;
+  if (detail::Faulted(ContextStep::kBindApi) || eglBindAPI(EGL_OPENGL_API) != EGL_TRUE) return nullptr;
 
   std::unique_ptr<GlContext> made(new GlContext());
   made->surface_ = EGL_NO_SURFACE;
   if (!info.surfaceless || forcePbuffer.load()) {
     const EGLint size[] = {EGL_WIDTH, 8, EGL_HEIGHT, 8, EGL_NONE};
-    made->surface_ = Faulted(ContextStep::kCreateSurface)
+    made->surface_ = detail::Faulted(ContextStep::kCreateSurface)
                          ? EGL_NO_SURFACE
                          : eglCreatePbufferSurface(info.display, info.config, size);
     if (made->surface_ == EGL_NO_SURFACE) return nullptr;
   }
   const EGLContext share = shareWith != nullptr ? shareWith->context_ : EGL_NO_CONTEXT;
-  made->context_ = Faulted(ContextStep::kCreateContext) ? EGL_NO_CONTEXT
+  made->context_ = detail::Faulted(ContextStep::kCreateContext) ? EGL_NO_CONTEXT
                                                         : CreateNativeContext(info, share, profile);
   if (made->context_ == EGL_NO_CONTEXT) return nullptr;
-  made->handle_ = NewHandle();
-  if (Faulted(ContextStep::kMakeCurrent) || !made->MakeCurrent()) return nullptr;
+  made->handle_ = detail::NewHandle();
+  if (detail::Faulted(ContextStep::kMakeCurrent) || !made->MakeCurrent()) return nullptr;
   return made;
 }
 
@@ -132,7 +106,7 @@ GlContext::~GlContext() {
     eglBindAPI(EGL_OPENGL_API);
     if (eglGetCurrentContext() == context_) {
       eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-      if (currentHandle == handle_) currentHandle = 0;
+      if (CurrentBindingHandle() == handle_) ForgetCurrentBindingHandle();
     }
     eglBindAPI(api);
     eglDestroyContext(display, context_);
@@ -146,20 +120,8 @@ bool GlContext::MakeCurrent() const noexcept {
   if (eglMakeCurrent(display, surface_, surface_, context_) != EGL_TRUE) return false;
   // glbinding knows the handle only after InitializeBinding; until then the context is current
   // for EGL alone and no handle counts as selected.
-  if (!initialized_.load()) {
-    currentHandle = 0;
-    return true;
-  }
-  currentHandle = handle_;
-  glbinding::Binding::useContext(handle_);
+  detail::SelectAfterMakeCurrent(handle_, initialized_.load());
   return true;
-}
-
-void GlContext::InitializeBinding() const {
-  glbinding::Binding::initialize(handle_, true, false);
-  glbinding::Binding::useContext(handle_);
-  initialized_.store(true);
-  currentHandle = handle_;
 }
 
 }  // namespace Orvane::Mosaira::Platform
