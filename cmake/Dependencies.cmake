@@ -26,11 +26,11 @@ add_library(tiletta_nanovg STATIC ${NANOVG_BUILD_SRC})
 target_include_directories(tiletta_nanovg SYSTEM PUBLIC ${NANOVG_DIR})
 target_compile_options(tiletta_nanovg PRIVATE -w -fvisibility=hidden)
 
-# OpenGL binding, EGL, Cairo, libpng.
+# OpenGL binding, EGL, Cairo, libspng.
 find_package(glbinding QUIET)
 pkg_check_modules(EGL IMPORTED_TARGET egl)
 pkg_check_modules(CAIRO IMPORTED_TARGET cairo)
-find_package(PNG)
+pkg_check_modules(SPNG REQUIRED IMPORTED_TARGET spng)
 find_package(benchmark QUIET)
 
 # Common settings for our own targets.

@@ -7,9 +7,9 @@ packages=(
   build-essential cmake ninja-build pkg-config python3
   libglbinding-dev libpolyclipping-dev rapidjson-dev dpf-source
   libegl-dev libegl-mesa0 libgl1-mesa-dri libgl-dev
-  libcairo2-dev libpng-dev fonts-dejavu-core
+  libcairo2-dev libspng-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  binutils
+  binutils clang libclang-rt-dev
 )
 
 missing=()

@@ -1,7 +1,6 @@
 // `tiletta render` as a user runs it: a PNG of the right size and depth showing the frames, and
 // a clear message with a non-zero status for bad arguments and unreadable files.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -11,6 +10,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "host/PngFile.h"
 
 namespace {
 
@@ -37,6 +38,9 @@ CommandRun Tiletta(const std::string& args) {
   return run;
 }
 
+using Orvane::Mosaira::HostWorld;
+using png_uint_32 = uint32_t;
+
 struct Png {
   png_uint_32 width = 0, height = 0;
   int bitDepth = 0;
@@ -44,15 +48,20 @@ struct Png {
 };
 
 bool ReadPng(const std::string& path, Png* out) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-  out->width = image.width;
-  out->height = image.height;
-  out->bitDepth = (image.format & PNG_FORMAT_FLAG_LINEAR) ? 16 : 8;
-  image.format = PNG_FORMAT_RGBA;
-  out->rgba.resize(PNG_IMAGE_SIZE(image));
-  return png_image_finish_read(&image, nullptr, out->rgba.data(), 0, nullptr) != 0;
+  Orvane::Mosaira::PngHeader header;
+  if (!Orvane::Mosaira::ReadPngHeader(path, {}, &header, nullptr)) return false;
+  auto world = Orvane::Mosaira::ReadPngWorld(path, PF_PixelFormat_ARGB32, {}, nullptr);
+  if (!world) return false;
+  out->width = png_uint_32(header.width);
+  out->height = png_uint_32(header.height);
+  out->bitDepth = header.bitDepth;
+  for (A_long y = 0; y < header.height; ++y) {
+    for (A_long x = 0; x < header.width; ++x) {
+      const PF_Pixel8& p = world->Pixel8(x, y);
+      out->rgba.insert(out->rgba.end(), {p.red, p.green, p.blue, p.alpha});
+    }
+  }
+  return true;
 }
 
 const unsigned char* At(const Png& p, png_uint_32 x, png_uint_32 y) { return &p.rgba[(y * p.width + x) * 4]; }
@@ -100,19 +109,11 @@ TEST(RenderCommand, SampleLayersTakeTheShapeOfTheirFrames) {
 }
 
 bool WriteSolidPng(const std::string& path, int w, int h, unsigned char r, unsigned char g, unsigned char b) {
-  std::vector<unsigned char> rgba(size_t(w) * h * 4);
-  for (size_t i = 0; i < rgba.size(); i += 4) {
-    rgba[i] = r;
-    rgba[i + 1] = g;
-    rgba[i + 2] = b;
-    rgba[i + 3] = 255;
+  HostWorld world(w, h, PF_PixelFormat_ARGB32);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) world.Pixel8(x, y) = {255, r, g, b};
   }
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = png_uint_32(w);
-  image.height = png_uint_32(h);
-  image.format = PNG_FORMAT_RGBA;
-  return png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr) != 0;
+  return Orvane::Mosaira::WritePng(world, path, nullptr);
 }
 
 TEST(RenderCommand, LayerFileFillsItsFrame) {
