@@ -60,7 +60,7 @@ std::string CheckHeader(spng_ctx* ctx, double streamBytes, const PngLimits& limi
   return "";
 }
 
-// One sample of a decoded buffer (8 or 16 bits, host order) as a fraction of white's units.
+// One sample of a decoded buffer (8 or 16 bits, host order).
 template <typename Sample>
 Sample At(const std::vector<uint8_t>& buffer, size_t index) {
   Sample s;
@@ -152,7 +152,7 @@ double Channel(HostWorld& w, int x, int y, int c) {
   return std::isfinite(v) ? std::clamp(v, 0.0, 1.0) : 0.0;
 }
 
-// Row y as the file stores it: r, g, b, a; 16-bit samples big-endian.
+// Row y as libspng takes it: r, g, b, a; 16-bit samples in host order (it stores them big-endian).
 void FillRow(HostWorld& w, int y, bool deep, std::vector<unsigned char>* row) {
   const int order[4] = {1, 2, 3, 0};
   unsigned char* o = row->data();
@@ -160,9 +160,9 @@ void FillRow(HostWorld& w, int y, bool deep, std::vector<unsigned char>* row) {
     for (int c : order) {
       const double v = Channel(w, x, y, c);
       if (deep) {
-        const unsigned v16 = unsigned(std::lround(v * 65535.0));
-        *o++ = (v16 >> 8) & 0xFF;
-        *o++ = v16 & 0xFF;
+        const uint16_t v16 = uint16_t(std::lround(v * 65535.0));
+        std::copy_n(reinterpret_cast<const unsigned char*>(&v16), 2, o);
+        o += 2;
       } else {
         *o++ = static_cast<unsigned char>(std::lround(v * 255.0));
       }

@@ -1,11 +1,15 @@
 #include "host/ProjectFile.h"
 
+#include "host/AtomicFile.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <limits>
+
+#include <sys/stat.h>
 
 #include <rapidjson/document.h>
 #include <rapidjson/stringbuffer.h>
@@ -231,39 +235,24 @@ bool WriteProjectFile(const std::string& path, const Project& project, std::stri
     if (error) *error = "a parameter value cannot be written (not a finite number)";
     return false;
   }
-  // Write beside the target and rename, so a failed write never replaces a good project.
-  const std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(buffer.GetString(), std::streamsize(buffer.GetSize()));
-    out.flush();
-    if (!out) {
-      std::remove(temp.c_str());
-      if (error) *error = "cannot write " + temp;
-      return false;
-    }
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    if (error) *error = "cannot replace " + path;
+  // Written beside the target and renamed, so a failed write never replaces a good project.
+  AtomicFile out(path);
+  if (out.File() != nullptr) std::fwrite(buffer.GetString(), 1, buffer.GetSize(), out.File());
+  if (!out.Commit()) {
+    if (error) *error = out.Error();
     return false;
   }
   return true;
 }
 
-bool ReadProjectFile(const std::string& path, A_long maxLayerSide, Project* project,
-                     std::string* error) {
+bool ParseProject(const char* text, size_t size, A_long maxLayerSide, Project* project, std::string* error) {
   *project = Project{};
-  std::ifstream in(path, std::ios::binary);
-  std::string text;
-  if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   std::string why;
   rapidjson::Document doc;
-  if (!in && text.empty()) {
-    why = "cannot read " + path;
-  } else if (text.size() > kMaxFileBytes) {
+  if (size > kMaxFileBytes) {
     why = "file too large";
-  } else if (doc.Parse<rapidjson::kParseIterativeFlag>(text.c_str(), text.size()).HasParseError() ||
+  } else if (doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(text, size)
+                 .HasParseError() ||
              !doc.IsObject()) {
     why = "not a project file";
   } else {
@@ -289,6 +278,27 @@ bool ReadProjectFile(const std::string& path, A_long maxLayerSide, Project* proj
   *project = Project{};
   if (error) *error = why;
   return false;
+}
+
+bool ReadProjectFile(const std::string& path, A_long maxLayerSide, Project* project,
+                     std::string* error) {
+  *project = Project{};
+  const auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  // Refused by what the file system says before a byte is read: a folder or a device would throw
+  // or block, a huge file would be held whole in memory.
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return fail("cannot read " + path);
+  if (S_ISDIR(st.st_mode)) return fail(path + " is a folder, not a project file");
+  if (!S_ISREG(st.st_mode)) return fail(path + " is not a regular file");
+  if (uint64_t(st.st_size) > kMaxFileBytes) return fail("file too large");
+  std::ifstream in(path, std::ios::binary);
+  std::string text;
+  if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (!in && text.empty()) return fail("cannot read " + path);
+  return ParseProject(text.data(), text.size(), maxLayerSide, project, error);
 }
 
 }  // namespace Orvane::Mosaira
