@@ -2,6 +2,7 @@
 // exactly as a host would send it (set-up, parameters, the layout picked in "Layouts",
 // pre-render, render, set-down), written as a PNG.
 #include <cairo.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -373,11 +374,14 @@ void CheckFrameOptions(const RenderOptions& o, size_t layoutIndex) {
   }
 }
 
-// Refuses before any work when the picture or the project could not be written afterwards.
+// Refuses before any work when the picture or the project could not be written afterwards. A
+// project path that names something other than a file is refused when it is opened, as input.
 void CheckOutputs(const RenderOptions& o) {
   std::string error;
   if (!o.outPath.empty() && !CheckWritableTarget(o.outPath, &error)) throw OutputError(error);
-  if (!o.project.empty() && !CheckWritableTarget(o.project, &error)) throw OutputError(error);
+  struct stat st {};
+  const bool opened = !o.project.empty() && stat(o.project.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+  if (!o.project.empty() && !opened && !CheckWritableTarget(o.project, &error)) throw OutputError(error);
 }
 
 // Pre-render and render of the current frame at the options' depth and downsampling.
