@@ -1,5 +1,6 @@
 // PNG layers read as stored and written without ever losing the file the user named.
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,20 +114,29 @@ TEST_F(PngWrite, ThroughALinkReplacesTheLinkedFileAndKeepsTheLink) {
 }
 
 TEST_F(PngWrite, RefusedTargetsAreLeftAsTheyWere) {
-  // A link to a device that fails every write, a folder, a missing folder.
-  const std::string toDevice = dir + "/full.png", folder = dir + "/folder.png";
-  ASSERT_EQ(symlink("/dev/full", toDevice.c_str()), 0);
+  // A link to a pipe (a special file of the test's own, held open for reading so that nothing
+  // blocks), a folder, a missing folder.
+  const std::string pipe = dir + "/pipe", toPipe = dir + "/pipe.png", folder = dir + "/folder.png";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+  const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  ASSERT_EQ(symlink(pipe.c_str(), toPipe.c_str()), 0);
   ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
-  for (const std::string& path : {toDevice, folder, dir + "/missing/out.png"}) {
+  for (const std::string& path : {toPipe, folder, dir + "/missing/out.png"}) {
     std::string error;
     EXPECT_FALSE(WritePng(world, path, &error)) << path;
     EXPECT_NE(error.find("cannot write " + path), std::string::npos) << error;
   }
+  char byte = 0;
+  EXPECT_LE(read(reader, &byte, 1), 0);  // nothing went into the pipe
+  close(reader);
   struct stat st {};
-  EXPECT_EQ(lstat(toDevice.c_str(), &st), 0);
+  EXPECT_EQ(lstat(toPipe.c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(stat(pipe.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
   EXPECT_EQ(stat(folder.c_str(), &st), 0);
-  EXPECT_EQ(Entries(), 2u);
+  EXPECT_EQ(Entries(), 3u);
 }
 
 }  // namespace

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "host/HostWorld.h"
 #include "host/AtomicFile.h"
+#include "host/HostWorld.h"
 #include "host/PngFile.h"
 #include "host/SimulatedHost.h"
 #include "host/SmartFx.h"
