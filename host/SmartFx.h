@@ -13,6 +13,7 @@
 // the layers and the downsampling between renders.
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -44,8 +45,8 @@ class SmartFx {
   // at the command's downsampling. Returns the command's result.
   PF_Err Render(InstanceId id, HostWorld* input, HostWorld* output);
 
-  // Whether the last pre-render asked for the input layer.
-  bool InputRequested() const { return inputRequested_; }
+  // Whether the last pre-render asked for the input layer (pre-renders may run on several threads).
+  bool InputRequested() const { return inputRequested_.load(); }
 
   // The size of a layer of `width` x `height` at the command's downsampling (at least 1 x 1).
   std::pair<A_long, A_long> DownsampledSize(A_long width, A_long height) const;
@@ -61,7 +62,7 @@ class SmartFx {
   SimulatedHost& host_;
   std::map<std::pair<InstanceId, PF_ParamIndex>, Pick> picks_;
   std::mutex picksMutex_;  // renders on several threads hand out the same layers
-  bool inputRequested_ = false;
+  std::atomic<bool> inputRequested_{false};
 };
 
 // A copy of `world` reduced by whole factors (fx, fy >= 1), each pixel the mean of its block;
