@@ -1,5 +1,7 @@
 // `tiletta layouts` and `tiletta layout`: the built-in layouts, and one of them at a size with its
 // points and frame insets.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -71,14 +73,14 @@ const char kLayoutUsage[] =
     "exit status: 0 done; 2 bad usage; 3 the --json file cannot be read or holds no usable layout\n";
 
 // Largest layout file read: the built-in layouts together take about 300 kB.
-constexpr std::streamoff kMaxJsonBytes = std::streamoff(16) << 20;
+constexpr off_t kMaxJsonBytes = off_t(16) << 20;
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  const std::streamoff size = in ? std::streamoff(in.tellg()) : -1;
-  if (size < 0) throw InputError("cannot read " + path);
-  if (size > kMaxJsonBytes) throw InputError(path + " is too large for a layout file");
-  in.seekg(0);
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) throw InputError("cannot read " + path);
+  if (!S_ISREG(st.st_mode)) throw InputError("cannot read " + path + ": not a regular file");
+  if (st.st_size > kMaxJsonBytes) throw InputError(path + " is too large for a layout file");
+  std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
   if (!in) throw InputError("cannot read " + path);
