@@ -20,11 +20,11 @@ else()
   target_link_libraries(tiletta_clipper INTERFACE PkgConfig::POLYCLIPPING)
   target_include_directories(tiletta_clipper SYSTEM INTERFACE ${POLYCLIPPING_INCLUDE_DIRS})
 
-  # OpenGL binding, EGL, Cairo, libpng.
+  # OpenGL binding, EGL, Cairo, libspng.
   find_package(glbinding QUIET)
   pkg_check_modules(EGL IMPORTED_TARGET egl)
   pkg_check_modules(CAIRO IMPORTED_TARGET cairo)
-  find_package(PNG)
+  pkg_check_modules(SPNG REQUIRED IMPORTED_TARGET spng)
   find_package(benchmark QUIET)
 endif()
 

@@ -56,7 +56,10 @@ bool SimulatedHost::SaveProject(const std::string& path, std::string* error) {
 
 bool SimulatedHost::OpenProject(const std::string& path, std::string* error) {
   Project project;
-  if (!ReadProjectFile(path, kMaxLayerSide, &project, error)) return false;
+  return ReadProjectFile(path, kMaxLayerSide, &project, error) && OpenProject(project, error);
+}
+
+bool SimulatedHost::OpenProject(const Project& project, std::string* error) {
   const auto fail = [&](const std::string& why) {
     if (error) *error = why;
     return false;

@@ -1,13 +1,21 @@
 #include "host/ProjectFile.h"
 
+#include "host/AtomicFile.h"
+
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <limits>
 
+#include <sys/stat.h>
+
 #include <rapidjson/document.h>
+#include <rapidjson/memorystream.h>
+#include <rapidjson/reader.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
@@ -21,6 +29,57 @@ constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwx
 
 using Writer = rapidjson::Writer<rapidjson::StringBuffer>;
 using Value = rapidjson::Value;
+
+// Builds the document with every number read exactly: the writer prints the shortest text that
+// reads back to the same double, and strtod (correctly rounded) reads it back. RapidJSON's own
+// default loses the last step, and its full-precision path runs into undefined behaviour for a
+// zero with a large exponent ("0e+308"). Everything but numbers goes straight to the document.
+class ExactNumbers : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, ExactNumbers> {
+ public:
+  explicit ExactNumbers(rapidjson::Document& doc) : doc_(doc) {}
+  bool Default() { return false; }  // numbers arrive only as text (kParseNumbersAsStringsFlag)
+  bool Null() { return doc_.Null(); }
+  bool Bool(bool b) { return doc_.Bool(b); }
+  bool String(const char* s, rapidjson::SizeType n, bool copy) { return doc_.String(s, n, copy); }
+  bool Key(const char* s, rapidjson::SizeType n, bool copy) { return doc_.Key(s, n, copy); }
+  bool StartObject() { return doc_.StartObject(); }
+  bool EndObject(rapidjson::SizeType n) { return doc_.EndObject(n); }
+  bool StartArray() { return doc_.StartArray(); }
+  bool EndArray(rapidjson::SizeType n) { return doc_.EndArray(n); }
+  bool RawNumber(const char* s, rapidjson::SizeType n, bool) {
+    const std::string text(s, n);
+    char* end = nullptr;
+    errno = 0;
+    if (text.find_first_of(".eE") == std::string::npos) {
+      const long long v = std::strtoll(text.c_str(), &end, 10);
+      if (errno == 0 && v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<unsigned>::max()) {
+        return v < 0 ? doc_.Int(int(v)) : doc_.Uint(unsigned(v));
+      }
+      if (errno == 0) return doc_.Int64(v);
+      errno = 0;
+    }
+    const double d = std::strtod(text.c_str(), &end);
+    return std::isfinite(d) && doc_.Double(d);
+  }
+
+ private:
+  rapidjson::Document& doc_;
+};
+
+// Parses `size` bytes of `text` into `doc` with exact numbers; false for anything but JSON.
+bool ParseExact(const char* text, size_t size, rapidjson::Document* doc) {
+  rapidjson::MemoryStream stream(text, size);
+  rapidjson::Reader reader;
+  bool ok = false;
+  auto generate = [&](rapidjson::Document& target) {
+    ExactNumbers handler(target);
+    ok = !reader.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag>(stream, handler)
+              .IsError();
+    return ok;
+  };
+  doc->Populate(generate);
+  return ok && !doc->HasParseError();
+}
 
 bool WriteValue(Writer& w, PF_ParamType type, const PF_ParamDefUnion& v) {
   w.StartObject();
@@ -231,40 +290,23 @@ bool WriteProjectFile(const std::string& path, const Project& project, std::stri
     if (error) *error = "a parameter value cannot be written (not a finite number)";
     return false;
   }
-  // Write beside the target and rename, so a failed write never replaces a good project.
-  const std::string temp = path + ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(buffer.GetString(), std::streamsize(buffer.GetSize()));
-    out.flush();
-    if (!out) {
-      std::remove(temp.c_str());
-      if (error) *error = "cannot write " + temp;
-      return false;
-    }
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    if (error) *error = "cannot replace " + path;
+  // Written beside the target and renamed, so a failed write never replaces a good project.
+  AtomicFile out(path);
+  if (out.File() != nullptr) std::fwrite(buffer.GetString(), 1, buffer.GetSize(), out.File());
+  if (!out.Commit()) {
+    if (error) *error = out.Error();
     return false;
   }
   return true;
 }
 
-bool ReadProjectFile(const std::string& path, A_long maxLayerSide, Project* project,
-                     std::string* error) {
+bool ParseProject(const char* text, size_t size, A_long maxLayerSide, Project* project, std::string* error) {
   *project = Project{};
-  std::ifstream in(path, std::ios::binary);
-  std::string text;
-  if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   std::string why;
   rapidjson::Document doc;
-  if (!in && text.empty()) {
-    why = "cannot read " + path;
-  } else if (text.size() > kMaxFileBytes) {
+  if (size > kMaxFileBytes) {
     why = "file too large";
-  } else if (doc.Parse<rapidjson::kParseIterativeFlag>(text.c_str(), text.size()).HasParseError() ||
-             !doc.IsObject()) {
+  } else if (!ParseExact(text, size, &doc) || !doc.IsObject()) {
     why = "not a project file";
   } else {
     const Value* format = Member(doc, "format");
@@ -289,6 +331,27 @@ bool ReadProjectFile(const std::string& path, A_long maxLayerSide, Project* proj
   *project = Project{};
   if (error) *error = why;
   return false;
+}
+
+bool ReadProjectFile(const std::string& path, A_long maxLayerSide, Project* project,
+                     std::string* error) {
+  *project = Project{};
+  const auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  // Refused by what the file system says before a byte is read: a folder or a device would throw
+  // or block, a huge file would be held whole in memory.
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) return fail("cannot read " + path);
+  if (S_ISDIR(st.st_mode)) return fail(path + " is a folder, not a project file");
+  if (!S_ISREG(st.st_mode)) return fail(path + " is not a regular file");
+  if (uint64_t(st.st_size) > kMaxFileBytes) return fail("file too large");
+  std::ifstream in(path, std::ios::binary);
+  std::string text;
+  if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (!in && text.empty()) return fail("cannot read " + path);
+  return ParseProject(text.data(), text.size(), maxLayerSide, project, error);
 }
 
 }  // namespace Orvane::Mosaira

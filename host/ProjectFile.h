@@ -36,10 +36,14 @@ struct Project {
 // Writes the project as text. False with a reason when a value cannot be written (a non-finite
 // number) or the file cannot be written; an existing file is replaced only by a complete one.
 bool WriteProjectFile(const std::string& path, const Project& project, std::string* error);
-// Reads and checks a project, member by member: types, ranges, sizes, encodings. False with a
-// reason for anything damaged; `project` is then left empty.
+// Reads and checks a project, member by member: types, ranges, sizes, encodings. Every number is
+// read back exactly as it was written. A folder, a special file or a file over the size limit is
+// refused before it is read. False with a reason for anything damaged; `project` is then left empty.
 bool ReadProjectFile(const std::string& path, A_long maxLayerSide, Project* project,
                      std::string* error);
+
+// The same from the `size` bytes of text at `text` (a file's contents).
+bool ParseProject(const char* text, size_t size, A_long maxLayerSide, Project* project, std::string* error);
 
 std::string EncodeBase64(const std::vector<uint8_t>& bytes);
 // False for characters outside the alphabet, bad padding or a length that is not a multiple of 4.

@@ -57,6 +57,7 @@ using InstanceId = int;
 constexpr InstanceId kNoInstance = -1;
 
 class HostUi;
+struct Project;
 
 namespace detail {
 struct HostCallbacks;
@@ -196,6 +197,8 @@ class SimulatedHost {
   // Reads a project and re-sets up each instance at its layer size. False, with no instance
   // added, when the file is unreadable, damaged or made for another plug-in.
   bool OpenProject(const std::string& path, std::string* error);
+  // The same for a project already read (ProjectFile.h), as a file's checks left it.
+  bool OpenProject(const Project& project, std::string* error);
 
   // --- User interface --------------------------------------------------------------------------
   // Windows, custom-UI events, coordinate callbacks and Drawbot drawing (HostUi.h).

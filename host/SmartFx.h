@@ -45,8 +45,8 @@ class SmartFx {
   // at the command's downsampling. Returns the command's result.
   PF_Err Render(InstanceId id, HostWorld* input, HostWorld* output);
 
-  // Whether the last pre-render asked for the input layer.
-  bool InputRequested() const { return inputRequested_; }
+  // Whether the last pre-render asked for the input layer (pre-renders may run on several threads).
+  bool InputRequested() const { return inputRequested_.load(); }
 
   // The size of a layer of `width` x `height` at the command's downsampling (at least 1 x 1).
   std::pair<A_long, A_long> DownsampledSize(A_long width, A_long height) const;

@@ -8,9 +8,11 @@ packages=(
   build-essential cmake ninja-build pkg-config python3
   libglbinding-dev libpolyclipping-dev rapidjson-dev dpf-source
   libegl-dev libegl-mesa0 libgl1-mesa-dri libgl-dev
-  libcairo2-dev libpng-dev fonts-dejavu-core
+  libcairo2-dev libspng-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   binutils
+  # The fuzz targets (libFuzzer with the sanitizers).
+  clang libclang-rt-dev
   # The Windows build: cross compiler (posix threads), resource compiler, Wine on a virtual display,
   # and dpkg-dev to unpack Debian source packages.
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb dpkg-dev

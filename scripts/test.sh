@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the plain build, the Windows build under Wine, the
-# sanitizer build (address + undefined behaviour + float-cast-overflow), and the template checker.
+# Builds everything and runs every test: the template checker, the plain build, the Windows build
+# under Wine, the sanitizer build (address + undefined behaviour + float-cast-overflow), the fuzz
+# targets for a fixed number of inputs each (when clang is present) and the thread sanitizer run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -38,6 +39,31 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:inter
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$root/tests/lsan.supp
 (cd build-asan && ctest --output-on-failure -j "$jobs")
+
+echo "== fuzz targets (clang, address + undefined behaviour sanitizers)"
+# Each target starts from its crafted corpus in fuzz/corpus/<name> and tries a fixed number of
+# inputs, so the run takes seconds and the same inputs every time. New inputs go to a scratch
+# folder; the corpus in the repository stays as it is.
+if command -v clang++ >/dev/null; then
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILETTA_FUZZ=ON \
+    -DTILETTA_BENCH=OFF >/dev/null
+  cmake --build build-fuzz -j "$jobs" --target tiletta_fuzz
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  for run in layout_json:20000 png:50000 sequence:4000 project:4000; do
+    name=${run%%:*}
+    dict=()
+    if [ -f "fuzz/$name.dict" ]; then dict=(-dict="fuzz/$name.dict"); fi
+    mkdir -p "$scratch/$name"
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=$root/fuzz/ubsan.supp \
+      "build-fuzz/fuzz/tiletta_${name}_fuzz" -runs="${run#*:}" -seed=1 -timeout=20 -rss_limit_mb=4096 \
+      -artifact_prefix="$scratch/" "${dict[@]}" "$scratch/$name" "fuzz/corpus/$name" >"$scratch/$name.log" 2>&1 ||
+      { tail -n 60 "$scratch/$name.log"; echo "fuzz target $name failed; the input is in $scratch"; trap - EXIT; exit 1; }
+    echo "$name: $(grep -E '^Done [0-9]+ runs' "$scratch/$name.log")"
+  done
+else
+  echo "skipped: no clang++"
+fi
 
 echo "== thread sanitizer build (the concurrency tests)"
 # Renders on eight threads in two host sessions, and one instance used from several threads.

@@ -2,12 +2,15 @@
 // read back in a fresh host and in a fresh process.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <random>
 
 #include "FakeEffect.h"
 #include "host/FreshProcess.h"
@@ -242,6 +245,66 @@ TEST(ProjectBase64, RejectsMalformedText) {
   EXPECT_FALSE(DecodeBase64("ab==abcd", &out));
   EXPECT_FALSE(DecodeBase64("ab!d", &out));
   EXPECT_TRUE(DecodeBase64("", &out));
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira
+
+namespace Orvane::Mosaira {
+namespace {
+
+using namespace test;
+
+// Every number written comes back exactly: random values and key times survive save, open and
+// save byte for byte, and two keys one step apart stay two keys.
+TEST_F(HostProject, RandomEditsSurviveSaveOpenSaveByteForByte) {
+  std::mt19937_64 random(20261206);
+  std::uniform_real_distribution<double> value(0.0, 100.0), seconds(0.0, 10.0);
+  const std::string again = path + ".again";
+  for (int round = 0; round < 25; ++round) {
+    SimulatedHost first;
+    first.UseEntryPoint(FakeEntryPoint);
+    const InstanceId id = first.AddInstance(64, 48);
+    ASSERT_EQ(first.SetFloat(id, kFakeEcho, round == 0 ? 60.000003814697266 : value(random)), PF_Err_NONE);
+    const double t = round == 0 ? 0.23333333333333334 : seconds(random);
+    PF_ParamDefUnion key{};
+    for (double at : {t, std::nextafter(t, 20.0)}) {
+      key.fs_d.value = value(random);
+      first.Stream(id, kFakeEcho).AddKeyframe(at, key);
+    }
+    std::string error;
+    ASSERT_TRUE(first.SaveProject(path, &error)) << error;
+    SimulatedHost second;
+    second.UseEntryPoint(FakeEntryPoint);
+    ASSERT_TRUE(second.OpenProject(path, &error)) << error;
+    const ParamStream& s = second.Stream(second.Instances()[0], kFakeEcho);
+    ASSERT_EQ(s.Keyframes().size(), 2u) << round;
+    EXPECT_EQ(s.Keyframes()[0].seconds, t) << round;
+    ASSERT_TRUE(second.SaveProject(again, &error)) << error;
+    std::ifstream in(again, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), Read()) << round;
+  }
+  std::remove(again.c_str());
+}
+
+// A folder or an oversized file is refused by its kind and size, before a byte is read.
+TEST_F(HostProject, FoldersAndOversizedFilesAreRefusedBeforeReading) {
+  const std::string folder = path + ".d";
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  std::string error;
+  EXPECT_FALSE(host.OpenProject(folder, &error));
+  EXPECT_NE(error.find("folder"), std::string::npos) << error;
+  rmdir(folder.c_str());
+
+  Write("{}");
+  ASSERT_EQ(truncate(path.c_str(), off_t(300) << 20), 0);  // sparse: costs no disk
+  rusage before{}, after{};
+  getrusage(RUSAGE_SELF, &before);
+  EXPECT_FALSE(host.OpenProject(path, &error));
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_NE(error.find("too large"), std::string::npos) << error;
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 << 10);  // kB: nothing close to the file's size
+  EXPECT_TRUE(host.Instances().empty());
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // `tiletta render` as a user runs it: a PNG of the right size and depth showing the frames, and
 // a clear message with a non-zero status for bad arguments and unreadable files.
 #include <gtest/gtest.h>
-#include <png.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -11,6 +11,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "host/PngFile.h"
 
 namespace {
 
@@ -37,6 +39,9 @@ CommandRun Tiletta(const std::string& args) {
   return run;
 }
 
+using Orvane::Mosaira::HostWorld;
+using png_uint_32 = uint32_t;
+
 struct Png {
   png_uint_32 width = 0, height = 0;
   int bitDepth = 0;
@@ -44,15 +49,20 @@ struct Png {
 };
 
 bool ReadPng(const std::string& path, Png* out) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-  out->width = image.width;
-  out->height = image.height;
-  out->bitDepth = (image.format & PNG_FORMAT_FLAG_LINEAR) ? 16 : 8;
-  image.format = PNG_FORMAT_RGBA;
-  out->rgba.resize(PNG_IMAGE_SIZE(image));
-  return png_image_finish_read(&image, nullptr, out->rgba.data(), 0, nullptr) != 0;
+  Orvane::Mosaira::PngHeader header;
+  if (!Orvane::Mosaira::ReadPngHeader(path, {}, &header, nullptr)) return false;
+  auto world = Orvane::Mosaira::ReadPngWorld(path, PF_PixelFormat_ARGB32, {}, nullptr);
+  if (!world) return false;
+  out->width = png_uint_32(header.width);
+  out->height = png_uint_32(header.height);
+  out->bitDepth = header.bitDepth;
+  for (A_long y = 0; y < header.height; ++y) {
+    for (A_long x = 0; x < header.width; ++x) {
+      const PF_Pixel8& p = world->Pixel8(x, y);
+      out->rgba.insert(out->rgba.end(), {p.red, p.green, p.blue, p.alpha});
+    }
+  }
+  return true;
 }
 
 const unsigned char* At(const Png& p, png_uint_32 x, png_uint_32 y) { return &p.rgba[(y * p.width + x) * 4]; }
@@ -100,19 +110,11 @@ TEST(RenderCommand, SampleLayersTakeTheShapeOfTheirFrames) {
 }
 
 bool WriteSolidPng(const std::string& path, int w, int h, unsigned char r, unsigned char g, unsigned char b) {
-  std::vector<unsigned char> rgba(size_t(w) * h * 4);
-  for (size_t i = 0; i < rgba.size(); i += 4) {
-    rgba[i] = r;
-    rgba[i + 1] = g;
-    rgba[i + 2] = b;
-    rgba[i + 3] = 255;
+  HostWorld world(w, h, PF_PixelFormat_ARGB32);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) world.Pixel8(x, y) = {255, r, g, b};
   }
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = png_uint_32(w);
-  image.height = png_uint_32(h);
-  image.format = PNG_FORMAT_RGBA;
-  return png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr) != 0;
+  return Orvane::Mosaira::WritePng(world, path, nullptr);
 }
 
 TEST(RenderCommand, LayerFileFillsItsFrame) {
@@ -174,7 +176,7 @@ TEST(RenderCommand, UnreadableLayerFails) {
   std::ofstream(junk) << "not a picture";
   for (const std::string& layer : {junk, TempPath("missing.png")}) {
     const CommandRun run = Tiletta("render --layout 2-1 --size 64x48 --layer " + layer + " -o " + out);
-    EXPECT_EQ(run.status, 1) << layer;
+    EXPECT_EQ(run.status, 3) << layer;
     EXPECT_NE(run.errors.find(layer), std::string::npos) << run.errors;
   }
   std::ifstream written(out);
@@ -182,10 +184,59 @@ TEST(RenderCommand, UnreadableLayerFails) {
   std::remove(junk.c_str());
 }
 
-TEST(RenderCommand, UnwritableOutputFails) {
-  const CommandRun run = Tiletta("render --layout 2-1 --size 64x48 -o /nonexistent-dir/out.png");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.errors.find("cannot write"), std::string::npos) << run.errors;
+TEST(RenderCommand, UnwritableOutputIsRefusedBeforeTheRender) {
+  // A missing folder, and a picture layer that cannot be read: the output is refused first.
+  const CommandRun run = Tiletta("render --layout 2-1 --size 64x48 --layer /nonexistent.png -o /nonexistent-dir/out.png");
+  EXPECT_EQ(run.status, 4);
+  EXPECT_NE(run.errors.find("cannot write /nonexistent-dir/out.png"), std::string::npos) << run.errors;
+}
+
+// One exit status per kind of failure, with a message that names what is wrong.
+TEST(RenderCommand, FailuresOfOneKindShareTheirExitStatus) {
+  const std::string json = TempPath("bad.json"), folder = TempPath("folder.proj"), out = TempPath("kinds.png");
+  std::ofstream(json) << R"({"id":"x","frames":[],"points":[{"id":"P5","x":"0.5","y":"half"}]})";
+  mkdir(folder.c_str(), 0755);
+  struct Case {
+    std::string args;
+    int status;
+    std::string message;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"render --layout 2-1 --edge-inset 801 -o " + out, 2, "--edge-inset"},
+           {"render --layout 2-1 --layer a.png --layer b.png --layer c.png -o " + out, 2, "has 2 frames"},
+           {"render --layout 2-1 --offset 3:1,2 -o " + out, 2, "no frame 3 for --offset"},
+           {"render --layout 2-1 --scale 9:50 -o " + out, 2, "no frame 9 for --scale"},
+           {"layout --json " + TempPath("missing.json"), 3, "cannot read"},
+           {"layout --json " + json, 3, "points[0] (\"P5\") \"y\": \"half\""},
+           {"render --project " + folder + " -o " + out, 3, "is a folder"},
+           {"layout --help", 0, ""}}) {
+    const CommandRun run = Tiletta(c.args);
+    EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.errors;
+    EXPECT_NE(run.errors.find(c.message), std::string::npos) << c.args << "\n" << run.errors;
+  }
+  std::remove(json.c_str());
+  rmdir(folder.c_str());
+}
+
+// A 16-bit layer reaches 16-bit and float renders with all its bits.
+TEST(RenderCommand, SixteenBitLayerKeepsItsPrecision) {
+  const std::string layer = TempPath("fine16.png");
+  HostWorld fine(30, 20, PF_PixelFormat_ARGB128);
+  for (int y = 0; y < 20; ++y) {
+    for (int x = 0; x < 30; ++x) fine.PixelFloat(x, y) = {1.0f, 1000.0f / 65535.0f, 0.5f, 0.25f};
+  }
+  ASSERT_TRUE(Orvane::Mosaira::WritePng(fine, layer, nullptr));
+  for (const char* depth : {"16", "32"}) {
+    const std::string out = TempPath(std::string("fine_out") + depth + ".png");
+    const CommandRun run = Tiletta(std::string("render --layout 1-1 --size 30x20 --edge-inset 0 --depth ") + depth +
+                                   " --layer " + layer + " -o " + out);
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const auto picture = Orvane::Mosaira::ReadPngWorld(out, PF_PixelFormat_ARGB128, {}, nullptr);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_NEAR(picture->PixelFloat(15, 10).red * 65535.0f, 1000.0f, 0.5f) << depth;
+    std::remove(out.c_str());
+  }
+  std::remove(layer.c_str());
 }
 
 // The on-screen controls from the command line: a drag saved in a project reshapes what `render`

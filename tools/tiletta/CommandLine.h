@@ -1,5 +1,6 @@
-// Argument reading shared by the tiletta commands. Every reader throws UsageError with a message
-// a user can act on; main prints it and exits with status 2.
+// Argument reading and failures shared by the tiletta commands. Every reader throws UsageError with
+// a message a user can act on; main prints each CommandError as "tiletta: <message>" and exits
+// with its status.
 #pragma once
 
 #include <stdexcept>
@@ -8,8 +9,30 @@
 
 namespace Orvane::Mosaira::Cli {
 
-struct UsageError : std::runtime_error {
-  using std::runtime_error::runtime_error;
+// One exit status per kind of failure (listed in `tiletta --help`).
+enum class ExitStatus : int {
+  kOk = 0,
+  kFailed = 1,            // the plug-in or the host failed, or the host's checks found a fault
+  kUsage = 2,             // unknown option, bad or missing value, options the layout cannot take
+  kUnreadableInput = 3,   // a --layer, --json or --project file cannot be read or is damaged
+  kUnwritableOutput = 4,  // -o or the --project file cannot be written
+};
+
+struct CommandError : std::runtime_error {
+  CommandError(ExitStatus s, const std::string& message) : std::runtime_error(message), status(s) {}
+  ExitStatus status;
+};
+
+struct UsageError : CommandError {
+  explicit UsageError(const std::string& message) : CommandError(ExitStatus::kUsage, message) {}
+};
+
+struct InputError : CommandError {
+  explicit InputError(const std::string& message) : CommandError(ExitStatus::kUnreadableInput, message) {}
+};
+
+struct OutputError : CommandError {
+  explicit OutputError(const std::string& message) : CommandError(ExitStatus::kUnwritableOutput, message) {}
 };
 
 struct PixelSize {

@@ -1,10 +1,13 @@
 // `tiletta layouts` and `tiletta layout`: the built-in layouts, and one of them at a size with its
 // points and frame insets.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
+#include "layout/DecimalString.h"
 #include "layout/GridLayoutModel.h"
 #include "layout/LayoutRegistry.h"
 #include "tools/tiletta/CommandLine.h"
@@ -61,12 +64,63 @@ size_t FindBuiltIn(const LayoutRegistry& registry, const std::string& name) {
   throw UsageError("no built-in layout \"" + name + "\" (see `tiletta layouts`)");
 }
 
+const char kLayoutUsage[] =
+    "usage: tiletta layout [--layout ID|N] [--json FILE] [--size WxH] [--edge-inset PX]\n"
+    "  --layout ID|N     a built-in layout by id (\"3-1\") or number (see `tiletta layouts`) (3-1)\n"
+    "  --json FILE       a layout from a JSON file instead (one layout object)\n"
+    "  --size WxH        the layer size the layout is laid out at (1920x1080)\n"
+    "  --edge-inset PX   inset of every frame, -800 to 800 (0)\n"
+    "exit status: 0 done; 2 bad usage; 3 the --json file cannot be read or holds no usable layout\n";
+
+// Largest layout file read: the built-in layouts together take about 300 kB.
+constexpr off_t kMaxJsonBytes = off_t(16) << 20;
+
 std::string ReadFile(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) throw InputError("cannot read " + path);
+  if (!S_ISREG(st.st_mode)) throw InputError("cannot read " + path + ": not a regular file");
+  if (st.st_size > kMaxJsonBytes) throw InputError(path + " is too large for a layout file");
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw UsageError("cannot read " + path);
   std::ostringstream text;
   text << in.rdbuf();
+  if (!in) throw InputError("cannot read " + path);
   return text.str();
+}
+
+// Where a coordinate of the layout in `doc` is no finite number, e.g. `points[2] ("P7") "x": "abc"`;
+// empty when every coordinate reads.
+std::string BadCoordinate(const JsonValue& doc) {
+  const auto points = doc.FindMember("points");
+  if (points == doc.MemberEnd() || !points->value.IsArray()) return "";
+  for (rapidjson::SizeType i = 0; i < points->value.Size(); ++i) {
+    const JsonValue& p = points->value[i];
+    if (!p.IsObject()) continue;
+    const auto id = p.FindMember("id");
+    const std::string name = id != p.MemberEnd() && id->value.IsString() ? std::string(" (\"") + id->value.GetString() + "\")" : "";
+    for (const char* key : {"x", "y"}) {
+      const auto v = p.FindMember(key);
+      if (v == p.MemberEnd() || !v->value.IsString()) continue;
+      try {
+        (void)StringToDouble(v->value.GetString());
+      } catch (const std::exception&) {
+        return "points[" + std::to_string(i) + "]" + name + " \"" + key + "\": \"" + v->value.GetString() + "\"";
+      }
+    }
+  }
+  return "";
+}
+
+std::unique_ptr<GridLayoutModel> LayoutFromFile(const std::string& path, LayoutSize layerSize) {
+  rapidjson::Document doc;
+  const std::string text = ReadFile(path);
+  doc.Parse<rapidjson::kParseIterativeFlag>(text.c_str(), text.size());
+  if (doc.HasParseError() || !doc.IsObject()) throw InputError(path + " holds no layout object");
+  try {
+    return std::make_unique<GridLayoutModel>(doc, layerSize, -1);
+  } catch (const std::logic_error& e) {  // invalid_argument, out_of_range: a coordinate that is no number
+    const std::string where = BadCoordinate(doc);
+    throw InputError(path + ": " + (where.empty() ? std::string(e.what()) : where + " is not a usable number"));
+  }
 }
 
 }  // namespace
@@ -95,7 +149,10 @@ int RunLayout(ArgReader& args) {
     } else if (arg == "--size") {
       size = ParseSize(args.value(arg));
     } else if (arg == "--edge-inset") {
-      inset = static_cast<float>(ParseDouble(args.value(arg), -1000, 1000, "--edge-inset"));
+      inset = static_cast<float>(ParseDouble(args.value(arg), -800, 800, "--edge-inset"));
+    } else if (arg == "--help" || arg == "-h") {
+      std::fputs(kLayoutUsage, stdout);
+      return 0;
     } else {
       throw UsageError("unknown option " + arg);
     }
@@ -103,11 +160,7 @@ int RunLayout(ArgReader& args) {
   LayoutSize layerSize{static_cast<double>(size.width), static_cast<double>(size.height)};
   std::unique_ptr<GridLayoutModel> layout;
   if (!jsonPath.empty()) {
-    rapidjson::Document doc;
-    std::string text = ReadFile(jsonPath);
-    doc.Parse<rapidjson::kParseIterativeFlag>(text.c_str());
-    if (doc.HasParseError() || !doc.IsObject()) throw UsageError(jsonPath + " holds no layout object");
-    layout = std::make_unique<GridLayoutModel>(doc, layerSize, -1);
+    layout = LayoutFromFile(jsonPath, layerSize);
   } else {
     const LayoutRegistry& registry = LayoutRegistry::instance();
     size_t i = FindBuiltIn(registry, name);

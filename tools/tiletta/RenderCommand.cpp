@@ -2,7 +2,7 @@
 // exactly as a host would send it (set-up, parameters, the layout picked in "Layouts",
 // pre-render, render, set-down), written as a PNG.
 #include <cairo.h>
-#include <png.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "host/AtomicFile.h"
 #include "host/HostWorld.h"
 #include "host/PngFile.h"
 #include "host/SimulatedHost.h"
@@ -34,6 +35,8 @@ constexpr PF_ParamIndex kEdgeInsetParam = 2;
 constexpr PF_ParamIndex kRoundCornerParam = 3;
 constexpr PF_ParamIndex kFirstGroup = 41;
 constexpr PF_ParamIndex kGroupStride = 6;
+// The range of "Edge Inset" as the plug-in defines it.
+constexpr double kMaxEdgeInsetPx = 800.0;
 enum : PF_ParamIndex { kLayerInGroup = 1, kXOffsetInGroup = 2, kYOffsetInGroup = 3, kScaleInGroup = 4 };
 
 const char kRenderUsage[] =
@@ -43,16 +46,21 @@ const char kRenderUsage[] =
     "  --layout ID|N       a built-in layout by id (\"3-1\") or number (see `tiletta layouts`)\n"
     "  --size WxH          the layer and output size at full resolution (1920x1080)\n"
     "  --depth 8|16|32     bits per channel of the layers and the output (8; 16 and 32 write 16-bit PNGs)\n"
-    "  --layer FILE.png    the layer of the next frame, in frame order; frames without one get a\n"
-    "                      generated sample (a colour field with a grid and the frame's number)\n"
-    "  --edge-inset PX     inset of every frame (10)\n"
+    "  --layer FILE.png    the layer of the next frame, in frame order (at most one per frame of the\n"
+    "                      layout); frames without one get a generated sample (a colour field with a\n"
+    "                      grid and the frame's number). 16-bit files keep 16 bits in 16 and 32-bit\n"
+    "                      renders; samples are taken as stored, without gamma conversion\n"
+    "  --edge-inset PX     inset of every frame, 0 to 800 (10)\n"
     "  --round-corner PCT  corner rounding, 0 to 100 (0)\n"
     "  --offset K:X,Y      X and Y offset of frame K's layer, in the layer's own pixels\n"
     "  --scale K:PCT       scale of frame K's layer about its centre (100)\n"
     "  --downsample N      render at 1/N resolution, as a host's preview does (1)\n"
     "  --project FILE      open the instance from FILE when it exists (its layout and parameters\n"
     "                      stay unless given here) and save it back afterwards\n"
-    "  -o OUT.png          the picture written\n";
+    "  -o OUT.png          the picture written (checked before the render; replaced only when\n"
+    "                      the new picture is complete)\n"
+    "exit status: 0 done; 1 the plug-in or the host failed; 2 bad usage; 3 a --layer or --project\n"
+    "  file cannot be read or is damaged; 4 -o or the --project file cannot be written\n";
 
 // "K:rest" with K a frame number from 1 to 9.
 int FrameNumber(const std::string& text, const char* what, std::string* rest) {
@@ -77,7 +85,7 @@ RenderOptions ParseOptions(ArgReader& args) {
     } else if (arg == "--layer") {
       o.layerFiles.push_back(args.value(arg));
     } else if (arg == "--edge-inset") {
-      o.edgeInset = ParseDouble(args.value(arg), 0, 1000, "--edge-inset");
+      o.edgeInset = ParseDouble(args.value(arg), 0, kMaxEdgeInsetPx, "--edge-inset");
       o.edgeInsetSet = true;
     } else if (arg == "--round-corner") {
       o.roundCorner = ParseDouble(args.value(arg), 0, 100, "--round-corner");
@@ -123,27 +131,6 @@ struct Argb8Image {
   int width = 0, height = 0;
   std::vector<unsigned char> pixels;
 };
-
-Argb8Image ReadPng(const std::string& path) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) {
-    throw RenderError("cannot read " + path + ": " + image.message);
-  }
-  image.format = PNG_FORMAT_ARGB;
-  Argb8Image out;
-  out.width = int(image.width);
-  out.height = int(image.height);
-  if (out.width > SimulatedHost::kMaxLayerSide || out.height > SimulatedHost::kMaxLayerSide) {
-    png_image_free(&image);
-    throw RenderError(path + " is larger than a layer may be");
-  }
-  out.pixels.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr)) {
-    throw RenderError("cannot read " + path + ": " + image.message);
-  }
-  return out;
-}
 
 // Seven-segment digits (no fonts: the picture is the same on every machine). Segments a to g:
 // top, top right, bottom right, bottom, bottom left, top left, middle.
@@ -325,7 +312,7 @@ InstanceId OpenInstance(SimulatedHost& host, const RenderOptions& o, bool* fromP
   *fromProject = !o.project.empty() && access(o.project.c_str(), F_OK) == 0;
   InstanceId id = kNoInstance;
   if (*fromProject) {
-    if (!host.OpenProject(o.project, &error)) throw RenderError("cannot open " + o.project + ": " + error);
+    if (!host.OpenProject(o.project, &error)) throw InputError("cannot open " + o.project + ": " + error);
     id = host.Instances().front();
   } else {
     PF_Err err = PF_Err_NONE;
@@ -341,30 +328,60 @@ InstanceId OpenInstance(SimulatedHost& host, const RenderOptions& o, bool* fromP
   return id;
 }
 
-// The layer worlds of the layout's frames: the files given, then generated samples.
+// The layer worlds of the layout's frames: the files given, then generated samples. Every file's
+// declared size is checked (side, memory) before any of them is decoded.
 std::vector<std::unique_ptr<HostWorld>> MakeLayers(const RenderOptions& o, size_t layoutIndex) {
   const LayoutRegistry& registry = LayoutRegistry::instance();
   const size_t frameCount = std::min<size_t>(registry.previews[layoutIndex]->frames.size(), kGroups);
   const PF_PixelFormat format = FormatOf(o.depth);
   const std::vector<PixelSize> sampleSizes = SampleSizes(layoutIndex, o, frameCount);
-  std::vector<Argb8Image> images;
+  const PngLimits limits{SimulatedHost::kMaxLayerSide, double(SimulatedHost::kMaxLayerSide) * SimulatedHost::kMaxLayerSide};
   double layerPixels = 0;
+  std::string error;
   for (size_t k = 0; k < frameCount; ++k) {
-    if (k < o.layerFiles.size()) {
-      images.push_back(ReadPng(o.layerFiles[k]));
-      layerPixels += double(images.back().width) * images.back().height;
-    } else {
-      layerPixels += double(sampleSizes[k].width) * sampleSizes[k].height;
-    }
+    PngHeader header;
+    if (k < o.layerFiles.size() && !ReadPngHeader(o.layerFiles[k], limits, &header, &error)) throw InputError(error);
+    layerPixels += k < o.layerFiles.size() ? double(header.width) * header.height
+                                           : double(sampleSizes[k].width) * sampleSizes[k].height;
   }
   CheckMemory(o, layerPixels);
   std::vector<std::unique_ptr<HostWorld>> layers;
   for (size_t k = 0; k < frameCount; ++k) {
-    if (k >= images.size()) images.push_back(SampleLayer(int(k + 1), sampleSizes[k].width, sampleSizes[k].height));
-    layers.push_back(ToWorld(images[k], format));
-    images[k] = Argb8Image{};  // the world holds the pixels now
+    if (k < o.layerFiles.size()) {
+      layers.push_back(ReadPngWorld(o.layerFiles[k], format, limits, &error));
+      if (!layers.back()) throw InputError(error);
+    } else {
+      layers.push_back(ToWorld(SampleLayer(int(k + 1), sampleSizes[k].width, sampleSizes[k].height), format));
+    }
   }
   return layers;
+}
+
+// Refuses layers, offsets and scales given for frames the layout does not have.
+void CheckFrameOptions(const RenderOptions& o, size_t layoutIndex) {
+  const LayoutRegistry& registry = LayoutRegistry::instance();
+  const size_t frames = std::min<size_t>(registry.previews[layoutIndex]->frames.size(), kGroups);
+  const std::string layout = "layout " + registry.layoutIds[layoutIndex].id + " has " + std::to_string(frames) +
+                             (frames == 1 ? " frame" : " frames");
+  if (o.layerFiles.size() > frames) {
+    throw UsageError(layout + " but " + std::to_string(o.layerFiles.size()) + " --layer files were given");
+  }
+  for (size_t k = frames; k < size_t(kGroups); ++k) {
+    if (o.frames[k].offsetSet || o.frames[k].scaleSet) {
+      throw UsageError(layout + ": no frame " + std::to_string(k + 1) + " for " +
+                       (o.frames[k].offsetSet ? "--offset" : "--scale"));
+    }
+  }
+}
+
+// Refuses before any work when the picture or the project could not be written afterwards. A
+// project path that names something other than a file is refused when it is opened, as input.
+void CheckOutputs(const RenderOptions& o) {
+  std::string error;
+  if (!o.outPath.empty() && !CheckWritableTarget(o.outPath, &error)) throw OutputError(error);
+  struct stat st {};
+  const bool opened = !o.project.empty() && stat(o.project.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+  if (!o.project.empty() && !opened && !CheckWritableTarget(o.project, &error)) throw OutputError(error);
 }
 
 // Pre-render and render of the current frame at the options' depth and downsampling.
@@ -382,7 +399,7 @@ std::unique_ptr<HostWorld> RenderFrame(SimulatedHost& host, SmartFx& fx, Instanc
 
 void WriteRender(SimulatedHost& host, InstanceId id, HostWorld* frame, const RenderOptions& o) {
   std::string error;
-  if (!WritePng(*frame, o.outPath, &error)) throw RenderError(error);
+  if (!WritePng(*frame, o.outPath, &error)) throw OutputError(error);
   const A_long choice = host.Stream(id, kLayoutsParam).ValueAt(host.Context().time.Seconds()).pd.value;
   const LayoutRegistry& registry = LayoutRegistry::instance();
   const std::string layout =
@@ -406,6 +423,7 @@ size_t BuiltInIndex(const std::string& name) {
 }
 
 int RunSession(const RenderOptions& options, const SessionHooks& hooks) {
+  CheckOutputs(options);
   SimulatedHost host;
   std::string error;
   if (!host.LoadPlugin(PluginPath(), &error)) throw RenderError("cannot load the plug-in: " + error);
@@ -419,13 +437,14 @@ int RunSession(const RenderOptions& options, const SessionHooks& hooks) {
   std::vector<std::unique_ptr<HostWorld>> layers;
   std::unique_ptr<HostWorld> frame;
   const A_long choice = host.Stream(id, kLayoutsParam).ValueAt(host.Context().time.Seconds()).pd.value;
+  if (choice >= 2) CheckFrameOptions(o, size_t(choice - 2));
   if (hooks.render && choice >= 2) {
     layers = MakeLayers(o, size_t(choice - 2));
     for (size_t k = 0; k < layers.size(); ++k) fx.SetLayer(id, GroupParam(int(k), kLayerInGroup), layers[k].get());
     frame = RenderFrame(host, fx, id, o);
   }
   if (hooks.afterRender) hooks.afterRender(host, id, o, frame.get());
-  if (!o.project.empty() && !host.SaveProject(o.project, &error)) throw RenderError("cannot save " + o.project + ": " + error);
+  if (!o.project.empty() && !host.SaveProject(o.project, &error)) throw OutputError("cannot save " + o.project + ": " + error);
   host.Shutdown();
   for (const std::string& v : host.Violations()) std::fprintf(stderr, "tiletta: host check: %s\n", v.c_str());
   return host.Violations().empty() ? 0 : 1;
@@ -437,17 +456,12 @@ int RunRender(ArgReader& args) {
     std::fputs(kRenderUsage, stdout);
     return 0;
   }
-  try {
-    SessionHooks hooks;
-    hooks.afterRender = [](SimulatedHost& host, InstanceId id, const RenderOptions& o, HostWorld* frame) {
-      if (frame == nullptr) throw RenderError("no layout to render");
-      WriteRender(host, id, frame, o);
-    };
-    return RunSession(options, hooks);
-  } catch (const RenderError& e) {
-    std::fprintf(stderr, "tiletta: %s\n", e.what());
-    return 1;
-  }
+  SessionHooks hooks;
+  hooks.afterRender = [](SimulatedHost& host, InstanceId id, const RenderOptions& o, HostWorld* frame) {
+    if (frame == nullptr) throw RenderError("no layout to render");
+    WriteRender(host, id, frame, o);
+  };
+  return RunSession(options, hooks);
 }
 
 }  // namespace Orvane::Mosaira::Cli

@@ -37,10 +37,9 @@ struct RenderOptions {
   bool help = false;
 };
 
-// A failure of the session, printed as "tiletta: <message>" with exit status 1.
-class RenderError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
+// A failure of the plug-in or the host during the session (exit status 1).
+struct RenderError : CommandError {
+  explicit RenderError(const std::string& message) : CommandError(ExitStatus::kFailed, message) {}
 };
 
 // What a command adds to the session. `options` carries the instance's own size (from the project
@@ -52,7 +51,10 @@ struct SessionHooks {
   std::function<void(SimulatedHost& host, InstanceId id, const RenderOptions& options, HostWorld* frame)> afterRender;
 };
 
-// Runs the session; the exit status (1 when the host's checks found a fault). Throws RenderError.
+// Runs the session; the exit status (1 when the host's checks found a fault). Checks that -o and
+// the project file can be written before anything is rendered. Throws CommandError: UsageError for
+// layers, offsets or scales given for frames the layout lacks, InputError for unreadable layers or
+// projects, OutputError for an unwritable -o or project, RenderError for failures of the plug-in.
 int RunSession(const RenderOptions& options, const SessionHooks& hooks);
 
 // Index of a built-in layout by id ("3-1") or by its number in the list (1 to 104); throws

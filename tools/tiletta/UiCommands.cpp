@@ -86,7 +86,7 @@ void RequireLayout(const UiOptions& o, const char* command) {
 
 void Save(const DrawSurface& surface, const std::string& path) {
   std::string error;
-  if (!surface.SavePng(path, &error)) throw RenderError(error);
+  if (!surface.SavePng(path, &error)) throw OutputError(error);
 }
 
 std::string Describe(const EventReport& r) {
@@ -231,12 +231,7 @@ int Run(const UiOptions& o, const char* usage, int (*command)(const UiOptions&),
     return 0;
   }
   if (needsOutput && o.session.outPath.empty()) throw UsageError("needs -o OUT.png");
-  try {
-    return command(o);
-  } catch (const RenderError& e) {
-    std::fprintf(stderr, "tiletta: %s\n", e.what());
-    return 1;
-  }
+  return command(o);
 }
 
 }  // namespace

@@ -24,7 +24,10 @@ const char kUsage[] =
     "                                a mouse gesture in the composition window; prints what it\n"
     "                                grabbed and the parameters it changed\n"
     "  --project FILE opens the instance from FILE when it exists and saves it back afterwards;\n"
-    "  `<command> --help` describes a command's options\n";
+    "  `<command> --help` describes a command's options\n"
+    "exit status: 0 done; 1 the plug-in or the host failed; 2 bad usage (unknown option, bad or\n"
+    "  missing value, layers or frame options the layout cannot take); 3 an input file (--layer,\n"
+    "  --json, --project) cannot be read or is damaged; 4 -o or the --project file cannot be written\n";
 
 }  // namespace
 
@@ -44,9 +47,9 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "drag") == 0) return RunDrag(args);
     std::fprintf(stderr, "tiletta: unknown command \"%s\"\n%s", argv[1], kUsage);
     return 2;
-  } catch (const UsageError& e) {
+  } catch (const CommandError& e) {
     std::fprintf(stderr, "tiletta: %s\n", e.what());
-    return 2;
+    return int(e.status);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tiletta: %s\n", e.what());
     return 1;

@@ -1,0 +1,143 @@
+// PNG layers read as stored and written without ever losing the file the user named.
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "host/PngFile.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+std::string Hex(const char* text) {
+  std::string out;
+  for (const char* p = text; p[0] && p[1]; p += 2) out += char(std::stoi(std::string(p, 2), nullptr, 16));
+  return out;
+}
+
+// Grey ramps 11, 66, 129, 192, 243 without a gamma chunk, stored at 8 and at 16 bits (v * 257).
+const std::string kGreyRamp8 = Hex(
+    "89504e470d0a1a0a0000000d494844520000000500000001080000000033953b2f0000000e4944415478da63e0766a3cf019"
+    "00053b028233e76c3d0000000049454e44ae426082");
+const std::string kGreyRamp16 = Hex(
+    "89504e470d0a1a0a0000000d49484452000000050000000110000000006305e76c000000134944415478da63e0e676726a6c"
+    "3c70e0f36700125e0503d1b1a78d0000000049454e44ae426082");
+// One 16-bit pixel: red 1000, green 2000, blue 3000, alpha 65535.
+const std::string kFineRgba16 = Hex(
+    "89504e470d0a1a0a0000000d49484452000000010000000110060000004f8518ca000000114944415478da63607ec17e817b"
+    "c7ffff0010040484cfd710140000000049454e44ae426082");
+// 68 bytes that declare 30000 x 30000 RGBA pixels.
+const std::string kDeclares30000 = Hex(
+    "89504e470d0a1a0a0000000d49484452000075300000753008060000006627f8ba0000000b4944415478da6360800300000b"
+    "0001a02ec8850000000049454e44ae426082");
+
+std::unique_ptr<HostWorld> Decode(const std::string& bytes, PF_PixelFormat format, std::string* error = nullptr,
+                                  PngLimits limits = {}) {
+  return DecodePngWorld(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), format, limits, error);
+}
+
+TEST(PngRead, SixteenBitRampReadsAsTheEightBitOneWithoutGamma) {
+  const auto eight = Decode(kGreyRamp8, PF_PixelFormat_ARGB64);
+  const auto sixteen = Decode(kGreyRamp16, PF_PixelFormat_ARGB64);
+  ASSERT_TRUE(eight && sixteen);
+  for (A_long x = 0; x < 5; ++x) {
+    EXPECT_EQ(sixteen->Pixel16(x, 0).red, eight->Pixel16(x, 0).red) << x;
+    EXPECT_EQ(sixteen->Pixel16(x, 0).alpha, 32768);
+  }
+}
+
+TEST(PngRead, SixteenBitSamplesKeepTheirPrecisionInDeepWorlds) {
+  const auto deep = Decode(kFineRgba16, PF_PixelFormat_ARGB64);
+  const auto real = Decode(kFineRgba16, PF_PixelFormat_ARGB128);
+  const auto narrow = Decode(kFineRgba16, PF_PixelFormat_ARGB32);
+  ASSERT_TRUE(deep && real && narrow);
+  EXPECT_EQ(deep->Pixel16(0, 0).red, 500);  // 1000 of 65535 is 500 of 32768
+  EXPECT_EQ(deep->Pixel16(0, 0).green, 1000);
+  EXPECT_FLOAT_EQ(real->PixelFloat(0, 0).blue, 3000.0f / 65535.0f);
+  EXPECT_EQ(narrow->Pixel8(0, 0).blue, 12);
+}
+
+TEST(PngRead, DeclaredSizeIsRefusedBeforeDecoding) {
+  struct Case {
+    const char* what;
+    PngLimits limits;
+    const char* message;
+  };
+  for (const Case& c : {Case{"too short for what it declares", {}, "too short"},
+                        Case{"side over the limit", {20000, 1e12}, "larger than"},
+                        Case{"pixel count over the limit", {30000, 1e8}, "larger than"}}) {
+    std::string error;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Decode(kDeclares30000, PF_PixelFormat_ARGB32, &error, c.limits), nullptr) << c.what;
+    EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200)) << c.what;
+  }
+}
+
+class PngWrite : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir = testing::TempDir() + "png_write_" + std::to_string(getpid());
+    mkdir(dir.c_str(), 0755);
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+  size_t Entries() const {
+    size_t n = 0;
+    DIR* d = opendir(dir.c_str());
+    for (dirent* e = d ? readdir(d) : nullptr; e != nullptr; e = readdir(d)) n += e->d_name[0] != '.';
+    if (d) closedir(d);
+    return n;
+  }
+  std::string dir;
+  HostWorld world{3, 2, PF_PixelFormat_ARGB128};
+};
+
+TEST_F(PngWrite, ThroughALinkReplacesTheLinkedFileAndKeepsTheLink) {
+  const std::string target = dir + "/target.png", link = dir + "/link.png";
+  std::fclose(std::fopen(target.c_str(), "w"));
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  world.PixelFloat(1, 1) = {1.0f, 1000.0f / 65535.0f, 0.0f, 1.0f};
+  std::string error;
+  ASSERT_TRUE(WritePng(world, link, &error)) << error;
+  struct stat st {};
+  ASSERT_EQ(lstat(link.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  const auto back = ReadPngWorld(target, PF_PixelFormat_ARGB128, {}, &error);
+  ASSERT_NE(back, nullptr) << error;
+  EXPECT_FLOAT_EQ(back->PixelFloat(1, 1).red, 1000.0f / 65535.0f);
+  EXPECT_EQ(Entries(), 2u);  // no file left beside them
+}
+
+TEST_F(PngWrite, RefusedTargetsAreLeftAsTheyWere) {
+  // A link to a pipe (a special file of the test's own, held open for reading so that nothing
+  // blocks), a folder, a missing folder.
+  const std::string pipe = dir + "/pipe", toPipe = dir + "/pipe.png", folder = dir + "/folder.png";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+  const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  ASSERT_EQ(symlink(pipe.c_str(), toPipe.c_str()), 0);
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  for (const std::string& path : {toPipe, folder, dir + "/missing/out.png"}) {
+    std::string error;
+    EXPECT_FALSE(WritePng(world, path, &error)) << path;
+    EXPECT_NE(error.find("cannot write " + path), std::string::npos) << error;
+  }
+  char byte = 0;
+  EXPECT_LE(read(reader, &byte, 1), 0);  // nothing went into the pipe
+  close(reader);
+  struct stat st {};
+  EXPECT_EQ(lstat(toPipe.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(stat(pipe.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  EXPECT_EQ(stat(folder.c_str(), &st), 0);
+  EXPECT_EQ(Entries(), 3u);
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira
