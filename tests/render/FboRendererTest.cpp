@@ -102,6 +102,7 @@ TEST_F(FboRenderer, LayersUseSupportedSampleCount) {
   glDeleteTextures(1, std::array<GLuint, 1>{renderer->popLayerToTexture()}.data());
 }
 
+// A popped layer waits, with its stencil, for the next push of its kind.
 TEST_F(FboRenderer, PopReturnsUpperLayerAndRestoresLower) {
   renderer->resize(2, 2, ColourStorage::kFloat32);
   renderer->pushLayer(false);
@@ -117,11 +118,13 @@ TEST_F(FboRenderer, PopReturnsUpperLayerAndRestoresLower) {
   EXPECT_THAT(ReadTexture(texture, 1, 1), ElementsAre(0.0f, 0.0f, 0.5f, 0.5f));
   EXPECT_THAT(renderer->layerStack, ElementsAre(lower));
   EXPECT_EQ(renderer->stencilOfLayer.count(upper), 0u);
-  EXPECT_EQ(glIsRenderbuffer(upper), GL_FALSE);
-  EXPECT_EQ(glIsRenderbuffer(stencil), GL_FALSE);
   EXPECT_EQ(LayerAttachment(Own().layerFbo, GL_COLOR_ATTACHMENT0), static_cast<GLint>(lower));
   EXPECT_EQ(LayerAttachment(Own().layerFbo, GL_STENCIL_ATTACHMENT), 0);
   glDeleteTextures(1, &texture);
+  renderer->pushLayer(true);
+  EXPECT_THAT(renderer->layerStack, ElementsAre(lower, upper));
+  EXPECT_EQ(renderer->stencilOfLayer[upper], stencil);
+  EXPECT_THAT(ReadTexture(renderer->popLayerToKeptTexture(), 1, 1), ElementsAre(0.0f, 0.0f, 0.0f, 0.0f));
 
   const GLuint last = renderer->popLayerToTexture();
   EXPECT_THAT(ReadTexture(last, 1, 1), ElementsAre(1.0f, 0.0f, 0.0f, 1.0f));
