@@ -138,5 +138,39 @@ TEST_F(RenderOutput, SixteenBitPictureIsWithinOneUnit) {
   EXPECT_GT(whites, 100);
 }
 
+// Storage kept from the last render must not leak into a render of another size, nor into one
+// after the plug-in was set down and up again.
+TEST_F(RenderOutput, KeptStorageFollowsSizeAndSetdown) {
+  Open(PF_PixelFormat_ARGB32);
+  const uint64_t golden = 4249572268412796375ull;
+  EXPECT_EQ(Checksum(Render(PF_PixelFormat_ARGB32)->Bytes()), golden);
+  const auto smallAfterLarge = Render(PF_PixelFormat_ARGB32, 48, 27)->Bytes();
+  EXPECT_EQ(Render(PF_PixelFormat_ARGB32, 48, 27)->Bytes(), smallAfterLarge);
+  EXPECT_EQ(Checksum(Render(PF_PixelFormat_ARGB32)->Bytes()), golden) << "after a smaller render";
+  ASSERT_EQ(host.GlobalSetdown(), PF_Err_NONE);
+  ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
+  EXPECT_EQ(Checksum(Render(PF_PixelFormat_ARGB32)->Bytes()), golden) << "after set-down and set-up";
+}
+
+// An opaque white 16-bit layer comes out as exactly 32768 in every channel, and nothing exceeds it.
+TEST_F(RenderOutput, SixteenBitWhiteIsExactly32768) {
+  Open(PF_PixelFormat_ARGB64);
+  HostWorld white(40, 30, PF_PixelFormat_ARGB64);
+  for (A_long y = 0; y < 30; ++y) {
+    for (A_long x = 0; x < 40; ++x) SetArgb(white, x, y, {32768, 32768, 32768, 32768});
+  }
+  ASSERT_TRUE(fx.SetLayer(id, LayerParam(0), &white));
+  auto out = Render(PF_PixelFormat_ARGB64);
+  int whites = 0;
+  for (A_long y = 0; y < kHeight; ++y) {
+    for (A_long x = 0; x < kWidth; ++x) {
+      const auto p = GetArgb(*out, x, y);
+      for (float c : p) ASSERT_LE(c, 32768.0f) << x << "," << y;
+      whites += p == Testing::Argb{32768, 32768, 32768, 32768};
+    }
+  }
+  EXPECT_GT(whites, 100);
+}
+
 }  // namespace
 }  // namespace Orvane::Mosaira
