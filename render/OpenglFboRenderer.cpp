@@ -11,20 +11,18 @@ using namespace gl33core;
 namespace Orvane::Mosaira {
 namespace {
 
+// Layers and resolve textures.
 GLenum InternalFormat(ColourStorage storage) {
-  switch (storage) {
-    case ColourStorage::kFloat32: return GL_RGBA32F;
-    case ColourStorage::kUnorm16: return GL_RGBA16;
-    default: return GL_RGBA8;
-  }
+  return storage == ColourStorage::kUnorm8 ? GL_RGBA8 : GL_RGBA32F;
 }
 
-std::size_t BytesPerPixel(ColourStorage storage) {
-  switch (storage) {
-    case ColourStorage::kFloat32: return 16;
-    case ColourStorage::kUnorm16: return 8;
-    default: return 4;
-  }
+GLenum OutputFormat(ColourStorage storage) {
+  return storage == ColourStorage::kUnorm16 ? GL_RGBA16 : InternalFormat(storage);
+}
+
+std::size_t BytesPerPixel(GLenum format) {
+  if (format == GL_RGBA32F) return 16;
+  return format == GL_RGBA16 ? 8 : 4;
 }
 
 GLsizei SupportedSamples() {
@@ -113,7 +111,7 @@ void OpenglFboRenderer::resize(std::uint32_t w, std::uint32_t h, ColourStorage s
   currentFramebuffers();
   glGenRenderbuffers(1, &outputRenderbuffer);
   glBindRenderbuffer(GL_RENDERBUFFER, outputRenderbuffer);
-  glRenderbufferStorage(GL_RENDERBUFFER, InternalFormat(colourStorage), static_cast<GLsizei>(width),
+  glRenderbufferStorage(GL_RENDERBUFFER, OutputFormat(colourStorage), static_cast<GLsizei>(width),
                         static_cast<GLsizei>(height));
 }
 
@@ -236,8 +234,8 @@ GLuint OpenglFboRenderer::popLayerToKeptTexture() {
 
 std::size_t OpenglFboRenderer::keptBytes() const {
   const std::size_t pixels = std::size_t(width) * std::size_t(height);
-  const std::size_t perPixel = BytesPerPixel(colourStorage);
-  std::size_t bytes = outputRenderbuffer != 0 ? pixels * perPixel : 0;
+  const std::size_t perPixel = BytesPerPixel(InternalFormat(colourStorage));
+  std::size_t bytes = outputRenderbuffer != 0 ? pixels * BytesPerPixel(OutputFormat(colourStorage)) : 0;
   for (GLuint texture : resolveTextures) bytes += texture != 0 ? pixels * perPixel : 0;
   for (const SpareLayer& spare : spareLayers) {
     bytes += pixels * std::size_t(samples) * (perPixel + (spare.stencil != 0 ? 1 : 0));

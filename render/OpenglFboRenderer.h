@@ -26,9 +26,11 @@
 namespace Orvane::Mosaira {
 
 // Colour storage of layers, resolve textures and the output renderbuffer, matched to the
-// output depth: 8-bit output keeps 8 bits per channel; 16-bit output keeps 16-bit normalised
-// channels (twice the host's 0..32768 steps); float output keeps single floats, so values above
-// 1.0 are not clipped.
+// output depth. 8-bit output keeps 8 bits per channel throughout. Float output keeps single
+// floats throughout, so values above 1.0 are not clipped. 16-bit output keeps single floats in
+// the layers (they hold premultiplied colour, which un-premultiplying in the output pass would
+// magnify beyond one 16-bit step from 16-bit storage) and 16-bit normalised channels in the
+// output renderbuffer, which the read-back copies as they stand.
 enum class ColourStorage { kUnorm8, kUnorm16, kFloat32 };
 
 // What a pushed layer starts with: cleared to transparent black, or left as it is because the

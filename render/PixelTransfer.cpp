@@ -202,7 +202,7 @@ bool PixelLayoutOf(PF_PixelFormat code, PixelLayout* layout) {
       *layout = {code, 4, GL_UNSIGNED_BYTE, 1.0f, ColourStorage::kUnorm8};
       return true;
     case PF_PixelFormat_ARGB64:
-      *layout = {code, 8, GL_UNSIGNED_SHORT, kMultiplier16Bit, ColourStorage::kFloat32};
+      *layout = {code, 8, GL_UNSIGNED_SHORT, kMultiplier16Bit, ColourStorage::kUnorm16};
       return true;
     case PF_PixelFormat_ARGB128:
       *layout = {code, 16, GL_FLOAT, 1.0f, ColourStorage::kFloat32};

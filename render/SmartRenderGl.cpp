@@ -21,8 +21,8 @@ using namespace gl33core;
 [[noreturn]] void Refuse() { throw PF_Err{PF_Err_BAD_CALLBACK_PARAM}; }
 
 // One vector-drawing frame: begun at construction; End() draws it. Left without End() (a
-// failure on the way), the queued fills are dropped. Either way the frame's images (and with
-// them their textures) are deleted, so no fill and no texture outlives the render.
+// failure on the way), the queued fills are dropped. Either way the frame's images are deleted
+// (their textures stay with the layer-texture pool), so no fill outlives the render.
 class VectorFrame {
  public:
   VectorFrame(NVGcontext* ctx, float width, float height) : ctx_(ctx) {

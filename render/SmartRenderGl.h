@@ -49,6 +49,8 @@ struct RenderResult {
 // thread's context cannot be made, and what the pixel transfer throws; the vector-drawing frame
 // is cancelled, its images deleted and the pushed layers discarded first, so that the next
 // render starts clean. A layout scale that is not finite and positive draws no frame.
+// Storage stays with the renderer for the next render of the same size and depth (see
+// OpenglFboRenderer.h); whatever happens, the layer textures this render did not use are freed.
 RenderResult RenderLayoutFrames(LayoutRenderJob& job);
 
 }  // namespace Orvane::Mosaira
