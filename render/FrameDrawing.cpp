@@ -58,8 +58,8 @@ bool ToVectorTransform(const AffineTransform& t, float out[6]) {
   return true;
 }
 
-// The layer as a texture, or 0 when the host gives no pixels for it (no address, an iteration it
-// refuses): that frame stays empty and the others are drawn.
+// The layer as a texture, or 0 when the host gives no pixels for it (no address, rows too short):
+// that frame stays empty and the others are drawn.
 GLuint LayerTexture(const FrameLayer& frame, PF_InData* inData, LayerTexturePool* pool) {
   try {
     return UploadLayerToPool(frame.format, frame.layer, inData, pool);
