@@ -2,6 +2,7 @@
 // the renderer as plain values.
 #include <cstdio>
 #include <deque>
+#include <vector>
 
 #include "effect/LaterHandlers.h"
 #include "effect/ParamIndices.h"
@@ -84,7 +85,9 @@ double HoldFar(double value) {
 }
 
 // The parameters of frame k, in the order the frame reads them ("Layer" last, kept out).
-FrameLayer ReadFrame(ParamReader& reader, const PF_WorldSuite2& worlds, int32_t k) {
+// The layer's definition is appended to `layerDefs`.
+FrameLayer ReadFrame(ParamReader& reader, const PF_WorldSuite2& worlds, int32_t k,
+                     std::vector<PF_ParamDef*>* layerDefs) {
   PF_Err err = PF_Err_NONE;
   FrameLayer frame;
   frame.roundness = float(HoldFar(reader.ReadFloat(kParamRoundCorner, &err)) / 100.0);
@@ -92,6 +95,7 @@ FrameLayer ReadFrame(ParamReader& reader, const PF_WorldSuite2& worlds, int32_t 
   frame.yOffset = HoldFar(reader.ReadFloat(PolygonParam(k, kPolygonYOffset), &err));
   frame.scale = float(HoldFar(reader.ReadFloat(PolygonParam(k, kPolygonScale), &err)) / 100.0);
   PF_ParamDef* layer = reader.Checkout(PolygonParam(k, kPolygonLayer), &err);
+  layerDefs->push_back(layer);
   const PF_EffectWorld& world = layer->u.ld;
   if (world.width > 0 && world.height > 0 && world.data != nullptr && frame.scale > 0.0f) {
     frame.layer = &layer->u.ld;
@@ -146,9 +150,12 @@ PF_Err HandleSmartRender(PF_InData* inData, PF_OutData* outData, PF_SmartRenderE
   // The inset's checkout error is the render's result; a failed one draws with no inset.
   job.spacing = float(HoldFar(reader.ReadFloat(kParamEdgeInset, &err)));
   const size_t frameCount = layout->frames.size();
+  std::vector<PF_ParamDef*> layerDefs;
   for (size_t k = 0; k < frameCount && k < size_t(kPolygonGroupCount); ++k) {
-    job.frames.push_back(ReadFrame(reader, worlds.get(), int32_t(k)));
+    job.frames.push_back(ReadFrame(reader, worlds.get(), int32_t(k), &layerDefs));
   }
+  // Each layer goes back to the host as soon as its pixels are up, not at the end of the render.
+  job.layerDone = [&](size_t k) { reader.Checkin(layerDefs[k], &err); };
   const RenderResult result = RenderLayoutFrames(job);
   if (result.outcome == RenderOutcome::kOutputTooLarge) {
     ReportTooLarge(outData, *input, result.largestSide);

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "nanovg.h"
+#include "render/FullScreenPasses.h"
 #include "render/NanoVgGl3.h"
 #include "render/PixelTransfer.h"
 
@@ -57,22 +58,28 @@ bool ToVectorTransform(const AffineTransform& t, float out[6]) {
   return true;
 }
 
-// The layer as a texture, or 0 when the host gives no pixels for it (no address, an iteration it
-// refuses): that frame stays empty and the others are drawn.
-GLuint LayerTexture(const FrameLayer& frame, PF_InData* inData) {
+// The layer as a texture, or 0 when the host gives no pixels for it (no address, rows too short):
+// that frame stays empty and the others are drawn.
+GLuint LayerTexture(const FrameLayer& frame, PF_InData* inData, LayerTexturePool* pool) {
   try {
-    return UploadLayerTexture(frame.format, frame.layer, frame.layer, inData);
+    return UploadLayerToPool(frame.format, frame.layer, inData, pool);
   } catch (PF_Err err) {
     if (err == PF_Err_BAD_CALLBACK_PARAM) return 0;
     throw;
   }
 }
 
-// Wraps `texture` as an image; on refusal the texture is still ours and is freed here.
+// Wraps the pool's `texture` as an image that leaves the texture to the pool.
 int WrapTexture(NVGcontext* ctx, GLuint texture, double lw, double lh) {
-  const int image = nvglCreateImageFromHandleGL3(ctx, texture, ImageSide(lw), ImageSide(lh), 0);
-  if (image == 0) glDeleteTextures(1, &texture);
-  return image;
+  return nvglCreateImageFromHandleGL3(ctx, texture, ImageSide(lw), ImageSide(lh), NVG_IMAGE_NODELETE);
+}
+
+// A 16-bit layer samples as value/65535 (see PixelTransfer.h): the paint's tint, which the back
+// end premultiplies, brings colour and alpha to value/32768 before the fill premultiplies them.
+void ScaleSixteenBitPaint(const FrameLayer& frame, NVGpaint* paint) {
+  if (frame.format != PF_PixelFormat_ARGB64) return;
+  paint->innerColor = paint->outerColor =
+      nvgRGBAf(kMultiplier16Bit, kMultiplier16Bit, kMultiplier16Bit, kMultiplier16Bit);
 }
 
 }  // namespace
@@ -104,7 +111,7 @@ AffineTransform FrameImageTransform(const AffineTransform& coverFit, double lw, 
 }
 
 void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& frame, double sx,
-                    double sy, PF_EffectWorld* /*output*/, PF_InData* inData, std::vector<int>* images) {
+                    double sy, PF_InData* inData, LayerTexturePool* pool, std::vector<int>* images) {
   if (!IsDrawable(frame)) return;
   ScopedVectorState state(ctx);
 
@@ -115,9 +122,7 @@ void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& 
   float placement[6];
   if (!ToVectorTransform(r, placement)) return;
 
-  // The host's float iteration covers no more than its destination world, and the output may be
-  // smaller than the layer: the layer itself is the destination (the copy never writes to it).
-  const GLuint texture = LayerTexture(frame, inData);
+  const GLuint texture = LayerTexture(frame, inData, pool);
   if (texture == 0) return;
   const int image = WrapTexture(ctx, texture, lw, lh);
   // Without an image the back end would fill the frame with plain white: leave it out.
@@ -126,6 +131,7 @@ void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& 
 
   model.buildPath(ctx, frame.roundness);
   NVGpaint paint = nvgImagePattern(ctx, 0.0f, 0.0f, float(lw), float(lh), 0.0f, image, 1.0f);
+  ScaleSixteenBitPaint(frame, &paint);
   nvgTransformMultiply(paint.xform, placement);
   nvgFillPaint(ctx, paint);
   nvgFill(ctx);

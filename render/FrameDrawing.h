@@ -11,6 +11,10 @@
 struct NVGcontext;
 
 namespace Orvane::Mosaira {
+class LayerTexturePool;
+}
+
+namespace Orvane::Mosaira {
 
 // What the host gave for one frame: its layer and the values of its parameters. A frame whose
 // `layer` is null, empty, or whose `scale` is not above 0 (NaN included) is not drawn. Values
@@ -42,14 +46,14 @@ AffineTransform FrameImageTransform(const AffineTransform& coverFit, double lw, 
                                     const FrameLayer& frame);
 
 // Queues the fill of `frame` on `ctx` (inside a begun frame whose transform carries the layout
-// scale (sx, sy), layer pixels per layout unit). The layer goes up as a new texture wrapped as
-// an image that the caller deletes after the frame ends: its id is appended to `images`. A frame
-// that is not drawn adds nothing; an image that cannot be registered has its texture freed and
-// is not filled. Not drawn either: a frame whose image transform is not finite in single
-// precision, and a layer whose pixels the host does not give (the upload's 516). `output` (the render's output world) is not touched: a float layer is copied
-// with itself as the iteration's destination, since the output may be smaller than the layer.
-// Needs the render's context current. Throws what UploadLayerTexture throws.
+// scale (sx, sy), layer pixels per layout unit). The layer goes up into a texture taken from
+// `pool`, wrapped as an image (which leaves the texture to the pool) that the caller deletes
+// after the frame ends: its id is appended to `images`. Once this returns, the layer's pixels
+// are no longer read. A frame that is not drawn adds nothing, nor does an image that cannot be
+// registered. Not drawn either: a frame whose image transform is not finite in single precision,
+// and a layer whose pixels the host does not give (the upload's 516). Needs the render's context
+// current. Throws what UploadLayerToPool throws.
 void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& frame, double sx,
-                    double sy, PF_EffectWorld* output, PF_InData* inData, std::vector<int>* images);
+                    double sy, PF_InData* inData, LayerTexturePool* pool, std::vector<int>* images);
 
 }  // namespace Orvane::Mosaira

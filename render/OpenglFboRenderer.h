@@ -2,6 +2,11 @@
 // the resolve of a layer into a texture, and a single-sample output renderbuffer that the last
 // pass draws into and the read-back reads.
 //
+// Storage is kept from one render to the next while the size and colour storage stay the same:
+// a popped layer (with its stencil) waits for the next push, at most kSpareLayers of them; the
+// resolve textures, one per stack depth, and the layer textures of the last render (see
+// LayerTexturePool) stay too. A change of size or storage, and release(), delete all of it.
+//
 // Renderbuffers and textures live in the root's share group and serve every render thread;
 // framebuffers are not shared between contexts, so every context that renders gets its own
 // three (made on first use in that context). One render at a time may use the renderer.
@@ -16,13 +21,21 @@
 
 #include "platform/GlContext.h"
 #include "render/FullScreenPasses.h"
+#include "render/LayerTexturePool.h"
 
 namespace Orvane::Mosaira {
 
 // Colour storage of layers, resolve textures and the output renderbuffer, matched to the
-// output depth: 8-bit output keeps 8 bits per channel; 16-bit and float output keep single
-// floats, so 16-bit values survive exactly and float values above 1.0 are not clipped.
-enum class ColourStorage { kUnorm8, kFloat32 };
+// output depth. 8-bit output keeps 8 bits per channel throughout. Float output keeps single
+// floats throughout, so values above 1.0 are not clipped. 16-bit output keeps single floats in
+// the layers (they hold premultiplied colour, which un-premultiplying in the output pass would
+// magnify beyond one 16-bit step from 16-bit storage) and 16-bit normalised channels in the
+// output renderbuffer, which the read-back copies as they stand.
+enum class ColourStorage { kUnorm8, kUnorm16, kFloat32 };
+
+// What a pushed layer starts with: cleared to transparent black, or left as it is because the
+// first pass into it overwrites every pixel (blending off).
+enum class LayerStart { kCleared, kOverwritten };
 
 // Framebuffers of one context; 0 = none.
 struct FboSet {
@@ -43,28 +56,35 @@ class OpenglFboRenderer {
   // edge, contents undefined (every use overwrites it whole). The caller owns it.
   gl::GLuint createTexture();
 
-  // Deletes the current context's framebuffers, the output renderbuffer and every stacked
-  // layer (with its stencil), and forgets the size. Needs a context of the share group current.
+  // Deletes the current context's framebuffers, the output renderbuffer, every stacked and
+  // spare layer (with its stencil), the resolve textures and the kept layer textures, and
+  // forgets the size. Needs a context of the share group current.
   void release();
 
   // Makes storage of w x h pixels (both at least 1) in `storage`; does nothing when size and
-  // storage are unchanged. Otherwise releases first. Leaves the output renderbuffer bound.
+  // storage are unchanged (everything kept stays). Otherwise releases first and leaves the
+  // output renderbuffer bound.
   void resize(std::uint32_t w, std::uint32_t h, ColourStorage storage = ColourStorage::kUnorm8);
 
-  // Pushes a new layer (colour, plus stencil when asked), clears it to transparent black (and
-  // its stencil to 0) and leaves the layer framebuffer bound to GL_FRAMEBUFFER. Throws
-  // AESDK_OpenGL_Fault when the framebuffer cannot be completed, after deleting the new layer.
-  void pushLayer(bool withStencil);
+  // Pushes a layer (colour, plus stencil when asked; a spare one when there is one), clears it
+  // to transparent black (and its stencil to 0) unless `start` says the caller overwrites it,
+  // and leaves the layer framebuffer bound to GL_FRAMEBUFFER. Throws AESDK_OpenGL_Fault when the
+  // framebuffer cannot be completed, after deleting the layer.
+  void pushLayer(bool withStencil, LayerStart start = LayerStart::kCleared);
 
-  // Resolves the top layer into a new texture, deletes the layer and makes the layer below
-  // (with its stencil, if it has one) the draw target again. Returns the texture (the caller
-  // owns it), or 0 when the stack is empty.
+  // Resolves the top layer into a new texture, keeps the layer as a spare and makes the layer
+  // below (with its stencil, if it has one) the draw target again. Returns the texture (the
+  // caller owns it), or 0 when the stack is empty.
   gl::GLuint popLayerToTexture();
 
+  // As popLayerToTexture, into the renderer's own resolve texture of that stack depth: the
+  // renderer owns it, and it holds the layer until the next pop to the same depth.
+  gl::GLuint popLayerToKeptTexture();
+
   // Pops the top layer and draws it through the output pass, divided by `multiplier`, into the
-  // output renderbuffer; the output framebuffer stays bound for drawing and reading. Does
-  // nothing on an empty stack. Throws AESDK_OpenGL_Fault when the output framebuffer is not
-  // complete.
+  // output renderbuffer (every pixel overwritten); the output framebuffer stays bound for
+  // drawing and reading. Does nothing on an empty stack. Throws AESDK_OpenGL_Fault when the
+  // output framebuffer is not complete.
   void composite(float multiplier);
 
   // Drops every name and the size without a GL call, for when the contexts are gone.
@@ -86,13 +106,28 @@ class OpenglFboRenderer {
   std::vector<gl::GLuint> layerStack;          // colour renderbuffers, bottom first
   std::map<gl::GLuint, gl::GLuint> stencilOfLayer;  // colour -> stencil renderbuffer
   std::unique_ptr<OpenglOutputQuad> outputQuad;     // null after set-down until composite
+  LayerTexturePool layerTextures;                   // layers' textures, kept between renders
+
+  // Storage alive between renders beyond the layer textures: spare layers, resolve textures and
+  // the output renderbuffer, in bytes as stored (a multisampled pixel counted once per sample).
+  std::size_t keptBytes() const;
+  std::size_t spareLayerCount() const { return spareLayers.size(); }
 
  private:
   OpenglFboRenderer();
   FboSet& currentFramebuffers();
+  struct SpareLayer {
+    gl::GLuint colour = 0;
+    gl::GLuint stencil = 0;  // 0 = none
+  };
   void attachTopLayer(gl::GLuint layerFbo);
   void deleteLayer(gl::GLuint colour);
+  void makeLayer(bool withStencil);
+  void spareTopLayer();
+  void resolveTopInto(gl::GLuint texture);
 
+  std::vector<SpareLayer> spareLayers;
+  std::vector<gl::GLuint> resolveTextures;  // by stack depth after the pop; 0 = not made yet
   std::map<Platform::BindingHandle, FboSet> framebuffers;
   ColourStorage colourStorage = ColourStorage::kUnorm8;
   gl::GLsizei samples = 0;
@@ -100,5 +135,8 @@ class OpenglFboRenderer {
 
 // Samples asked for every layer before the driver's limit is applied.
 inline constexpr int kWantedLayerSamples = 8;
+
+// Popped layers kept for the next push: a render stacks two.
+inline constexpr std::size_t kSpareLayers = 2;
 
 }  // namespace Orvane::Mosaira

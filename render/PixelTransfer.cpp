@@ -16,7 +16,6 @@ namespace {
 
 constexpr PF_Err kMissingSuite = 13;
 constexpr A_long kChannels = 4;
-constexpr float k16BitWhite = 32768.0f;
 
 // One suite acquired through SPBasic for the life of the object; throws 13 when the host has
 // no such suite.
@@ -74,22 +73,6 @@ class ScopedLockedHandle {
   void* data_ = nullptr;
 };
 
-// A texture deleted unless handed over with Release.
-class ScopedTexture {
- public:
-  ScopedTexture() { glGenTextures(1, &name_); }
-  ~ScopedTexture() {
-    if (name_ != 0) glDeleteTextures(1, &name_);
-  }
-  ScopedTexture(const ScopedTexture&) = delete;
-  ScopedTexture& operator=(const ScopedTexture&) = delete;
-  GLuint Get() const { return name_; }
-  GLuint Release() { return std::exchange(name_, 0u); }
-
- private:
-  GLuint name_ = 0;
-};
-
 [[noreturn]] void BadParam() { throw static_cast<PF_Err>(PF_Err_BAD_CALLBACK_PARAM); }
 
 // A world the transfer can walk: sizes not negative, rows long enough for their pixels.
@@ -105,45 +88,18 @@ char* FirstPixel(PF_InData* in_data, PF_EffectWorld* world, PF_PixelFormat code)
     in_data->utils->get_pixel_data8(world, nullptr, reinterpret_cast<PF_Pixel8**>(&address));
   } else if (code == PF_PixelFormat_ARGB64 && in_data->utils->get_pixel_data16 != nullptr) {
     in_data->utils->get_pixel_data16(world, nullptr, reinterpret_cast<PF_Pixel16**>(&address));
+  } else if (code == PF_PixelFormat_ARGB128) {
+    // The host has no address callback for float worlds: their rows start at the world's data.
+    address = world->data;
   }
   if (address == nullptr) BadParam();
   return static_cast<char*>(address);
 }
 
-// A world describing a packed buffer of `width` x `height` pixels, for FloatCopyRefcon.
-PF_EffectWorld BufferWorld(A_long width, A_long height) {
-  PF_EffectWorld world{};
-  world.width = width;
-  world.height = height;
-  world.rowbytes = width * static_cast<A_long>(sizeof(PF_PixelFloat));
-  return world;
-}
-
-void IterateFloat(PF_InData* in_data, PF_EffectWorld* source, FloatCopyRefcon* refcon, PF_IteratePixelFloatFunc fn,
-                  PF_EffectWorld* destination) {
-  ScopedSuite<PF_iterateFloatSuite1> iterate(in_data, kPFIterateFloatSuite, kPFIterateFloatSuiteVersion1);
-  const PF_Err err = iterate->iterate(in_data, 0, source->height, source, nullptr, refcon, fn, destination);
-  if (err != PF_Err_NONE) throw err;
-}
-
-// 16-bit rows scaled to [0, 1] (white 32768 to 1.0) into a packed float buffer. Rows are copied
-// out first: a row length that is not a whole number of channels leaves them unaligned.
-std::vector<float> Scaled16BitPixels(const char* first, const PF_EffectWorld& world) {
-  const std::size_t channels = static_cast<std::size_t>(world.width) * kChannels;
-  std::vector<float> packed(channels * world.height);
-  std::vector<A_u_short> row(channels);
-  float* out = packed.data();
-  for (A_long y = 0; y < world.height; ++y) {
-    std::memcpy(row.data(), first + static_cast<std::ptrdiff_t>(y) * world.rowbytes, channels * sizeof(A_u_short));
-    for (A_u_short value : row) *out++ = static_cast<float>(value) / k16BitWhite;
-  }
-  return packed;
-}
-
-// 8-bit rows packed together, for a row length GL cannot express (not a whole number of pixels).
-std::vector<unsigned char> Packed8BitPixels(const char* first, const PF_EffectWorld& world) {
-  const std::size_t rowBytes = static_cast<std::size_t>(world.width) * kChannels;
-  std::vector<unsigned char> packed(rowBytes * world.height);
+// Rows packed together, for a row length GL cannot express (not a whole number of pixels).
+std::vector<char> PackedRows(const char* first, const PF_EffectWorld& world, int bytesPerPixel) {
+  const std::size_t rowBytes = static_cast<std::size_t>(world.width) * bytesPerPixel;
+  std::vector<char> packed(rowBytes * world.height);
   for (A_long y = 0; y < world.height; ++y) {
     std::memcpy(packed.data() + y * rowBytes, first + static_cast<std::ptrdiff_t>(y) * world.rowbytes, rowBytes);
   }
@@ -153,15 +109,6 @@ std::vector<unsigned char> Packed8BitPixels(const char* first, const PF_EffectWo
 void UploadPixels(const PF_EffectWorld& world, GLint rowLength, GLenum type, const void* pixels) {
   glPixelStorei(GL_UNPACK_ROW_LENGTH, rowLength);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, world.width, world.height, GL_RGBA, type, pixels);
-}
-
-// A float layer's pixels, packed, through the host's iteration.
-std::vector<PF_PixelFloat> FloatPixels(PF_InData* in_data, PF_EffectWorld* layer, PF_EffectWorld* destination) {
-  std::vector<PF_PixelFloat> packed(static_cast<std::size_t>(layer->width) * layer->height);
-  PF_EffectWorld bufferWorld = BufferWorld(layer->width, layer->height);
-  FloatCopyRefcon refcon{packed.data(), &bufferWorld};
-  IterateFloat(in_data, layer, &refcon, CopyFloatPixelToBuffer, destination);
-  return packed;
 }
 
 // The whole factor by which a layer must shrink to fit the driver's largest texture; 1 when it fits.
@@ -206,21 +153,23 @@ std::vector<float> ReducedPixels(A_long width, A_long height, int factor, ReadRo
 // A layer larger than the driver's largest texture goes up reduced into float storage: the image
 // pattern spreads the whole texture over the layer's extent, so the frame shows the same picture,
 // less sharp.
-void UploadReduced(PF_PixelFormat code, PF_EffectWorld* layer, const char* first, int factor, PF_InData* in_data,
-                   PF_EffectWorld* destination) {
+template <typename Storage>
+void UploadReduced(PF_PixelFormat code, const PF_EffectWorld* layer, const char* first, int factor,
+                   Storage storage) {
   const std::size_t channels = static_cast<std::size_t>(layer->width) * kChannels;
   A_long w = 0;
   A_long h = 0;
   std::vector<float> reduced;
   if (code == PF_PixelFormat_ARGB128) {
-    const std::vector<PF_PixelFloat> packed = FloatPixels(in_data, layer, destination);
     const auto readRow = [&](A_long y, float* row) {
-      std::memcpy(row, &packed[static_cast<std::size_t>(y) * layer->width], channels * sizeof(float));
+      std::memcpy(row, first + static_cast<std::ptrdiff_t>(y) * layer->rowbytes, channels * sizeof(float));
     };
     reduced = ReducedPixels(layer->width, layer->height, factor, readRow, &w, &h);
   } else {
+    // 16-bit texels keep the scale of full 16-bit storage (white 32768 as 32768/65535), as a
+    // 16-bit layer's texture does everywhere.
     const bool wide = code == PF_PixelFormat_ARGB64;
-    const float white = wide ? k16BitWhite : 255.0f;
+    const float white = wide ? 65535.0f : 255.0f;
     std::vector<unsigned char> bytes(channels * (wide ? 2 : 1));
     const auto readRow = [&](A_long y, float* row) {
       std::memcpy(bytes.data(), first + static_cast<std::ptrdiff_t>(y) * layer->rowbytes, bytes.size());
@@ -232,7 +181,7 @@ void UploadReduced(PF_PixelFormat code, PF_EffectWorld* layer, const char* first
     };
     reduced = ReducedPixels(layer->width, layer->height, factor, readRow, &w, &h);
   }
-  glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(GL_RGBA32F), w, h, 0, GL_RGBA, GL_FLOAT, nullptr);
+  glBindTexture(GL_TEXTURE_2D, storage(w, h, GL_RGBA32F));
   glPixelStorei(GL_UNPACK_ROW_LENGTH, w);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_RGBA, GL_FLOAT, reduced.data());
 }
@@ -253,7 +202,7 @@ bool PixelLayoutOf(PF_PixelFormat code, PixelLayout* layout) {
       *layout = {code, 4, GL_UNSIGNED_BYTE, 1.0f, ColourStorage::kUnorm8};
       return true;
     case PF_PixelFormat_ARGB64:
-      *layout = {code, 8, GL_UNSIGNED_SHORT, kMultiplier16Bit, ColourStorage::kFloat32};
+      *layout = {code, 8, GL_UNSIGNED_SHORT, kMultiplier16Bit, ColourStorage::kUnorm16};
       return true;
     case PF_PixelFormat_ARGB128:
       *layout = {code, 16, GL_FLOAT, 1.0f, ColourStorage::kFloat32};
@@ -263,54 +212,32 @@ bool PixelLayoutOf(PF_PixelFormat code, PixelLayout* layout) {
   }
 }
 
-extern "C" PF_Err CopyFloatPixelToBuffer(void* refcon, A_long x, A_long y, PF_PixelFloat* in, PF_PixelFloat*) {
-  const auto* copy = static_cast<const FloatCopyRefcon*>(refcon);
-  const A_long width = copy->world->width;
-  if (in == nullptr || x < 0 || y < 0 || x >= width || y >= copy->world->height) return PF_Err_NONE;
-  copy->pixels[static_cast<std::size_t>(y) * width + x] = *in;
-  return PF_Err_NONE;
+GLenum LayerTextureFormat(PF_PixelFormat code) {
+  if (code == PF_PixelFormat_ARGB64) return GL_RGBA16;
+  return code == PF_PixelFormat_ARGB128 ? GL_RGBA32F : GL_RGBA8;
 }
 
-extern "C" PF_Err CopyFloatPixelFromBuffer(void* refcon, A_long x, A_long y, PF_PixelFloat*, PF_PixelFloat* out) {
-  const auto* copy = static_cast<const FloatCopyRefcon*>(refcon);
-  const A_long width = copy->world->width;
-  if (out == nullptr || x < 0 || y < 0 || x >= width || y >= copy->world->height) return PF_Err_NONE;
-  *out = copy->pixels[static_cast<std::size_t>(y) * width + x];
-  return PF_Err_NONE;
-}
+namespace {
 
-GLuint UploadLayerTexture(PF_PixelFormat code, PF_EffectWorld* layer, PF_EffectWorld* destination,
-                          PF_InData* in_data) {
+// Uploads `layer` into the texture that `storage(w, h, internalFormat)` gives (of that size and
+// format), bound to GL_TEXTURE_2D while the pixels go up.
+template <typename Storage>
+void UploadLayer(PF_PixelFormat code, PF_EffectWorld* layer, PF_InData* in_data, Storage storage) {
   PixelLayout layout;
   if (!PixelLayoutOf(code, &layout)) BadParam();
   CheckWorld(layer, layout.bytesPerPixel);
-  const char* first = code != PF_PixelFormat_ARGB128 ? FirstPixel(in_data, layer, code) : nullptr;
-
-  ScopedTexture texture;
-  glBindTexture(GL_TEXTURE_2D, texture.Get());
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_LINEAR));
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_LINEAR));
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
-  // 8-bit layers keep 8-bit storage: sampling gives the same value/255 as a float texture would, at a
-  // quarter of the memory and without the driver converting every texel to float on upload.
-  const GLenum storage = code == PF_PixelFormat_ARGB32 ? GL_RGBA8 : GL_RGBA32F;
-  const int factor = ReductionFactor(*layer);
-  if (factor == 1) {
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(storage), layer->width, layer->height, 0, GL_RGBA, GL_FLOAT,
-                 nullptr);
-  }
+  const char* first = FirstPixel(in_data, layer, code);
   try {
+    const int factor = ReductionFactor(*layer);
     if (factor > 1) {
-      UploadReduced(code, layer, first, factor, in_data, destination);
-    } else if (code == PF_PixelFormat_ARGB32 && layer->rowbytes % layout.bytesPerPixel == 0) {
-      UploadPixels(*layer, layer->rowbytes / layout.bytesPerPixel, GL_UNSIGNED_BYTE, first);
-    } else if (code == PF_PixelFormat_ARGB32) {
-      UploadPixels(*layer, layer->width, GL_UNSIGNED_BYTE, Packed8BitPixels(first, *layer).data());
-    } else if (code == PF_PixelFormat_ARGB64) {
-      UploadPixels(*layer, layer->width, GL_FLOAT, Scaled16BitPixels(first, *layer).data());
+      UploadReduced(code, layer, first, factor, storage);
     } else {
-      UploadPixels(*layer, layer->width, GL_FLOAT, FloatPixels(in_data, layer, destination).data());
+      glBindTexture(GL_TEXTURE_2D, storage(layer->width, layer->height, LayerTextureFormat(code)));
+      if (layer->rowbytes % layout.bytesPerPixel == 0) {
+        UploadPixels(*layer, layer->rowbytes / layout.bytesPerPixel, layout.transferType, first);
+      } else {
+        UploadPixels(*layer, layer->width, layout.transferType, PackedRows(first, *layer, layout.bytesPerPixel).data());
+      }
     }
   } catch (...) {
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
@@ -319,37 +246,67 @@ GLuint UploadLayerTexture(PF_PixelFormat code, PF_EffectWorld* layer, PF_EffectW
   }
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glBindTexture(GL_TEXTURE_2D, 0);
-  glFinish();
-  return texture.Release();
 }
 
-void DownloadOutputWorld(A_long width, A_long height, PF_EffectWorld* input, PF_EffectWorld* output,
+}  // namespace
+
+GLuint UploadLayerTexture(PF_PixelFormat code, PF_EffectWorld* layer, PF_InData* in_data) {
+  GLuint texture = 0;
+  try {
+    UploadLayer(code, layer, in_data, [&](GLsizei w, GLsizei h, GLenum format) {
+      texture = NewLayerTexture(w, h, format);
+      return texture;
+    });
+  } catch (...) {
+    if (texture != 0) glDeleteTextures(1, &texture);
+    throw;
+  }
+  return texture;
+}
+
+GLuint UploadLayerToPool(PF_PixelFormat code, PF_EffectWorld* layer, PF_InData* in_data, LayerTexturePool* pool) {
+  GLuint texture = 0;
+  UploadLayer(code, layer, in_data, [&](GLsizei w, GLsizei h, GLenum format) {
+    texture = pool->Take(w, h, format);
+    return texture;
+  });
+  return texture;
+}
+
+namespace {
+
+// Reads the w x h pixels straight into the world's rows (row length `rowPixels`).
+void ReadIntoWorld(A_long w, A_long h, GLint rowPixels, GLenum type, char* first) {
+  glPixelStorei(GL_PACK_ROW_LENGTH, rowPixels);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, w, h, GL_RGBA, type, first);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+}
+
+}  // namespace
+
+void DownloadOutputWorld(A_long width, A_long height, PF_EffectWorld* output,
                          PF_InData* in_data, PF_PixelFormat code, int bytesPerPixel, GLenum transferType) {
   PixelLayout layout;
   if (!PixelLayoutOf(code, &layout)) BadParam();
   if (bytesPerPixel != layout.bytesPerPixel || transferType != layout.transferType) BadParam();
   if (width < 0 || height < 0) BadParam();
   CheckWorld(output, layout.bytesPerPixel);
-  if (code == PF_PixelFormat_ARGB128) CheckWorld(input, layout.bytesPerPixel);
-  char* first = code != PF_PixelFormat_ARGB128 ? FirstPixel(in_data, output, code) : nullptr;
-
-  ScopedSuite<PF_HandleSuite2> handles(in_data, kPFHandleSuite, kPFHandleSuiteVersion2);
-  const std::size_t bufferRowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
-  ScopedLockedHandle buffer(handles.operator->(), static_cast<A_u_longlong>(bufferRowBytes) * height);
+  char* first = FirstPixel(in_data, output, code);
   glReadBuffer(GL_COLOR_ATTACHMENT0);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, width, height, GL_RGBA, transferType, buffer.Data());
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-
-  if (code == PF_PixelFormat_ARGB128) {
-    PF_EffectWorld bufferWorld = BufferWorld(width, height);
-    FloatCopyRefcon refcon{reinterpret_cast<PF_PixelFloat*>(buffer.Data()), &bufferWorld};
-    IterateFloat(in_data, input, &refcon, CopyFloatPixelFromBuffer, output);
+  const A_long rows = std::min(height, output->height);
+  const A_long columns = std::min(width, output->width);
+  // Rows of whole pixels take the read directly; only what both have is read.
+  if (output->rowbytes % bytesPerPixel == 0) {
+    ReadIntoWorld(columns, rows, output->rowbytes / bytesPerPixel, transferType, first);
     return;
   }
-  const A_long rows = std::min(height, output->height);
-  const std::size_t rowBytes = static_cast<std::size_t>(std::min(width, output->width)) * bytesPerPixel;
-  CopyRowsToWorld(buffer.Data(), bufferRowBytes, first, *output, rows, rowBytes);
+  ScopedSuite<PF_HandleSuite2> handles(in_data, kPFHandleSuite, kPFHandleSuiteVersion2);
+  const std::size_t bufferRowBytes = static_cast<std::size_t>(columns) * bytesPerPixel;
+  ScopedLockedHandle buffer(handles.operator->(), static_cast<A_u_longlong>(bufferRowBytes) * rows);
+  ReadIntoWorld(columns, rows, columns, transferType, buffer.Data());
+  CopyRowsToWorld(buffer.Data(), bufferRowBytes, first, *output, rows, bufferRowBytes);
 }
 
 }  // namespace Orvane::Mosaira

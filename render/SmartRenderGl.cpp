@@ -21,8 +21,8 @@ using namespace gl33core;
 [[noreturn]] void Refuse() { throw PF_Err{PF_Err_BAD_CALLBACK_PARAM}; }
 
 // One vector-drawing frame: begun at construction; End() draws it. Left without End() (a
-// failure on the way), the queued fills are dropped. Either way the frame's images (and with
-// them their textures) are deleted, so no fill and no texture outlives the render.
+// failure on the way), the queued fills are dropped. Either way the frame's images are deleted
+// (their textures stay with the layer-texture pool), so no fill outlives the render.
 class VectorFrame {
  public:
   VectorFrame(NVGcontext* ctx, float width, float height) : ctx_(ctx) {
@@ -77,19 +77,16 @@ class PushedLayers {
   std::size_t base_;
 };
 
-// A texture deleted on every way out.
-class OwnedTexture {
+// Ends the render's use of the kept layer textures on every way out.
+class LayerTextureRound {
  public:
-  explicit OwnedTexture(GLuint name) : name_(name) {}
-  ~OwnedTexture() {
-    if (name_ != 0) glDeleteTextures(1, &name_);
-  }
-  OwnedTexture(const OwnedTexture&) = delete;
-  OwnedTexture& operator=(const OwnedTexture&) = delete;
-  GLuint get() const { return name_; }
+  explicit LayerTextureRound(LayerTexturePool& pool) : pool_(pool) {}
+  ~LayerTextureRound() { pool_.EndRender(); }
+  LayerTextureRound(const LayerTextureRound&) = delete;
+  LayerTextureRound& operator=(const LayerTextureRound&) = delete;
 
  private:
-  GLuint name_;
+  LayerTexturePool& pool_;
 };
 
 bool UsableScale(double s) { return std::isfinite(s) && s > 0.0; }
@@ -107,7 +104,8 @@ void CheckJob(const LayoutRenderJob& job, PixelLayout* pixel) {
 // Both layers pushed, the upper one (with stencil) bound for the vector fills.
 void PrepareLayers(OpenglFboRenderer& renderer, std::uint32_t w, std::uint32_t h) {
   glViewport(0, 0, GLsizei(w), GLsizei(h));
-  renderer.pushLayer(false);
+  // The flip pass overwrites the lower layer whole.
+  renderer.pushLayer(false, LayerStart::kOverwritten);
   // Only now is a framebuffer of ours bound: a context without a window has no default one to
   // direct the drawing of.
   glDrawBuffer(GL_COLOR_ATTACHMENT0);
@@ -116,24 +114,25 @@ void PrepareLayers(OpenglFboRenderer& renderer, std::uint32_t w, std::uint32_t h
   renderer.pushLayer(true);
 }
 
-void DrawFrames(LayoutRenderJob& job, NVGcontext* ctx, std::vector<int>* images) {
+void DrawFrames(LayoutRenderJob& job, NVGcontext* ctx, LayerTexturePool* pool, std::vector<int>* images) {
   double sx = 0.0, sy = 0.0;
   LayoutScale(*job.input, *job.layout, &sx, &sy);
   job.layout->setSpacing(job.spacing);
-  if (!UsableScale(sx) || !UsableScale(sy)) return;
-  nvgScale(ctx, float(sx), float(sy));
+  const bool usable = UsableScale(sx) && UsableScale(sy);
+  if (usable) nvgScale(ctx, float(sx), float(sy));
   const auto& frames = job.layout->frames;
-  for (std::size_t k = 0; k < frames.size() && k < job.frames.size(); ++k) {
-    DrawFrameLayer(ctx, *frames[k], job.frames[k], sx, sy, job.output, job.inData, images);
+  for (std::size_t k = 0; k < job.frames.size(); ++k) {
+    if (usable && k < frames.size()) DrawFrameLayer(ctx, *frames[k], job.frames[k], sx, sy, job.inData, pool, images);
+    if (job.layerDone) job.layerDone(k);
   }
 }
 
 // The upper layer, upside down, into the lower one; then through the output pass.
 void FinishLayers(OpenglFboRenderer& renderer, OpenglFlipQuad* flip, const PixelLayout& pixel) {
-  OwnedTexture upper(renderer.popLayerToTexture());
-  // The vector fills leave blending on; the flip is a plain copy into a cleared layer.
+  const GLuint upper = renderer.popLayerToKeptTexture();
+  // The vector fills leave blending on; the flip is a plain copy over the whole lower layer.
   glDisable(GL_BLEND);
-  flip->draw(upper.get(), 1.0f);
+  flip->draw(upper, 1.0f);
   renderer.composite(pixel.multiplier);
 }
 
@@ -176,15 +175,16 @@ RenderResult RenderLayoutFrames(LayoutRenderJob& job) {
   renderer.resize(w, h, pixel.storage);
   {
     PushedLayers layers(renderer);
+    LayerTextureRound round(renderer.layerTextures);
     PrepareLayers(renderer, w, h);
     {
       VectorFrame frame(ctx, float(w), float(h));
-      DrawFrames(job, ctx, frame.Images());
+      DrawFrames(job, ctx, &renderer.layerTextures, frame.Images());
       frame.End();
     }
     FinishLayers(renderer, flip, pixel);
   }
-  DownloadOutputWorld(job.input->width, job.input->height, job.input, job.output, job.inData,
+  DownloadOutputWorld(job.input->width, job.input->height, job.output, job.inData,
                       pixel.code, pixel.bytesPerPixel, pixel.transferType);
   return {RenderOutcome::kDrawn, largest};
 }

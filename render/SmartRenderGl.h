@@ -2,7 +2,9 @@
 // host's output world.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "layout/GridLayoutModel.h"
@@ -21,6 +23,9 @@ struct LayoutRenderJob {
   GridLayoutModel* layout = nullptr;  // drawn in layout units under the layout scale
   float spacing = 0.0f;               // "Edge Inset" in layout units; set on the layout
   std::vector<FrameLayer> frames;     // one per layout frame, in frame order (missing = none)
+  // Called with k once frame k's layer is read no more (its pixels gone up, or the frame not
+  // drawn), in frame order, on the render's thread: its checkout may end there. Optional.
+  std::function<void(std::size_t k)> layerDone;
 };
 
 // The layout scale: input width and height (through single precision) over the layout's size.
@@ -44,6 +49,8 @@ struct RenderResult {
 // thread's context cannot be made, and what the pixel transfer throws; the vector-drawing frame
 // is cancelled, its images deleted and the pushed layers discarded first, so that the next
 // render starts clean. A layout scale that is not finite and positive draws no frame.
+// Storage stays with the renderer for the next render of the same size and depth (see
+// OpenglFboRenderer.h); whatever happens, the layer textures this render did not use are freed.
 RenderResult RenderLayoutFrames(LayoutRenderJob& job);
 
 }  // namespace Orvane::Mosaira

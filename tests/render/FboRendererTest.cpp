@@ -102,6 +102,7 @@ TEST_F(FboRenderer, LayersUseSupportedSampleCount) {
   glDeleteTextures(1, std::array<GLuint, 1>{renderer->popLayerToTexture()}.data());
 }
 
+// A popped layer waits, with its stencil, for the next push of its kind.
 TEST_F(FboRenderer, PopReturnsUpperLayerAndRestoresLower) {
   renderer->resize(2, 2, ColourStorage::kFloat32);
   renderer->pushLayer(false);
@@ -117,11 +118,13 @@ TEST_F(FboRenderer, PopReturnsUpperLayerAndRestoresLower) {
   EXPECT_THAT(ReadTexture(texture, 1, 1), ElementsAre(0.0f, 0.0f, 0.5f, 0.5f));
   EXPECT_THAT(renderer->layerStack, ElementsAre(lower));
   EXPECT_EQ(renderer->stencilOfLayer.count(upper), 0u);
-  EXPECT_EQ(glIsRenderbuffer(upper), GL_FALSE);
-  EXPECT_EQ(glIsRenderbuffer(stencil), GL_FALSE);
   EXPECT_EQ(LayerAttachment(Own().layerFbo, GL_COLOR_ATTACHMENT0), static_cast<GLint>(lower));
   EXPECT_EQ(LayerAttachment(Own().layerFbo, GL_STENCIL_ATTACHMENT), 0);
   glDeleteTextures(1, &texture);
+  renderer->pushLayer(true);
+  EXPECT_THAT(renderer->layerStack, ElementsAre(lower, upper));
+  EXPECT_EQ(renderer->stencilOfLayer[upper], stencil);
+  EXPECT_THAT(ReadTexture(renderer->popLayerToKeptTexture(), 1, 1), ElementsAre(0.0f, 0.0f, 0.0f, 0.0f));
 
   const GLuint last = renderer->popLayerToTexture();
   EXPECT_THAT(ReadTexture(last, 1, 1), ElementsAre(1.0f, 0.0f, 0.0f, 1.0f));
@@ -209,6 +212,48 @@ TEST_F(FboRenderer, CompositeAfterSetdownMakesNewOutputPass) {
   renderer->composite(1.0f);
   ASSERT_NE(renderer->outputQuad, nullptr);
   EXPECT_THAT(Testing::ReadFloatPixels(1, 1), ElementsAre(0.5f, 1.0f, 1.0f, 1.0f));
+}
+
+// Kept storage lives until the size changes or the plug-in is set down.
+TEST_F(FboRenderer, KeptStorageGoesWithSizeChangeAndSetdown) {
+  for (const bool setdown : {false, true}) {
+    renderer->release();
+    renderer->resize(4, 4, ColourStorage::kFloat32);
+    renderer->pushLayer(true);
+    renderer->popLayerToKeptTexture();
+    renderer->layerTextures.Take(4, 4, GL_RGBA8);
+    renderer->layerTextures.EndRender();
+    EXPECT_GT(renderer->keptBytes(), 4u * 4u * 16u);
+    ASSERT_EQ(renderer->spareLayerCount(), 1u);
+    ASSERT_EQ(renderer->layerTextures.Count(), 1u);
+    if (setdown) {
+      RenderGlobalSetdown();
+      RenderGlobalSetup();
+      context = AcquireThreadContext();
+    } else {
+      renderer->resize(5, 4, ColourStorage::kFloat32);
+    }
+    EXPECT_EQ(renderer->spareLayerCount(), 0u) << setdown;
+    EXPECT_EQ(renderer->layerTextures.Count(), 0u) << setdown;
+    EXPECT_EQ(renderer->keptBytes(), setdown ? 0u : 5u * 4u * 16u) << setdown;  // the output alone
+  }
+}
+
+// A render takes its layer textures back from the last one; what it did not take goes.
+TEST_F(FboRenderer, LayerTexturesKeptOnlyWhileUsed) {
+  LayerTexturePool& pool = renderer->layerTextures;
+  const GLuint a = pool.Take(8, 8, GL_RGBA8), b = pool.Take(8, 8, GL_RGBA8);
+  pool.Take(4, 4, GL_RGBA16);
+  pool.EndRender();
+  EXPECT_EQ(pool.Bytes(), 2u * 8 * 8 * 4 + 4 * 4 * 8);
+  EXPECT_EQ(pool.Take(8, 8, GL_RGBA8), a);
+  EXPECT_EQ(pool.Take(8, 8, GL_RGBA8), b);
+  EXPECT_NE(pool.Take(8, 8, GL_RGBA8), 0u);  // a third one is new
+  pool.EndRender();
+  EXPECT_EQ(pool.Count(), 3u);
+  EXPECT_EQ(pool.Bytes(), 3u * 8 * 8 * 4);
+  pool.Release();
+  EXPECT_EQ(glIsTexture(a), GL_FALSE);
 }
 
 TEST_F(FboRenderer, ZeroSizeLayerCannotCompleteAndIsDropped) {

@@ -80,29 +80,29 @@ TEST_F(RenderRoad, EachRenderingThreadGetsOneContext) {
   EXPECT_NE(otherNumber, kUnnumberedThread);
 }
 
-TEST_F(RenderRoad, FailureMidFrameLeavesNothingBehind) {
-  Layer(1, 20, 50, PF_PixelFormat_ARGB128)->Fill(0, 0, 20, 50, 1, 0.2, 0.4, 0.9);
+// A float layer whose world has no pixels leaves its own frame out; once it has them again the
+// render is as before.
+TEST_F(RenderRoad, FloatLayerWithoutPixelsLeavesItsFrameOut) {
+  TestWorld* floatLayer = Layer(1, 20, 50, PF_PixelFormat_ARGB128);
+  floatLayer->Fill(0, 0, 20, 50, 1, 0.2, 0.4, 0.9);
   auto reference = Render();
-  // The first layer goes up, the second (float) layer's iteration suite is missing: the frame is
-  // abandoned with one fill queued and one image made.
-  harness.missingSuites = {kPFIterateFloatSuite};
-  PF_Err err = PF_Err_NONE;
-  auto failed = RenderWith(call, PF_PixelFormat_ARGB32, kWidth, kHeight, &err);
-  EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM);
+  PF_Pixel* pixels = floatLayer->world.data;
+  floatLayer->world.data = nullptr;
+  auto without = Render();
   EXPECT_EQ(harness.checkedOut.load(), 0);
-  harness.missingSuites.clear();
-  auto again = Render();
-  EXPECT_EQ(again->Bytes(), reference->Bytes());
+  ExpectPixel(*without, 48, 24, 0, 0, 0, 0, 0);
+  floatLayer->world.data = pixels;
+  EXPECT_EQ(Render()->Bytes(), reference->Bytes());
 }
 
 // A missing suite is refused: without the world suite before any drawing, without the handle
-// suite at the read-back; the next render is clean.
+// suite at the read-back into rows of no whole number of pixels; the next render is clean.
 TEST_F(RenderRoad, MissingSuiteIsRefusedThenCleanRender) {
   auto reference = Render();
   for (const std::string suite : {kPFWorldSuite, kPFHandleSuite}) {
     harness.missingSuites = {suite};
     PF_Err err = PF_Err_NONE;
-    auto out = RenderWith(call, PF_PixelFormat_ARGB32, kWidth, kHeight, &err);
+    auto out = RenderWith(call, PF_PixelFormat_ARGB32, kWidth, kHeight, &err, 3);
     EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM) << suite;
     if (suite == kPFWorldSuite) ExpectUntouched(*out, 16, 24);
     harness.missingSuites.clear();
@@ -118,7 +118,7 @@ TEST_F(RenderRoad, HostContextIsCurrentAfterwards) {
   EXPECT_EQ(Platform::CurrentContextState().context, hostContext->NativeContext());
   harness.missingSuites = {kPFHandleSuite};  // and after a failure at the read-back
   PF_Err err = PF_Err_NONE;
-  RenderWith(call, PF_PixelFormat_ARGB32, kWidth, kHeight, &err);
+  RenderWith(call, PF_PixelFormat_ARGB32, kWidth, kHeight, &err, 3);
   harness.missingSuites.clear();
   EXPECT_NE(err, PF_Err_NONE);
   EXPECT_EQ(Platform::CurrentContextState().context, hostContext->NativeContext());

@@ -50,10 +50,11 @@ class SmartFxFixture : public ::testing::Test {
   }
 
   // Renders through `c` into a new output world of the input's size and format.
+  // `outputPad` bytes after every output row: 3 makes rows that are no whole number of pixels.
   std::unique_ptr<TestWorld> RenderWith(RenderCall& c, PF_PixelFormat format, A_long w, A_long h,
-                                        PF_Err* err) {
+                                        PF_Err* err, A_long outputPad = 8) {
     auto input = std::make_unique<TestWorld>(w, h, format, 8);
-    auto output = std::make_unique<TestWorld>(w, h, format, 8);
+    auto output = std::make_unique<TestWorld>(w, h, format, outputPad);
     output->Fill(0, 0, w, h, kUntouched, kUntouched, kUntouched, kUntouched);
     c.input = input.get();
     c.output = output.get();

@@ -84,14 +84,15 @@ void RenderRoad(PF_InData* in, HostWorld* layer, HostWorld* output) {
   const auto w = static_cast<std::uint32_t>(layer->Width());
   const auto h = static_cast<std::uint32_t>(layer->Height());
   renderer.resize(w, h, layout.storage);
-  GLuint texture = UploadLayerTexture(FormatOf(in, layer->World()), layer->World(), output->World(), in);
+  GLuint texture = UploadLayerTexture(FormatOf(in, layer->World()), layer->World(), in);
   glViewport(0, 0, static_cast<GLsizei>(w), static_cast<GLsizei>(h));
   renderer.pushLayer(false);
   glDisable(GL_BLEND);
-  FlipQuad()->draw(texture, 1.0f);
+  // A 16-bit texture samples at half the scale (see PixelTransfer.h); the frame drawing scales it.
+  FlipQuad()->draw(texture, layout.code == PF_PixelFormat_ARGB64 ? 1.0f / kMultiplier16Bit : 1.0f);
   glDeleteTextures(1, &texture);
   renderer.composite(layout.multiplier);
-  DownloadOutputWorld(layer->Width(), layer->Height(), layer->World(), output->World(), in, layout.code,
+  DownloadOutputWorld(layer->Width(), layer->Height(), output->World(), in, layout.code,
                       layout.bytesPerPixel, layout.transferType);
 }
 
@@ -164,7 +165,7 @@ TEST_P(HostRenderRoad, UnknownOutputFormatFailsWithoutWriting) {
     ScopedHostContext host;
     AcquireThreadContext();
     try {
-      DownloadOutputWorld(3, 2, layer.World(), output.World(), in, FormatOf(in, output.World()), 4,
+      DownloadOutputWorld(3, 2, output.World(), in, FormatOf(in, output.World()), 4,
                           GL_UNSIGNED_BYTE);
     } catch (PF_Err e) {
       err = e;
