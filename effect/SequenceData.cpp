@@ -53,8 +53,7 @@ bool LayoutJsonText(const GridLayoutModel& layout, std::string* text) {
   layout.toJson(writer);
   if (!writer.IsComplete()) return false;
   rapidjson::Document check;
-  ParseOwnJson(&check, buffer.GetString(), buffer.GetSize());
-  if (check.HasParseError() || !check.IsObject()) return false;
+  if (!ParseOwnJson(&check, buffer.GetString(), buffer.GetSize()) || !check.IsObject()) return false;
   text->assign(buffer.GetString(), buffer.GetSize());
   return true;
 }
@@ -153,8 +152,7 @@ void UnFlatSequenceData::fromJson(const PF_InData* inData, const char* text, siz
   length = strnlen(text, length);
 
   rapidjson::Document doc;
-  ParseOwnJson(&doc, text, length);
-  if (doc.HasParseError() || !doc.IsObject()) return;
+  if (!ParseOwnJson(&doc, text, length) || !doc.IsObject()) return;
 
   auto member = doc.FindMember("layout");
   if (member != doc.MemberEnd() && member->value.IsObject()) {
@@ -181,9 +179,9 @@ GridLayoutModel* UnFlatSequenceData::LayoutFor(const PF_InData* inData) {
   LayoutSize size;
   if (layout || pendingLayout_.empty() || !UsableLayerSize(inData, &size)) return layout.get();
   rapidjson::Document doc;
-  ParseOwnJson(&doc, pendingLayout_.data(), pendingLayout_.size());
+  const bool parsed = ParseOwnJson(&doc, pendingLayout_.data(), pendingLayout_.size());
   pendingLayout_.clear();
-  if (doc.HasParseError() || !doc.IsObject()) return nullptr;
+  if (!parsed || !doc.IsObject()) return nullptr;
   layout = BuildLayout(doc, size);
   layoutSizeUnsettled = layout != nullptr;
   return layout.get();

@@ -224,8 +224,7 @@ std::unique_ptr<GridLayoutModel> LayoutAtSize(const GridLayoutModel& layout, Lay
   JsonWriter writer(buffer);
   layout.toJson(writer);
   rapidjson::Document doc;
-  ParseOwnJson(&doc, buffer.GetString(), buffer.GetSize());
-  if (!writer.IsComplete() || doc.HasParseError()) return nullptr;
+  if (!writer.IsComplete() || !ParseOwnJson(&doc, buffer.GetString(), buffer.GetSize())) return nullptr;
   auto resized = std::make_unique<GridLayoutModel>(doc, size, layout.index);
   resized->setSpacing(layout.spacing);
   return resized;

@@ -13,15 +13,10 @@ using JsonValue = rapidjson::Value;
 // The compact writer into a string buffer that every toJson writes through.
 using JsonWriter = rapidjson::Writer<rapidjson::StringBuffer>;
 
-// Parse flags of every reader of our own JSON (layout JSON, sequence data): iterative, so deep
-// nesting cannot exhaust the stack, and full precision, so that every number reads back as the
-// very double the writer wrote.
-inline constexpr unsigned kOwnJsonParseFlags =
-    rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag;
-
-// Parses `length` bytes of `text` with kOwnJsonParseFlags; the document's parse error tells failure.
-inline void ParseOwnJson(rapidjson::Document* doc, const char* text, size_t length) {
-  doc->Parse<kOwnJsonParseFlags>(text, length);
-}
+// Parses `length` bytes of `text` (iteratively, so deep nesting cannot exhaust the stack) with
+// every number read exactly: a number the writer wrote reads back as the very same double, read
+// locale-free and correctly rounded. A number beyond the range of a double, like any text that is
+// not JSON, fails the whole parse: false, with the document left null.
+bool ParseOwnJson(rapidjson::Document* doc, const char* text, size_t length);
 
 }  // namespace Orvane::Mosaira

@@ -50,8 +50,7 @@ LayoutRegistry& LayoutRegistry::instance() {
 }
 
 LayoutRegistry::LayoutRegistry(const std::string& text) {
-  ParseOwnJson(&document, text.c_str(), text.size());
-  if (document.HasParseError() || !document.IsArray()) return;
+  if (!ParseOwnJson(&document, text.c_str(), text.size()) || !document.IsArray()) return;
 
   const LayoutSize previewSize{kLayoutPreviewSize, kLayoutPreviewSize};
   const rapidjson::SizeType count = document.Size();

@@ -137,11 +137,27 @@ TEST(LayoutReading, WrittenNumbersReadBackBitIdentical) {
   for (auto& entry : layout->points) entry.second->moveBy(0.37, -0.21);
   const std::string text = ToJsonText(*layout);
   rapidjson::Document doc;
-  ParseOwnJson(&doc, text.c_str(), text.size());
+  ASSERT_TRUE(ParseOwnJson(&doc, text.c_str(), text.size()));
   for (const JsonValue& point : doc["points"].GetArray()) {
     const PointModel& written = *layout->findPoint(point["id"].GetString());
     EXPECT_EQ(point["x"].GetDouble(), double(written.x) / 1920.0) << point["id"].GetString();
     EXPECT_EQ(point["y"].GetDouble(), double(written.y) / 1080.0) << point["id"].GetString();
+  }
+}
+
+// Numbers by input class: integers keep their integer kinds, a zero with a huge exponent is zero,
+// a number beyond a double or text after the value fails the whole parse.
+TEST(LayoutReading, OwnJsonNumbersByKind) {
+  rapidjson::Document doc;
+  const std::string ok = R"([7, -7, 3000000000, 0e308, 2.5e-3] )";
+  ASSERT_TRUE(ParseOwnJson(&doc, ok.c_str(), ok.size()));
+  EXPECT_TRUE(doc[0].IsInt() && doc[1].IsInt() && doc[2].IsUint() && !doc[2].IsInt());
+  EXPECT_EQ(doc[1].GetInt(), -7);
+  EXPECT_EQ(doc[3].GetDouble(), 0.0);
+  EXPECT_EQ(doc[4].GetDouble(), 2.5e-3);
+  for (const std::string bad : {"[1e400]", "[1] 2", "[1,]", ""}) {
+    EXPECT_FALSE(ParseOwnJson(&doc, bad.c_str(), bad.size())) << bad;
+    EXPECT_TRUE(doc.IsNull()) << bad;
   }
 }
 
