@@ -51,14 +51,9 @@ PF_Err SimulatedHost::UserChanged(HostInstance* inst, PF_ParamIndex index) {
   PF_UserChangedParamExtra e{index};
   const PF_Err err = Run(PF_Cmd_USER_CHANGED_PARAM, inst, &e, nullptr, 0);
   if (sendUpdateParamsUi_ && (globalOutFlags_ & PF_OutFlag_SEND_UPDATE_PARAMS_UI) && HasInstance(inst->id)) {
-    PF_OutData change;
-    {
-      std::lock_guard<std::mutex> lock(runMutex_);  // renders on other threads write it too
-      change = lastOut_;
-    }
+    const PF_OutData change = LastOutData();
     Run(PF_Cmd_UPDATE_PARAMS_UI, inst, nullptr, nullptr, 0);
-    std::lock_guard<std::mutex> lock(runMutex_);
-    lastOut_ = change;  // the caller asked for the change; the update is the host's doing
+    SetLastOutOfThisThread(change);  // the caller asked for the change; the update is the host's doing
   }
   return err;
 }

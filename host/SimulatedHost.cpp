@@ -101,16 +101,28 @@ void SimulatedHost::Prepare(HostInstance* inst, PF_InData* in, PF_OutData* out,
   ++activeCommands_;
 }
 
+SimulatedHost::LastCommand SimulatedHost::LastOfThisThread() const {
+  std::lock_guard<std::mutex> lock(runMutex_);
+  auto it = last_.find(std::this_thread::get_id());
+  return it == last_.end() ? LastCommand{} : it->second;
+}
+
+void SimulatedHost::SetLastOutOfThisThread(const PF_OutData& out) {
+  std::lock_guard<std::mutex> lock(runMutex_);
+  last_[std::this_thread::get_id()].out = out;
+}
+
 std::vector<PF_ParamIndex> SimulatedHost::Finish(const Call& call, const PF_OutData& out,
                                                  const std::vector<PF_ParamDef>& params, PF_Err err,
                                                  bool escaped) {
   std::lock_guard<std::mutex> lock(runMutex_);
   --activeCommands_;
   if (call.depth == 0) {
-    lastOut_ = out;  // follow-ups are the host's doing, not the caller's command
-    lastChanged_.clear();
+    LastCommand& last = last_[std::this_thread::get_id()];
+    last.out = out;  // follow-ups are the host's doing, not the caller's command
+    last.changed.clear();
     for (size_t p = 0; p < params.size(); ++p) {
-      if (params[p].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) lastChanged_.push_back(PF_ParamIndex(p));
+      if (params[p].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) last.changed.push_back(PF_ParamIndex(p));
     }
   }
   if (call.outCopy) *call.outCopy = out;
@@ -297,8 +309,8 @@ void SimulatedHost::CheckInvariants(PF_Cmd cmd, HostInstance* inst) {
 PF_Err SimulatedHost::About(std::string* message) {
   const PF_Err err = Run(PF_Cmd_ABOUT, &globalRef_, nullptr, nullptr, 0);
   if (message) {
-    const char* msg = lastOut_.return_msg;
-    *message = std::string(msg, strnlen(msg, sizeof lastOut_.return_msg));
+    const PF_OutData out = LastOutData();
+    *message = std::string(out.return_msg, strnlen(out.return_msg, sizeof out.return_msg));
   }
   return err;
 }
@@ -319,8 +331,9 @@ PF_Err SimulatedHost::ParamsSetup() {
     definitions_.clear();
     return err;
   }
-  if (lastOut_.num_params != A_long(definitions_.size())) {
-    Violation(CommandText(PF_Cmd_PARAMS_SETUP) + "num_params " + std::to_string(lastOut_.num_params) +
+  const A_long numParams = LastOutData().num_params;
+  if (numParams != A_long(definitions_.size())) {
+    Violation(CommandText(PF_Cmd_PARAMS_SETUP) + "num_params " + std::to_string(numParams) +
               " but " + std::to_string(definitions_.size()) + " parameters");
   }
   paramsSetUp_ = true;

@@ -41,6 +41,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "host/CallFaults.h"
@@ -168,12 +169,13 @@ class SimulatedHost {
   // sequence set-down also forgets the instance.
   PF_Err Send(InstanceId id, PF_Cmd cmd, void* extra = nullptr, PF_LayerDef* output = nullptr);
   CommandContext& Context() { return context_; }
-  // The output block of the command the last call sent: for a user change, that of
-  // PF_Cmd_USER_CHANGED_PARAM itself, not of the follow-ups or the UI update after it.
-  const PF_OutData& LastOutData() const { return lastOut_; }
-  // The parameters the command the last call sent marked PF_ChangeFlag_CHANGED_VALUE (not those
-  // of the follow-ups), in index order.
-  const std::vector<PF_ParamIndex>& LastChangedParams() const { return lastChanged_; }
+  // The output block of the command the calling thread's last call sent: for a user change, that
+  // of PF_Cmd_USER_CHANGED_PARAM itself, not of the follow-ups or the UI update after it. (Per
+  // thread: renders on other threads do not overwrite it.)
+  PF_OutData LastOutData() const { return LastOfThisThread().out; }
+  // The parameters the command the calling thread's last call sent marked
+  // PF_ChangeFlag_CHANGED_VALUE (not those of the follow-ups), in index order.
+  std::vector<PF_ParamIndex> LastChangedParams() const { return LastOfThisThread().changed; }
   const std::vector<CommandRecord>& Log() const { return log_; }
   void SetCommandHook(CommandHook* hook) { hook_ = hook; }  // not owned; null to remove
   // Whether a user change is followed by PF_Cmd_UPDATE_PARAMS_UI when the effect asked for it with
@@ -295,8 +297,14 @@ class SimulatedHost {
   mutable std::mutex mutex_;  // guards AEGP tokens, check-out counts and misuse from callbacks
 
   CommandContext context_;
-  PF_OutData lastOut_{};
-  std::vector<PF_ParamIndex> lastChanged_;
+  // What the last command sent by each thread left (under runMutex_).
+  struct LastCommand {
+    PF_OutData out{};
+    std::vector<PF_ParamIndex> changed;
+  };
+  LastCommand LastOfThisThread() const;
+  void SetLastOutOfThisThread(const PF_OutData& out);
+  std::map<std::thread::id, LastCommand> last_;
   std::unique_ptr<HostUi> ui_;
   std::vector<CommandRecord> log_;
   std::vector<std::string> violations_;
@@ -304,7 +312,7 @@ class SimulatedHost {
   CommandHook* hook_ = nullptr;
   // Commands may run on several threads at once (renders): the host's own books are kept under
   // runMutex_, and the shared checks wait until no command is in flight.
-  std::mutex runMutex_;
+  mutable std::mutex runMutex_;
   // Guards every stream's value, keyframes and flags: renders check parameters out while the user,
   // another command or the effect's own suite calls change them. Taken after runMutex_, never
   // before it.
