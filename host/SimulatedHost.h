@@ -169,11 +169,12 @@ class SimulatedHost {
   PF_Err Send(InstanceId id, PF_Cmd cmd, void* extra = nullptr, PF_LayerDef* output = nullptr);
   CommandContext& Context() { return context_; }
   // The output block of the command the last call sent: for a user change, that of
-  // PF_Cmd_USER_CHANGED_PARAM itself, not of the follow-ups or the UI update after it.
-  const PF_OutData& LastOutData() const { return lastOut_; }
+  // PF_Cmd_USER_CHANGED_PARAM itself, not of the follow-ups or the UI update after it. A copy
+  // taken under the host's lock, as renders on other threads write it too.
+  PF_OutData LastOutData() const;
   // The parameters the command the last call sent marked PF_ChangeFlag_CHANGED_VALUE (not those
-  // of the follow-ups), in index order.
-  const std::vector<PF_ParamIndex>& LastChangedParams() const { return lastChanged_; }
+  // of the follow-ups), in index order; a copy taken under the host's lock.
+  std::vector<PF_ParamIndex> LastChangedParams() const;
   const std::vector<CommandRecord>& Log() const { return log_; }
   void SetCommandHook(CommandHook* hook) { hook_ = hook; }  // not owned; null to remove
   // Whether a user change is followed by PF_Cmd_UPDATE_PARAMS_UI when the effect asked for it with
@@ -304,7 +305,7 @@ class SimulatedHost {
   CommandHook* hook_ = nullptr;
   // Commands may run on several threads at once (renders): the host's own books are kept under
   // runMutex_, and the shared checks wait until no command is in flight.
-  std::mutex runMutex_;
+  mutable std::mutex runMutex_;
   // Guards every stream's value, keyframes and flags: renders check parameters out while the user,
   // another command or the effect's own suite calls change them. Taken after runMutex_, never
   // before it.
