@@ -21,23 +21,36 @@ else()
   target_include_directories(tiletta_clipper SYSTEM INTERFACE ${POLYCLIPPING_INCLUDE_DIRS})
 
   # OpenGL binding, EGL, Cairo, libspng.
-  find_package(glbinding QUIET)
-  pkg_check_modules(EGL IMPORTED_TARGET egl)
-  pkg_check_modules(CAIRO IMPORTED_TARGET cairo)
+  find_package(glbinding REQUIRED)
+  pkg_check_modules(EGL REQUIRED IMPORTED_TARGET egl)
+  pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
   pkg_check_modules(SPNG REQUIRED IMPORTED_TARGET spng)
-  find_package(benchmark QUIET)
+  if(TILETTA_BENCH)
+    find_package(benchmark REQUIRED)
+  endif()
 endif()
 
-# NanoVG core, compiled as C++ from Debian's dpf-source in place (never copied into the repository).
+# The build generates the C++ carrier of the built-in templates (tools/templates/emit_cpp.py).
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+# NanoVG core, compiled as C++ from Debian's dpf-source (never copied into the repository). Its
+# header is copied alone into a folder of the build tree, and only that folder is on the include
+# path: the same Debian folder holds NanoVG's own OpenGL back ends, which our code must not reach.
+# The core's private headers (font stash, stb) go with its source into another folder.
 set(NANOVG_DIR /usr/share/dpf/dgl/src/nanovg CACHE PATH "Folder holding nanovg.c and nanovg.h")
-if(NOT EXISTS ${NANOVG_DIR}/nanovg.c)
-  message(FATAL_ERROR "NanoVG core not found in ${NANOVG_DIR}: run scripts/setup.sh")
-endif()
-set(NANOVG_BUILD_SRC ${CMAKE_BINARY_DIR}/nanovg_src/nanovg.cpp)
-configure_file(${NANOVG_DIR}/nanovg.c ${NANOVG_BUILD_SRC} COPYONLY)
-add_library(tiletta_nanovg STATIC ${NANOVG_BUILD_SRC})
-target_include_directories(tiletta_nanovg SYSTEM PUBLIC ${NANOVG_DIR})
+set(nanovg_include ${CMAKE_BINARY_DIR}/nanovg/include)
+set(nanovg_src ${CMAKE_BINARY_DIR}/nanovg/src)
+configure_file(${NANOVG_DIR}/nanovg.h ${nanovg_include}/nanovg.h COPYONLY)
+configure_file(${NANOVG_DIR}/nanovg.c ${nanovg_src}/nanovg.cpp COPYONLY)
+foreach(header fontstash.h stb_image.h stb_truetype.h)
+  configure_file(${NANOVG_DIR}/${header} ${nanovg_src}/${header} COPYONLY)
+endforeach()
+add_library(tiletta_nanovg STATIC ${nanovg_src}/nanovg.cpp)
+target_include_directories(tiletta_nanovg SYSTEM PUBLIC ${nanovg_include})
 target_compile_options(tiletta_nanovg PRIVATE -w -fvisibility=hidden)
+
+# Files the build generates from sources of the repository (see layout/CMakeLists.txt).
+set(TILETTA_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 
 # Common settings for our own targets.
 function(tiletta_target name)

@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the template checker, the plain build, the Windows build
-# under Wine, the sanitizer build (address + undefined behaviour + float-cast-overflow), the fuzz
-# targets for a fixed number of inputs each (when clang is present) and the thread sanitizer run.
+# Builds everything and runs every test, warnings as errors: the template checker, the plain build
+# (Release, as users build it), the Windows build under Wine, the sanitizer build (Debug; address +
+# undefined behaviour + float-cast-overflow), the fuzz targets for a fixed number of inputs each (when
+# clang is present) and the thread sanitizer run. TILETTA_JOBS sets the build and test parallelism.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 bash scripts/setup.sh
 
-jobs=$(nproc)
+jobs=${TILETTA_JOBS:-$(nproc)}
 
 build() {  # build DIR [cmake options...]
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DTILETTA_WERROR=ON "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
 }
 
@@ -19,7 +20,7 @@ echo "== built-in templates"
 python3 "$root/../shared/tools/check_templates.py" layout/templates.json
 
 echo "== plain build"
-build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build build -DCMAKE_BUILD_TYPE=Release
 (cd build && ctest --output-on-failure -j "$jobs")
 
 echo "== Windows build under Wine"
@@ -46,7 +47,7 @@ echo "== fuzz targets (clang, address + undefined behaviour sanitizers)"
 # folder; the corpus in the repository stays as it is.
 if command -v clang++ >/dev/null; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILETTA_FUZZ=ON \
-    -DTILETTA_BENCH=OFF >/dev/null
+    -DTILETTA_WERROR=ON -DTILETTA_BENCH=OFF >/dev/null
   cmake --build build-fuzz -j "$jobs" --target tiletta_fuzz
   scratch=$(mktemp -d)
   trap 'rm -rf "$scratch"' EXIT
@@ -69,7 +70,8 @@ echo "== thread sanitizer build (the concurrency tests)"
 # Renders on eight threads in two host sessions, and one instance used from several threads.
 # Reports are read by scripts/tsan_reports.py: the OpenGL driver's own races are let through,
 # any access made by our code fails the run.
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILETTA_TSAN=ON -DTILETTA_BENCH=OFF >/dev/null
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILETTA_TSAN=ON -DTILETTA_WERROR=ON \
+  -DTILETTA_BENCH=OFF >/dev/null
 cmake --build build-tsan -j "$jobs" --target tiletta_smartfx_host_tests
 tsan_log=build-tsan/tsan.log
 TSAN_OPTIONS="halt_on_error=0 exitcode=0" build-tsan/tests/smartfx/tiletta_smartfx_host_tests \

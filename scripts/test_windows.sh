@@ -13,7 +13,7 @@ jobs=${TILETTA_JOBS:-$(nproc)}
 bash scripts/setup.sh "$dir/deps"
 
 echo "== Windows cross build"
-cmake -S . -B "$dir/main" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B "$dir/main" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTILETTA_WERROR=ON \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/WindowsToolchain.cmake" -DTILETTA_WINDOWS_PREFIX="$dir/deps/prefix" >/dev/null
 cmake --build "$dir/main" -j "$jobs"
 

@@ -256,8 +256,8 @@ TEST_F(PixelFill, MadeInDefaultContextDrawnInCoreContext) {
     OffscreenTarget target(kSize, kSize);
     ASSERT_TRUE(target.Complete());
     target.Clear();
-    std::vector<unsigned char> texels;
-    for (int i = 0; i < 4; i++) texels.insert(texels.end(), {255, 10, 220, 30});
+    const std::vector<unsigned char> texels = {255, 10, 220, 30,  255, 10, 220, 30,
+                                               255, 10, 220, 30,  255, 10, 220, 30};
     const int image = nvglCreateImageFromHandleGL3(vg, MakeHostTexture(2, 2, texels), 2, 2, 0);
     nvgBeginFrame(vg, kSize, kSize, 1.0f);
     nvgBeginPath(vg);

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -35,6 +37,13 @@ TEST(TemplateText, JoinedOnceFromThePiecesInOrder) {
   EXPECT_EQ(&text, &second);
   EXPECT_EQ(second.size(), kLayoutTemplateTextBytes) << "a second join must not append again";
   for (char c : text) ASSERT_LT(static_cast<unsigned char>(c), 128u);
+}
+
+TEST(TemplateText, CarriesTheTemplateFileByteForByte) {
+  std::ifstream file(TILETTA_TEMPLATES_JSON, std::ios::binary);
+  ASSERT_TRUE(file) << TILETTA_TEMPLATES_JSON;
+  const std::string expected{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  EXPECT_EQ(LayoutRegistry::joinTemplateText(), expected);
 }
 
 // Unload frees the text; run in a child process so the other tests keep theirs.

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Generates the built-in layout templates: layout/templates.json and layout/BuiltinTemplates.cpp.
+"""Generates the built-in layout templates: layout/templates.json (the build turns it into C++ with
+emit_cpp.py).
 
 Usage: gen_templates.py [--out-dir DIR] [--sheet FILE.png|FILE.svg] [--stats]
 The layouts are defined in catalogue.py; the text is one JSON array, pretty-printed with an indent
@@ -39,8 +40,6 @@ def main():
     if args.out_dir:
         with open(os.path.join(args.out_dir, "templates.json"), "w") as f:
             f.write(txt)
-        import emit_cpp
-        emit_cpp.write(txt, args.out_dir)
     if args.sheet:
         if args.sheet.endswith(".png"):
             import sheetpng
