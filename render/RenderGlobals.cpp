@@ -1,4 +1,5 @@
 #include "render/RenderGlobals.h"
+#include "render/Renderer.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "render/SmartRenderGl.h"
+#include "render/Renderer.h"
 
 #include <glbinding/gl33core/gl.h>
 
@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "nanovg.h"
+#include "render/FrameDrawing.h"
 #include "render/OpenGLContext.h"
 #include "render/OpenglFboRenderer.h"
 #include "render/PixelTransfer.h"
@@ -114,10 +115,9 @@ void PrepareLayers(OpenglFboRenderer& renderer, std::uint32_t w, std::uint32_t h
   renderer.pushLayer(true);
 }
 
-void DrawFrames(LayoutRenderJob& job, NVGcontext* ctx, LayerTexturePool* pool, std::vector<int>* images) {
+void DrawFrames(const LayoutRenderJob& job, NVGcontext* ctx, LayerTexturePool* pool, std::vector<int>* images) {
   double sx = 0.0, sy = 0.0;
   LayoutScale(*job.input, *job.layout, &sx, &sy);
-  job.layout->setSpacing(job.spacing);
   const bool usable = UsableScale(sx) && UsableScale(sy);
   if (usable) nvgScale(ctx, float(sx), float(sy));
   const auto& frames = job.layout->frames;
@@ -149,12 +149,17 @@ std::int32_t LargestSide() {
 
 }  // namespace
 
+bool AcceptsPixelFormat(PF_PixelFormat format) {
+  PixelLayout pixel;
+  return PixelLayoutOf(format, &pixel);
+}
+
 void LayoutScale(const PF_EffectWorld& input, const GridLayoutModel& layout, double* sx, double* sy) {
   *sx = double(float(input.width)) / layout.width;
   *sy = double(float(input.height)) / layout.height;
 }
 
-RenderResult RenderLayoutFrames(LayoutRenderJob& job) {
+RenderResult RenderLayoutFrames(const LayoutRenderJob& job) {
   PixelLayout pixel;
   CheckJob(job, &pixel);
   if (job.input->width == 0 || job.input->height == 0) return {RenderOutcome::kEmptyInput};
