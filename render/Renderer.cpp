@@ -11,8 +11,7 @@
 #include "render/OpenGLContext.h"
 #include "render/OpenglFboRenderer.h"
 #include "render/PixelTransfer.h"
-#include "render/RenderState.h"
-#include "render/VectorContext.h"
+#include "render/RenderGlobals.h"
 
 namespace Orvane::Mosaira {
 namespace {
@@ -59,10 +58,10 @@ class VectorFrame {
 class PushedLayers {
  public:
   explicit PushedLayers(OpenglFboRenderer& renderer)
-      : renderer_(renderer), base_(renderer.layerStack.size()) {}
+      : renderer_(renderer), base_(renderer.layerCount()) {}
   ~PushedLayers() {
     try {
-      while (renderer_.layerStack.size() > base_) {
+      while (renderer_.layerCount() > base_) {
         GLuint texture = renderer_.popLayerToTexture();
         if (texture != 0) glDeleteTextures(1, &texture);
       }
@@ -164,19 +163,19 @@ RenderResult RenderLayoutFrames(const LayoutRenderJob& job) {
   CheckJob(job, &pixel);
   if (job.input->width == 0 || job.input->height == 0) return {RenderOutcome::kEmptyInput};
   std::lock_guard<std::mutex> lock(RenderLock());
-  NVGcontext* ctx = VectorContext();
-  OpenglFlipQuad* flip = FlipQuad();
-  if (ctx == nullptr || flip == nullptr || SharedContext() == nullptr) Refuse();
+  RenderGlobals* globals = CurrentRenderGlobals();
+  if (globals == nullptr) Refuse();
+  NVGcontext* ctx = globals->nvgContext->get();
 
   ScopedHostContext host;
-  AcquireThreadContext();
+  globals->contexts.AcquireThreadContext();
   const std::int32_t largest = LargestSide();
   if (job.input->width > largest || job.input->height > largest) {
     return {RenderOutcome::kOutputTooLarge, largest};
   }
   const auto w = static_cast<std::uint32_t>(job.input->width);
   const auto h = static_cast<std::uint32_t>(job.input->height);
-  OpenglFboRenderer& renderer = OpenglFboRenderer::instance();
+  OpenglFboRenderer& renderer = globals->renderer;
   renderer.resize(w, h, pixel.storage);
   {
     PushedLayers layers(renderer);
@@ -187,7 +186,7 @@ RenderResult RenderLayoutFrames(const LayoutRenderJob& job) {
       DrawFrames(job, ctx, &renderer.layerTextures, frame.Images());
       frame.End();
     }
-    FinishLayers(renderer, flip, pixel);
+    FinishLayers(renderer, &globals->flipQuad, pixel);
   }
   DownloadOutputWorld(job.input->width, job.input->height, job.output, job.inData,
                       pixel.code, pixel.bytesPerPixel, pixel.transferType);
