@@ -101,6 +101,11 @@ void SimulatedHost::Prepare(HostInstance* inst, PF_InData* in, PF_OutData* out,
   ++activeCommands_;
 }
 
+std::vector<PF_ParamIndex> SimulatedHost::LastChangedParams() {
+  std::lock_guard<std::mutex> lock(runMutex_);
+  return lastChanged_;
+}
+
 std::vector<PF_ParamIndex> SimulatedHost::Finish(const Call& call, const PF_OutData& out,
                                                  const std::vector<PF_ParamDef>& params, PF_Err err,
                                                  bool escaped) {

@@ -172,8 +172,9 @@ class SimulatedHost {
   // PF_Cmd_USER_CHANGED_PARAM itself, not of the follow-ups or the UI update after it.
   const PF_OutData& LastOutData() const { return lastOut_; }
   // The parameters the command the last call sent marked PF_ChangeFlag_CHANGED_VALUE (not those
-  // of the follow-ups), in index order.
-  const std::vector<PF_ParamIndex>& LastChangedParams() const { return lastChanged_; }
+  // of the follow-ups), in index order. A copy taken under the run lock: commands on other
+  // threads replace the list as they finish.
+  std::vector<PF_ParamIndex> LastChangedParams();
   const std::vector<CommandRecord>& Log() const { return log_; }
   void SetCommandHook(CommandHook* hook) { hook_ = hook; }  // not owned; null to remove
   // Whether a user change is followed by PF_Cmd_UPDATE_PARAMS_UI when the effect asked for it with
