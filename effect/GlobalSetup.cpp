@@ -4,7 +4,7 @@
 
 #include "effect/SequenceData.h"
 #include "effect/SuiteHolder.h"
-#include "render/RenderGlobals.h"
+#include "render/Renderer.h"
 #include "sdk/pf_suites.h"
 
 namespace Orvane::Mosaira {

@@ -215,13 +215,18 @@ void SyncLayoutFromParams(PF_InData* inData, SyncMode mode) {
     }
     const size_t count = Limit(layout->pointIds.size(), kPointParamCount);
     for (size_t i = 0; i < count; ++i) SyncPoint(inData, *layout, i);
-    layout->setSpacing(layout->spacing);
   }
   if (mode == SyncMode::kSyncAll || mode == SyncMode::kSyncSliders) {
     const size_t count = Limit(layout->sliderIds.size(), kSliderParamCount);
     for (size_t i = 0; i < count; ++i) SyncSlider(inData, *layout, i);
-    for (const auto& frame : layout->frames) frame->computeInset(layout->spacing);
   }
+  layout->setSpacing(layout->spacing);
+}
+
+void ApplyEdgeInset(GridLayoutModel* layout, float spacing) {
+  // Bit-equal spacings give equal insets; NaN never compares equal and is re-inset every time.
+  if (layout == nullptr || layout->spacing == spacing) return;
+  layout->setSpacing(spacing);
 }
 
 }  // namespace Orvane::Mosaira

@@ -34,9 +34,14 @@ void PushPointsToParams(PF_InData* inData, PF_ParamDef* params[]);
 void PushSlidersToParams(PF_InData* inData, PF_ParamDef* params[]);
 
 // Reads the point and/or slider parameters (checked out at in_data's time) into the layout and
-// re-insets the frames with the layout's own spacing. A parameter that cannot be checked out, or
-// whose value gives no finite target, leaves its point unchanged. Nothing happens without a
-// layout. Reading the same values again leaves the layout where the first reading put it.
+// then re-insets the frames once, with the layout's own spacing. A parameter that cannot be
+// checked out, or whose value gives no finite target, leaves its point unchanged. Nothing happens
+// without a layout. Reading the same values again leaves the layout where the first reading put it.
 void SyncLayoutFromParams(PF_InData* inData, SyncMode mode);
+
+// Gives the layout the "Edge Inset" `spacing` (layout units) and re-insets its frames once; a
+// layout that has that spacing already keeps its insets, which every change of the layout keeps
+// current. Nothing happens without a layout.
+void ApplyEdgeInset(GridLayoutModel* layout, float spacing);
 
 }  // namespace Orvane::Mosaira

@@ -6,10 +6,10 @@
 
 #include "effect/LaterHandlers.h"
 #include "effect/ParamIndices.h"
+#include "effect/ParamSync.h"
 #include "effect/SequenceData.h"
 #include "effect/SuiteHolder.h"
-#include "render/PixelTransfer.h"
-#include "render/SmartRenderGl.h"
+#include "render/Renderer.h"
 #include "sdk/pf_suites.h"
 
 namespace Orvane::Mosaira {
@@ -133,8 +133,7 @@ PF_Err HandleSmartRender(PF_InData* inData, PF_OutData* outData, PF_SmartRenderE
   GridLayoutModel* layout = FindLayout(inData);
   if (err != PF_Err_NONE || layout == nullptr) return err;
   // A host that reports success must hand over both worlds, in a layout the renderer knows.
-  PixelLayout pixel;
-  if (input == nullptr || output == nullptr || !PixelLayoutOf(format, &pixel)) {
+  if (input == nullptr || output == nullptr || !AcceptsPixelFormat(format)) {
     return PF_Err_BAD_CALLBACK_PARAM;
   }
   // An empty layer comes as an empty world: there is nothing to draw.
@@ -146,9 +145,9 @@ PF_Err HandleSmartRender(PF_InData* inData, PF_OutData* outData, PF_SmartRenderE
   job.input = input;
   job.output = output;
   job.format = format;
-  job.layout = layout;
   // The inset's checkout error is the render's result; a failed one draws with no inset.
-  job.spacing = float(HoldFar(reader.ReadFloat(kParamEdgeInset, &err)));
+  ApplyEdgeInset(layout, float(HoldFar(reader.ReadFloat(kParamEdgeInset, &err))));
+  job.layout = layout;
   const size_t frameCount = layout->frames.size();
   std::vector<PF_ParamDef*> layerDefs;
   for (size_t k = 0; k < frameCount && k < size_t(kPolygonGroupCount); ++k) {

@@ -1,86 +1,65 @@
-// The per-thread context registry and the root context.
-#include <atomic>
-#include <map>
-#include <mutex>
+#include "render/ContextRegistry.h"
 
-#include "render/OpenGLContext.h"
+#include <atomic>
 
 namespace Orvane::Mosaira {
 namespace {
 
-// Process-wide registry state. Made on first use and never destroyed, so that no context is
-// torn down by static destruction at process exit without a driver to talk to.
-struct Registry {
-  std::map<std::int32_t, std::unique_ptr<AEOpenGLContext>> threadContexts;
-  std::recursive_mutex threadContextsMutex;
-  std::atomic<std::uint32_t> nextThreadNumber{0};
-  std::unique_ptr<AEOpenGLContext> sharedContext;
-};
-
-Registry& TheRegistry() {
-  static Registry* registry = new Registry();
-  return *registry;
-}
-
+std::atomic<std::uint32_t> nextThreadNumber{0};
 thread_local std::uint32_t threadNumber = kUnnumberedThread;
-
-// Finds or makes the calling thread's context under the registry lock.
-AEOpenGLContext* FindOrMakeThreadContext(Registry& r) {
-  std::lock_guard<std::recursive_mutex> lock(r.threadContextsMutex);
-  if (threadNumber == kUnnumberedThread) threadNumber = r.nextThreadNumber.fetch_add(1);
-  auto& slot = r.threadContexts[static_cast<std::int32_t>(threadNumber)];
-  if (slot == nullptr) {
-    try {
-      slot = std::make_unique<AEOpenGLContext>(r.sharedContext.get());
-    } catch (...) {
-      r.threadContexts.erase(static_cast<std::int32_t>(threadNumber));
-      throw;
-    }
-  }
-  return slot.get();
-}
 
 }  // namespace
 
-void CreateSharedContext() {
-  Registry& r = TheRegistry();
-  if (r.sharedContext != nullptr) throw AESDK_OpenGL_Fault();
-  r.sharedContext = std::make_unique<AEOpenGLContext>(nullptr);
+std::uint32_t CurrentThreadNumber() noexcept { return threadNumber; }
+
+ContextRegistry::~ContextRegistry() { ReleaseAllContexts(); }
+
+void ContextRegistry::CreateSharedContext() {
+  if (sharedContext != nullptr) throw AESDK_OpenGL_Fault();
+  sharedContext = std::make_unique<AEOpenGLContext>(nullptr);
 }
 
-AEOpenGLContext* SharedContext() noexcept { return TheRegistry().sharedContext.get(); }
-
-bool MakeSharedContextCurrent() noexcept {
-  AEOpenGLContext* root = SharedContext();
-  if (root == nullptr) return false;
+bool ContextRegistry::MakeSharedContextCurrent() const noexcept {
+  if (sharedContext == nullptr) return false;
   try {
-    root->MakeCurrent();
+    sharedContext->MakeCurrent();
   } catch (const AESDK_OpenGL_Fault&) {
     return false;
   }
   return true;
 }
 
-AEOpenGLContext* AcquireThreadContext() {
-  AEOpenGLContext* context = FindOrMakeThreadContext(TheRegistry());
+AEOpenGLContext* ContextRegistry::FindOrMakeThreadContext() {
+  std::lock_guard<std::recursive_mutex> lock(threadContextsMutex);
+  if (threadNumber == kUnnumberedThread) threadNumber = nextThreadNumber.fetch_add(1);
+  auto& slot = threadContexts[threadNumber];
+  if (slot == nullptr) {
+    try {
+      slot = std::make_unique<AEOpenGLContext>(sharedContext.get());
+    } catch (...) {
+      threadContexts.erase(threadNumber);
+      throw;
+    }
+  }
+  return slot.get();
+}
+
+AEOpenGLContext* ContextRegistry::AcquireThreadContext() {
+  AEOpenGLContext* context = FindOrMakeThreadContext();
   // A context that does not become current must not let the caller draw into the host's.
   context->MakeCurrent();
   return context;
 }
 
-void ReleaseAllContexts() noexcept {
-  Registry& r = TheRegistry();
-  for (auto& entry : r.threadContexts) entry.second.reset();
-  r.threadContexts.clear();
-  r.sharedContext.reset();
+void ContextRegistry::ReleaseAllContexts() noexcept {
+  for (auto& entry : threadContexts) entry.second.reset();
+  threadContexts.clear();
+  sharedContext.reset();
 }
 
-std::uint32_t CurrentThreadNumber() noexcept { return threadNumber; }
-
-std::size_t ThreadContextCount() noexcept {
-  Registry& r = TheRegistry();
-  std::lock_guard<std::recursive_mutex> lock(r.threadContextsMutex);
-  return r.threadContexts.size();
+std::size_t ContextRegistry::ThreadContextCount() const {
+  std::lock_guard<std::recursive_mutex> lock(threadContextsMutex);
+  return threadContexts.size();
 }
 
 }  // namespace Orvane::Mosaira

@@ -6,6 +6,7 @@
 
 #include "layout/FrameModel.h"
 #include "layout/LayoutGeometry.h"
+#include "render/Renderer.h"
 #include "sdk/pf_effect.h"
 
 struct NVGcontext;
@@ -15,22 +16,6 @@ class LayerTexturePool;
 }
 
 namespace Orvane::Mosaira {
-
-// What the host gave for one frame: its layer and the values of its parameters. A frame whose
-// `layer` is null, empty, or whose `scale` is not above 0 (NaN included) is not drawn. Values
-// from a project may be anything: the shell holds offsets and scale to +-kFarOut first.
-// Offsets and scales beyond this magnitude draw as this one does (the layer moved out of its frame,
-// or zoomed to its centre), and stay finite through every single-precision step of the drawing.
-inline constexpr double kFarOut = 1e20;
-
-struct FrameLayer {
-  PF_EffectWorld* layer = nullptr;  // not owned; checked out for the length of the render
-  PF_PixelFormat format = PF_PixelFormat_ARGB32;
-  double xOffset = 0.0;   // in the layer image's own units, before the cover fit
-  double yOffset = 0.0;
-  float scale = 0.0f;     // 1 = cover fit as it stands
-  float roundness = 0.0f; // 0 sharp .. 1 fully rounded corners
-};
 
 // The affine transform putting `anchor` at `position` after scaling by (kx, ky) and rotating by
 // `degrees` about it: p goes to position + Rot K (p - anchor).

@@ -74,32 +74,30 @@ FullScreenPass::FullScreenPass(const char* fragmentSource) : shader(kPassVertexS
   shader.attributeLocations["input_uv"] = 1;
 }
 
-FullScreenPass::~FullScreenPass() {
-  if (Platform::CurrentBindingHandle() != 0) release();
-}
+FullScreenPass::~FullScreenPass() { release(); }
 
 GLuint FullScreenPass::vertexArrayOf(Platform::BindingHandle context) const {
   const auto found = vertexArrays.find(context);
-  return found != vertexArrays.end() ? found->second : 0;
+  return found != vertexArrays.end() ? found->second.Get() : 0;
 }
 
 void FullScreenPass::draw(GLuint texture, float multiplier) {
   // The buffer is shared by the share group; the vertex array belongs to this context alone.
-  const Platform::BindingHandle context = Platform::CurrentBindingHandle();
-  GLuint& vertexArray = vertexArrays[context];
-  if (vertexArray == 0) glGenVertexArrays(1, &vertexArray);
-  glBindVertexArray(vertexArray);
-  if (vertexBuffer == 0) {
-    glGenBuffers(1, &vertexBuffer);
-    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+  GlVertexArray& vertexArray = vertexArrays[Platform::CurrentBindingHandle()];
+  if (!vertexArray) vertexArray = GlVertexArray::Generate();
+  glBindVertexArray(vertexArray.Get());
+  if (!vertexBuffer) {
+    vertexBuffer = GlBuffer::Generate();
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer.Get());
     glBufferData(GL_ARRAY_BUFFER, sizeof(fullScreenQuadVertices), fullScreenQuadVertices, GL_STATIC_DRAW);
   }
-  if (shader.program == 0) shader.compile();
+  if (!shader.program) shader.compile();
 
-  const bool built = shader.program != 0;
-  glUseProgram(shader.program);
-  glBindVertexArray(vertexArray);
-  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
+  const GLuint program = shader.program.Get();
+  const bool built = program != 0;
+  glUseProgram(program);
+  glBindVertexArray(vertexArray.Get());
+  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer.Get());
   if (built) {
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, kVertexStride, nullptr);
@@ -108,7 +106,7 @@ void FullScreenPass::draw(GLuint texture, float multiplier) {
   }
   shader.bindTexture("videoTexture", texture);
   if (built) {
-    const GLint location = glGetUniformLocation(shader.program, "multiplier16bit");
+    const GLint location = glGetUniformLocation(program, "multiplier16bit");
     if (location >= 0) glUniform1f(location, multiplier);
   }
   glDrawArrays(GL_TRIANGLES, 0, kQuadVertexCount);
@@ -121,23 +119,20 @@ void FullScreenPass::draw(GLuint texture, float multiplier) {
 }
 
 void FullScreenPass::release() {
-  const GLuint own = vertexArrayOf(Platform::CurrentBindingHandle());
-  if (own != 0) glDeleteVertexArrays(1, &own);
+  // Only the current context may delete its vertex array; the others go with their contexts.
+  const auto own = vertexArrays.find(Platform::CurrentBindingHandle());
+  if (own != vertexArrays.end()) own->second.Reset();
+  for (auto& entry : vertexArrays) entry.second.Release();
   vertexArrays.clear();
-  if (vertexBuffer != 0) glDeleteBuffers(1, &vertexBuffer);
-  vertexBuffer = 0;
-  if (shader.program != 0) glDeleteProgram(shader.program);
-  shader.program = 0;
+  vertexBuffer.Reset();
+  shader.program.Reset();
 }
 
-}  // namespace Orvane::Mosaira
-
-namespace Orvane::Mosaira {
-
 void FullScreenPass::abandon() noexcept {
+  for (auto& entry : vertexArrays) entry.second.Release();
   vertexArrays.clear();
-  vertexBuffer = 0;
-  shader.program = 0;
+  vertexBuffer.Release();
+  shader.program.Release();
 }
 
 }  // namespace Orvane::Mosaira

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "platform/GlContext.h"
+#include "render/GlName.h"
 #include "render/OpenglShader.h"
 
 namespace Orvane::Mosaira {
@@ -31,8 +32,7 @@ class FullScreenPass {
   // Makes no GL object and needs no context.
   explicit FullScreenPass(const char* fragmentSource);
 
-  // Calls release when a context is current on this thread; without one the objects went
-  // away with their contexts. Never throws.
+  // release(); without a current context the objects went away with their contexts. Never throws.
   virtual ~FullScreenPass();
   FullScreenPass(const FullScreenPass&) = delete;
   FullScreenPass& operator=(const FullScreenPass&) = delete;
@@ -54,11 +54,11 @@ class FullScreenPass {
   // The vertex array made for the context with this glbinding handle, or 0.
   gl::GLuint vertexArrayOf(Platform::BindingHandle context) const;
 
-  gl::GLuint vertexBuffer = 0;
+  GlBuffer vertexBuffer;
   OpenglShader shader;
 
  private:
-  std::map<Platform::BindingHandle, gl::GLuint> vertexArrays;
+  std::map<Platform::BindingHandle, GlVertexArray> vertexArrays;
 };
 
 // Output pass: straight colour, alpha first, each component divided by the multiplier (1.0 for

@@ -34,26 +34,23 @@ GLuint LayerTexturePool::Take(GLsizei w, GLsizei h, GLenum internalFormat) {
   for (Kept& kept : kept_) {
     if (kept.taken || kept.width != w || kept.height != h || kept.format != internalFormat) continue;
     kept.taken = true;
-    return kept.name;
+    return kept.name.Get();
   }
-  kept_.push_back({NewLayerTexture(w, h, internalFormat), w, h, internalFormat, true});
-  return kept_.back().name;
+  kept_.push_back({GlTexture(NewLayerTexture(w, h, internalFormat)), w, h, internalFormat, true});
+  return kept_.back().name.Get();
 }
 
 void LayerTexturePool::EndRender() {
-  for (Kept& kept : kept_) {
-    if (!kept.taken) glDeleteTextures(1, &kept.name);
-  }
   kept_.erase(std::remove_if(kept_.begin(), kept_.end(), [](const Kept& k) { return !k.taken; }), kept_.end());
   for (Kept& kept : kept_) kept.taken = false;
 }
 
-void LayerTexturePool::Release() {
-  for (Kept& kept : kept_) glDeleteTextures(1, &kept.name);
+void LayerTexturePool::Release() { kept_.clear(); }
+
+void LayerTexturePool::Abandon() noexcept {
+  for (Kept& kept : kept_) kept.name.Release();
   kept_.clear();
 }
-
-void LayerTexturePool::Abandon() noexcept { kept_.clear(); }
 
 std::size_t LayerTexturePool::Bytes() const {
   std::size_t bytes = 0;

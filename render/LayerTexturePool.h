@@ -12,6 +12,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "render/GlName.h"
+
 namespace Orvane::Mosaira {
 
 // A new 2D texture of w x h texels in `internalFormat`, linear filtering, clamped to the edge,
@@ -45,7 +47,7 @@ class LayerTexturePool {
 
  private:
   struct Kept {
-    gl::GLuint name = 0;
+    GlTexture name;
     gl::GLsizei width = 0;
     gl::GLsizei height = 0;
     gl::GLenum format{};

@@ -435,4 +435,17 @@ int nvglCreateImageFromHandleGL3(NVGcontext* ctx, gl33core::GLuint texture, int 
   return tex->id;
 }
 
+void nvglForgetObjectsGL3(NVGcontext* ctx) noexcept {
+  using namespace detail;
+  if (ctx == nullptr) return;
+  auto* gl = static_cast<GLNVGcontext*>(nvgInternalParams(ctx)->userPtr);
+  gl->shader.prog = 0;
+  gl->shader.vert = 0;
+  gl->shader.frag = 0;
+  gl->fragBuf = 0;
+  gl->vertArr = 0;
+  gl->vertBuf = 0;
+  for (int i = 0; i < gl->ntextures; i++) gl->textures[i].tex = 0;
+}
+
 }  // namespace Orvane::Mosaira

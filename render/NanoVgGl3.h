@@ -43,4 +43,9 @@ NVGcontext* nvgCreateGL3(int flags);
 int nvglCreateImageFromHandleGL3(NVGcontext* ctx, gl33core::GLuint texture, int width, int height,
                                  int imageFlags);
 
+// Drops every OpenGL name the back end holds (program, buffers, vertex array, image textures)
+// without a GL call, for when the contexts that held them are gone: nvgDeleteInternal then frees
+// the memory alone and needs no current context. Does nothing for a null context.
+void nvglForgetObjectsGL3(NVGcontext* ctx) noexcept;
+
 }  // namespace Orvane::Mosaira

@@ -1,13 +1,12 @@
-// OpenGL rendering contexts of the renderer and the per-thread context registry.
+// One OpenGL rendering context of the renderer, its description, and the save and restore of the
+// calling thread's current context.
 //
-// The effect draws only in contexts of its own, never in the host's. One root context is made
-// at global set-up; every host render thread gets a context of its own on its first render,
-// sharing textures, buffers, renderbuffers and programs with the root. Making a context
+// The effect draws only in contexts of its own, never in the host's (see ContextRegistry.h for
+// the root and the per-thread contexts). Making a context
 // changes the calling thread's current context, so every sequence of OpenGL work is bracketed
 // by SaveHostContext / RestoreHostContext (or a ScopedHostContext), on the failure path too.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -88,37 +87,5 @@ class ScopedHostContext {
   ScopedHostContext(const ScopedHostContext&) = delete;
   ScopedHostContext& operator=(const ScopedHostContext&) = delete;
 };
-
-// --- Registry -------------------------------------------------------------------------------
-
-// Makes the root context (global set-up) and makes it current. Replaces no existing root:
-// throws AESDK_OpenGL_Fault when one exists or when it cannot be made (no root is kept then).
-void CreateSharedContext();
-
-// The root context, or null before global set-up and after global set-down.
-AEOpenGLContext* SharedContext() noexcept;
-
-// Makes the root current and selects it in glbinding. False when there is no root or the
-// driver refuses; never throws.
-bool MakeSharedContextCurrent() noexcept;
-
-// The calling thread's context, made on its first call (numbering the thread in the order of
-// first calls), current and selected in glbinding on return. Without a root the new context
-// is made like a root. Throws AESDK_OpenGL_Fault when the context cannot be made or made
-// current; the registry then has no entry for the thread, so the next call tries again.
-AEOpenGLContext* AcquireThreadContext();
-
-// Deletes every per-thread context in ascending thread number, then the root. Thread numbers
-// are kept. Takes no lock: no render may run. Leaves the calling thread with no current
-// context.
-void ReleaseAllContexts() noexcept;
-
-// The calling thread's number, or 0xFFFFFFFF when it has never acquired a context.
-std::uint32_t CurrentThreadNumber() noexcept;
-
-// Number of per-thread contexts held now.
-std::size_t ThreadContextCount() noexcept;
-
-inline constexpr std::uint32_t kUnnumberedThread = 0xFFFFFFFFu;
 
 }  // namespace Orvane::Mosaira

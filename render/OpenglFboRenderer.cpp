@@ -31,31 +31,48 @@ GLsizei SupportedSamples() {
   return std::clamp<GLint>(most, 1, kWantedLayerSamples);
 }
 
-void DeleteFramebuffer(GLuint& name) {
-  if (name != 0) glDeleteFramebuffers(1, &name);
-  name = 0;
-}
-
 }  // namespace
 
-OpenglFboRenderer& OpenglFboRenderer::instance() {
-  static OpenglFboRenderer* renderer = new OpenglFboRenderer();
-  return *renderer;
+OpenglFboRenderer::~OpenglFboRenderer() {
+  // Only the current context may delete its framebuffers; the others go with their contexts.
+  framebuffers.erase(Platform::CurrentBindingHandle());
+  forgetContextFramebuffers();
 }
 
-OpenglFboRenderer::OpenglFboRenderer() : outputQuad(std::make_unique<OpenglOutputQuad>()) {}
+void OpenglFboRenderer::abandonLayers(std::vector<Layer>& layers) noexcept {
+  for (Layer& layer : layers) {
+    layer.colour.Release();
+    layer.stencil.Release();
+  }
+  layers.clear();
+}
 
 FboSet OpenglFboRenderer::framebuffersOf(Platform::BindingHandle context) const {
   const auto found = framebuffers.find(context);
-  return found != framebuffers.end() ? found->second : FboSet();
+  if (found == framebuffers.end()) return FboSet();
+  const ContextFramebuffers& set = found->second;
+  return {set.resolveFbo.Get(), set.outputFbo.Get(), set.layerFbo.Get()};
 }
 
-FboSet& OpenglFboRenderer::currentFramebuffers() {
-  FboSet& set = framebuffers[Platform::CurrentBindingHandle()];
-  if (set.outputFbo == 0) glGenFramebuffers(1, &set.outputFbo);
-  if (set.resolveFbo == 0) glGenFramebuffers(1, &set.resolveFbo);
-  if (set.layerFbo == 0) glGenFramebuffers(1, &set.layerFbo);
+OpenglFboRenderer::ContextFramebuffers& OpenglFboRenderer::currentFramebuffers() {
+  ContextFramebuffers& set = framebuffers[Platform::CurrentBindingHandle()];
+  if (!set.outputFbo) set.outputFbo = GlFramebuffer::Generate();
+  if (!set.resolveFbo) set.resolveFbo = GlFramebuffer::Generate();
+  if (!set.layerFbo) set.layerFbo = GlFramebuffer::Generate();
   return set;
+}
+
+std::vector<GLuint> OpenglFboRenderer::layerNames() const {
+  std::vector<GLuint> names;
+  for (const Layer& layer : layerStack) names.push_back(layer.colour.Get());
+  return names;
+}
+
+GLuint OpenglFboRenderer::stencilOf(GLuint colour) const {
+  for (const Layer& layer : layerStack) {
+    if (layer.colour.Get() == colour) return layer.stencil.Get();
+  }
+  return 0;
 }
 
 GLuint OpenglFboRenderer::createTexture() {
@@ -74,27 +91,10 @@ GLuint OpenglFboRenderer::createTexture() {
 }
 
 void OpenglFboRenderer::release() {
-  const auto found = framebuffers.find(Platform::CurrentBindingHandle());
-  if (found != framebuffers.end()) {
-    DeleteFramebuffer(found->second.resolveFbo);
-    DeleteFramebuffer(found->second.outputFbo);
-    DeleteFramebuffer(found->second.layerFbo);
-    framebuffers.erase(found);
-  }
-  if (outputRenderbuffer != 0) glDeleteRenderbuffers(1, &outputRenderbuffer);
-  outputRenderbuffer = 0;
-  while (!layerStack.empty()) {
-    deleteLayer(layerStack.back());
-    layerStack.pop_back();
-  }
-  for (const SpareLayer& spare : spareLayers) {
-    glDeleteRenderbuffers(1, &spare.colour);
-    if (spare.stencil != 0) glDeleteRenderbuffers(1, &spare.stencil);
-  }
+  framebuffers.erase(Platform::CurrentBindingHandle());
+  output.Reset();
+  layerStack.clear();
   spareLayers.clear();
-  for (GLuint texture : resolveTextures) {
-    if (texture != 0) glDeleteTextures(1, &texture);
-  }
   resolveTextures.clear();
   layerTextures.Release();
   width = 0;
@@ -102,73 +102,58 @@ void OpenglFboRenderer::release() {
 }
 
 void OpenglFboRenderer::resize(std::uint32_t w, std::uint32_t h, ColourStorage storage) {
-  if (w == width && h == height && storage == colourStorage && outputRenderbuffer != 0) return;
+  if (w == width && h == height && storage == colourStorage && output) return;
   release();
   width = w;
   height = h;
   colourStorage = storage;
   samples = SupportedSamples();
   currentFramebuffers();
-  glGenRenderbuffers(1, &outputRenderbuffer);
-  glBindRenderbuffer(GL_RENDERBUFFER, outputRenderbuffer);
+  output = GlRenderbuffer::Generate();
+  glBindRenderbuffer(GL_RENDERBUFFER, output.Get());
   glRenderbufferStorage(GL_RENDERBUFFER, OutputFormat(colourStorage), static_cast<GLsizei>(width),
                         static_cast<GLsizei>(height));
-}
-
-void OpenglFboRenderer::deleteLayer(GLuint colour) {
-  glDeleteRenderbuffers(1, &colour);
-  const auto stencil = stencilOfLayer.find(colour);
-  if (stencil == stencilOfLayer.end()) return;
-  glDeleteRenderbuffers(1, &stencil->second);
-  stencilOfLayer.erase(stencil);
 }
 
 // Attaches the top layer's colour and its stencil (or none, so that a stencil of a layer
 // below never serves the layer above) to the bound layer framebuffer.
 void OpenglFboRenderer::attachTopLayer(GLuint layerFbo) {
-  const GLuint colour = layerStack.back();
-  const auto stencil = stencilOfLayer.find(colour);
+  const Layer& top = layerStack.back();
   glBindFramebuffer(GL_FRAMEBUFFER, layerFbo);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                            stencil != stencilOfLayer.end() ? stencil->second : 0);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, top.colour.Get());
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, top.stencil.Get());
 }
 
 // A new layer of the renderer's size on top of the stack.
 void OpenglFboRenderer::makeLayer(bool withStencil) {
   const auto w = static_cast<GLsizei>(width);
   const auto h = static_cast<GLsizei>(height);
-  GLuint colour = 0;
-  glGenRenderbuffers(1, &colour);
-  glBindRenderbuffer(GL_RENDERBUFFER, colour);
+  Layer layer;
+  layer.colour = GlRenderbuffer::Generate();
+  glBindRenderbuffer(GL_RENDERBUFFER, layer.colour.Get());
   glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, InternalFormat(colourStorage), w, h);
   if (withStencil) {
-    GLuint stencil = 0;
-    glGenRenderbuffers(1, &stencil);
-    glBindRenderbuffer(GL_RENDERBUFFER, stencil);
+    layer.stencil = GlRenderbuffer::Generate();
+    glBindRenderbuffer(GL_RENDERBUFFER, layer.stencil.Get());
     glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_STENCIL_INDEX8, w, h);
-    stencilOfLayer[colour] = stencil;
   }
-  layerStack.push_back(colour);
+  layerStack.push_back(std::move(layer));
 }
 
 void OpenglFboRenderer::pushLayer(bool withStencil, LayerStart start) {
-  const FboSet& set = currentFramebuffers();
+  const GLuint layerFbo = currentFramebuffers().layerFbo.Get();
   const auto spare = std::find_if(spareLayers.begin(), spareLayers.end(),
-                                  [&](const SpareLayer& s) { return (s.stencil != 0) == withStencil; });
+                                  [&](const Layer& s) { return bool(s.stencil) == withStencil; });
   if (spare != spareLayers.end()) {
-    layerStack.push_back(spare->colour);
-    if (spare->stencil != 0) stencilOfLayer[spare->colour] = spare->stencil;
+    layerStack.push_back(std::move(*spare));
     spareLayers.erase(spare);
   } else {
     makeLayer(withStencil);
   }
-  const GLuint colour = layerStack.back();
-  attachTopLayer(set.layerFbo);
+  attachTopLayer(layerFbo);
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-    deleteLayer(colour);
     layerStack.pop_back();
-    if (!layerStack.empty()) attachTopLayer(set.layerFbo);
+    if (!layerStack.empty()) attachTopLayer(layerFbo);
     throw AESDK_OpenGL_Fault();
   }
   if (start == LayerStart::kOverwritten && !withStencil) return;
@@ -184,34 +169,24 @@ void OpenglFboRenderer::pushLayer(bool withStencil, LayerStart start) {
 
 // The top layer leaves the stack and waits for the next push, or goes when enough wait.
 void OpenglFboRenderer::spareTopLayer() {
-  const GLuint colour = layerStack.back();
+  Layer top = std::move(layerStack.back());
   layerStack.pop_back();
-  if (spareLayers.size() >= kSpareLayers) {
-    deleteLayer(colour);
-    return;
-  }
-  const auto stencil = stencilOfLayer.find(colour);
-  SpareLayer spare{colour, 0};
-  if (stencil != stencilOfLayer.end()) {
-    spare.stencil = stencil->second;
-    stencilOfLayer.erase(stencil);
-  }
-  spareLayers.push_back(spare);
+  if (spareLayers.size() < kSpareLayers) spareLayers.push_back(std::move(top));
 }
 
 // Resolves the top layer into `texture`, spares it and binds the layer below for drawing.
 void OpenglFboRenderer::resolveTopInto(GLuint texture) {
-  const FboSet& set = currentFramebuffers();
+  const ContextFramebuffers& set = currentFramebuffers();
   const auto w = static_cast<GLint>(width);
   const auto h = static_cast<GLint>(height);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, set.layerFbo);
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, set.resolveFbo);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, set.layerFbo.Get());
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, set.resolveFbo.Get());
   glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
   glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
   spareTopLayer();
   if (!layerStack.empty()) {
-    glBindRenderbuffer(GL_RENDERBUFFER, layerStack.back());
-    attachTopLayer(set.layerFbo);
+    glBindRenderbuffer(GL_RENDERBUFFER, layerStack.back().colour.Get());
+    attachTopLayer(set.layerFbo.Get());
   }
 }
 
@@ -225,9 +200,9 @@ GLuint OpenglFboRenderer::popLayerToTexture() {
 GLuint OpenglFboRenderer::popLayerToKeptTexture() {
   if (layerStack.empty()) return 0;
   const std::size_t depth = layerStack.size() - 1;
-  if (resolveTextures.size() <= depth) resolveTextures.resize(depth + 1, 0);
-  if (resolveTextures[depth] == 0) resolveTextures[depth] = createTexture();
-  const GLuint texture = resolveTextures[depth];
+  if (resolveTextures.size() <= depth) resolveTextures.resize(depth + 1);
+  if (!resolveTextures[depth]) resolveTextures[depth] = GlTexture(createTexture());
+  const GLuint texture = resolveTextures[depth].Get();
   resolveTopInto(texture);
   return texture;
 }
@@ -235,41 +210,47 @@ GLuint OpenglFboRenderer::popLayerToKeptTexture() {
 std::size_t OpenglFboRenderer::keptBytes() const {
   const std::size_t pixels = std::size_t(width) * std::size_t(height);
   const std::size_t perPixel = BytesPerPixel(InternalFormat(colourStorage));
-  std::size_t bytes = outputRenderbuffer != 0 ? pixels * BytesPerPixel(OutputFormat(colourStorage)) : 0;
-  for (GLuint texture : resolveTextures) bytes += texture != 0 ? pixels * perPixel : 0;
-  for (const SpareLayer& spare : spareLayers) {
-    bytes += pixels * std::size_t(samples) * (perPixel + (spare.stencil != 0 ? 1 : 0));
+  std::size_t bytes = output ? pixels * BytesPerPixel(OutputFormat(colourStorage)) : 0;
+  for (const GlTexture& texture : resolveTextures) bytes += texture ? pixels * perPixel : 0;
+  for (const Layer& spare : spareLayers) {
+    bytes += pixels * std::size_t(samples) * (perPixel + (spare.stencil ? 1 : 0));
   }
   return bytes;
 }
 
 void OpenglFboRenderer::composite(float multiplier) {
-  if (outputQuad == nullptr) outputQuad = std::make_unique<OpenglOutputQuad>();
   const GLuint texture = popLayerToKeptTexture();
   if (texture == 0) return;
-  const FboSet& set = currentFramebuffers();
-  glBindFramebuffer(GL_FRAMEBUFFER, set.outputFbo);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, outputRenderbuffer);
+  const ContextFramebuffers& set = currentFramebuffers();
+  glBindFramebuffer(GL_FRAMEBUFFER, set.outputFbo.Get());
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, output.Get());
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) throw AESDK_OpenGL_Fault();
   // Blending off: the quad overwrites every pixel, so the renderbuffer needs no clear.
   glDisable(GL_BLEND);
   glDisable(GL_MULTISAMPLE);
-  outputQuad->draw(texture, multiplier);
+  outputQuad.draw(texture, multiplier);
 }
 
 void OpenglFboRenderer::abandon() noexcept {
-  framebuffers.clear();
-  outputRenderbuffer = 0;
-  layerStack.clear();
-  stencilOfLayer.clear();
-  spareLayers.clear();
+  forgetContextFramebuffers();
+  output.Release();
+  abandonLayers(layerStack);
+  abandonLayers(spareLayers);
+  for (GlTexture& texture : resolveTextures) texture.Release();
   resolveTextures.clear();
   layerTextures.Abandon();
   width = 0;
   height = 0;
-  if (outputQuad != nullptr) outputQuad->abandon();
+  outputQuad.abandon();
 }
 
-void OpenglFboRenderer::forgetContextFramebuffers() { framebuffers.clear(); }
+void OpenglFboRenderer::forgetContextFramebuffers() noexcept {
+  for (auto& [context, set] : framebuffers) {
+    set.resolveFbo.Release();
+    set.outputFbo.Release();
+    set.layerFbo.Release();
+  }
+  framebuffers.clear();
+}
 
 }  // namespace Orvane::Mosaira

@@ -16,11 +16,11 @@
 
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <vector>
 
 #include "platform/GlContext.h"
 #include "render/FullScreenPasses.h"
+#include "render/GlName.h"
 #include "render/LayerTexturePool.h"
 
 namespace Orvane::Mosaira {
@@ -37,18 +37,22 @@ enum class ColourStorage { kUnorm8, kUnorm16, kFloat32 };
 // first pass into it overwrites every pixel (blending off).
 enum class LayerStart { kCleared, kOverwritten };
 
-// Framebuffers of one context; 0 = none.
+// The framebuffer names of one context; 0 = none.
 struct FboSet {
   gl::GLuint resolveFbo = 0;  // receives each resolve blit (texture as colour attachment 0)
-  gl::GLuint outputFbo = 0;   // outputRenderbuffer as colour attachment 0
+  gl::GLuint outputFbo = 0;   // the output renderbuffer as colour attachment 0
   gl::GLuint layerFbo = 0;    // top layer's colour (and stencil) renderbuffers
 };
 
 class OpenglFboRenderer {
  public:
-  // The process-wide renderer, made on first call (no GL objects yet) and never destroyed.
-  static OpenglFboRenderer& instance();
+  // No GL objects yet; needs no context. The renderer of every render is owned by the renderer's
+  // process-wide state (RenderGlobals.h).
+  OpenglFboRenderer() = default;
 
+  // Deletes what the current context may delete (see GlName.h); framebuffers of other contexts
+  // are left to those contexts. Never throws.
+  ~OpenglFboRenderer();
   OpenglFboRenderer(const OpenglFboRenderer&) = delete;
   OpenglFboRenderer& operator=(const OpenglFboRenderer&) = delete;
 
@@ -90,8 +94,9 @@ class OpenglFboRenderer {
   // Drops every name and the size without a GL call, for when the contexts are gone.
   void abandon() noexcept;
 
-  // Forgets the framebuffers of every context (set-down: those contexts are going away).
-  void forgetContextFramebuffers();
+  // Forgets the framebuffers of every context without a GL call (set-down: those contexts are
+  // going away).
+  void forgetContextFramebuffers() noexcept;
 
   // The framebuffers of the context with this glbinding handle (all 0 when it has none).
   FboSet framebuffersOf(Platform::BindingHandle context) const;
@@ -100,13 +105,19 @@ class OpenglFboRenderer {
   gl::GLsizei sampleCount() const { return samples; }
   ColourStorage storage() const { return colourStorage; }
 
-  gl::GLuint outputRenderbuffer = 0;
+  // The output renderbuffer (0 before resize and after release).
+  gl::GLuint outputRenderbuffer() const { return output.Get(); }
+
+  // The colour renderbuffers of the stacked layers, bottom first, and the stencil renderbuffer
+  // of the stacked layer with colour `colour` (0 when it has none or is not stacked).
+  std::vector<gl::GLuint> layerNames() const;
+  gl::GLuint stencilOf(gl::GLuint colour) const;
+  std::size_t layerCount() const { return layerStack.size(); }
+
   std::uint32_t width = 0;
   std::uint32_t height = 0;
-  std::vector<gl::GLuint> layerStack;          // colour renderbuffers, bottom first
-  std::map<gl::GLuint, gl::GLuint> stencilOfLayer;  // colour -> stencil renderbuffer
-  std::unique_ptr<OpenglOutputQuad> outputQuad;     // null after set-down until composite
-  LayerTexturePool layerTextures;                   // layers' textures, kept between renders
+  OpenglOutputQuad outputQuad;    // the output pass; its GL objects are made on its first draw
+  LayerTexturePool layerTextures;  // layers' textures, kept between renders
 
   // Storage alive between renders beyond the layer textures: spare layers, resolve textures and
   // the output renderbuffer, in bytes as stored (a multisampled pixel counted once per sample).
@@ -114,21 +125,27 @@ class OpenglFboRenderer {
   std::size_t spareLayerCount() const { return spareLayers.size(); }
 
  private:
-  OpenglFboRenderer();
-  FboSet& currentFramebuffers();
-  struct SpareLayer {
-    gl::GLuint colour = 0;
-    gl::GLuint stencil = 0;  // 0 = none
+  struct Layer {
+    GlRenderbuffer colour;
+    GlRenderbuffer stencil;  // none: a layer without stencil
   };
+  struct ContextFramebuffers {
+    GlFramebuffer resolveFbo;
+    GlFramebuffer outputFbo;
+    GlFramebuffer layerFbo;
+  };
+  static void abandonLayers(std::vector<Layer>& layers) noexcept;
+  ContextFramebuffers& currentFramebuffers();
   void attachTopLayer(gl::GLuint layerFbo);
-  void deleteLayer(gl::GLuint colour);
   void makeLayer(bool withStencil);
   void spareTopLayer();
   void resolveTopInto(gl::GLuint texture);
 
-  std::vector<SpareLayer> spareLayers;
-  std::vector<gl::GLuint> resolveTextures;  // by stack depth after the pop; 0 = not made yet
-  std::map<Platform::BindingHandle, FboSet> framebuffers;
+  GlRenderbuffer output;
+  std::vector<Layer> layerStack;  // bottom first
+  std::vector<Layer> spareLayers;
+  std::vector<GlTexture> resolveTextures;  // by stack depth after the pop; none = not made yet
+  std::map<Platform::BindingHandle, ContextFramebuffers> framebuffers;
   ColourStorage colourStorage = ColourStorage::kUnorm8;
   gl::GLsizei samples = 0;
 };

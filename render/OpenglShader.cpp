@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/GlContext.h"
-
 using namespace gl33core;
 
 namespace Orvane::Mosaira {
@@ -49,10 +47,6 @@ void DeleteStages(GLuint program, const std::vector<GLuint>& stages) {
 OpenglShader::OpenglShader(std::string vertex, std::string fragment)
     : vertexSource(std::move(vertex)), fragmentSource(std::move(fragment)) {}
 
-OpenglShader::~OpenglShader() {
-  if (program != 0 && Platform::CurrentBindingHandle() != 0) glDeleteProgram(program);
-}
-
 void OpenglShader::compile() {
   std::vector<GLuint> stages;
   stages.push_back(CompileStage(*this, GL_VERTEX_SHADER, vertexSource, "vert"));
@@ -64,20 +58,18 @@ void OpenglShader::compile() {
     DeleteStages(0, stages);
     return;
   }
-  const GLuint built = glCreateProgram();
-  for (GLuint stage : stages) glAttachShader(built, stage);
-  for (const auto& [name, location] : attributeLocations) glBindAttribLocation(built, location, name.c_str());
-  glLinkProgram(built);
-  GLint status = 0;
-  glGetProgramiv(built, GL_LINK_STATUS, &status);
-  if (status != static_cast<GLint>(GL_TRUE)) {
-    PrintProgramLog(built);
-    DeleteStages(built, stages);
-    glDeleteProgram(built);
-    return;
+  GlProgram built = GlProgram::Generate();
+  for (GLuint stage : stages) glAttachShader(built.Get(), stage);
+  for (const auto& [name, location] : attributeLocations) {
+    glBindAttribLocation(built.Get(), location, name.c_str());
   }
-  DeleteStages(built, stages);
-  program = built;
+  glLinkProgram(built.Get());
+  GLint status = 0;
+  glGetProgramiv(built.Get(), GL_LINK_STATUS, &status);
+  if (status != static_cast<GLint>(GL_TRUE)) PrintProgramLog(built.Get());
+  DeleteStages(built.Get(), stages);
+  // A program that did not link is deleted with `built`.
+  if (status == static_cast<GLint>(GL_TRUE)) program = std::move(built);
 }
 
 void OpenglShader::printShaderLog(GLuint shader, const char* stageName) const {
@@ -90,10 +82,10 @@ void OpenglShader::printShaderLog(GLuint shader, const char* stageName) const {
 }
 
 void OpenglShader::bindTexture(const char* uniformName, GLuint texture) const {
-  if (program == 0) return;
+  if (!program) return;
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, texture);
-  const GLint location = glGetUniformLocation(program, uniformName);
+  const GLint location = glGetUniformLocation(program.Get(), uniformName);
   if (location >= 0) glUniform1i(location, 0);
 }
 

@@ -6,6 +6,8 @@
 #include <map>
 #include <string>
 
+#include "render/GlName.h"
+
 namespace Orvane::Mosaira {
 
 class OpenglShader {
@@ -15,7 +17,7 @@ class OpenglShader {
 
   // Deletes the program when one was built and a context is current on this thread (without
   // one, the program went away with its share group). Never throws.
-  virtual ~OpenglShader();
+  virtual ~OpenglShader() = default;
   OpenglShader(const OpenglShader&) = delete;
   OpenglShader& operator=(const OpenglShader&) = delete;
 
@@ -36,7 +38,7 @@ class OpenglShader {
   std::string vertexSource;
   std::string fragmentSource;
   std::string geometrySource;  // empty: no geometry stage
-  gl::GLuint program = 0;      // 0 until a successful build
+  GlProgram program;           // none until a successful build
   std::map<std::string, gl::GLuint> attributeLocations;
 };
 

@@ -1,17 +1,47 @@
-// The renderer's process-wide OpenGL objects, made at global set-up and released at global set-down.
-// The effect shell calls these two functions and nothing else of the renderer at those commands.
+// The renderer's process-wide state: one owner, made at global set-up and destroyed at global
+// set-down, of the contexts, the framebuffer renderer, the flip pass and the vector-drawing
+// context. Each holds the state of one render, and glbinding's per-context set-up is not safe
+// against GL calls on other threads, so one render at a time uses them: every render holds
+// RenderLock() around its whole OpenGL work, from before its thread's context is fetched or made
+// until the host's context is current again. Global set-up and set-down take it too.
 #pragma once
+
+#include <memory>
+#include <mutex>
+
+#include "render/ContextRegistry.h"
+#include "render/FullScreenPasses.h"
+#include "render/OpenglFboRenderer.h"
+#include "render/VectorContext.h"
 
 namespace Orvane::Mosaira {
 
-// Makes the root OpenGL context and the process-wide passes of global set-up, with the calling
-// thread's own context saved first and restored afterwards. When they exist already (set-up again
-// without set-down), the old ones are released first and replaced. Throws (AESDK_OpenGL_Fault, or an
-// integer host error) on failure, after releasing what it made and restoring the caller's context.
-void RenderGlobalSetup();
+class RenderGlobals {
+ public:
+  // Makes the root context (left current) and in it the vector-drawing context; the passes and
+  // the framebuffer renderer make their OpenGL objects on first use. Throws AESDK_OpenGL_Fault
+  // when either context cannot be made, after releasing what it made.
+  RenderGlobals();
 
-// Releases every OpenGL object of the renderer, every per-thread context and the root context,
-// restoring the caller's context afterwards. Safe when set-up never ran or failed; never throws.
-void RenderGlobalSetdown() noexcept;
+  // With the root current, deletes every OpenGL object of the renderer; when the root cannot be
+  // made current, drops their names instead. Then deletes every per-thread context and the root,
+  // leaving the calling thread with no current context. Never throws.
+  ~RenderGlobals();
+  RenderGlobals(const RenderGlobals&) = delete;
+  RenderGlobals& operator=(const RenderGlobals&) = delete;
+
+  ContextRegistry contexts;  // first made, last destroyed
+  OpenglFboRenderer renderer;
+  OpenglFlipQuad flipQuad;
+  std::unique_ptr<VectorContext> nvgContext;  // never null once made
+};
+
+// The lock of all OpenGL work of the renderer and of the state below. It outlives the state (a
+// render may wait on it while set-down destroys the state) and is never destroyed.
+std::mutex& RenderLock() noexcept;
+
+// The state made by the last successful global set-up, or null before it, after set-down and
+// after a failed set-up. Read only under RenderLock().
+RenderGlobals* CurrentRenderGlobals() noexcept;
 
 }  // namespace Orvane::Mosaira

@@ -2,41 +2,35 @@
 
 #include <atomic>
 
+#include "platform/GlContext.h"
 #include "render/NanoVgGl3.h"
+#include "render/OpenGLContext.h"
+#include "render/RendererTesting.h"
 
 namespace Orvane::Mosaira {
 namespace {
 
-NVGcontext* vectorContext = nullptr;
 std::atomic<bool> injectedFault{false};
 
 }  // namespace
 
-std::mutex& RenderLock() noexcept {
-  // Never destroyed: a render thread may still hold it while the process exits.
-  static std::mutex* lock = new std::mutex();
-  return *lock;
-}
-
-NVGcontext* VectorContext() noexcept { return vectorContext; }
-
 void InjectVectorContextFault() noexcept { injectedFault.store(true); }
 
-bool CreateVectorContext() noexcept {
-  DeleteVectorContext();
-  if (injectedFault.exchange(false)) return false;
+VectorContext::VectorContext() {
+  if (injectedFault.exchange(false)) throw AESDK_OpenGL_Fault();
   try {
-    vectorContext = nvgCreateGL3(NVG_ANTIALIAS);
+    ctx_ = nvgCreateGL3(NVG_ANTIALIAS);
   } catch (...) {
-    vectorContext = nullptr;  // an allocation failure while building the program
+    ctx_ = nullptr;  // an allocation failure while building the program
   }
-  return vectorContext != nullptr;
+  if (ctx_ == nullptr) throw AESDK_OpenGL_Fault();
 }
 
-void DeleteVectorContext() noexcept {
-  if (vectorContext == nullptr) return;
-  nvgDeleteInternal(vectorContext);
-  vectorContext = nullptr;
+VectorContext::~VectorContext() {
+  if (Platform::CurrentBindingHandle() == 0) abandon();
+  nvgDeleteInternal(ctx_);
 }
+
+void VectorContext::abandon() noexcept { nvglForgetObjectsGL3(ctx_); }
 
 }  // namespace Orvane::Mosaira

@@ -145,13 +145,16 @@ TEST_F(ParamSync, ZeroDownsampleNumeratorLeavesPoints) {
   EXPECT_DOUBLE_EQ(Position("P8").y, 1080.0);
 }
 
-TEST_F(ParamSync, SyncReinsetsFrames) {
+// Whichever parameters a sync reads, it re-insets the frames with the layout's own spacing.
+TEST_F(ParamSync, EverySyncReinsetsFrames) {
   MirrorLayoutIntoHost();
-  layout->spacing = 10.0f;  // as a render would have left it
-  for (auto& frame : layout->frames) frame->insetPolygons.clear();
-  SyncLayoutFromParams(&host.in, SyncMode::kSyncAll);
-  EXPECT_EQ(layout->spacing, 10.0f);
-  for (auto& frame : layout->frames) EXPECT_FALSE(frame->insetPolygons.empty());
+  for (SyncMode mode : {SyncMode::kSyncAll, SyncMode::kSyncPoints, SyncMode::kSyncSliders}) {
+    layout->spacing = 10.0f;  // as the render shell would have left it
+    for (auto& frame : layout->frames) frame->insetPolygons.clear();
+    SyncLayoutFromParams(&host.in, mode);
+    EXPECT_EQ(layout->spacing, 10.0f);
+    for (auto& frame : layout->frames) EXPECT_FALSE(frame->insetPolygons.empty()) << int(mode);
+  }
 }
 
 // A layout of 30 free points (26 besides the four corners) and 12 sliding points: only the first

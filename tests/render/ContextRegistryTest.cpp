@@ -6,8 +6,7 @@
 
 #include "GlTestSupport.h"
 #include "platform/ContextState.h"
-#include "render/RenderState.h"
-#include "render/VectorContext.h"
+#include "render/RendererTesting.h"
 
 using namespace gl33core;
 
@@ -28,13 +27,17 @@ class HostContext {
   std::unique_ptr<Platform::GlContext> context;
 };
 
-class ContextRegistry : public ::testing::Test {
+using Testing::AcquireThreadContext;
+
+std::size_t ThreadContextCount() { return Testing::Globals().contexts.ThreadContextCount(); }
+
+class ContextRegistries : public ::testing::Test {
  protected:
   void SetUp() override { Testing::InstallGlErrorCheck(); }
   void TearDown() override { RenderGlobalSetdown(); }
 };
 
-TEST_F(ContextRegistry, TwoThreadsNumberedByFirstUse) {
+TEST_F(ContextRegistries, TwoThreadsNumberedByFirstUse) {
   RenderGlobalSetup();
   std::uint32_t first = 0;
   std::uint32_t second = 0;
@@ -61,7 +64,7 @@ TEST_F(ContextRegistry, TwoThreadsNumberedByFirstUse) {
   EXPECT_EQ(CountOf(printed, "OpenGL Revision: "), 2);
 }
 
-TEST_F(ContextRegistry, SecondAcquireOnSameThreadMakesNothing) {
+TEST_F(ContextRegistries, SecondAcquireOnSameThreadMakesNothing) {
   RenderGlobalSetup();
   AEOpenGLContext* firstTime = AcquireThreadContext();
   ::testing::internal::CaptureStdout();
@@ -71,17 +74,16 @@ TEST_F(ContextRegistry, SecondAcquireOnSameThreadMakesNothing) {
   EXPECT_EQ(ThreadContextCount(), 1u);
 }
 
-TEST_F(ContextRegistry, NewSetupGivesNumberedThreadNewContextSharingNewRoot) {
+TEST_F(ContextRegistries, NewSetupGivesNumberedThreadNewContextSharingNewRoot) {
   RenderGlobalSetup();
   AcquireThreadContext();
   const std::uint32_t number = CurrentThreadNumber();
   const Platform::BindingHandle oldHandle = Platform::CurrentBindingHandle();
   RenderGlobalSetdown();
-  EXPECT_EQ(ThreadContextCount(), 0u);
-  EXPECT_EQ(SharedContext(), nullptr);
+  EXPECT_EQ(CurrentRenderGlobals(), nullptr);
 
   RenderGlobalSetup();
-  ASSERT_TRUE(MakeSharedContextCurrent());
+  ASSERT_TRUE(Testing::Globals().contexts.MakeSharedContextCurrent());
   GLuint texture = 0;
   glGenTextures(1, &texture);
   glBindTexture(GL_TEXTURE_2D, texture);
@@ -94,7 +96,7 @@ TEST_F(ContextRegistry, NewSetupGivesNumberedThreadNewContextSharingNewRoot) {
 }
 
 // Set-up and set-down hand back whatever the host had current, a context or none.
-TEST_F(ContextRegistry, HostContextStateKeptBySetupAndSetdown) {
+TEST_F(ContextRegistries, HostContextStateKeptBySetupAndSetdown) {
   HostContext host;
   ASSERT_NE(host.context, nullptr);
   for (void* hostContext : {host.Native(), static_cast<void*>(EGL_NO_CONTEXT)}) {
@@ -106,12 +108,12 @@ TEST_F(ContextRegistry, HostContextStateKeptBySetupAndSetdown) {
   }
 }
 
-TEST_F(ContextRegistry, FailedRootCreationThrowsAndRestoresHost) {
+TEST_F(ContextRegistries, FailedRootCreationThrowsAndRestoresHost) {
   HostContext host;
   ASSERT_NE(host.context, nullptr);
   Platform::InjectContextFault(Platform::ContextStep::kCreateContext);
   EXPECT_THROW(RenderGlobalSetup(), AESDK_OpenGL_Fault);
-  EXPECT_EQ(SharedContext(), nullptr);
+  EXPECT_EQ(CurrentRenderGlobals(), nullptr);
   EXPECT_EQ(eglGetCurrentContext(), host.Native());
   RenderGlobalSetdown();  // without a root: must be harmless
   EXPECT_EQ(eglGetCurrentContext(), host.Native());
@@ -119,22 +121,20 @@ TEST_F(ContextRegistry, FailedRootCreationThrowsAndRestoresHost) {
 
 // Every render needs the vector-drawing context: a set-up that cannot make it fails, keeps no
 // root or flip pass, and hands the host's context back; the next set-up succeeds.
-TEST_F(ContextRegistry, VectorContextFailureFailsSetupAndLeavesNothing) {
+TEST_F(ContextRegistries, VectorContextFailureFailsSetupAndLeavesNothing) {
   HostContext host;
   ASSERT_NE(host.context, nullptr);
   InjectVectorContextFault();
   EXPECT_THROW(RenderGlobalSetup(), AESDK_OpenGL_Fault);
-  EXPECT_EQ(SharedContext(), nullptr);
-  EXPECT_EQ(VectorContext(), nullptr);
-  EXPECT_EQ(FlipQuad(), nullptr);
+  EXPECT_EQ(CurrentRenderGlobals(), nullptr);
   EXPECT_EQ(eglGetCurrentContext(), host.Native());
   RenderGlobalSetup();
-  EXPECT_NE(VectorContext(), nullptr);
-  EXPECT_NE(FlipQuad(), nullptr);
+  ASSERT_NE(CurrentRenderGlobals(), nullptr);
+  EXPECT_NE(Testing::Globals().nvgContext->get(), nullptr);
   EXPECT_EQ(eglGetCurrentContext(), host.Native());
 }
 
-TEST_F(ContextRegistry, FailedThreadContextLeavesNoEntryAndRetries) {
+TEST_F(ContextRegistries, FailedThreadContextLeavesNoEntryAndRetries) {
   RenderGlobalSetup();
   std::thread worker([] {
     ScopedHostContext host;
@@ -152,8 +152,9 @@ TEST_F(ContextRegistry, FailedThreadContextLeavesNoEntryAndRetries) {
   worker.join();
 }
 
-TEST_F(ContextRegistry, WithoutRootThreadContextIsStandalone) {
-  AEOpenGLContext* context = AcquireThreadContext();
+TEST_F(ContextRegistries, WithoutRootThreadContextIsStandalone) {
+  ContextRegistry registry;
+  AEOpenGLContext* context = registry.AcquireThreadContext();
   ASSERT_NE(context, nullptr);
   GLint major = 0;
   glGetIntegerv(GL_MAJOR_VERSION, &major);

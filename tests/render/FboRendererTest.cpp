@@ -46,7 +46,7 @@ class FboRenderer : public Testing::RenderSession {
  protected:
   void SetUp() override {
     Testing::RenderSession::SetUp();
-    renderer = &OpenglFboRenderer::instance();
+    renderer = &Testing::Globals().renderer;
   }
   void Fill(float r, float g, float b, float a) {
     glClearColor(r, g, b, a);
@@ -59,12 +59,12 @@ class FboRenderer : public Testing::RenderSession {
 TEST_F(FboRenderer, ResizeToSameSizeKeepsEveryName) {
   renderer->resize(4, 3);
   const FboSet before = Own();
-  const GLuint output = renderer->outputRenderbuffer;
+  const GLuint output = renderer->outputRenderbuffer();
   renderer->resize(4, 3);
   EXPECT_EQ(Own().layerFbo, before.layerFbo);
   EXPECT_EQ(Own().resolveFbo, before.resolveFbo);
   EXPECT_EQ(Own().outputFbo, before.outputFbo);
-  EXPECT_EQ(renderer->outputRenderbuffer, output);
+  EXPECT_EQ(renderer->outputRenderbuffer(), output);
 }
 
 // A new size or colour storage, or a resize after release, remakes the storage; the layer stack
@@ -73,22 +73,22 @@ TEST_F(FboRenderer, ResizeRemakesStorageWhenItChanges) {
   renderer->resize(4, 3);
   renderer->pushLayer(false);
   renderer->resize(5, 2);
-  EXPECT_TRUE(renderer->layerStack.empty());
+  EXPECT_TRUE(renderer->layerNames().empty());
   EXPECT_EQ(renderer->width, 5u);
-  EXPECT_EQ(RenderbufferValue(renderer->outputRenderbuffer, GL_RENDERBUFFER_WIDTH), 5);
-  EXPECT_EQ(RenderbufferValue(renderer->outputRenderbuffer, GL_RENDERBUFFER_HEIGHT), 2);
+  EXPECT_EQ(RenderbufferValue(renderer->outputRenderbuffer(), GL_RENDERBUFFER_WIDTH), 5);
+  EXPECT_EQ(RenderbufferValue(renderer->outputRenderbuffer(), GL_RENDERBUFFER_HEIGHT), 2);
   EXPECT_NE(Own().layerFbo, 0u);
 
   renderer->resize(5, 2, ColourStorage::kFloat32);
-  EXPECT_EQ(RenderbufferValue(renderer->outputRenderbuffer, GL_RENDERBUFFER_INTERNAL_FORMAT),
+  EXPECT_EQ(RenderbufferValue(renderer->outputRenderbuffer(), GL_RENDERBUFFER_INTERNAL_FORMAT),
             static_cast<GLint>(GL_RGBA32F));
 
   renderer->release();
-  EXPECT_EQ(renderer->outputRenderbuffer, 0u);
+  EXPECT_EQ(renderer->outputRenderbuffer(), 0u);
   EXPECT_EQ(Own().layerFbo, 0u);
   renderer->resize(5, 2, ColourStorage::kFloat32);
-  EXPECT_NE(renderer->outputRenderbuffer, 0u);
-  EXPECT_EQ(glIsRenderbuffer(renderer->outputRenderbuffer), GL_TRUE);
+  EXPECT_NE(renderer->outputRenderbuffer(), 0u);
+  EXPECT_EQ(glIsRenderbuffer(renderer->outputRenderbuffer()), GL_TRUE);
   EXPECT_NE(Own().layerFbo, 0u);
 }
 
@@ -98,7 +98,7 @@ TEST_F(FboRenderer, LayersUseSupportedSampleCount) {
   GLint most = 0;
   glGetIntegerv(GL_MAX_SAMPLES, &most);
   EXPECT_EQ(renderer->sampleCount(), std::min(most, kWantedLayerSamples));
-  EXPECT_EQ(RenderbufferValue(renderer->layerStack.back(), GL_RENDERBUFFER_SAMPLES), renderer->sampleCount());
+  EXPECT_EQ(RenderbufferValue(renderer->layerNames().back(), GL_RENDERBUFFER_SAMPLES), renderer->sampleCount());
   glDeleteTextures(1, std::array<GLuint, 1>{renderer->popLayerToTexture()}.data());
 }
 
@@ -106,29 +106,28 @@ TEST_F(FboRenderer, LayersUseSupportedSampleCount) {
 TEST_F(FboRenderer, PopReturnsUpperLayerAndRestoresLower) {
   renderer->resize(2, 2, ColourStorage::kFloat32);
   renderer->pushLayer(false);
-  const GLuint lower = renderer->layerStack.back();
+  const GLuint lower = renderer->layerNames().back();
   Fill(1.0f, 0.0f, 0.0f, 1.0f);
   renderer->pushLayer(true);
-  const GLuint upper = renderer->layerStack.back();
+  const GLuint upper = renderer->layerNames().back();
   Fill(0.0f, 0.0f, 0.5f, 0.5f);
-  ASSERT_EQ(renderer->stencilOfLayer.count(upper), 1u);
-  const GLuint stencil = renderer->stencilOfLayer[upper];
+  ASSERT_NE(renderer->stencilOf(upper), 0u);
+  const GLuint stencil = renderer->stencilOf(upper);
 
   const GLuint texture = renderer->popLayerToTexture();
   EXPECT_THAT(ReadTexture(texture, 1, 1), ElementsAre(0.0f, 0.0f, 0.5f, 0.5f));
-  EXPECT_THAT(renderer->layerStack, ElementsAre(lower));
-  EXPECT_EQ(renderer->stencilOfLayer.count(upper), 0u);
+  EXPECT_THAT(renderer->layerNames(), ElementsAre(lower));
   EXPECT_EQ(LayerAttachment(Own().layerFbo, GL_COLOR_ATTACHMENT0), static_cast<GLint>(lower));
   EXPECT_EQ(LayerAttachment(Own().layerFbo, GL_STENCIL_ATTACHMENT), 0);
   glDeleteTextures(1, &texture);
   renderer->pushLayer(true);
-  EXPECT_THAT(renderer->layerStack, ElementsAre(lower, upper));
-  EXPECT_EQ(renderer->stencilOfLayer[upper], stencil);
+  EXPECT_THAT(renderer->layerNames(), ElementsAre(lower, upper));
+  EXPECT_EQ(renderer->stencilOf(upper), stencil);
   EXPECT_THAT(ReadTexture(renderer->popLayerToKeptTexture(), 1, 1), ElementsAre(0.0f, 0.0f, 0.0f, 0.0f));
 
   const GLuint last = renderer->popLayerToTexture();
   EXPECT_THAT(ReadTexture(last, 1, 1), ElementsAre(1.0f, 0.0f, 0.0f, 1.0f));
-  EXPECT_TRUE(renderer->layerStack.empty());
+  EXPECT_TRUE(renderer->layerNames().empty());
   glDeleteTextures(1, &last);
 }
 
@@ -136,7 +135,7 @@ TEST_F(FboRenderer, EmptyStackPopsNothing) {
   renderer->resize(2, 2);
   EXPECT_EQ(renderer->popLayerToTexture(), 0u);
   renderer->composite(1.0f);
-  EXPECT_TRUE(renderer->layerStack.empty());
+  EXPECT_TRUE(renderer->layerNames().empty());
 }
 
 TEST_F(FboRenderer, PushedStencilIsCleared) {
@@ -188,7 +187,7 @@ TEST_F(FboRenderer, CompositeWritesAlphaFirstStraightColour) {
   EXPECT_NEAR(pixel[1], 128, 2);
   EXPECT_NEAR(pixel[2], 255, 2);
   EXPECT_NEAR(pixel[3], 64, 1);
-  EXPECT_TRUE(renderer->layerStack.empty());
+  EXPECT_TRUE(renderer->layerNames().empty());
 
   renderer->resize(2, 2, ColourStorage::kFloat32);
   renderer->pushLayer(false);
@@ -198,19 +197,20 @@ TEST_F(FboRenderer, CompositeWritesAlphaFirstStraightColour) {
   EXPECT_THAT(Testing::ReadFloatPixels(1, 1), ElementsAre(1.0f, 2.0f, 0.5f, 0.25f));
 }
 
-TEST_F(FboRenderer, CompositeAfterSetdownMakesNewOutputPass) {
+// Set-down takes the renderer with it; the renderer of the next set-up starts empty and draws.
+TEST_F(FboRenderer, NewSetupGivesEmptyRendererThatDraws) {
   renderer->resize(2, 2, ColourStorage::kFloat32);
   RenderGlobalSetdown();
-  EXPECT_EQ(renderer->outputQuad, nullptr);
-  EXPECT_EQ(renderer->width, 0u);
+  EXPECT_EQ(CurrentRenderGlobals(), nullptr);
   RenderGlobalSetup();
-  context = AcquireThreadContext();
+  context = Testing::AcquireThreadContext();
+  renderer = &Testing::Globals().renderer;
+  EXPECT_EQ(renderer->width, 0u);
   renderer->resize(2, 2, ColourStorage::kFloat32);
   renderer->pushLayer(false);
   Fill(0.5f, 0.5f, 0.5f, 0.5f);
   glViewport(0, 0, 2, 2);
   renderer->composite(1.0f);
-  ASSERT_NE(renderer->outputQuad, nullptr);
   EXPECT_THAT(Testing::ReadFloatPixels(1, 1), ElementsAre(0.5f, 1.0f, 1.0f, 1.0f));
 }
 
@@ -229,7 +229,8 @@ TEST_F(FboRenderer, KeptStorageGoesWithSizeChangeAndSetdown) {
     if (setdown) {
       RenderGlobalSetdown();
       RenderGlobalSetup();
-      context = AcquireThreadContext();
+      context = Testing::AcquireThreadContext();
+      renderer = &Testing::Globals().renderer;
     } else {
       renderer->resize(5, 4, ColourStorage::kFloat32);
     }
@@ -259,8 +260,7 @@ TEST_F(FboRenderer, LayerTexturesKeptOnlyWhileUsed) {
 TEST_F(FboRenderer, ZeroSizeLayerCannotCompleteAndIsDropped) {
   renderer->resize(0, 0);
   EXPECT_THROW(renderer->pushLayer(true), AESDK_OpenGL_Fault);
-  EXPECT_TRUE(renderer->layerStack.empty());
-  EXPECT_TRUE(renderer->stencilOfLayer.empty());
+  EXPECT_TRUE(renderer->layerNames().empty());
 }
 
 TEST_F(FboRenderer, EveryContextGetsItsOwnFramebuffers) {
@@ -270,7 +270,7 @@ TEST_F(FboRenderer, EveryContextGetsItsOwnFramebuffers) {
   Platform::BindingHandle other = 0;
   std::thread worker([&] {
     ScopedHostContext host;
-    other = AcquireThreadContext()->Handle();
+    other = Testing::AcquireThreadContext()->Handle();
     renderer->pushLayer(false);
     glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);

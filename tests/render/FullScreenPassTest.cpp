@@ -93,7 +93,7 @@ TEST_F(FlipPass, EveryContextGetsItsOwnVertexArray) {
   Platform::BindingHandle otherHandle = 0;
   std::thread worker([&] {
     ScopedHostContext host;
-    otherHandle = AcquireThreadContext()->Handle();
+    otherHandle = Testing::AcquireThreadContext()->Handle();
     FloatTarget target(1, 1);
     pass.draw(texture, 1.0f);
     otherThread = Testing::ReadFloatPixels(1, 1);
@@ -118,7 +118,7 @@ TEST_F(ShaderBuild, FailingFragmentPrintsItsLogAndLeavesNothing) {
   shader.compile();
   const std::string printed = ::testing::internal::GetCapturedStdout();
   const GLuint last = glCreateShader(GL_VERTEX_SHADER);
-  EXPECT_EQ(shader.program, 0u);
+  EXPECT_FALSE(shader.program);
   EXPECT_THAT(printed, ::testing::StartsWith("Shader frag error:\n"));
   EXPECT_THAT(printed, ::testing::Not(::testing::HasSubstr("vert")));
   EXPECT_GT(last, first + 1);
@@ -147,7 +147,7 @@ TEST_F(ShaderBuild, UnbuiltPassStillDrawsWithoutGlError) {
   pass.draw(0, 1.0f);
   pass.draw(0, 1.0f);
   const std::string printed = ::testing::internal::GetCapturedStdout();
-  EXPECT_EQ(pass.shader.program, 0u);
+  EXPECT_FALSE(pass.shader.program);
   // A failed build is tried again on the next draw.
   EXPECT_EQ(printed.find("Shader frag error"), 0u);
   EXPECT_NE(printed.find("Shader frag error", 1), std::string::npos);

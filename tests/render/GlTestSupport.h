@@ -12,10 +12,17 @@
 #include <vector>
 
 #include "render/OpenGLContext.h"
-#include "tests/support/GlErrorCheck.h"
 #include "render/RenderGlobals.h"
+#include "render/Renderer.h"
+#include "tests/support/GlErrorCheck.h"
 
 namespace Orvane::Mosaira::Testing {
+
+// The renderer's state between global set-up and set-down.
+inline RenderGlobals& Globals() { return *CurrentRenderGlobals(); }
+
+// The calling thread's render context in that state, current on return.
+inline AEOpenGLContext* AcquireThreadContext() { return Globals().contexts.AcquireThreadContext(); }
 
 // Global set-up in SetUp (with the error check), the thread's context acquired; global
 // set-down in TearDown.

@@ -117,6 +117,19 @@ TEST_P(HostRender, FramesShowTheirLayersWithTheHostContextKept) {
   EXPECT_TRUE(gl->CommandsThatChangedContext().empty());
 }
 
+// "Edge Inset" reaches the picture through the shell: a new value shows in the next render, and
+// going back gives the first picture again byte for byte.
+TEST_P(HostRender, EdgeInsetChangeShowsAndGoesBack) {
+  auto before = RenderFrame();
+  ASSERT_EQ(host.SetFloat(id, kEdgeInset, 10.0), PF_Err_NONE);
+  auto wider = RenderFrame();
+  ASSERT_EQ(host.SetFloat(id, kEdgeInset, 4.0), PF_Err_NONE);
+  auto back = RenderFrame();
+  ExpectPixel(*before, 6, 24, {1, 0.8, 0.4, 0.2}, 2.5 / 255);
+  ExpectPixel(*wider, 6, 24, {0, 0, 0, 0}, 0.0);
+  EXPECT_EQ(back->Bytes(), before->Bytes());
+}
+
 TEST_P(HostRender, HalfResolutionShowsTheSamePicture) {
   host.Context().downsampleX = {1, 2};
   host.Context().downsampleY = {1, 2};

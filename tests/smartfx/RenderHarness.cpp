@@ -11,9 +11,7 @@
 #include "effect/SequenceCommands.h"
 #include "effect/SequenceData.h"
 #include "platform/ContextState.h"
-#include "render/OpenGLContext.h"
-#include "render/RenderGlobals.h"
-#include "render/VectorContext.h"
+#include "render/Renderer.h"
 
 namespace Orvane::Mosaira::SmartFxTest {
 namespace {
@@ -350,19 +348,9 @@ PF_Err Harness::Render(RenderCall& call) {
   }
 }
 
-void Harness::GlobalSetup() {
-  RenderGlobalSetup();
-  Platform::ScopedContextState keep;
-  if (VectorContext() == nullptr && MakeSharedContextCurrent()) CreateVectorContext();
-}
+void Harness::GlobalSetup() { RenderGlobalSetup(); }
 
-void Harness::GlobalSetdown() {
-  {
-    Platform::ScopedContextState keep;
-    if (MakeSharedContextCurrent()) DeleteVectorContext();
-  }
-  RenderGlobalSetdown();
-}
+void Harness::GlobalSetdown() { RenderGlobalSetdown(); }
 
 std::unique_ptr<GridLayoutModel> TwoFrameLayout(double width, double height) {
   static const char kJson[] = R"({

@@ -14,7 +14,6 @@
 #include "render/OpenglFboRenderer.h"
 #include "render/PixelTransfer.h"
 #include "render/RenderGlobals.h"
-#include "render/RenderState.h"
 #include "tests/render/GlTestSupport.h"
 #include "tests/support/HostWorldPixels.h"
 
@@ -77,10 +76,10 @@ PF_PixelFormat FormatOf(PF_InData* in, const PF_EffectWorld* world) {
 // render does around its frame drawing.
 void RenderRoad(PF_InData* in, HostWorld* layer, HostWorld* output) {
   ScopedHostContext host;
-  AcquireThreadContext();
+  Testing::AcquireThreadContext();
   PixelLayout layout;
   if (!PixelLayoutOf(FormatOf(in, output->World()), &layout)) throw PF_Err{PF_Err_BAD_CALLBACK_PARAM};
-  OpenglFboRenderer& renderer = OpenglFboRenderer::instance();
+  OpenglFboRenderer& renderer = Testing::Globals().renderer;
   const auto w = static_cast<std::uint32_t>(layer->Width());
   const auto h = static_cast<std::uint32_t>(layer->Height());
   renderer.resize(w, h, layout.storage);
@@ -89,7 +88,7 @@ void RenderRoad(PF_InData* in, HostWorld* layer, HostWorld* output) {
   renderer.pushLayer(false);
   glDisable(GL_BLEND);
   // A 16-bit texture samples at half the scale (see PixelTransfer.h); the frame drawing scales it.
-  FlipQuad()->draw(texture, layout.code == PF_PixelFormat_ARGB64 ? 1.0f / kMultiplier16Bit : 1.0f);
+  Testing::Globals().flipQuad.draw(texture, layout.code == PF_PixelFormat_ARGB64 ? 1.0f / kMultiplier16Bit : 1.0f);
   glDeleteTextures(1, &texture);
   renderer.composite(layout.multiplier);
   DownloadOutputWorld(layer->Width(), layer->Height(), output->World(), in, layout.code,
@@ -163,7 +162,7 @@ TEST_P(HostRenderRoad, UnknownOutputFormatFailsWithoutWriting) {
   PF_Err err = PF_Err_NONE;
   job = [&](PF_InData* in) {
     ScopedHostContext host;
-    AcquireThreadContext();
+    Testing::AcquireThreadContext();
     try {
       DownloadOutputWorld(3, 2, output.World(), in, FormatOf(in, output.World()), 4,
                           GL_UNSIGNED_BYTE);

@@ -1,4 +1,4 @@
-#include "render/SmartRenderGl.h"
+#include "render/Renderer.h"
 
 #include <glbinding/gl33core/gl.h>
 
@@ -7,11 +7,11 @@
 #include <cstdint>
 
 #include "nanovg.h"
+#include "render/FrameDrawing.h"
 #include "render/OpenGLContext.h"
 #include "render/OpenglFboRenderer.h"
 #include "render/PixelTransfer.h"
-#include "render/RenderState.h"
-#include "render/VectorContext.h"
+#include "render/RenderGlobals.h"
 
 namespace Orvane::Mosaira {
 namespace {
@@ -58,10 +58,10 @@ class VectorFrame {
 class PushedLayers {
  public:
   explicit PushedLayers(OpenglFboRenderer& renderer)
-      : renderer_(renderer), base_(renderer.layerStack.size()) {}
+      : renderer_(renderer), base_(renderer.layerCount()) {}
   ~PushedLayers() {
     try {
-      while (renderer_.layerStack.size() > base_) {
+      while (renderer_.layerCount() > base_) {
         GLuint texture = renderer_.popLayerToTexture();
         if (texture != 0) glDeleteTextures(1, &texture);
       }
@@ -114,10 +114,9 @@ void PrepareLayers(OpenglFboRenderer& renderer, std::uint32_t w, std::uint32_t h
   renderer.pushLayer(true);
 }
 
-void DrawFrames(LayoutRenderJob& job, NVGcontext* ctx, LayerTexturePool* pool, std::vector<int>* images) {
+void DrawFrames(const LayoutRenderJob& job, NVGcontext* ctx, LayerTexturePool* pool, std::vector<int>* images) {
   double sx = 0.0, sy = 0.0;
   LayoutScale(*job.input, *job.layout, &sx, &sy);
-  job.layout->setSpacing(job.spacing);
   const bool usable = UsableScale(sx) && UsableScale(sy);
   if (usable) nvgScale(ctx, float(sx), float(sy));
   const auto& frames = job.layout->frames;
@@ -149,29 +148,34 @@ std::int32_t LargestSide() {
 
 }  // namespace
 
+bool AcceptsPixelFormat(PF_PixelFormat format) {
+  PixelLayout pixel;
+  return PixelLayoutOf(format, &pixel);
+}
+
 void LayoutScale(const PF_EffectWorld& input, const GridLayoutModel& layout, double* sx, double* sy) {
   *sx = double(float(input.width)) / layout.width;
   *sy = double(float(input.height)) / layout.height;
 }
 
-RenderResult RenderLayoutFrames(LayoutRenderJob& job) {
+RenderResult RenderLayoutFrames(const LayoutRenderJob& job) {
   PixelLayout pixel;
   CheckJob(job, &pixel);
   if (job.input->width == 0 || job.input->height == 0) return {RenderOutcome::kEmptyInput};
   std::lock_guard<std::mutex> lock(RenderLock());
-  NVGcontext* ctx = VectorContext();
-  OpenglFlipQuad* flip = FlipQuad();
-  if (ctx == nullptr || flip == nullptr || SharedContext() == nullptr) Refuse();
+  RenderGlobals* globals = CurrentRenderGlobals();
+  if (globals == nullptr) Refuse();
+  NVGcontext* ctx = globals->nvgContext->get();
 
   ScopedHostContext host;
-  AcquireThreadContext();
+  globals->contexts.AcquireThreadContext();
   const std::int32_t largest = LargestSide();
   if (job.input->width > largest || job.input->height > largest) {
     return {RenderOutcome::kOutputTooLarge, largest};
   }
   const auto w = static_cast<std::uint32_t>(job.input->width);
   const auto h = static_cast<std::uint32_t>(job.input->height);
-  OpenglFboRenderer& renderer = OpenglFboRenderer::instance();
+  OpenglFboRenderer& renderer = globals->renderer;
   renderer.resize(w, h, pixel.storage);
   {
     PushedLayers layers(renderer);
@@ -182,7 +186,7 @@ RenderResult RenderLayoutFrames(LayoutRenderJob& job) {
       DrawFrames(job, ctx, &renderer.layerTextures, frame.Images());
       frame.End();
     }
-    FinishLayers(renderer, flip, pixel);
+    FinishLayers(renderer, &globals->flipQuad, pixel);
   }
   DownloadOutputWorld(job.input->width, job.input->height, job.output, job.inData,
                       pixel.code, pixel.bytesPerPixel, pixel.transferType);
