@@ -1,6 +1,7 @@
 #include "host/ProjectFile.h"
 
 #include "host/AtomicFile.h"
+#include "layout/LayoutJson.h"
 
 #include <cerrno>
 #include <cmath>
@@ -14,8 +15,6 @@
 #include <sys/stat.h>
 
 #include <rapidjson/document.h>
-#include <rapidjson/memorystream.h>
-#include <rapidjson/reader.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
@@ -29,57 +28,6 @@ constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwx
 
 using Writer = rapidjson::Writer<rapidjson::StringBuffer>;
 using Value = rapidjson::Value;
-
-// Builds the document with every number read exactly: the writer prints the shortest text that
-// reads back to the same double, and strtod (correctly rounded) reads it back. RapidJSON's own
-// default loses the last step, and its full-precision path runs into undefined behaviour for a
-// zero with a large exponent ("0e+308"). Everything but numbers goes straight to the document.
-class ExactNumbers : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, ExactNumbers> {
- public:
-  explicit ExactNumbers(rapidjson::Document& doc) : doc_(doc) {}
-  bool Default() { return false; }  // numbers arrive only as text (kParseNumbersAsStringsFlag)
-  bool Null() { return doc_.Null(); }
-  bool Bool(bool b) { return doc_.Bool(b); }
-  bool String(const char* s, rapidjson::SizeType n, bool copy) { return doc_.String(s, n, copy); }
-  bool Key(const char* s, rapidjson::SizeType n, bool copy) { return doc_.Key(s, n, copy); }
-  bool StartObject() { return doc_.StartObject(); }
-  bool EndObject(rapidjson::SizeType n) { return doc_.EndObject(n); }
-  bool StartArray() { return doc_.StartArray(); }
-  bool EndArray(rapidjson::SizeType n) { return doc_.EndArray(n); }
-  bool RawNumber(const char* s, rapidjson::SizeType n, bool) {
-    const std::string text(s, n);
-    char* end = nullptr;
-    errno = 0;
-    if (text.find_first_of(".eE") == std::string::npos) {
-      const long long v = std::strtoll(text.c_str(), &end, 10);
-      if (errno == 0 && v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<unsigned>::max()) {
-        return v < 0 ? doc_.Int(int(v)) : doc_.Uint(unsigned(v));
-      }
-      if (errno == 0) return doc_.Int64(v);
-      errno = 0;
-    }
-    const double d = std::strtod(text.c_str(), &end);
-    return std::isfinite(d) && doc_.Double(d);
-  }
-
- private:
-  rapidjson::Document& doc_;
-};
-
-// Parses `size` bytes of `text` into `doc` with exact numbers; false for anything but JSON.
-bool ParseExact(const char* text, size_t size, rapidjson::Document* doc) {
-  rapidjson::MemoryStream stream(text, size);
-  rapidjson::Reader reader;
-  bool ok = false;
-  auto generate = [&](rapidjson::Document& target) {
-    ExactNumbers handler(target);
-    ok = !reader.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag>(stream, handler)
-              .IsError();
-    return ok;
-  };
-  doc->Populate(generate);
-  return ok && !doc->HasParseError();
-}
 
 bool WriteValue(Writer& w, PF_ParamType type, const PF_ParamDefUnion& v) {
   w.StartObject();
@@ -306,7 +254,7 @@ bool ParseProject(const char* text, size_t size, A_long maxLayerSide, Project* p
   rapidjson::Document doc;
   if (size > kMaxFileBytes) {
     why = "file too large";
-  } else if (!ParseExact(text, size, &doc) || !doc.IsObject()) {
+  } else if (!ParseOwnJson(&doc, text, size) || !doc.IsObject()) {
     why = "not a project file";
   } else {
     const Value* format = Member(doc, "format");
