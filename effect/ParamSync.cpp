@@ -59,10 +59,7 @@ void SyncPoint(PF_InData* inData, GridLayoutModel& layout, size_t i) {
   const double dy = ty - current.y;
   // A zero downsampling numerator gives no position; moving by it would poison the layout.
   if (!std::isfinite(dx) || !std::isfinite(dy)) return;
-  if (PointModel* point = layout.findPoint(id)) {
-    point->moveBy(dx, dy);
-    copy->moveBy(dx, dy);
-  }
+  layout.movePoint(id, dx, dy);
 }
 
 void SyncSlider(PF_InData* inData, GridLayoutModel& layout, size_t i) {
@@ -70,13 +67,7 @@ void SyncSlider(PF_InData* inData, GridLayoutModel& layout, size_t i) {
   if (!param.ok()) return;
   const double percent = param.def().u.fs_d.value / 100.0;
   if (!std::isfinite(percent) || std::fabs(percent) > std::numeric_limits<float>::max()) return;
-  const float scalar = static_cast<float>(percent);
-  const std::string& id = layout.sliderIds[i];
-  PointModel* point = layout.findPoint(id);
-  if (!point) return;
-  if (point->kind == PointKind::kSlider) point->scalar = scalar;
-  PointModel* copy = layout.findPointCopy(id);
-  if (copy && copy->kind == PointKind::kSlider) copy->scalar = scalar;
+  layout.setSliderScalar(layout.sliderIds[i], static_cast<float>(percent));
 }
 
 // A layer side as an integer when it is within kSideSnap of one (sizes at save time were whole

@@ -25,8 +25,7 @@ void Exercise(GridLayoutModel& layout) {
   }
   layout.setSpacing(10.0f);
   for (auto& [key, point] : layout.points) {
-    point->moveBy(7.0, -3.0);
-    layout.findPointCopy(key)->moveBy(7.0, -3.0);
+    layout.movePoint(key, 7.0, -3.0);
     (void)point->getPosition();
   }
   for (auto& [key, button] : layout.moveButtons) {
@@ -34,8 +33,8 @@ void Exercise(GridLayoutModel& layout) {
   }
   layout.setSpacing(-2.0f);
   for (const auto& frame : layout.frames) {
-    (void)frame->centroid();
-    (void)frame->coverFit(640.0, 480.0);
+    (void)Centroid(frame->insetPolygons);
+    (void)CoverFit(frame->insetPolygons, 640.0, 480.0);
   }
 }
 

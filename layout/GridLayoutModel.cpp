@@ -6,6 +6,7 @@
 
 #include "layout/CornerPoints.h"
 #include "layout/JsonAccess.h"
+#include "layout/PositionResolver.h"
 
 namespace Orvane::Mosaira {
 namespace {
@@ -135,13 +136,11 @@ void GridLayoutModel::readFrames(const JsonValue& array, LayoutSize size) {
     if (!element.IsObject()) {
       continue;
     }
-    auto frame = std::make_unique<FrameModel>(element, this);
+    auto frame = std::make_unique<FrameModel>(element);
     addCornerPoints(*frame, size);
     frames.push_back(std::move(frame));
   }
-  for (const auto& frame : frames) {
-    frame->computeInset(spacing);
-  }
+  setSpacing(spacing);
 }
 
 // A corner that a frame names but the points do not list joins as a free point. Its index is one less
@@ -182,8 +181,40 @@ void GridLayoutModel::reindexPoints() {
 void GridLayoutModel::setSpacing(float newSpacing) {
   spacing = newSpacing;
   for (const auto& frame : frames) {
-    frame->computeInset(newSpacing);
+    frame->computeInset(framePositions(*frame), newSpacing);
   }
+}
+
+void GridLayoutModel::movePoint(const std::string& key, double dx, double dy) {
+  PointModel* point = findPoint(key);
+  if (point == nullptr) {
+    return;
+  }
+  point->moveBy(dx, dy);
+  if (PointModel* twin = findPointCopy(key)) {
+    twin->moveBy(dx, dy);
+  }
+}
+
+void GridLayoutModel::setSliderScalar(const std::string& key, float scalar) {
+  for (PointModel* point : {findPoint(key), findPointCopy(key)}) {
+    if (point != nullptr && point->kind == PointKind::kSlider) {
+      point->scalar = scalar;
+    }
+  }
+}
+
+PointPosition GridLayoutModel::twinPosition(const std::string& key) const {
+  return detail::TwinPosition(this, key);
+}
+
+std::vector<PointPosition> GridLayoutModel::framePositions(const FrameModel& frame) const {
+  std::vector<PointPosition> corners;
+  corners.reserve(frame.polygon.size());
+  for (const std::string& key : frame.polygon) {
+    corners.push_back(twinPosition(key));
+  }
+  return corners;
 }
 
 VectorModel* GridLayoutModel::findVector(const std::string& key) { return FindIn(vectors, key); }

@@ -1,9 +1,10 @@
 // One layout at one size in layer pixels: its named points, vectors, move buttons and frames, read from
 // and written to a layout JSON object, together with the user's reshaping of it.
 //
-// Every point has a twin in `pointCopies`: a copy with an empty id that every move changes alike.
-// Geometry (slider and crossing positions, insets, drawing, hit tests) reads the twins; writing,
-// renumbering and selection read `points`.
+// Every point has a twin in `pointCopies`: a copy with an empty id that every move changes alike
+// (movePoint, setSliderScalar and the move buttons keep the two in step). Geometry (slider and
+// crossing positions, insets, drawing, hit tests) reads the twins (twinPosition, framePositions);
+// writing, renumbering and selection read `points`.
 //
 // Maps are keyed by id and ordered byte by byte as unsigned characters, a prefix first
 // ("LEFT_BOTTOM" < "LEFT_TOP" < "P1" < "P10" < "P2"); every walk over them follows that order.
@@ -53,6 +54,21 @@ class GridLayoutModel {
 
   // Stores the spacing and recomputes every frame's inset with it, in frame order.
   void setSpacing(float newSpacing);
+
+  // Moves the point filed under `key` by (dx, dy) layer pixels (PointModel::moveBy), then its twin
+  // alike. Nothing when the layout has no such point. The insets are left as they are.
+  void movePoint(const std::string& key, double dx, double dy);
+
+  // Sets the fraction along its vector of the sliding point filed under `key` and of its twin.
+  // Nothing for a key the layout lacks or a point of another kind.
+  void setSliderScalar(const std::string& key, float scalar);
+
+  // The position of the twin filed under `key`; no position when there is none.
+  PointPosition twinPosition(const std::string& key) const;
+
+  // The positions of the twins of `frame`'s points, in the order of its polygon (an id the layout
+  // lacks gives no position): the corners its inset and outline are made of.
+  std::vector<PointPosition> framePositions(const FrameModel& frame) const;
 
   // The element stored under exactly `key`, or null.
   VectorModel* findVector(const std::string& key);

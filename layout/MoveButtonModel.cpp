@@ -47,19 +47,11 @@ void MoveButtonModel::moveBy(double dx, double dy) {
   }
   // Display points first, then moveWith: a sliding point listed after one of its vector's ends is
   // projected onto the vector as that end has already moved.
-  auto moveOne = [&](const std::string& key) {
-    if (PointModel* point = owner->findPoint(key)) {
-      point->moveBy(dx, dy);
-      if (PointModel* twin = owner->findPointCopy(key)) {
-        twin->moveBy(dx, dy);
-      }
-    }
-  };
   for (const std::string& key : displayPoints) {
-    moveOne(key);
+    owner->movePoint(key, dx, dy);
   }
   for (const std::string& key : moveWith) {
-    moveOne(key);
+    owner->movePoint(key, dx, dy);
   }
 }
 

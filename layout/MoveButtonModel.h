@@ -31,8 +31,8 @@ class MoveButtonModel final : public MoveablePoint {
   ~MoveButtonModel() = default;
 
   // Drops the delta's component across the button's axis, then moves the two display points and every
-  // "moveWith" point, in that order, each point first and then its twin. Ids the layout lacks are
-  // passed over; an id listed twice moves twice.
+  // "moveWith" point, in that order, each with its twin (GridLayoutModel::movePoint). Ids the layout
+  // lacks are passed over; an id listed twice moves twice.
   void moveBy(double dx, double dy) override;
   // A button has no position: nothing happens.
   void moveTo(double x, double y) override;

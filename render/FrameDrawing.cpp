@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "layout/LayoutGeometry.h"
 #include "nanovg.h"
 #include "render/FullScreenPasses.h"
 #include "render/NanoVgGl3.h"
@@ -14,9 +15,6 @@ namespace Orvane::Mosaira {
 namespace {
 
 using namespace gl33core;
-
-// The degree-to-radian factor the frame transforms have always used (a little below pi / 180).
-constexpr double kRadiansPerDegree = 0.017453292519943;
 
 // nvgSave now, nvgRestore on every way out.
 class ScopedVectorState {
@@ -84,32 +82,6 @@ void ScaleSixteenBitPaint(const FrameLayer& frame, NVGpaint* paint) {
 
 }  // namespace
 
-AffineTransform MakeAffineTransform(double anchorX, double anchorY, double positionX,
-                                    double positionY, double kx, double ky, double degrees) {
-  const double theta = degrees * kRadiansPerDegree;
-  const double a = std::cos(theta) * kx;
-  const double b = -std::sin(theta) * ky;
-  const double d = std::sin(theta) * kx;
-  const double e = std::cos(theta) * ky;
-  const double c = positionX - (a * anchorX + b * anchorY);
-  const double f = positionY - (d * anchorX + e * anchorY);
-  return {a, b, c, d, e, f};
-}
-
-AffineTransform ComposeAffine(const AffineTransform& s, const AffineTransform& m) {
-  return {s[0] * m[0] + s[1] * m[3],        s[0] * m[1] + s[1] * m[4],
-          s[0] * m[2] + s[1] * m[5] + s[2], s[3] * m[0] + s[4] * m[3],
-          s[3] * m[1] + s[4] * m[4],        s[3] * m[2] + s[4] * m[5] + s[5]};
-}
-
-AffineTransform FrameImageTransform(const AffineTransform& coverFit, double lw, double lh,
-                                    const FrameLayer& frame) {
-  const double k = frame.scale;
-  const AffineTransform zoom = MakeAffineTransform(lw / 2, lh / 2, lw / 2 + frame.xOffset,
-                                                   lh / 2 + frame.yOffset, k, k, 0.0);
-  return ComposeAffine(coverFit, zoom);
-}
-
 void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& frame, double sx,
                     double sy, PF_InData* inData, LayerTexturePool* pool, std::vector<int>* images) {
   if (!IsDrawable(frame)) return;
@@ -118,7 +90,8 @@ void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& 
   // The layer's extent in layout units: the same part of the layer shows at any downsampling.
   const double lw = frame.layer->width / sx;
   const double lh = frame.layer->height / sy;
-  const AffineTransform r = FrameImageTransform(model.coverFit(lw, lh), lw, lh, frame);
+  const AffineTransform r = FrameImageTransform(CoverFit(model.insetPolygons, lw, lh), lw, lh,
+                                                frame.scale, frame.xOffset, frame.yOffset);
   float placement[6];
   if (!ToVectorTransform(r, placement)) return;
 

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "layout/FrameModel.h"
-#include "layout/LayoutGeometry.h"
 #include "render/Renderer.h"
 #include "sdk/pf_effect.h"
 
@@ -16,19 +15,6 @@ class LayerTexturePool;
 }
 
 namespace Orvane::Mosaira {
-
-// The affine transform putting `anchor` at `position` after scaling by (kx, ky) and rotating by
-// `degrees` about it: p goes to position + Rot K (p - anchor).
-AffineTransform MakeAffineTransform(double anchorX, double anchorY, double positionX,
-                                    double positionY, double kx, double ky, double degrees);
-
-// `first` then `second`: the point goes through `first`, then through `second`.
-AffineTransform ComposeAffine(const AffineTransform& second, const AffineTransform& first);
-
-// The pattern transform of a frame: the layer image of (lw, lh) layout units zoomed about its
-// centre by `scale`, shifted by the offsets, then cover-fitted by `coverFit`.
-AffineTransform FrameImageTransform(const AffineTransform& coverFit, double lw, double lh,
-                                    const FrameLayer& frame);
 
 // Queues the fill of `frame` on `ctx` (inside a begun frame whose transform carries the layout
 // scale (sx, sy), layer pixels per layout unit). The layer goes up into a texture taken from

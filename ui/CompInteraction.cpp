@@ -18,10 +18,7 @@ void MoveActive(GridLayoutModel& layout, double dx, double dy) {
     if (found != layout.moveButtons.end()) found->second->moveBy(dx, dy);
     return;
   }
-  PointModel* point = layout.findPoint(layout.activePoint);
-  if (!point) return;
-  point->moveBy(dx, dy);
-  if (PointModel* twin = layout.findPointCopy(layout.activePoint)) twin->moveBy(dx, dy);
+  layout.movePoint(layout.activePoint, dx, dy);
 }
 
 PF_CursorType CursorFor(const OverlayHit& hit) {

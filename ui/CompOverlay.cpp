@@ -46,9 +46,7 @@ A_Err AddStep(const DRAWBOT_PathSuite1& ps, DRAWBOT_PathRef path, const PathStep
 std::vector<PF_Point> OutlinePoints(const PF_InData* inData, const PF_EventExtra& extra,
                                     const FrameModel& frame, const GridLayoutModel& layout) {
   std::vector<PF_Point> points;
-  for (const std::string& id : frame.polygon) {
-    const PointModel* copy = layout.findPointCopy(id);
-    const PointPosition p = copy ? copy->getPosition() : PointPosition{};
+  for (const PointPosition& p : layout.framePositions(frame)) {
     if (!p.valid) return {};
     points.push_back(LayerToFramePoint(inData, extra, p.x, p.y));
   }

@@ -43,9 +43,7 @@ void FillClipped(const PF_Rect& rect, const PF_Rect& control, const DrawingSessi
 std::optional<Polygon> ThumbnailPolygon(const FrameModel& frame, const GridLayoutModel& preview,
                                         const int32_t cellOrigin[2]) {
   Polygon polygon;
-  for (const std::string& id : frame.polygon) {
-    const PointModel* copy = preview.findPointCopy(id);
-    const PointPosition p = copy ? copy->getPosition() : PointPosition{};
+  for (const PointPosition& p : preview.framePositions(frame)) {
     if (!p.valid) return std::nullopt;
     polygon.push_back(Vec2d{double(TruncToInt32(cellOrigin[0] + p.x)),
                             double(TruncToInt32(cellOrigin[1] + p.y))});

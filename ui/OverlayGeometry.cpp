@@ -21,11 +21,6 @@ bool PointHit(const PointModel& point, double mx, double my) {
          WithinHitLimit(my, p.y, kPointHitLimit);
 }
 
-PointPosition CopyPosition(const GridLayoutModel& layout, const std::string& id) {
-  const PointModel* copy = layout.findPointCopy(id);
-  return copy ? copy->getPosition() : PointPosition{};
-}
-
 }  // namespace
 
 bool WithinHitLimit(double mouse, double reference, double limit) {
@@ -33,8 +28,8 @@ bool WithinHitLimit(double mouse, double reference, double limit) {
 }
 
 PointPosition MoveButtonCentre(const GridLayoutModel& layout, const MoveButtonModel& button) {
-  const PointPosition a = CopyPosition(layout, button.displayPoints[0]);
-  const PointPosition b = CopyPosition(layout, button.displayPoints[1]);
+  const PointPosition a = layout.twinPosition(button.displayPoints[0]);
+  const PointPosition b = layout.twinPosition(button.displayPoints[1]);
   if (!a.valid || !b.valid) return PointPosition{};
   return PointPosition{(a.x + b.x) * 0.5, (a.y + b.y) * 0.5, true};
 }
@@ -73,17 +68,17 @@ float MarkerAngleDeg(const GridLayoutModel& layout, const PointModel& point) {
   if (point.kind != PointKind::kSlider) return 0.0f;
   const VectorModel* vector = layout.findVector(point.sliderVector);
   if (!vector) return 0.0f;
-  const PointPosition s = CopyPosition(layout, vector->start);
-  const PointPosition e = CopyPosition(layout, vector->end);
+  const PointPosition s = layout.twinPosition(vector->start);
+  const PointPosition e = layout.twinPosition(vector->end);
   if (!s.valid || !e.valid) return 0.0f;
   const double dx = e.x - s.x, dy = e.y - s.y;
   if (dx == 0.0 && dy == 0.0) return 0.0f;
-  return float(std::atan2(dy, dx) * 57.29577951308232);
+  return float(std::atan2(dy, dx) * kDegreesPerRadian);
 }
 
 std::array<Vec2d, kMarkerVertexCount> MarkerVertices(int32_t cx, int32_t cy, float angleDeg) {
   std::array<Vec2d, kMarkerVertexCount> v;
-  const double a = angleDeg * 0.017453292519943;
+  const double a = angleDeg * kRadiansPerDegree;
   for (int i = 0; i < kMarkerVertexCount; ++i) {
     const float t = float(i * 6.283185307179586 / kMarkerVertexCount);
     v[i] = Vec2d{cx + 10.0 * std::sin(t), cy + 5.0 * std::cos(t)};
@@ -96,11 +91,10 @@ std::array<Vec2d, kMarkerVertexCount> MarkerVertices(int32_t cx, int32_t cy, flo
 }
 
 Vec2d FrameNumberPosition(const GridLayoutModel& layout, const FrameModel& frame) {
-  if (!frame.insetPolygons.empty()) return frame.centroid();
+  if (!frame.insetPolygons.empty()) return Centroid(frame.insetPolygons);
   Vec2d sum;
   int count = 0;
-  for (const std::string& id : frame.polygon) {
-    const PointPosition p = CopyPosition(layout, id);
+  for (const PointPosition& p : layout.framePositions(frame)) {
     if (!p.valid) continue;
     sum.x += p.x;
     sum.y += p.y;

@@ -50,8 +50,7 @@ TEST(SequenceJson, LayoutRoundTripAtAnotherSize) {
   FakeHost host;
   LiveRecord saved;
   saved.record->layout = testing::MakeLayout(testing::kLayout31Json, 1920, 1080, 7);
-  saved.record->layout->findPoint("P5")->moveBy(0, -270);
-  saved.record->layout->findPointCopy("P5")->moveBy(0, -270);
+  saved.record->layout->movePoint("P5", 0, -270);
   std::string text;
   saved.record->toJson(text);
   ASSERT_NE(text.find(R"("layout":{)"), std::string::npos);

@@ -111,11 +111,28 @@ TEST(FrameInset, GrownCornersSharperThanTheLimitAreCutSquare) {
   EXPECT_GT(BoundsOf(layout->frames[0]->insetPolygons[0]).maxX, 1001.0);
 }
 
+// A frame's corners are its points' twins as they stand: moved points reshape the inset.
+TEST(FrameInset, FollowsMovedPoints) {
+  auto layout = testing::MakeLayout(
+      R"({"points":[{"id":"A","x":0,"y":0},{"id":"B","x":1,"y":0},{"id":"C","x":1,"y":1},{"id":"D","x":0,"y":1}],)"
+      R"("frames":[{"polygon":["A","B","C","D"]}]})",
+      100.0, 100.0);
+  layout->movePoint("B", -20.0, 0.0);
+  layout->movePoint("C", -20.0, 0.0);
+  const std::vector<PointPosition> corners = layout->framePositions(*layout->frames[0]);
+  ASSERT_EQ(corners.size(), 4u);
+  EXPECT_EQ(corners[2].x, 80.0);
+  EXPECT_EQ(corners[2].y, 100.0);
+  layout->setSpacing(10.0f);
+  ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u);
+  ExpectBox(layout->frames[0]->insetPolygons[0], 10, 10, 70, 90);
+}
+
 TEST(FrameCentroid, SquareEitherWinding) {
   for (const auto& corners : {testing::kSquare100, testing::kSquare100Reversed}) {
     auto layout = FrameLayout(corners);
     layout->setSpacing(10.0f);
-    const Vec2d c = layout->frames[0]->centroid();
+    const Vec2d c = Centroid(layout->frames[0]->insetPolygons);
     EXPECT_FLOAT_EQ(static_cast<float>(c.x), 50.0f);
     EXPECT_FLOAT_EQ(static_cast<float>(c.y), 50.0f);
   }
@@ -124,20 +141,18 @@ TEST(FrameCentroid, SquareEitherWinding) {
 TEST(FrameCentroid, OffCentreTriangle) {
   auto layout = FrameLayout({{0, 0}, {90, 0}, {0, 90}});
   layout->setSpacing(-0.0001f);  // practically the triangle itself
-  const Vec2d c = layout->frames[0]->centroid();
+  const Vec2d c = Centroid(layout->frames[0]->insetPolygons);
   EXPECT_NEAR(c.x, 30.0, 1e-3);
   EXPECT_NEAR(c.y, 30.0, 1e-3);
 }
 
 TEST(FrameCentroid, SumsAreKeptInSinglePrecision) {
-  auto layout = FrameLayout(testing::kSquare100);
-  layout->frames[0]->insetPolygons = {{{903.71f, 485.22f},
-                                       {716.64f, 758.77f},
-                                       {303.23f, 764.03f},
-                                       {116.35f, 498.77f},
-                                       {302.03f, 227.86f},
-                                       {708.69f, 241.83f}}};
-  const Vec2d c = layout->frames[0]->centroid();
+  const Vec2d c = Centroid({{{903.71f, 485.22f},
+                             {716.64f, 758.77f},
+                             {303.23f, 764.03f},
+                             {116.35f, 498.77f},
+                             {302.03f, 227.86f},
+                             {708.69f, 241.83f}}});
   // Summed in double precision the centroid would be (506.61853f, 497.97778f).
   EXPECT_EQ(c.x, static_cast<double>(506.6185913f));
   EXPECT_EQ(c.y, static_cast<double>(497.9777527f));
@@ -146,15 +161,13 @@ TEST(FrameCentroid, SumsAreKeptInSinglePrecision) {
 TEST(FrameCentroid, EmptyInsetGivesTheOrigin) {
   auto layout = FrameLayout({{0, 0}, {15, 0}, {15, 100}, {0, 100}});
   layout->setSpacing(10.0f);
-  const Vec2d c = layout->frames[0]->centroid();
+  const Vec2d c = Centroid(layout->frames[0]->insetPolygons);
   EXPECT_EQ(c.x, 0.0);
   EXPECT_EQ(c.y, 0.0);
 }
 
 TEST(FrameCentroid, FlatInsetGivesTheMeanOfItsPoints) {
-  auto layout = FrameLayout(testing::kSquare100);
-  layout->frames[0]->insetPolygons = {{{0, 0}, {10, 0}, {20, 0}}};
-  const Vec2d c = layout->frames[0]->centroid();
+  const Vec2d c = Centroid({{{0, 0}, {10, 0}, {20, 0}}});
   EXPECT_DOUBLE_EQ(c.x, 10.0);
   EXPECT_DOUBLE_EQ(c.y, 0.0);
 }
@@ -167,16 +180,16 @@ std::unique_ptr<GridLayoutModel> BoxLayout(double w, double h) {
 }
 
 TEST(FrameCoverFit, ImageCoversTheBoxCentred) {
-  EXPECT_EQ(BoxLayout(200, 100)->frames[0]->coverFit(100.0, 100.0), (AffineTransform{2.0, 0.0, 0.0, 0.0, 2.0, -50.0}));
+  EXPECT_EQ(CoverFit(BoxLayout(200, 100)->frames[0]->insetPolygons, 100.0, 100.0),
+            (AffineTransform{2.0, 0.0, 0.0, 0.0, 2.0, -50.0}));
   // s = max(100/400, 200/100) = 2: the image is 800 x 200, centred across.
-  EXPECT_EQ(BoxLayout(100, 200)->frames[0]->coverFit(400.0, 100.0),
+  EXPECT_EQ(CoverFit(BoxLayout(100, 200)->frames[0]->insetPolygons, 400.0, 100.0),
             (AffineTransform{2.0, 0.0, -350.0, 0.0, 2.0, 0.0}));
 }
 
 TEST(FrameCoverFit, ScaleIsSinglePrecision) {
-  auto layout = FrameLayout(testing::kSquare100);
-  layout->frames[0]->insetPolygons = {{{10.25, 20.5}, {310.75, 20.5}, {310.75, 170.125}, {10.25, 170.125}}};
-  const AffineTransform t = layout->frames[0]->coverFit(1920.0, 1080.0);
+  const AffineTransform t = CoverFit({{{10.25, 20.5}, {310.75, 20.5}, {310.75, 170.125}, {10.25, 170.125}}},
+                                     1920.0, 1080.0);
   // s = 300.5 / 1920 narrowed; the image, 300.5 x 169.03 px then, overhangs 9.7 px above and below.
   EXPECT_EQ(t, (AffineTransform{static_cast<double>(0.15651041f), 0.0, 10.25, 0.0, static_cast<double>(0.15651041f),
                                 10.796875}));
@@ -186,11 +199,40 @@ TEST(FrameCoverFit, EmptyInsetOrBadImageSizeGivesIdentity) {
   const AffineTransform identity{1.0, 0.0, 0.0, 0.0, 1.0, 0.0};
   auto layout = FrameLayout({{0, 0}, {15, 0}, {15, 100}, {0, 100}});
   layout->setSpacing(10.0f);
-  EXPECT_EQ(layout->frames[0]->coverFit(100.0, 100.0), identity);
+  EXPECT_EQ(CoverFit(layout->frames[0]->insetPolygons, 100.0, 100.0), identity);
   auto box = BoxLayout(200, 100);
-  EXPECT_EQ(box->frames[0]->coverFit(0.0, 100.0), identity);
-  EXPECT_EQ(box->frames[0]->coverFit(100.0, -1.0), identity);
-  EXPECT_EQ(box->frames[0]->coverFit(std::numeric_limits<double>::quiet_NaN(), 1.0), identity);
+  EXPECT_EQ(CoverFit(box->frames[0]->insetPolygons, 0.0, 100.0), identity);
+  EXPECT_EQ(CoverFit(box->frames[0]->insetPolygons, 100.0, -1.0), identity);
+  EXPECT_EQ(CoverFit(box->frames[0]->insetPolygons, std::numeric_limits<double>::quiet_NaN(), 1.0), identity);
+}
+
+// Placing an image: each transform sends `from` to `to`.
+TEST(AffineMaths, TransformsSendPointsWhereTheyBelong) {
+  const double quarter = 90 * 0.017453292519943;  // the slightly small degree factor, kept exactly
+  const AffineTransform scale = {2, 0, 0, 0, 2, 0};
+  const AffineTransform shift = {1, 0, 5, 0, 1, 7};
+  const AffineTransform cover = {2, 0, 100, 0, 2, 0};
+  const AffineTransform identity = {1, 0, 0, 0, 1, 0};
+  struct Case {
+    const char* what;
+    AffineTransform t;
+    Vec2d from, to;
+  };
+  for (const Case& c : {
+           Case{"anchor on position", MakeAffineTransform(5, 5, 8, -2, 1, 3, 0), {5, 5}, {8, -2}},
+           Case{"axes scale apart", MakeAffineTransform(5, 5, 8, -2, 1, 3, 0), {6, 6}, {9, 1}},
+           Case{"quarter turn", MakeAffineTransform(0, 0, 0, 0, 1, 1, 90), {1, 0},
+                {std::cos(quarter), std::sin(quarter)}},
+           Case{"first argument last", ComposeAffine(scale, shift), {1, 1}, {12, 16}},
+           Case{"second argument first", ComposeAffine(shift, scale), {1, 1}, {7, 9}},
+           Case{"offset scales with cover", FrameImageTransform(cover, 40, 30, 1.0, 50, 0), {0, 0}, {200, 0}},
+           Case{"zoom about the centre", FrameImageTransform(identity, 40, 30, 2, 0, 0), {20, 15}, {20, 15}},
+           Case{"zoom moves corners", FrameImageTransform(identity, 40, 30, 2, 0, 0), {0, 0}, {-20, -15}},
+       }) {
+    const AffineTransform& t = c.t;
+    EXPECT_DOUBLE_EQ(t[0] * c.from.x + t[1] * c.from.y + t[2], c.to.x) << c.what;
+    EXPECT_DOUBLE_EQ(t[3] * c.from.x + t[4] * c.from.y + t[5], c.to.y) << c.what;
+  }
 }
 
 }  // namespace

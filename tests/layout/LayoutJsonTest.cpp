@@ -78,10 +78,8 @@ class LayoutRoundTrip : public ::testing::Test {
     original = MakeLayout(testing::kThreeFrames, 1920.0, 1080.0, 5);
     // Reshape it so that nothing is at a template value any more.
     original->moveButtons.at("B1")->moveBy(0.0, 123.4);
-    original->findPoint("P8")->moveBy(-77.7, 0.0);
-    original->findPointCopy("P8")->moveBy(-77.7, 0.0);
-    original->findPoint("P7")->moveBy(-100.0, 0.0);
-    original->findPointCopy("P7")->moveBy(-100.0, 0.0);
+    original->movePoint("P8", -77.7, 0.0);
+    original->movePoint("P7", -100.0, 0.0);
     original->activePoint = "P7";
     text = ToJsonText(*original);
   }

@@ -27,11 +27,6 @@ class PointGeometry : public ::testing::Test {
  protected:
   std::unique_ptr<GridLayoutModel> layout = MakeLayout(kGeometry, 100.0, 100.0);
   PointModel& point(const std::string& key) { return *layout->findPoint(key); }
-  PointModel& twin(const std::string& key) { return *layout->findPointCopy(key); }
-  void moveBoth(const std::string& key, double dx, double dy) {
-    point(key).moveBy(dx, dy);
-    twin(key).moveBy(dx, dy);
-  }
 };
 
 TEST_F(PointGeometry, SliderSitsAtItsFractionAlongTheVector) {
@@ -42,7 +37,7 @@ TEST_F(PointGeometry, SliderSitsAtItsFractionAlongTheVector) {
 }
 
 TEST_F(PointGeometry, SliderFollowsItsVectorEndsThroughTheTwins) {
-  moveBoth("B", 0.0, 40.0);  // B to (90, 90)
+  layout->movePoint("B", 0.0, 40.0);  // B to (90, 90)
   const PointPosition p = point("S").getPosition();
   EXPECT_NEAR(p.x, 30.0, 1e-4);
   EXPECT_NEAR(p.y, 60.0, 1e-4);
@@ -116,6 +111,35 @@ TEST_F(PointGeometry, MoveToSetsAndClamps) {
   EXPECT_EQ(point("F").y, 100.0f);
   point("S").moveTo(70.0, 0.0);  // projected: (70 - 10) / 80
   EXPECT_FLOAT_EQ(point("S").scalar, 0.75f);
+}
+
+// One call on the layout moves a point and its twin alike, whatever the kind; an unknown key is no move.
+TEST_F(PointGeometry, LayoutMovesPointAndTwinInStep) {
+  struct Case {
+    const char* key;
+    double dx, dy;
+    float x, y, scalar;
+  };
+  for (const Case& c : {Case{"F", -25.0, 30.0, 65.0f, 40.0f, 0.0f}, Case{"S", 20.0, 9.0, 0.0f, 0.0f, 0.5f},
+                        Case{"C", 10.0, 10.0, 0.0f, 0.0f, 0.0f}, Case{"NOPE", 1.0, 1.0, 0.0f, 0.0f, 0.0f}}) {
+    layout = MakeLayout(kGeometry, 100.0, 100.0);
+    const std::string before = testing::ToJsonText(*layout);
+    layout->movePoint(c.key, c.dx, c.dy);
+    if (layout->findPoint(c.key) == nullptr) {
+      EXPECT_EQ(testing::ToJsonText(*layout), before);
+      continue;
+    }
+    for (const PointModel* p : {layout->findPoint(c.key), layout->findPointCopy(c.key)}) {
+      EXPECT_EQ(p->x, c.x) << c.key;
+      EXPECT_EQ(p->y, c.y) << c.key;
+      EXPECT_EQ(p->scalar, c.scalar) << c.key;
+    }
+  }
+  layout->setSliderScalar("S", 0.75f);
+  layout->setSliderScalar("F", 0.75f);  // not a sliding point: nothing changes
+  EXPECT_EQ(point("S").scalar, 0.75f);
+  EXPECT_EQ(layout->findPointCopy("S")->scalar, 0.75f);
+  EXPECT_EQ(layout->findPointCopy("F")->scalar, 0.0f);
 }
 
 // A chain of positions that leads back to where it started must end, as "no position".
