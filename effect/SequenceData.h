@@ -37,7 +37,8 @@ class SequenceDataBase {
   explicit SequenceDataBase(bool flat) : isFlat(flat) {}
 };
 
-// The live record. Never deleted: it is destroyed in place and its handle disposed of.
+// The live record. It lives in the bytes of a host handle: made there by CreateLiveRecord and
+// ended by DestroyLiveRecord, never by new or delete.
 class UnFlatSequenceData final : public SequenceDataBase {
  public:
   UnFlatSequenceData();
@@ -108,6 +109,14 @@ class FlatSequenceData final : public SequenceDataBase {
   static void Write(void* dest, const std::string& text);
 };
 
+// Constructs an empty live record in `bytes`: sizeof(UnFlatSequenceData) bytes, aligned for it
+// (a locked handle of that size).
+UnFlatSequenceData* CreateLiveRecord(void* bytes);
+
+// Releases the record's layout and destroys the record in place; its bytes may then be disposed
+// of. Null is allowed.
+void DestroyLiveRecord(UnFlatSequenceData* record) noexcept;
+
 enum class RecordKind { kNone, kLive, kFlat };
 
 // What `size` bytes at `bytes` hold: a flat record (isFlat byte 1 and room for the header and a
@@ -118,9 +127,5 @@ RecordKind ClassifyRecord(const void* bytes, uint64_t size);
 // The live record of the instance, found through in_data's sequence data and its size (asked of
 // the utility callbacks), or null when there is none, it is flat, foreign or too small.
 UnFlatSequenceData* FindLiveRecord(const PF_InData* inData);
-
-// The instance's layout (UnFlatSequenceData::LayoutFor), or null when it has no live record or the
-// record has no layout.
-GridLayoutModel* FindLayout(const PF_InData* inData);
 
 }  // namespace Orvane::Mosaira
