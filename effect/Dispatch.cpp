@@ -132,7 +132,8 @@ PF_Err DispatchCommand(PF_Cmd cmd, PF_InData* inData, PF_OutData* outData, PF_Pa
     const std::unique_lock<std::recursive_mutex> lock = LockInstance(record);
     return handler(CommandArgs{inData, outData, params, extra, record});
   } catch (...) {
-    // Nothing may reach the host: a thrown suite error (A_Err_MISSING_SUITE), a GL fault, an allocation failure.
+    // Nothing may reach the host: a thrown suite error (A_Err_MISSING_SUITE), a GL fault, an
+    // allocation failure.
     return PF_Err_BAD_CALLBACK_PARAM;
   }
 }

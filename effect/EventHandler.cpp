@@ -9,7 +9,8 @@ namespace Orvane::Mosaira {
 namespace {
 
 GridLayoutModel* SyncAll(PF_InData* inData, void* record) {
-  return SyncLayoutFromParams(inData, *static_cast<UnFlatSequenceData*>(record), SyncMode::kSyncAll);
+  auto& live = *static_cast<UnFlatSequenceData*>(record);
+  return SyncLayoutFromParams(inData, live, SyncMode::kSyncAll);
 }
 
 InstanceLink LinkInstance(const PF_InData* inData, UnFlatSequenceData* record) {

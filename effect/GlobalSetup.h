@@ -24,8 +24,8 @@ AEGP_PluginID AegpPluginId();
 void HandleAbout(PF_InData* inData, PF_OutData* outData);
 
 // Writes version and flags, registers with "AEGP Utility Suite" 11 (result ignored) and makes the
-// renderer's process-wide objects. Returns 0; throws when a suite is missing (A_Err_MISSING_SUITE) or the root
-// OpenGL context cannot be made (the caller's context is restored first).
+// renderer's process-wide objects. Returns 0; throws when a suite is missing (A_Err_MISSING_SUITE)
+// or the root OpenGL context cannot be made (the caller's context is restored first).
 PF_Err HandleGlobalSetup(PF_InData* inData, PF_OutData* outData);
 
 // Releases the renderer's objects, then disposes of the sequence and global data handles given

@@ -37,13 +37,20 @@ class SequenceDataBase {
   explicit SequenceDataBase(bool flat) : isFlat(flat) {}
 };
 
+class UnFlatSequenceData;
+
+// Constructs an empty live record in `bytes`: sizeof(UnFlatSequenceData) bytes, aligned for it
+// (a locked handle of that size).
+UnFlatSequenceData* CreateLiveRecord(void* bytes);
+
+// Releases the record's layout and destroys the record in place; its bytes may then be disposed
+// of. Null is allowed.
+void DestroyLiveRecord(UnFlatSequenceData* record) noexcept;
+
 // The live record. It lives in the bytes of a host handle: made there by CreateLiveRecord and
-// ended by DestroyLiveRecord, never by new or delete.
+// ended by DestroyLiveRecord, the only way to make or end one.
 class UnFlatSequenceData final : public SequenceDataBase {
  public:
-  UnFlatSequenceData();
-  ~UnFlatSequenceData() override = default;
-
   bool releaseLayout() override;
 
   // Writes {"scrollStart":..,"interacting":..[,"layout":{..}]} without white space. A scrollStart
@@ -86,6 +93,12 @@ class UnFlatSequenceData final : public SequenceDataBase {
   std::recursive_mutex& mutex() const { return mutex_; }
 
  private:
+  friend UnFlatSequenceData* CreateLiveRecord(void* bytes);
+  friend void DestroyLiveRecord(UnFlatSequenceData* record) noexcept;
+
+  UnFlatSequenceData();
+  ~UnFlatSequenceData() override = default;
+
   static size_t StampOffset();
 
   uintptr_t stamp_ = 0;  // this process's key mixed with the record's address
@@ -108,14 +121,6 @@ class FlatSequenceData final : public SequenceDataBase {
   // Writes the whole record for `text` into `dest` of RecordSize(text) bytes.
   static void Write(void* dest, const std::string& text);
 };
-
-// Constructs an empty live record in `bytes`: sizeof(UnFlatSequenceData) bytes, aligned for it
-// (a locked handle of that size).
-UnFlatSequenceData* CreateLiveRecord(void* bytes);
-
-// Releases the record's layout and destroys the record in place; its bytes may then be disposed
-// of. Null is allowed.
-void DestroyLiveRecord(UnFlatSequenceData* record) noexcept;
 
 enum class RecordKind { kNone, kLive, kFlat };
 

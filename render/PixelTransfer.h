@@ -12,9 +12,9 @@
 // host's 0..32768 again.
 //
 // Failures throw an integer: A_Err_MISSING_SUITE when a suite cannot be acquired,
-// PF_Err_OUT_OF_MEMORY when a handle cannot be made or locked, PF_Err_BAD_CALLBACK_PARAM for an unknown layout code or a world that
-// cannot be read (no pixels, rows shorter than a row of pixels). Everything held is released
-// first; the upload deletes a texture it made.
+// PF_Err_OUT_OF_MEMORY when a handle cannot be made or locked, PF_Err_BAD_CALLBACK_PARAM for an
+// unknown layout code or a world that cannot be read (no pixels, rows shorter than a row of
+// pixels). Everything held is released first; the upload deletes a texture it made.
 #pragma once
 
 #include <glbinding/gl33core/types.h>

@@ -17,9 +17,9 @@
 
 namespace Orvane::Mosaira {
 
-// PF_Event_DRAW of the effect-controls window. Outside the control area: 0, not handled. A
-// Drawbot suite that cannot be acquired: nothing drawn, not handled, the acquisition's error (a
-// missing Custom UI or App suite throws A_Err_MISSING_SUITE). A null drawing reference: nothing drawn,
+// PF_Event_DRAW of the effect-controls window. Outside the control area: 0, not handled. A Drawbot
+// suite that cannot be acquired: nothing drawn, not handled, the acquisition's error (a missing
+// Custom UI or App suite throws A_Err_MISSING_SUITE). A null drawing reference: nothing drawn,
 // handled, the reference's error. Otherwise draws background, grid, scroll bar (only when the
 // content overflows) and hint strip; handled, 0. Clamps the record's scrollStart to the range the
 // control allows.
