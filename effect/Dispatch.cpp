@@ -4,9 +4,10 @@
 #include <mutex>
 
 #include "effect/GlobalSetup.h"
-#include "effect/LaterHandlers.h"
+#include "effect/EventHandler.h"
 #include "effect/ParamSync.h"
 #include "effect/ParamsSetup.h"
+#include "effect/SmartFxHandlers.h"
 #include "effect/SequenceCommands.h"
 #include "effect/SequenceData.h"
 #include "effect/UserChangedParam.h"
@@ -18,8 +19,10 @@ struct CommandArgs {
   PF_InData* in;
   PF_OutData* out;
   PF_ParamDef** params;
-  PF_LayerDef* output;
   void* extra;
+  // The instance's live record, found once for the commands that run under its lock (null for
+  // the others and for an instance without one).
+  UnFlatSequenceData* record;
 };
 
 using Handler = PF_Err (*)(const CommandArgs&);
@@ -51,20 +54,20 @@ PF_Err SequenceSetdownCmd(const CommandArgs& a) {
 }
 PF_Err UserChangedParamCmd(const CommandArgs& a) {
   return HandleUserChangedParam(a.in, a.out, a.params,
-                                static_cast<const PF_UserChangedParamExtra*>(a.extra));
+                                static_cast<const PF_UserChangedParamExtra*>(a.extra), a.record);
 }
 PF_Err UpdateParamsUiCmd(const CommandArgs& a) {
-  SyncLayoutFromParams(a.in, SyncMode::kSyncAll);
+  if (a.record) SyncLayoutFromParams(a.in, *a.record, SyncMode::kSyncAll);
   return PF_Err_NONE;
 }
 PF_Err EventCmd(const CommandArgs& a) {
-  return HandleEvent(a.in, a.out, a.params, a.output, static_cast<PF_EventExtra*>(a.extra));
+  return HandleEvent(a.in, a.out, a.params, static_cast<PF_EventExtra*>(a.extra), a.record);
 }
 PF_Err SmartPreRenderCmd(const CommandArgs& a) {
-  return HandleSmartPreRender(a.in, a.out, static_cast<PF_PreRenderExtra*>(a.extra));
+  return HandleSmartPreRender(a.in, static_cast<PF_PreRenderExtra*>(a.extra), a.record);
 }
 PF_Err SmartRenderCmd(const CommandArgs& a) {
-  return HandleSmartRender(a.in, a.out, static_cast<PF_SmartRenderExtra*>(a.extra));
+  return HandleSmartRender(a.in, a.out, static_cast<PF_SmartRenderExtra*>(a.extra), a.record);
 }
 PF_Err FlattenedCopyCmd(const CommandArgs& a) {
   return GetFlattenedSequenceData(a.in, a.out);
@@ -110,9 +113,7 @@ bool RunsUnderInstanceLock(PF_Cmd cmd) {
   }
 }
 
-std::unique_lock<std::recursive_mutex> LockInstance(PF_Cmd cmd, const PF_InData* inData) {
-  if (!RunsUnderInstanceLock(cmd)) return {};
-  UnFlatSequenceData* record = FindLiveRecord(inData);
+std::unique_lock<std::recursive_mutex> LockInstance(UnFlatSequenceData* record) {
   if (record == nullptr) return {};
   return std::unique_lock<std::recursive_mutex>(record->mutex());
 }
@@ -120,17 +121,19 @@ std::unique_lock<std::recursive_mutex> LockInstance(PF_Cmd cmd, const PF_InData*
 }  // namespace
 
 PF_Err DispatchCommand(PF_Cmd cmd, PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
-                       PF_LayerDef* output, void* extra) noexcept {
+                       PF_LayerDef*, void* extra) noexcept {
   if (cmd < 0 || cmd >= PF_Cmd_NUM_CMDS) return PF_Err_NONE;
   const Handler handler = kHandlers[static_cast<size_t>(cmd)];
   if (!handler) return PF_Err_NONE;
   // Every command reads the host's blocks; set-down of a sequence writes none but reads in_data.
   if (!inData || (!outData && cmd != PF_Cmd_SEQUENCE_SETDOWN)) return PF_Err_BAD_CALLBACK_PARAM;
   try {
-    const std::unique_lock<std::recursive_mutex> lock = LockInstance(cmd, inData);
-    return handler(CommandArgs{inData, outData, params, output, extra});
+    UnFlatSequenceData* record = RunsUnderInstanceLock(cmd) ? FindLiveRecord(inData) : nullptr;
+    const std::unique_lock<std::recursive_mutex> lock = LockInstance(record);
+    return handler(CommandArgs{inData, outData, params, extra, record});
   } catch (...) {
-    // Nothing may reach the host: a thrown suite error (13), a GL fault, an allocation failure.
+    // Nothing may reach the host: a thrown suite error (A_Err_MISSING_SUITE), a GL fault, an
+    // allocation failure.
     return PF_Err_BAD_CALLBACK_PARAM;
   }
 }

@@ -1,6 +1,5 @@
-// The effect's side of the custom user-interface events: it links the event's instance (its live
-// record and the parameter synchronisation) to the on-screen controls, which dispatch the event.
-#include "effect/LaterHandlers.h"
+#include "effect/EventHandler.h"
+
 #include "effect/ParamIndices.h"
 #include "effect/ParamSync.h"
 #include "effect/SequenceData.h"
@@ -9,19 +8,17 @@
 namespace Orvane::Mosaira {
 namespace {
 
-void SyncAll(PF_InData* inData) { SyncLayoutFromParams(inData, SyncMode::kSyncAll); }
-
-void PushAll(PF_InData* inData, PF_ParamDef* params[]) {
-  PushPointsToParams(inData, params);
-  PushSlidersToParams(inData, params);
+GridLayoutModel* SyncAll(PF_InData* inData, void* record) {
+  auto& live = *static_cast<UnFlatSequenceData*>(record);
+  return SyncLayoutFromParams(inData, live, SyncMode::kSyncAll);
 }
 
-InstanceLink LinkInstance(const PF_InData* inData) {
+InstanceLink LinkInstance(const PF_InData* inData, UnFlatSequenceData* record) {
   InstanceLink link;
   link.syncLayoutFromParams = SyncAll;
-  link.pushLayoutToParams = PushAll;
+  link.pushLayoutToParams = PushLayoutToParams;
   link.layoutsParam = kParamLayouts;
-  if (UnFlatSequenceData* record = FindLiveRecord(inData)) {
+  if (record) {
     link.record = record;
     link.layout = record->LayoutFor(inData);
     link.scrollStart = &record->scrollStart;
@@ -33,8 +30,8 @@ InstanceLink LinkInstance(const PF_InData* inData) {
 }  // namespace
 
 PF_Err HandleEvent(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
-                   PF_LayerDef* output, PF_EventExtra* extra) {
-  return HandleEvent(inData, outData, params, output, extra, LinkInstance(inData));
+                   PF_EventExtra* extra, UnFlatSequenceData* record) {
+  return HandleEvent(inData, outData, params, extra, LinkInstance(inData, record));
 }
 
 }  // namespace Orvane::Mosaira

@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "effect/SequenceData.h"
-#include "effect/SuiteHolder.h"
+#include "sdk/HostCalls.h"
 #include "render/Renderer.h"
 #include "sdk/pf_suites.h"
 
@@ -57,10 +57,7 @@ PF_Err GlobalSetdown(PF_InData* inData, PF_OutData* outData) noexcept {
   if (!inData) return PF_Err_NONE;
   if (PF_Handle sequence = inData->sequence_data) {
     // A live record owns its layout: release it before its memory goes.
-    if (UnFlatSequenceData* live = FindLiveRecord(inData)) {
-      live->releaseLayout();
-      live->~UnFlatSequenceData();
-    }
+    DestroyLiveRecord(FindLiveRecord(inData));
     DisposeGiven(inData, sequence);
   }
   DisposeGiven(inData, inData->global_data);

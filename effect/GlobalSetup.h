@@ -20,12 +20,12 @@ inline constexpr char kEffectCategory[] = "Kestrelle";
 AEGP_PluginID AegpPluginId();
 
 // Writes "Tiletta, v1.0\r<description>" into out_data->return_msg with "PF ANSI Suite" 1's
-// sprintf (throws 13 when the suite is missing).
+// sprintf (throws A_Err_MISSING_SUITE when the suite is missing).
 void HandleAbout(PF_InData* inData, PF_OutData* outData);
 
 // Writes version and flags, registers with "AEGP Utility Suite" 11 (result ignored) and makes the
-// renderer's process-wide objects. Returns 0; throws when a suite is missing (13) or the root
-// OpenGL context cannot be made (the caller's context is restored first).
+// renderer's process-wide objects. Returns 0; throws when a suite is missing (A_Err_MISSING_SUITE)
+// or the root OpenGL context cannot be made (the caller's context is restored first).
 PF_Err HandleGlobalSetup(PF_InData* inData, PF_OutData* outData);
 
 // Releases the renderer's objects, then disposes of the sequence and global data handles given

@@ -8,39 +8,13 @@
 
 #include "effect/ParamIndices.h"
 #include "effect/SequenceData.h"
-#include "effect/SuiteHolder.h"
-#include "sdk/pf_suites.h"
+#include "sdk/HostCalls.h"
 
 namespace Orvane::Mosaira {
 namespace {
 
 constexpr double kFixedOne = 65536.0;
 constexpr double kFixedToPixels = 1.0 / kFixedOne;  // exactly 1.52587890625e-5
-
-// One parameter checked out for reading; checked in when the reader ends. A failed checkout is
-// not checked in.
-class CheckedOutParam {
- public:
-  CheckedOutParam(PF_InData* inData, PF_ParamIndex index) : inData_(inData), def_{} {
-    const PF_InteractCallbacks& inter = inData->inter;
-    if (!inter.checkout_param || !inter.checkin_param) return;
-    ok_ = inter.checkout_param(inData->effect_ref, index, inData->current_time, inData->time_step,
-                               inData->time_scale, &def_) == PF_Err_NONE;
-  }
-  ~CheckedOutParam() {
-    if (ok_) inData_->inter.checkin_param(inData_->effect_ref, &def_);
-  }
-  CheckedOutParam(const CheckedOutParam&) = delete;
-  CheckedOutParam& operator=(const CheckedOutParam&) = delete;
-
-  bool ok() const { return ok_; }
-  const PF_ParamDef& def() const { return def_; }
-
- private:
-  PF_InData* inData_;
-  PF_ParamDef def_;
-  bool ok_ = false;
-};
 
 size_t Limit(size_t count, int32_t max) {
   return std::min(count, static_cast<size_t>(max));
@@ -141,6 +115,37 @@ void UpdateUi(const PF_ParamUtilsSuite3& utils, PF_InData* inData, PF_ParamIndex
   utils.PF_UpdateParamUI(inData->effect_ref, index, def);  // errors are not reported
 }
 
+void PushPoints(const PF_ParamUtilsSuite3& utils, PF_InData* inData,
+                const GridLayoutModel& layout, PF_ParamDef* params[]) {
+  const size_t count = Limit(layout.pointIds.size(), kPointParamCount);
+  for (size_t i = 0; i < count; ++i) {
+    const PF_ParamIndex index = kParamPointFirst + static_cast<int32_t>(i);
+    PF_ParamDef* def = params[index];
+    if (!def) continue;
+    const PointModel* copy = layout.findPointCopy(layout.pointIds[i]);
+    const PointPosition pos = copy ? copy->getPosition() : PointPosition{};
+    def->u.td.x_value = ToFixed16(pos.x);
+    def->u.td.y_value = ToFixed16(pos.y);
+    def->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
+    UpdateUi(utils, inData, index, def);
+  }
+}
+
+void PushSliders(const PF_ParamUtilsSuite3& utils, PF_InData* inData,
+                 const GridLayoutModel& layout, PF_ParamDef* params[]) {
+  const size_t count = Limit(layout.sliderIds.size(), kSliderParamCount);
+  for (size_t i = 0; i < count; ++i) {
+    const PF_ParamIndex index = kParamSliderFirst + static_cast<int32_t>(i);
+    PF_ParamDef* def = params[index];
+    if (!def) continue;
+    const PointModel* copy = layout.findPointCopy(layout.sliderIds[i]);
+    const float percent = (copy ? copy->scalar : 0.0f) * 100.0f;  // single precision, then widened
+    def->u.fs_d.value = static_cast<double>(percent);
+    def->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
+    UpdateUi(utils, inData, index, def);
+  }
+}
+
 }  // namespace
 
 PF_Fixed ToFixed16(double pixels) {
@@ -160,49 +165,28 @@ double FixedToLayerPixels(PF_Fixed value, const PF_RationalScale& downsample) {
   return static_cast<double>(factor) * (static_cast<double>(value) * kFixedToPixels);
 }
 
-void PushPointsToParams(PF_InData* inData, PF_ParamDef* params[]) {
-  GridLayoutModel* layout = FindLayout(inData);
+void PushLayoutToParams(const PF_ParamUtilsSuite3& utils, PF_InData* inData,
+                        const GridLayoutModel* layout, PF_ParamDef* params[]) {
   if (!layout || !params) return;
-  ScopedSuite<PF_ParamUtilsSuite3> utils(inData, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3);
-  const size_t count = Limit(layout->pointIds.size(), kPointParamCount);
-  for (size_t i = 0; i < count; ++i) {
-    const PF_ParamIndex index = kParamPointFirst + static_cast<int32_t>(i);
-    PF_ParamDef* def = params[index];
-    if (!def) continue;
-    const PointModel* copy = layout->findPointCopy(layout->pointIds[i]);
-    const PointPosition pos = copy ? copy->getPosition() : PointPosition{};
-    def->u.td.x_value = ToFixed16(pos.x);
-    def->u.td.y_value = ToFixed16(pos.y);
-    def->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
-    UpdateUi(utils.get(), inData, index, def);
-  }
+  PushPoints(utils, inData, *layout, params);
+  PushSliders(utils, inData, *layout, params);
 }
 
-void PushSlidersToParams(PF_InData* inData, PF_ParamDef* params[]) {
-  GridLayoutModel* layout = FindLayout(inData);
+void PushLayoutToParams(PF_InData* inData, const GridLayoutModel* layout, PF_ParamDef* params[]) {
   if (!layout || !params) return;
-  ScopedSuite<PF_ParamUtilsSuite3> utils(inData, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3);
-  const size_t count = Limit(layout->sliderIds.size(), kSliderParamCount);
-  for (size_t i = 0; i < count; ++i) {
-    const PF_ParamIndex index = kParamSliderFirst + static_cast<int32_t>(i);
-    PF_ParamDef* def = params[index];
-    if (!def) continue;
-    const PointModel* copy = layout->findPointCopy(layout->sliderIds[i]);
-    const float percent = (copy ? copy->scalar : 0.0f) * 100.0f;  // single precision, then widened
-    def->u.fs_d.value = static_cast<double>(percent);
-    def->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
-    UpdateUi(utils.get(), inData, index, def);
-  }
+  const ScopedSuite<PF_ParamUtilsSuite3> utils(inData, kPFParamUtilsSuite,
+                                               kPFParamUtilsSuiteVersion3);
+  PushLayoutToParams(utils.get(), inData, layout, params);
 }
 
-void SyncLayoutFromParams(PF_InData* inData, SyncMode mode) {
-  UnFlatSequenceData* record = FindLiveRecord(inData);
-  GridLayoutModel* layout = FindLayout(inData);
-  if (!layout) return;
+GridLayoutModel* SyncLayoutFromParams(PF_InData* inData, UnFlatSequenceData& record,
+                                      SyncMode mode) {
+  GridLayoutModel* layout = record.LayoutFor(inData);
+  if (!layout) return nullptr;
   if (mode == SyncMode::kSyncAll || mode == SyncMode::kSyncPoints) {
-    if (record->layoutSizeUnsettled) {
-      SettleLayoutSize(inData, *record);
-      layout = record->layout.get();
+    if (record.layoutSizeUnsettled) {
+      SettleLayoutSize(inData, record);
+      layout = record.layout.get();
     }
     const size_t count = Limit(layout->pointIds.size(), kPointParamCount);
     for (size_t i = 0; i < count; ++i) SyncPoint(inData, *layout, i);
@@ -212,6 +196,7 @@ void SyncLayoutFromParams(PF_InData* inData, SyncMode mode) {
     for (size_t i = 0; i < count; ++i) SyncSlider(inData, *layout, i);
   }
   layout->setSpacing(layout->spacing);
+  return layout;
 }
 
 void ApplyEdgeInset(GridLayoutModel* layout, float spacing) {

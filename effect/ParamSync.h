@@ -7,8 +7,10 @@
 
 #include <cstdint>
 
+#include "effect/SequenceData.h"
 #include "layout/GridLayoutModel.h"
 #include "sdk/pf_effect.h"
+#include "sdk/pf_suites.h"
 
 namespace Orvane::Mosaira {
 
@@ -26,18 +28,25 @@ PF_Fixed ToFixed16(double pixels);
 // precision): factor * value / 65536. Not finite when the factor is not (num 0).
 double FixedToLayerPixels(PF_Fixed value, const PF_RationalScale& downsample);
 
-// Writes the free points' positions into params[5 + i] (marked changed) and updates their UI.
-// Nothing happens without a layout. Acquires "PF Param Utils Suite" 3 (throws 13 when missing).
-void PushPointsToParams(PF_InData* inData, PF_ParamDef* params[]);
+// Writes the free points' positions into params[5 + i] and the sliding points' fractions, in
+// percent, into params[31 + i] (each marked changed) and updates their UI through `utils`.
+// Nothing happens without a layout or params.
+void PushLayoutToParams(const PF_ParamUtilsSuite3& utils, PF_InData* inData,
+                        const GridLayoutModel* layout, PF_ParamDef* params[]);
 
-// Writes the sliding points' fractions, in percent, into params[31 + i] likewise.
-void PushSlidersToParams(PF_InData* inData, PF_ParamDef* params[]);
+// The same, acquiring "PF Param Utils Suite" 3 for it when there is something to write (throws
+// A_Err_MISSING_SUITE when missing).
+void PushLayoutToParams(PF_InData* inData, const GridLayoutModel* layout, PF_ParamDef* params[]);
 
-// Reads the point and/or slider parameters (checked out at in_data's time) into the layout and
-// then re-insets the frames once, with the layout's own spacing. A parameter that cannot be
-// checked out, or whose value gives no finite target, leaves its point unchanged. Nothing happens
-// without a layout. Reading the same values again leaves the layout where the first reading put it.
-void SyncLayoutFromParams(PF_InData* inData, SyncMode mode);
+// Reads the point and/or slider parameters (checked out at in_data's time) into the record's
+// layout and then re-insets the frames once, with the layout's own spacing. A parameter that
+// cannot be checked out, or whose value gives no finite target, leaves its point unchanged.
+// Nothing happens without a layout. Reading the same values again leaves the layout where the
+// first reading put it. The result is the record's layout afterwards (null for none): a layout
+// rebuilt from saved text may be replaced by one at the parameters' size, so a layout pointer
+// taken before the call must not be used after it.
+GridLayoutModel* SyncLayoutFromParams(PF_InData* inData, UnFlatSequenceData& record,
+                                      SyncMode mode);
 
 // Gives the layout the "Edge Inset" `spacing` (layout units) and re-insets its frames once; a
 // layout that has that spacing already keeps its insets, which every change of the layout keeps

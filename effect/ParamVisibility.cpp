@@ -1,28 +1,11 @@
 #include "effect/ParamVisibility.h"
 
 #include "effect/ParamIndices.h"
-#include "effect/SequenceData.h"
-#include "effect/SuiteHolder.h"
+#include "sdk/HostCalls.h"
 #include "sdk/pf_suites.h"
 
 namespace Orvane::Mosaira {
 namespace {
-
-// The suites of one visibility pass.
-struct VisibilitySuites {
-  explicit VisibilitySuites(const PF_InData* inData)
-      : paramUtils(inData, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3),
-        effect(inData, kAEGPEffectSuite, kAEGPEffectSuiteVersion2),
-        pfInterface(inData, kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1),
-        dynamicStream(inData, kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion2),
-        stream(inData, kAEGPStreamSuite, kAEGPStreamSuiteVersion7) {}
-
-  ScopedSuite<PF_ParamUtilsSuite3> paramUtils;
-  ScopedSuite<AEGP_EffectSuite2> effect;
-  ScopedSuite<AEGP_PFInterfaceSuite1> pfInterface;
-  ScopedSuite<AEGP_DynamicStreamSuite2> dynamicStream;
-  ScopedSuite<AEGP_StreamSuite7> stream;
-};
 
 // One parameter's stream, disposed of when the holder ends.
 class ScopedStream {
@@ -49,7 +32,7 @@ class ScopedStream {
 
 class VisibilityPass {
  public:
-  VisibilityPass(PF_InData* inData, PF_ParamDef** params, const VisibilitySuites& suites,
+  VisibilityPass(PF_InData* inData, PF_ParamDef** params, const ParamStreamSuites& suites,
                  AEGP_EffectRefH effect)
       : inData_(inData), params_(params), suites_(suites), effect_(effect) {}
 
@@ -85,7 +68,7 @@ class VisibilityPass {
 
   PF_InData* inData_;
   PF_ParamDef** params_;
-  const VisibilitySuites& suites_;
+  const ParamStreamSuites& suites_;
   AEGP_EffectRefH effect_;
 };
 
@@ -140,9 +123,17 @@ bool VisibilityPlan::Shown(PF_ParamIndex index) const {
   return group < frameCount;
 }
 
-void UpdateParamVisibility(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[]) {
-  VisibilitySuites suites(inData);
-  const VisibilityPlan plan = PlanFor(FindLayout(inData));
+ParamStreamSuites::ParamStreamSuites(const PF_InData* inData)
+    : paramUtils(inData, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3),
+      effect(inData, kAEGPEffectSuite, kAEGPEffectSuiteVersion2),
+      pfInterface(inData, kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1),
+      dynamicStream(inData, kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion2),
+      stream(inData, kAEGPStreamSuite, kAEGPStreamSuiteVersion7) {}
+
+void UpdateParamVisibility(const ParamStreamSuites& suites, PF_InData* inData,
+                           PF_OutData* outData, PF_ParamDef* params[],
+                           const GridLayoutModel* layout) {
+  const VisibilityPlan plan = PlanFor(layout);
   AEGP_EffectRefH effect = nullptr;
   if (suites.pfInterface->AEGP_GetNewEffectForEffect(0, inData->effect_ref, &effect) !=
       A_Err_NONE) {
@@ -159,16 +150,14 @@ void UpdateParamVisibility(PF_InData* inData, PF_OutData* outData, PF_ParamDef* 
   outData->out_flags |= PF_OutFlag_REFRESH_UI;
 }
 
-void DeleteAllKeyframes(PF_InData* inData, AEGP_PluginID pluginId, AEGP_EffectRefH effect,
-                        PF_ParamIndex index) {
-  ScopedSuite<AEGP_StreamSuite7> streams(inData, kAEGPStreamSuite, kAEGPStreamSuiteVersion7);
-  ScopedSuite<AEGP_KeyframeSuite3> keys(inData, kAEGPKeyframeSuite, kAEGPKeyframeSuiteVersion3);
-  ScopedStream stream(streams.get(), pluginId, effect, index);
+void DeleteAllKeyframes(const ParamStreamSuites& suites, const AEGP_KeyframeSuite3& keys,
+                        AEGP_PluginID pluginId, AEGP_EffectRefH effect, PF_ParamIndex index) {
+  ScopedStream stream(suites.stream.get(), pluginId, effect, index);
   if (!stream.get()) return;
   A_long count = 0;
-  if (keys->AEGP_GetStreamNumKFs(stream.get(), &count) != A_Err_NONE) return;
+  if (keys.AEGP_GetStreamNumKFs(stream.get(), &count) != A_Err_NONE) return;
   // Always the first keyframe: the rest move down after each deletion.
-  for (A_long i = 0; i < count; ++i) keys->AEGP_DeleteKeyframe(stream.get(), 0);
+  for (A_long i = 0; i < count; ++i) keys.AEGP_DeleteKeyframe(stream.get(), 0);
 }
 
 }  // namespace Orvane::Mosaira

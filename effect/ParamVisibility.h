@@ -4,8 +4,11 @@
 
 #include <cstddef>
 
+#include "layout/GridLayoutModel.h"
+#include "sdk/HostCalls.h"
 #include "sdk/aegp_suites.h"
 #include "sdk/pf_effect.h"
+#include "sdk/pf_suites.h"
 
 namespace Orvane::Mosaira {
 
@@ -21,17 +24,29 @@ struct VisibilityPlan {
   bool Shown(PF_ParamIndex index) const;
 };
 
-// Hides and shows parameters 2 to 94 by the instance's current layout (dynamic HIDDEN flag; a
-// parameter whose flag already matches is left alone), collapses the twirls of the visible sliders
-// and polygon groups, and sets PF_OutFlag_REFRESH_UI. Acquires "PF Param Utils Suite" 3, "AEGP
-// Effect Suite" 2, "AEGP PF Interface Suite" 1, "AEGP Dynamic Stream Suite" 2 and "AEGP Stream
-// Suite" 7 (throws 13 when one is missing). A parameter whose stream or flags cannot be read is
-// skipped.
-void UpdateParamVisibility(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[]);
+// The suites that show, hide and clear parameters, acquired together for one command: "PF Param
+// Utils Suite" 3, "AEGP Effect Suite" 2, "AEGP PF Interface Suite" 1, "AEGP Dynamic Stream Suite" 2
+// and "AEGP Stream Suite" 7. Construction throws A_Err_MISSING_SUITE when one is missing.
+struct ParamStreamSuites {
+  explicit ParamStreamSuites(const PF_InData* inData);
+
+  ScopedSuite<PF_ParamUtilsSuite3> paramUtils;
+  ScopedSuite<AEGP_EffectSuite2> effect;
+  ScopedSuite<AEGP_PFInterfaceSuite1> pfInterface;
+  ScopedSuite<AEGP_DynamicStreamSuite2> dynamicStream;
+  ScopedSuite<AEGP_StreamSuite7> stream;
+};
+
+// Hides and shows parameters 2 to 94 by `layout` (null: no layout) through the dynamic HIDDEN flag
+// (a parameter whose flag already matches is left alone), collapses the twirls of the visible
+// sliders and polygon groups, and sets PF_OutFlag_REFRESH_UI. A parameter whose stream or flags
+// cannot be read is skipped.
+void UpdateParamVisibility(const ParamStreamSuites& suites, PF_InData* inData,
+                           PF_OutData* outData, PF_ParamDef* params[],
+                           const GridLayoutModel* layout);
 
 // Deletes every keyframe of parameter `index` of the effect `effect` (the caller's handle).
-// Acquires "AEGP Stream Suite" 7 and "AEGP Keyframe Suite" 3 (throws 13 when one is missing).
-void DeleteAllKeyframes(PF_InData* inData, AEGP_PluginID pluginId, AEGP_EffectRefH effect,
-                        PF_ParamIndex index);
+void DeleteAllKeyframes(const ParamStreamSuites& suites, const AEGP_KeyframeSuite3& keys,
+                        AEGP_PluginID pluginId, AEGP_EffectRefH effect, PF_ParamIndex index);
 
 }  // namespace Orvane::Mosaira

@@ -15,9 +15,9 @@ extern const char kLayoutChoiceNames[];
 std::string NumberedParamName(const char* prefix, int32_t number);
 
 // Sets out_data->num_params to 95, adds parameters 1 to 94 with add_param (index -1), then
-// registers the custom UI for the composition, layer and effect-controls windows. Returns the
-// first error of add_param (nothing more is added) or the result of register_ui; 516 when the
-// host offers no add_param, register_ui or string copy.
+// registers the custom UI for the composition, layer and effect-controls windows. Returns the first
+// error of add_param (nothing more is added) or the result of register_ui;
+// PF_Err_BAD_CALLBACK_PARAM when the host offers no add_param, register_ui or string copy.
 PF_Err HandleParamsSetup(PF_InData* inData, PF_OutData* outData);
 
 }  // namespace Orvane::Mosaira

@@ -1,12 +1,10 @@
 #include "effect/SequenceCommands.h"
 
 #include <cstring>
-#include <new>
 #include <string>
 
 #include "effect/SequenceData.h"
-#include "effect/SuiteHolder.h"
-#include "sdk/pf_suites.h"
+#include "sdk/HostCalls.h"
 
 namespace Orvane::Mosaira {
 namespace {
@@ -17,96 +15,55 @@ HandleSuite AcquireHandleSuite(const PF_InData* inData) {
   return HandleSuite(inData, kPFHandleSuite, kPFHandleSuiteVersion2);
 }
 
-// A handle locked for the holder's lifetime. Unlocks on every way out.
-class ScopedLock {
- public:
-  ScopedLock(const PF_HandleSuite2& suite, PF_Handle handle)
-      : suite_(suite), handle_(handle), bytes_(handle ? suite.host_lock_handle(handle) : nullptr) {}
-  ~ScopedLock() {
-    if (bytes_) suite_.host_unlock_handle(handle_);
-  }
-  ScopedLock(const ScopedLock&) = delete;
-  ScopedLock& operator=(const ScopedLock&) = delete;
-
-  void* bytes() const { return bytes_; }
-
- private:
-  const PF_HandleSuite2& suite_;
-  PF_Handle handle_;
-  void* bytes_;
-};
-
 RecordKind Classify(const PF_HandleSuite2& suite, PF_Handle handle) {
   if (!handle) return RecordKind::kNone;
   return ClassifyRecord(*handle, suite.host_get_handle_size(handle));
-}
-
-// A new handle of `size` bytes, or null.
-PF_Handle NewHandle(const PF_HandleSuite2& suite, uint64_t size) {
-  return suite.host_new_handle(size);
 }
 
 // Makes a handle holding a live record, filled from `flatText` when given; null when the handle
 // cannot be made or locked. The handle is returned unlocked; on an exception nothing is left.
 PF_Handle NewLiveRecordHandle(const PF_HandleSuite2& suite, const std::string* flatText,
                               const PF_InData* inData) {
-  PF_Handle handle = NewHandle(suite, sizeof(UnFlatSequenceData));
-  if (!handle) return nullptr;
-  void* bytes = suite.host_lock_handle(handle);
-  if (!bytes) {
-    suite.host_dispose_handle(handle);
-    return nullptr;
-  }
-  auto* live = new (bytes) UnFlatSequenceData();
+  OwnedHandle handle(suite, sizeof(UnFlatSequenceData));
+  const ScopedHandleLock lock(suite, handle.get());
+  if (!lock.bytes()) return nullptr;
+  UnFlatSequenceData* live = CreateLiveRecord(lock.bytes());
   try {
     if (flatText) live->fromJson(inData, flatText->data(), flatText->size());
   } catch (...) {
-    live->~UnFlatSequenceData();
-    suite.host_unlock_handle(handle);
-    suite.host_dispose_handle(handle);
+    DestroyLiveRecord(live);
     throw;
   }
-  suite.host_unlock_handle(handle);
-  return handle;
+  return handle.Release();
 }
 
 // Writes the flat record of `text` into a new handle, handed back unlocked; null when it cannot
 // be made or locked (nothing is left behind).
 PF_Handle NewFlatRecordHandle(const PF_HandleSuite2& suite, const std::string& text) {
-  PF_Handle handle = NewHandle(suite, FlatSequenceData::RecordSize(text));
-  if (!handle) return nullptr;
-  void* bytes = suite.host_lock_handle(handle);
-  if (!bytes) {
-    suite.host_dispose_handle(handle);
-    return nullptr;
-  }
-  FlatSequenceData::Write(bytes, text);
-  suite.host_unlock_handle(handle);
-  return handle;
+  OwnedHandle handle(suite, FlatSequenceData::RecordSize(text));
+  const ScopedHandleLock lock(suite, handle.get());
+  if (!lock.bytes()) return nullptr;
+  FlatSequenceData::Write(lock.bytes(), text);
+  return handle.Release();
 }
 
 // A byte copy of a whole handle, handed back unlocked; null when it cannot be made or locked.
 PF_Handle CopyHandle(const PF_HandleSuite2& suite, PF_Handle source) {
   const uint64_t size = suite.host_get_handle_size(source);
-  ScopedLock from(suite, source);
+  const ScopedHandleLock from(suite, source);
   if (!from.bytes()) return nullptr;
-  PF_Handle copy = NewHandle(suite, size);
-  if (!copy) return nullptr;
-  void* to = suite.host_lock_handle(copy);
-  if (!to) {
-    suite.host_dispose_handle(copy);
-    return nullptr;
-  }
-  std::memcpy(to, from.bytes(), size);
-  suite.host_unlock_handle(copy);
-  return copy;
+  OwnedHandle copy(suite, size);
+  const ScopedHandleLock to(suite, copy.get());
+  if (!to.bytes()) return nullptr;
+  std::memcpy(to.bytes(), from.bytes(), size);
+  return copy.Release();
 }
 
 // The flat record's text, bounded by the handle's end, in *text. False when the handle cannot be
 // locked: the text is then unknown, which is not the same as an empty one.
 bool FlatText(const PF_HandleSuite2& suite, PF_Handle handle, std::string* text) {
   const uint64_t size = suite.host_get_handle_size(handle);
-  ScopedLock lock(suite, handle);
+  const ScopedHandleLock lock(suite, handle);
   if (!lock.bytes()) return false;
   text->clear();
   if (size <= FlatSequenceData::kHeaderSize) return true;
@@ -163,8 +120,7 @@ PF_Err SequenceFlatten(PF_InData* inData, PF_OutData* outData) {
   PF_Handle flat = NewFlatRecordHandle(suite.get(), text);
   if (!flat) return PF_Err_INTERNAL_STRUCT_DAMAGED;  // the live record stays untouched
   outData->sequence_data = flat;
-  live->releaseLayout();
-  live->~UnFlatSequenceData();
+  DestroyLiveRecord(live);
   suite->host_dispose_handle(old);
   inData->sequence_data = nullptr;
   return PF_Err_NONE;
@@ -198,9 +154,7 @@ PF_Err SequenceSetdown(PF_InData* inData) {
   PF_Handle handle = inData->sequence_data;
   if (!handle) return PF_Err_NONE;
   if (Classify(suite.get(), handle) == RecordKind::kLive) {
-    auto* live = static_cast<UnFlatSequenceData*>(*handle);
-    live->releaseLayout();
-    live->~UnFlatSequenceData();
+    DestroyLiveRecord(static_cast<UnFlatSequenceData*>(*handle));
   }
   suite->host_dispose_handle(handle);
   return PF_Err_NONE;

@@ -1,5 +1,5 @@
 // The five commands that create, convert and dispose of an instance's sequence data. Each
-// acquires "PF Handle Suite" 2 for the command (a missing suite throws the integer 13).
+// acquires "PF Handle Suite" 2 for the command (a missing suite throws A_Err_MISSING_SUITE).
 #pragma once
 
 #include "sdk/pf_effect.h"
@@ -17,14 +17,15 @@ PF_Err HandleSequenceSetup(PF_InData* inData, PF_OutData* outData);
 // handle stays; result 0.
 PF_Err SequenceResetup(PF_InData* inData, PF_OutData* outData);
 
-// PF_Cmd_SEQUENCE_FLATTEN: replaces the live record by a flat one, releasing its layout and the
-// old handle. 512 when there is no sequence data or the new handle cannot be made or locked (the
-// live record then stays untouched); an already flat record is handed back unchanged.
+// PF_Cmd_SEQUENCE_FLATTEN: replaces the live record by a flat one, releasing its layout and the old
+// handle. PF_Err_INTERNAL_STRUCT_DAMAGED when there is no sequence data or the new handle cannot be
+// made or locked (the live record then stays untouched); an already flat record is handed back
+// unchanged.
 PF_Err SequenceFlatten(PF_InData* inData, PF_OutData* outData);
 
 // PF_Cmd_GET_FLATTENED_SEQUENCE_DATA: a new flat record for the host, leaving the instance's own
-// record as it is (a flat one is copied byte for byte). 512 when there is no sequence data or the
-// copy cannot be made or locked.
+// record as it is (a flat one is copied byte for byte). PF_Err_INTERNAL_STRUCT_DAMAGED when there
+// is no sequence data or the copy cannot be made or locked.
 PF_Err GetFlattenedSequenceData(PF_InData* inData, PF_OutData* outData);
 
 // PF_Cmd_SEQUENCE_SETDOWN: releases a live record's layout and disposes of the handle. Result 0.

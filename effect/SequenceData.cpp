@@ -110,10 +110,10 @@ size_t UnFlatSequenceData::StampOffset() {
   // The layout of a class with virtual functions is the compiler's; measure it once on a record.
   static const size_t offset = [] {
     alignas(UnFlatSequenceData) unsigned char storage[sizeof(UnFlatSequenceData)];
-    auto* probe = new (storage) UnFlatSequenceData();
+    UnFlatSequenceData* probe = CreateLiveRecord(storage);
     const size_t at =
         static_cast<size_t>(reinterpret_cast<unsigned char*>(&probe->stamp_) - storage);
-    probe->~UnFlatSequenceData();
+    DestroyLiveRecord(probe);
     return at;
   }();
   return offset;
@@ -205,6 +205,16 @@ void FlatSequenceData::Write(void* dest, const std::string& text) {
   bytes[kHeaderSize + text.size()] = 0;
 }
 
+UnFlatSequenceData* CreateLiveRecord(void* bytes) {
+  return new (bytes) UnFlatSequenceData();
+}
+
+void DestroyLiveRecord(UnFlatSequenceData* record) noexcept {
+  if (!record) return;
+  record->releaseLayout();
+  record->~UnFlatSequenceData();
+}
+
 RecordKind ClassifyRecord(const void* bytes, uint64_t size) {
   if (!bytes || size <= FlatSequenceData::kIsFlatOffset) return RecordKind::kNone;
   const auto flag = static_cast<const unsigned char*>(bytes)[FlatSequenceData::kIsFlatOffset];
@@ -220,11 +230,6 @@ UnFlatSequenceData* FindLiveRecord(const PF_InData* inData) {
   void* bytes = *inData->sequence_data;
   if (ClassifyRecord(bytes, HandleSize(inData)) != RecordKind::kLive) return nullptr;
   return static_cast<UnFlatSequenceData*>(bytes);
-}
-
-GridLayoutModel* FindLayout(const PF_InData* inData) {
-  UnFlatSequenceData* record = FindLiveRecord(inData);
-  return record ? record->LayoutFor(inData) : nullptr;
 }
 
 }  // namespace Orvane::Mosaira

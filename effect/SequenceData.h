@@ -37,12 +37,20 @@ class SequenceDataBase {
   explicit SequenceDataBase(bool flat) : isFlat(flat) {}
 };
 
-// The live record. Never deleted: it is destroyed in place and its handle disposed of.
+class UnFlatSequenceData;
+
+// Constructs an empty live record in `bytes`: sizeof(UnFlatSequenceData) bytes, aligned for it
+// (a locked handle of that size).
+UnFlatSequenceData* CreateLiveRecord(void* bytes);
+
+// Releases the record's layout and destroys the record in place; its bytes may then be disposed
+// of. Null is allowed.
+void DestroyLiveRecord(UnFlatSequenceData* record) noexcept;
+
+// The live record. It lives in the bytes of a host handle: made there by CreateLiveRecord and
+// ended by DestroyLiveRecord, the only way to make or end one.
 class UnFlatSequenceData final : public SequenceDataBase {
  public:
-  UnFlatSequenceData();
-  ~UnFlatSequenceData() override = default;
-
   bool releaseLayout() override;
 
   // Writes {"scrollStart":..,"interacting":..[,"layout":{..}]} without white space. A scrollStart
@@ -85,6 +93,12 @@ class UnFlatSequenceData final : public SequenceDataBase {
   std::recursive_mutex& mutex() const { return mutex_; }
 
  private:
+  friend UnFlatSequenceData* CreateLiveRecord(void* bytes);
+  friend void DestroyLiveRecord(UnFlatSequenceData* record) noexcept;
+
+  UnFlatSequenceData();
+  ~UnFlatSequenceData() override = default;
+
   static size_t StampOffset();
 
   uintptr_t stamp_ = 0;  // this process's key mixed with the record's address
@@ -118,9 +132,5 @@ RecordKind ClassifyRecord(const void* bytes, uint64_t size);
 // The live record of the instance, found through in_data's sequence data and its size (asked of
 // the utility callbacks), or null when there is none, it is flat, foreign or too small.
 UnFlatSequenceData* FindLiveRecord(const PF_InData* inData);
-
-// The instance's layout (UnFlatSequenceData::LayoutFor), or null when it has no live record or the
-// record has no layout.
-GridLayoutModel* FindLayout(const PF_InData* inData);
 
 }  // namespace Orvane::Mosaira

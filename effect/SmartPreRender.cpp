@@ -1,5 +1,5 @@
 // SmartFX pre-render: brings the layout up to date and tells the host what the effect produces.
-#include "effect/LaterHandlers.h"
+#include "effect/SmartFxHandlers.h"
 #include "effect/ParamIndices.h"
 #include "effect/ParamSync.h"
 #include "effect/SequenceData.h"
@@ -25,15 +25,16 @@ void MergeRect(PF_LRect* into, const PF_LRect& from) {
 
 }  // namespace
 
-PF_Err HandleSmartPreRender(PF_InData* inData, PF_OutData*, PF_PreRenderExtra* extra) {
+PF_Err HandleSmartPreRender(PF_InData* inData, PF_PreRenderExtra* extra,
+                            UnFlatSequenceData* record) {
   if (extra == nullptr || extra->output == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
   PF_PreRenderOutput& out = *extra->output;
-  if (FindLayout(inData) == nullptr) {
+  if (record == nullptr || record->LayoutFor(inData) == nullptr) {
     out.result_rect = kEmptyRect;
     out.max_result_rect = kEmptyRect;
     return PF_Err_NONE;
   }
-  SyncLayoutFromParams(inData, SyncMode::kSyncAll);
+  SyncLayoutFromParams(inData, *record, SyncMode::kSyncAll);
   if (extra->input == nullptr || extra->cb == nullptr || extra->cb->checkout_layer == nullptr) {
     return PF_Err_BAD_CALLBACK_PARAM;
   }

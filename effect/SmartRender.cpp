@@ -4,11 +4,11 @@
 #include <deque>
 #include <vector>
 
-#include "effect/LaterHandlers.h"
+#include "effect/SmartFxHandlers.h"
 #include "effect/ParamIndices.h"
 #include "effect/ParamSync.h"
 #include "effect/SequenceData.h"
-#include "effect/SuiteHolder.h"
+#include "sdk/HostCalls.h"
 #include "render/Renderer.h"
 #include "sdk/pf_suites.h"
 
@@ -22,39 +22,20 @@ namespace {
 class ParamReader {
  public:
   explicit ParamReader(PF_InData* inData) : in_(inData) {}
-  ~ParamReader() {
-    for (Slot& slot : slots_) {
-      if (slot.out) in_->inter.checkin_param(in_->effect_ref, &slot.def);
-    }
-  }
-  ParamReader(const ParamReader&) = delete;
-  ParamReader& operator=(const ParamReader&) = delete;
 
   // The definition of `index`; checked out only when *err is 0, whose failure becomes *err.
   PF_ParamDef* Checkout(PF_ParamIndex index, PF_Err* err) {
-    Slot& slot = slots_.emplace_back();
-    if (*err != PF_Err_NONE) return &slot.def;
-    const PF_InteractCallbacks& inter = in_->inter;
-    if (inter.checkout_param == nullptr || inter.checkin_param == nullptr) {
-      *err = PF_Err_BAD_CALLBACK_PARAM;
-      return &slot.def;
-    }
-    *err = inter.checkout_param(in_->effect_ref, index, in_->current_time, in_->time_step,
-                                in_->time_scale, &slot.def);
-    if (*err == PF_Err_NONE) {
-      slot.out = true;
-    } else {
-      slot.def = PF_ParamDef{};  // whatever a failing host wrote is not a value
-    }
-    return &slot.def;
+    if (*err != PF_Err_NONE) return &skipped_.emplace_back();
+    CheckedOutParam& param = params_.emplace_back(in_, index);
+    *err = param.error();
+    return &param.def();
   }
 
   // Checks `def` in now when it is out; the check-in's error counts only when *err is 0.
   void Checkin(PF_ParamDef* def, PF_Err* err) {
-    for (Slot& slot : slots_) {
-      if (&slot.def != def || !slot.out) continue;
-      slot.out = false;
-      const PF_Err e = in_->inter.checkin_param(in_->effect_ref, def);
+    for (CheckedOutParam& param : params_) {
+      if (&param.def() != def) continue;
+      const PF_Err e = param.CheckIn();
       if (*err == PF_Err_NONE) *err = e;
     }
   }
@@ -68,12 +49,10 @@ class ParamReader {
   }
 
  private:
-  struct Slot {
-    PF_ParamDef def{};
-    bool out = false;
-  };
   PF_InData* in_;
-  std::deque<Slot> slots_;  // stable addresses: layers stay checked out while they are drawn
+  // Stable addresses: layers stay checked out while they are drawn.
+  std::deque<CheckedOutParam> params_;
+  std::deque<PF_ParamDef> skipped_;
 };
 
 // A stored value held to +-kFarOut: a project may hold anything, and narrowing a double beyond
@@ -117,7 +96,8 @@ void ReportTooLarge(PF_OutData* outData, const PF_EffectWorld& input, int32_t la
 
 }  // namespace
 
-PF_Err HandleSmartRender(PF_InData* inData, PF_OutData* outData, PF_SmartRenderExtra* extra) {
+PF_Err HandleSmartRender(PF_InData* inData, PF_OutData* outData, PF_SmartRenderExtra* extra,
+                         UnFlatSequenceData* record) {
   const PF_SmartRenderCallbacks* cb = extra != nullptr ? extra->cb : nullptr;
   if (cb == nullptr || cb->checkout_layer_pixels == nullptr || cb->checkout_output == nullptr) {
     return PF_Err_BAD_CALLBACK_PARAM;
@@ -130,7 +110,7 @@ PF_Err HandleSmartRender(PF_InData* inData, PF_OutData* outData, PF_SmartRenderE
   ScopedSuite<PF_WorldSuite2> worlds(inData, kPFWorldSuite, kPFWorldSuiteVersion2);
   PF_PixelFormat format = PF_PixelFormat_ARGB32;
   if (err == PF_Err_NONE && input != nullptr) worlds->PF_GetPixelFormat(input, &format);
-  GridLayoutModel* layout = FindLayout(inData);
+  GridLayoutModel* layout = record != nullptr ? record->LayoutFor(inData) : nullptr;
   if (err != PF_Err_NONE || layout == nullptr) return err;
   // A host that reports success must hand over both worlds, in a layout the renderer knows.
   if (input == nullptr || output == nullptr || !AcceptsPixelFormat(format)) {

@@ -9,8 +9,8 @@
 #include "effect/ParamVisibility.h"
 #include "effect/SequenceCommands.h"
 #include "effect/SequenceData.h"
-#include "effect/SuiteHolder.h"
 #include "layout/LayoutRegistry.h"
+#include "sdk/HostCalls.h"
 #include "sdk/aegp_suites.h"
 #include "sdk/pf_suites.h"
 
@@ -18,21 +18,12 @@ namespace Orvane::Mosaira {
 namespace {
 
 // Every suite the layout change uses, held across it so that a missing one is found before the
-// old layout is touched.
+// old layout is touched, and acquired once however many parameters the change clears.
 struct LayoutChangeSuites {
   explicit LayoutChangeSuites(const PF_InData* inData)
-      : paramUtils(inData, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3),
-        effect(inData, kAEGPEffectSuite, kAEGPEffectSuiteVersion2),
-        pfInterface(inData, kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1),
-        dynamicStream(inData, kAEGPDynamicStreamSuite, kAEGPDynamicStreamSuiteVersion2),
-        stream(inData, kAEGPStreamSuite, kAEGPStreamSuiteVersion7),
-        keyframe(inData, kAEGPKeyframeSuite, kAEGPKeyframeSuiteVersion3) {}
+      : streams(inData), keyframe(inData, kAEGPKeyframeSuite, kAEGPKeyframeSuiteVersion3) {}
 
-  ScopedSuite<PF_ParamUtilsSuite3> paramUtils;
-  ScopedSuite<AEGP_EffectSuite2> effect;
-  ScopedSuite<AEGP_PFInterfaceSuite1> pfInterface;
-  ScopedSuite<AEGP_DynamicStreamSuite2> dynamicStream;
-  ScopedSuite<AEGP_StreamSuite7> stream;
+  ParamStreamSuites streams;
   ScopedSuite<AEGP_KeyframeSuite3> keyframe;
 };
 
@@ -40,12 +31,13 @@ struct LayoutChangeSuites {
 class ScopedEffect {
  public:
   ScopedEffect(const LayoutChangeSuites& suites, PF_ProgPtr effectRef) : suites_(suites) {
-    if (suites.pfInterface->AEGP_GetNewEffectForEffect(0, effectRef, &effect_) != A_Err_NONE) {
+    if (suites.streams.pfInterface->AEGP_GetNewEffectForEffect(0, effectRef, &effect_) !=
+        A_Err_NONE) {
       effect_ = nullptr;
     }
   }
   ~ScopedEffect() {
-    if (effect_) suites_.effect->AEGP_DisposeEffect(effect_);
+    if (effect_) suites_.streams.effect->AEGP_DisposeEffect(effect_);
   }
   ScopedEffect(const ScopedEffect&) = delete;
   ScopedEffect& operator=(const ScopedEffect&) = delete;
@@ -68,17 +60,16 @@ std::unique_ptr<GridLayoutModel> BuildLayout(const PF_InData* inData, int64_t la
                                            static_cast<int32_t>(layoutNumber));
 }
 
-void ClearLayoutKeyframes(PF_InData* inData, AEGP_EffectRefH effect) {
+void ClearLayoutKeyframes(const LayoutChangeSuites& suites, AEGP_EffectRefH effect) {
   const AEGP_PluginID pluginId = AegpPluginId();
-  for (int32_t p = kParamPointFirst; p <= kParamPointLast; ++p) {
-    DeleteAllKeyframes(inData, pluginId, effect, p);
-  }
-  for (int32_t p = kParamSliderFirst; p <= kParamSliderLast; ++p) {
-    DeleteAllKeyframes(inData, pluginId, effect, p);
-  }
+  const auto clear = [&](PF_ParamIndex index) {
+    DeleteAllKeyframes(suites.streams, suites.keyframe.get(), pluginId, effect, index);
+  };
+  for (int32_t p = kParamPointFirst; p <= kParamPointLast; ++p) clear(p);
+  for (int32_t p = kParamSliderFirst; p <= kParamSliderLast; ++p) clear(p);
   for (int32_t k = 0; k < kPolygonGroupCount; ++k) {
     for (int32_t offset = kPolygonLayer; offset <= kPolygonScale; ++offset) {
-      DeleteAllKeyframes(inData, pluginId, effect, PolygonParam(k, offset));
+      clear(PolygonParam(k, offset));
     }
   }
 }
@@ -98,13 +89,12 @@ void ChangeLayout(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
   const LayoutChangeSuites suites(inData);
   record.ReplaceLayout(std::move(fresh));  // the old layout is deleted here
 
-  UpdateParamVisibility(inData, outData, params);
+  UpdateParamVisibility(suites.streams, inData, outData, params, record.layout.get());
   {
     const ScopedEffect effect(suites, inData->effect_ref);
-    ClearLayoutKeyframes(inData, effect.get());
+    ClearLayoutKeyframes(suites, effect.get());
   }
-  PushPointsToParams(inData, params);
-  PushSlidersToParams(inData, params);
+  PushLayoutToParams(suites.streams.paramUtils.get(), inData, record.layout.get(), params);
 }
 
 // The live record for a layout choice: an instance whose data is no live record (damaged bytes, or
@@ -112,7 +102,6 @@ void ChangeLayout(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
 // the host in out_data and used through in_data for the rest of the command. Null when none can
 // be made.
 UnFlatSequenceData* RecordForLayoutChoice(PF_InData* inData, PF_OutData* outData) {
-  if (UnFlatSequenceData* record = FindLiveRecord(inData)) return record;
   SequenceResetup(inData, outData);
   inData->sequence_data = outData->sequence_data;
   return FindLiveRecord(inData);
@@ -121,10 +110,9 @@ UnFlatSequenceData* RecordForLayoutChoice(PF_InData* inData, PF_OutData* outData
 }  // namespace
 
 PF_Err HandleUserChangedParam(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
-                              const PF_UserChangedParamExtra* extra) {
+                              const PF_UserChangedParamExtra* extra, UnFlatSequenceData* record) {
   const bool layoutChoice = extra && extra->param_index == kParamLayouts;
-  UnFlatSequenceData* record =
-      layoutChoice ? RecordForLayoutChoice(inData, outData) : FindLiveRecord(inData);
+  if (!record && layoutChoice) record = RecordForLayoutChoice(inData, outData);
   if (!record) return PF_Err_NONE;
   if (!params || !extra) return PF_Err_BAD_CALLBACK_PARAM;
   const PF_ParamIndex index = extra->param_index;
@@ -135,9 +123,9 @@ PF_Err HandleUserChangedParam(PF_InData* inData, PF_OutData* outData, PF_ParamDe
     record->LayoutFor(inData);
     ChangeLayout(inData, outData, params, *record);
   } else if (index == kParamInputLayer || (index >= kParamEdgeInset && index <= kParamPointLast)) {
-    SyncLayoutFromParams(inData, SyncMode::kSyncPoints);
+    SyncLayoutFromParams(inData, *record, SyncMode::kSyncPoints);
   } else if (index >= kParamEdgeSliderGroupStart && index <= kParamSliderLast) {
-    SyncLayoutFromParams(inData, SyncMode::kSyncSliders);
+    SyncLayoutFromParams(inData, *record, SyncMode::kSyncSliders);
   }
   outData->out_flags |= PF_OutFlag_FORCE_RERENDER;
   return PF_Err_NONE;

@@ -22,8 +22,8 @@ namespace Orvane::Mosaira {
 // after the frame ends: its id is appended to `images`. Once this returns, the layer's pixels
 // are no longer read. A frame that is not drawn adds nothing, nor does an image that cannot be
 // registered. Not drawn either: a frame whose image transform is not finite in single precision,
-// and a layer whose pixels the host does not give (the upload's 516). Needs the render's context
-// current. Throws what UploadLayerToPool throws.
+// and a layer whose pixels the host does not give (the upload's PF_Err_BAD_CALLBACK_PARAM).
+// Needs the render's context current. Throws what UploadLayerToPool throws.
 void DrawFrameLayer(NVGcontext* ctx, const FrameModel& model, const FrameLayer& frame, double sx,
                     double sy, PF_InData* inData, LayerTexturePool* pool, std::vector<int>* images);
 

@@ -7,47 +7,17 @@
 #include <utility>
 #include <vector>
 
-#include "sdk/sp_basic.h"
+#include "sdk/HostCalls.h"
 
 using namespace gl33core;
 
 namespace Orvane::Mosaira {
 namespace {
 
-constexpr PF_Err kMissingSuite = 13;
 constexpr A_long kChannels = 4;
 
-// One suite acquired through SPBasic for the life of the object; throws 13 when the host has
-// no such suite.
-template <typename Suite>
-class ScopedSuite {
- public:
-  ScopedSuite(PF_InData* in_data, const char* name, A_long version) : name_(name), version_(version) {
-    if (in_data == nullptr || in_data->pica_basicP == nullptr) throw kMissingSuite;
-    basic_ = in_data->pica_basicP;
-    const void* table = nullptr;
-    if (basic_->AcquireSuite(name, version, &table) != 0) throw kMissingSuite;
-    suite_ = static_cast<const Suite*>(table);
-    // A host that claims success without a table still gets its acquisition paired.
-    if (suite_ == nullptr) {
-      basic_->ReleaseSuite(name_, version_);
-      throw kMissingSuite;
-    }
-  }
-  ~ScopedSuite() { basic_->ReleaseSuite(name_, version_); }
-  ScopedSuite(const ScopedSuite&) = delete;
-  ScopedSuite& operator=(const ScopedSuite&) = delete;
-  const Suite* operator->() const { return suite_; }
-
- private:
-  SPBasicSuite* basic_ = nullptr;
-  const Suite* suite_ = nullptr;
-  const char* name_;
-  A_long version_;
-};
-
-// A locked host handle, unlocked and disposed of on every way out; throws 4 when the host
-// cannot make or lock it.
+// A locked host handle, unlocked and disposed of on every way out; throws PF_Err_OUT_OF_MEMORY
+// when the host cannot make or lock it.
 class ScopedLockedHandle {
  public:
   ScopedLockedHandle(const PF_HandleSuite2* suite, A_u_longlong bytes) : suite_(suite) {
@@ -304,7 +274,7 @@ void DownloadOutputWorld(A_long width, A_long height, PF_EffectWorld* output,
   }
   ScopedSuite<PF_HandleSuite2> handles(in_data, kPFHandleSuite, kPFHandleSuiteVersion2);
   const std::size_t bufferRowBytes = static_cast<std::size_t>(columns) * bytesPerPixel;
-  ScopedLockedHandle buffer(handles.operator->(), static_cast<A_u_longlong>(bufferRowBytes) * rows);
+  ScopedLockedHandle buffer(&handles.get(), static_cast<A_u_longlong>(bufferRowBytes) * rows);
   ReadIntoWorld(columns, rows, columns, transferType, buffer.Data());
   CopyRowsToWorld(buffer.Data(), bufferRowBytes, first, *output, rows, bufferRowBytes);
 }

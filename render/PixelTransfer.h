@@ -11,10 +11,10 @@
 // road by kMultiplier16Bit, and the read-back's conversion to unsigned 16 bits then yields the
 // host's 0..32768 again.
 //
-// Failures throw an integer: 13 when a suite cannot be acquired, 4 when a handle cannot be
-// made or locked, 516 (PF_Err_BAD_CALLBACK_PARAM) for an unknown layout code or a world that
-// cannot be read (no pixels, rows shorter than a row of pixels). Everything held is released
-// first; the upload deletes a texture it made.
+// Failures throw an integer: A_Err_MISSING_SUITE when a suite cannot be acquired,
+// PF_Err_OUT_OF_MEMORY when a handle cannot be made or locked, PF_Err_BAD_CALLBACK_PARAM for an
+// unknown layout code or a world that cannot be read (no pixels, rows shorter than a row of
+// pixels). Everything held is released first; the upload deletes a texture it made.
 #pragma once
 
 #include <glbinding/gl33core/types.h>
@@ -57,7 +57,7 @@ gl::GLuint UploadLayerToPool(PF_PixelFormat code, PF_EffectWorld* layer, PF_InDa
 // into `output` (layout `code`), buffer row y to world row y. Only the rows and pixels that
 // both the read and `output` have are written; row padding is left alone. A row length that is
 // not a whole number of pixels reads through a host handle. `bytesPerPixel` and `transferType`
-// must be the layout's (516 otherwise).
+// must be the layout's (PF_Err_BAD_CALLBACK_PARAM otherwise).
 void DownloadOutputWorld(A_long width, A_long height, PF_EffectWorld* output,
                          PF_InData* in_data, PF_PixelFormat code, int bytesPerPixel, gl::GLenum transferType);
 

@@ -30,8 +30,7 @@ PF_CursorType CursorFor(const OverlayHit& hit) {
 
 }  // namespace
 
-PF_Err HandleCompClick(PF_InData* inData, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
-                       PF_EventExtra* extra, const InstanceLink& link) {
+PF_Err HandleCompClick(PF_InData* inData, PF_EventExtra* extra, const InstanceLink& link) {
   PF_DoClickEventInfo& click = extra->u.do_click;
   extra->evt_out_flags = PF_EO_HANDLED_EVENT;
   if (!link.layout) return PF_Err_NONE;
@@ -52,8 +51,8 @@ PF_Err HandleCompClick(PF_InData* inData, PF_OutData*, PF_ParamDef*[], PF_LayerD
   return PF_Err_NONE;
 }
 
-PF_Err HandleCompDrag(PF_InData* inData, PF_OutData*, PF_ParamDef* params[], PF_LayerDef*,
-                      PF_EventExtra* extra, const InstanceLink& link) {
+PF_Err HandleCompDrag(PF_InData* inData, PF_ParamDef* params[], PF_EventExtra* extra,
+                      const InstanceLink& link) {
   PF_DoClickEventInfo& click = extra->u.do_click;
   GridLayoutModel* layout = link.layout;
   if (!layout || (layout->activeMoveButton.empty() && layout->activePoint.empty()) ||
@@ -68,15 +67,14 @@ PF_Err HandleCompDrag(PF_InData* inData, PF_OutData*, PF_ParamDef* params[], PF_
   click.continue_refcon[1] = m.v;
   MoveActive(*layout, dx, dy);
   layout->setSpacing(layout->spacing);
-  if (link.pushLayoutToParams) link.pushLayoutToParams(inData, params);
+  if (link.pushLayoutToParams) link.pushLayoutToParams(inData, layout, params);
   click.send_drag = 1;
   extra->evt_out_flags = PF_EO_HANDLED_EVENT;
   *link.interacting = true;
   return PF_Err_NONE;
 }
 
-PF_Err HandleAdjustCursor(PF_InData* inData, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
-                          PF_EventExtra* extra, const InstanceLink& link) {
+PF_Err HandleAdjustCursor(PF_InData* inData, PF_EventExtra* extra, const InstanceLink& link) {
   if (!link.layout || (*extra->contextH)->w_type == PF_Window_EFFECT) return PF_Err_NONE;
   PF_AdjustCursorEventInfo& cursor = extra->u.adjust_cursor;
   if (*link.interacting) {

@@ -79,16 +79,19 @@ void DrawOverlayShapes(const PF_InData* inData, const PF_EventExtra& extra,
 
 }  // namespace
 
-PF_Err DrawCompOverlay(PF_InData* inData, PF_OutData* outData, PF_ParamDef*[], PF_LayerDef*,
-                       PF_EventExtra* extra, const InstanceLink& link) {
+PF_Err DrawCompOverlay(PF_InData* inData, PF_OutData* outData, PF_EventExtra* extra,
+                       const InstanceLink& link) {
   if (!link.layout) return PF_Err_NONE;
   *link.interacting = false;
-  if (link.syncLayoutFromParams) link.syncLayoutFromParams(inData);
+  // The reading may replace the layout: only the one it returns may be drawn.
+  const GridLayoutModel* layout =
+      link.syncLayoutFromParams ? link.syncLayoutFromParams(inData, link.record) : link.layout;
+  if (!layout) return PF_Err_NONE;
   const PF_WindowType window = (*extra->contextH)->w_type;
   if (window != PF_Window_COMP && window != PF_Window_LAYER) return PF_Err_NONE;
   DrawingSession session(inData, outData, *extra);
   if (session.suiteError()) return session.suiteError();
-  if (session.CanDraw()) DrawOverlayShapes(inData, *extra, session, *link.layout);
+  if (session.CanDraw()) DrawOverlayShapes(inData, *extra, session, *layout);
   extra->evt_out_flags = PF_EO_HANDLED_EVENT;
   return session.referenceError();
 }

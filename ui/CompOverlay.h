@@ -16,10 +16,10 @@ namespace Orvane::Mosaira {
 // PF_Event_DRAW outside the effect-controls window. Without a layout: 0, not handled. Otherwise
 // clears `interacting`, brings the layout up from the parameters (link's sync hook) and, in the
 // composition or layer window, draws. A Drawbot suite that cannot be acquired: nothing drawn, not
-// handled, the acquisition's error. A missing Custom UI suite throws the integer 13. A null
+// handled, the acquisition's error. A missing Custom UI suite throws A_Err_MISSING_SUITE. A null
 // drawing reference: nothing drawn, handled, the reference's error. Otherwise handled, 0.
-PF_Err DrawCompOverlay(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
-                       PF_LayerDef* output, PF_EventExtra* extra, const InstanceLink& link);
+PF_Err DrawCompOverlay(PF_InData* inData, PF_OutData* outData, PF_EventExtra* extra,
+                       const InstanceLink& link);
 
 // Strokes frame `frameIndex`'s outline through its points' twins (not when one has no position)
 // and draws its number frameIndex + 1 (FrameNumberPosition). Nothing without a drawing reference.

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "sdk/SuiteHolder.h"
+#include "sdk/HostCalls.h"
 #include "sdk/drawbot.h"
 #include "sdk/pf_effect.h"
 #include "sdk/pf_events.h"
@@ -46,8 +46,8 @@ class ScopedDrawbotSuites {
   PF_Err error_;
 };
 
-// The whole set-up. Construction acquires the Drawbot suites; when they are all there, it
-// acquires the Custom UI suite (throws the integer 13 when it is missing; the Drawbot suites are
+// The whole set-up. Construction acquires the Drawbot suites; when they are all there, it acquires
+// the Custom UI suite (throws A_Err_MISSING_SUITE when it is missing; the Drawbot suites are
 // released as the exception passes) and asks it for the drawing reference of the event's window.
 class DrawingSession {
  public:

@@ -7,7 +7,7 @@
 namespace Orvane::Mosaira {
 
 PF_Err HandleEvent(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
-                   PF_LayerDef* output, PF_EventExtra* extra, const InstanceLink& link) {
+                   PF_EventExtra* extra, const InstanceLink& link) {
   if (!inData || !extra || !extra->contextH || !*extra->contextH || !params) {
     return PF_Err_BAD_CALLBACK_PARAM;
   }
@@ -18,19 +18,19 @@ PF_Err HandleEvent(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[]
   }
   switch (extra->e_type) {
     case PF_Event_DO_CLICK:
-      return effectWindow ? HandleLayoutChooserClick(inData, outData, params, output, extra, link)
-                          : HandleCompClick(inData, outData, params, output, extra, link);
+      return effectWindow ? HandleLayoutChooserClick(inData, params, extra, link)
+                          : HandleCompClick(inData, extra, link);
     case PF_Event_DRAG:
-      if (!effectWindow) return HandleCompDrag(inData, outData, params, output, extra, link);
+      if (!effectWindow) return HandleCompDrag(inData, params, extra, link);
       if (extra->effect_win.area == PF_EA_CONTROL) {
         HandleLayoutChooserDrag(inData, params, extra, link);
       }
       return PF_Err_NONE;
     case PF_Event_DRAW:
-      return effectWindow ? DrawLayoutChooser(inData, outData, params, output, extra, link)
-                          : DrawCompOverlay(inData, outData, params, output, extra, link);
+      return effectWindow ? DrawLayoutChooser(inData, outData, extra, link)
+                          : DrawCompOverlay(inData, outData, extra, link);
     case PF_Event_ADJUST_CURSOR:
-      return HandleAdjustCursor(inData, outData, params, output, extra, link);
+      return HandleAdjustCursor(inData, extra, link);
     default:
       return PF_Err_NONE;
   }

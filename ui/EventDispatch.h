@@ -23,9 +23,9 @@ namespace Orvane::Mosaira {
 
 // Answers PF_Err_BAD_CALLBACK_PARAM without touching anything when the event record, its window
 // context or the parameter array is null; otherwise the chosen handler's result. Throws what the
-// handlers throw (the integer 13 for a missing suite, DRAWBOT_Exception); the entry point answers
-// both with PF_Err_BAD_CALLBACK_PARAM.
+// handlers throw (A_Err_MISSING_SUITE for a missing suite, DRAWBOT_Exception); the entry point
+// answers both with PF_Err_BAD_CALLBACK_PARAM.
 PF_Err HandleEvent(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
-                   PF_LayerDef* output, PF_EventExtra* extra, const InstanceLink& link);
+                   PF_EventExtra* extra, const InstanceLink& link);
 
 }  // namespace Orvane::Mosaira

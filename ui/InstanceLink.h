@@ -13,15 +13,18 @@ namespace Orvane::Mosaira {
 struct InstanceLink {
   // Identity of the live record (its address); null when the instance has none (no record, a
   // flat or a foreign one). Every field below is then null too.
-  const void* record = nullptr;
+  void* record = nullptr;
   GridLayoutModel* layout = nullptr;  // the record's layout; null when none is loaded
   float* scrollStart = nullptr;       // the chooser's thumb offset, a fraction of its viewport
   bool* interacting = nullptr;        // set by every drag step, cleared by every overlay draw
 
-  // Brings the layout up to date from every point and slider parameter at in_data's time.
-  void (*syncLayoutFromParams)(PF_InData* inData) = nullptr;
-  // Writes the layout's free points, then its sliding points, into `params` (marked changed).
-  void (*pushLayoutToParams)(PF_InData* inData, PF_ParamDef* params[]) = nullptr;
+  // Brings the layout of `record` up to date from every point and slider parameter at in_data's
+  // time. Returns the layout afterwards: the reading may replace the layout, and `layout` above
+  // must not be used after the call.
+  GridLayoutModel* (*syncLayoutFromParams)(PF_InData* inData, void* record) = nullptr;
+  // Writes the free points of `layout`, then its sliding points, into `params` (marked changed).
+  void (*pushLayoutToParams)(PF_InData* inData, const GridLayoutModel* layout,
+                             PF_ParamDef* params[]) = nullptr;
   // Index of the "Layouts" popup in `params`.
   int32_t layoutsParam = 1;
 

@@ -113,8 +113,8 @@ void DoubleClick(const PanelStyle& style, PF_EventExtra& extra, PF_ParamDef* par
 
 }  // namespace
 
-PF_Err DrawLayoutChooser(PF_InData* inData, PF_OutData* outData, PF_ParamDef*[], PF_LayerDef*,
-                         PF_EventExtra* extra, const InstanceLink& link) {
+PF_Err DrawLayoutChooser(PF_InData* inData, PF_OutData* outData, PF_EventExtra* extra,
+                         const InstanceLink& link) {
   if (extra->effect_win.area != PF_EA_CONTROL) return PF_Err_NONE;
   const PanelStyle& style = GetPanelStyle(inData);
   DrawingSession session(inData, outData, *extra);
@@ -133,8 +133,8 @@ PF_Err DrawLayoutChooser(PF_InData* inData, PF_OutData* outData, PF_ParamDef*[],
   return PF_Err_NONE;
 }
 
-PF_Err HandleLayoutChooserClick(PF_InData* inData, PF_OutData*, PF_ParamDef* params[], PF_LayerDef*,
-                                PF_EventExtra* extra, const InstanceLink& link) {
+PF_Err HandleLayoutChooserClick(PF_InData* inData, PF_ParamDef* params[], PF_EventExtra* extra,
+                                const InstanceLink& link) {
   if (extra->effect_win.area != PF_EA_CONTROL) return PF_Err_NONE;
   if (link.HasRecord()) {
     const PanelStyle& style = GetPanelStyle(inData);

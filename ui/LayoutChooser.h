@@ -17,14 +17,14 @@
 
 namespace Orvane::Mosaira {
 
-// PF_Event_DRAW of the effect-controls window. Outside the control area: 0, not handled. A
-// Drawbot suite that cannot be acquired: nothing drawn, not handled, the acquisition's error (a
-// missing Custom UI or App suite throws the integer 13). A null drawing reference: nothing drawn,
+// PF_Event_DRAW of the effect-controls window. Outside the control area: 0, not handled. A Drawbot
+// suite that cannot be acquired: nothing drawn, not handled, the acquisition's error (a missing
+// Custom UI or App suite throws A_Err_MISSING_SUITE). A null drawing reference: nothing drawn,
 // handled, the reference's error. Otherwise draws background, grid, scroll bar (only when the
 // content overflows) and hint strip; handled, 0. Clamps the record's scrollStart to the range the
 // control allows.
-PF_Err DrawLayoutChooser(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
-                         PF_LayerDef* output, PF_EventExtra* extra, const InstanceLink& link);
+PF_Err DrawLayoutChooser(PF_InData* inData, PF_OutData* outData, PF_EventExtra* extra,
+                         const InstanceLink& link);
 
 // PF_Event_DO_CLICK of the effect-controls window; answers 0. Outside the control area: not
 // handled. Without a live record: handled, nothing else. A single click on the scroll thumb
@@ -32,8 +32,7 @@ PF_Err DrawLayoutChooser(PF_InData* inData, PF_OutData* outData, PF_ParamDef* pa
 // content overflows, traces "hit scroll bar:yes" or "hit scroll bar:no". A double click inside a
 // visible cell sets params[link.layoutsParam] to the thumbnail's index + 2 with
 // PF_ChangeFlag_CHANGED_VALUE. Handled.
-PF_Err HandleLayoutChooserClick(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
-                                PF_LayerDef* output, PF_EventExtra* extra,
+PF_Err HandleLayoutChooserClick(PF_InData* inData, PF_ParamDef* params[], PF_EventExtra* extra,
                                 const InstanceLink& link);
 
 // PF_Event_DRAG of the effect-controls window's control area; answers 0. Without a live record,

@@ -1,6 +1,6 @@
 #include "ui/PanelStyle.h"
 
-#include "sdk/SuiteHolder.h"
+#include "sdk/HostCalls.h"
 #include "ui/DrawPrimitives.h"
 
 namespace Orvane::Mosaira {

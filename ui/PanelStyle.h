@@ -28,8 +28,8 @@ PF_App_Color UsableBackground(PF_Err err, const PF_App_Color& asked);
 PanelStyle MakePanelStyle(const PF_App_Color& background);
 
 // The process-wide style, made on first use from PF_AppGetBgColor of "PF AE App Suite" 6 (throws
-// the integer 13 when the suite is missing; a later call tries again). When the call reports an
-// error the fallback grey is used. Never freed.
+// A_Err_MISSING_SUITE when the suite is missing; a later call tries again). When the call reports
+// an error the fallback grey is used. Never freed.
 const PanelStyle& GetPanelStyle(const PF_InData* inData);
 
 }  // namespace Orvane::Mosaira

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "effect/ParamIndices.h"
 #include "host/HostWorld.h"
 #include "host/SimulatedHost.h"
 #include "host/SmartFx.h"
@@ -24,11 +25,6 @@
 
 namespace Orvane::Mosaira {
 namespace {
-
-constexpr PF_ParamIndex kLayoutsParam = 1;
-constexpr PF_ParamIndex kEdgeInsetParam = 2;
-constexpr PF_ParamIndex kRoundCornerParam = 3;
-constexpr PF_ParamIndex LayerParam(int group) { return 41 + 6 * group + 1; }
 
 constexpr double kEdgeInset = 10.0;
 constexpr double kRoundCorner = 20.0;
@@ -101,11 +97,11 @@ struct Scene {
     if (id == kNoInstance) return;
     for (int k = 0; k < kLayers; ++k) {
       layers.push_back(MakeLayer(k, w, h, format));
-      fx.SetLayer(id, LayerParam(k), layers.back().get());
+      fx.SetLayer(id, PolygonParam(k, kPolygonLayer), layers.back().get());
     }
-    host.SetPopup(id, kLayoutsParam, A_long(2 + NineFrameIndex()));
-    host.SetFloat(id, kEdgeInsetParam, kEdgeInset);
-    host.SetFloat(id, kRoundCornerParam, kRoundCorner);
+    host.SetPopup(id, kParamLayouts, A_long(kLayoutsFirstLayout + NineFrameIndex()));
+    host.SetFloat(id, kParamEdgeInset, kEdgeInset);
+    host.SetFloat(id, kParamRoundCorner, kRoundCorner);
     PF_PreRenderOutput rects{};
     if (fx.PreRender(id, &rects) != PF_Err_NONE) return;
     input = std::make_unique<HostWorld>(w, h, format);

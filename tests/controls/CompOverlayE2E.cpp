@@ -98,6 +98,19 @@ TEST_F(CompOverlay, DrawsOutlinesButtonsAndPointsWhereTheWindowShowsThem) {
   EXPECT_EQ(host.Ui().Drawbot().LiveObjects(), 0u);
 }
 
+// A layout read back from a save at another layer size goes back to the size its point
+// parameters were written at on its first reading; when a draw brings that reading, the overlay
+// draws the layout the reading left (at 1920 x 1080: the outline between frames 2 and 3 at
+// x = 960, beyond this 960 x 540 window), not the one it replaced (that outline at x = 480).
+TEST_F(CompOverlay, FirstDrawAfterReloadAtAnotherSizeDrawsTheResettledLayout) {
+  ASSERT_EQ(host.Send(id, PF_Cmd_SEQUENCE_FLATTEN), PF_Err_NONE);
+  ASSERT_TRUE(host.SetLayerSize(id, 960, 540));
+  ASSERT_EQ(host.Send(id, PF_Cmd_SEQUENCE_RESETUP), PF_Err_NONE);
+  DrawIn(PF_Window_COMP);
+  EXPECT_TRUE(AccentNear(300, 540, 2));
+  EXPECT_FALSE(AccentNear(480, 500, 3));
+}
+
 // The pointer over a button shows its resize cursor up to the hit limit and not one pixel beyond;
 // over the sliding point (here under button B1) the hand wins. The effect-controls window's cursor
 // is left to the host, and so is every cursor while a drag is not yet redrawn.

@@ -22,8 +22,8 @@ constexpr char kEmptyText[] = R"({"scrollStart":0.0,"interacting":false})";
 // A live record in properly aligned storage, destroyed with its layout at the end.
 struct LiveRecord {
   alignas(UnFlatSequenceData) unsigned char storage[sizeof(UnFlatSequenceData)];
-  UnFlatSequenceData* record = new (storage) UnFlatSequenceData();
-  ~LiveRecord() { record->~UnFlatSequenceData(); }
+  UnFlatSequenceData* record = CreateLiveRecord(storage);
+  ~LiveRecord() { DestroyLiveRecord(record); }
 };
 
 void FromText(FakeHost& host, UnFlatSequenceData& record, const std::string& text) {

@@ -22,10 +22,10 @@ TEST(HandleEvent, NullBlocksAreBadParametersWithoutBeingRead) {
   PF_EventExtra extra{};
   extra.contextH = &contextP;
   const InstanceLink none;
-  EXPECT_EQ(HandleEvent(&in, &out, nullptr, nullptr, &extra, none), PF_Err_BAD_CALLBACK_PARAM);
-  EXPECT_EQ(HandleEvent(&in, &out, params, nullptr, nullptr, none), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(HandleEvent(&in, &out, nullptr, &extra, none), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(HandleEvent(&in, &out, params, nullptr, none), PF_Err_BAD_CALLBACK_PARAM);
   contextP = nullptr;
-  EXPECT_EQ(HandleEvent(&in, &out, params, nullptr, &extra, none), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(HandleEvent(&in, &out, params, &extra, none), PF_Err_BAD_CALLBACK_PARAM);
 }
 
 TEST(UsableBackground, FailedCallFallsBackToGrey) {

@@ -30,14 +30,8 @@
 namespace Orvane::Mosaira::Cli {
 namespace {
 
-// Parameter indices of the plug-in (its stored format; they never change).
-constexpr PF_ParamIndex kEdgeInsetParam = 2;
-constexpr PF_ParamIndex kRoundCornerParam = 3;
-constexpr PF_ParamIndex kFirstGroup = 41;
-constexpr PF_ParamIndex kGroupStride = 6;
 // The range of "Edge Inset" as the plug-in defines it.
 constexpr double kMaxEdgeInsetPx = 800.0;
-enum : PF_ParamIndex { kLayerInGroup = 1, kXOffsetInGroup = 2, kYOffsetInGroup = 3, kScaleInGroup = 4 };
 
 const char kRenderUsage[] =
     "usage: tiletta render --layout ID|N [--size WxH] [--depth 8|16|32] [--layer FILE.png]...\n"
@@ -271,21 +265,19 @@ void Check(PF_Err err, const char* step) {
   if (err != PF_Err_NONE) throw RenderError(std::string(step) + " failed with error " + std::to_string(err));
 }
 
-PF_ParamIndex GroupParam(int group, PF_ParamIndex offset) { return kFirstGroup + kGroupStride * group + offset; }
-
 // Sets the frame parameters; for an instance opened from a project only those given.
 void SetFrameParams(SimulatedHost& host, InstanceId id, const RenderOptions& o, bool fromProject) {
-  if (!fromProject || o.edgeInsetSet) Check(host.SetFloat(id, kEdgeInsetParam, o.edgeInset), "setting Edge Inset");
+  if (!fromProject || o.edgeInsetSet) Check(host.SetFloat(id, kParamEdgeInset, o.edgeInset), "setting Edge Inset");
   if (!fromProject || o.roundCornerSet) {
-    Check(host.SetFloat(id, kRoundCornerParam, o.roundCorner), "setting Round Corner");
+    Check(host.SetFloat(id, kParamRoundCorner, o.roundCorner), "setting Round Corner");
   }
   for (int k = 0; k < kGroups; ++k) {
     const FrameSettings& f = o.frames[k];
     if (f.offsetSet) {
-      Check(host.SetFloat(id, GroupParam(k, kXOffsetInGroup), f.x), "setting X offset");
-      Check(host.SetFloat(id, GroupParam(k, kYOffsetInGroup), f.y), "setting Y offset");
+      Check(host.SetFloat(id, PolygonParam(k, kPolygonXOffset), f.x), "setting X offset");
+      Check(host.SetFloat(id, PolygonParam(k, kPolygonYOffset), f.y), "setting Y offset");
     }
-    if (f.scaleSet) Check(host.SetFloat(id, GroupParam(k, kScaleInGroup), f.scalePct), "setting Scale");
+    if (f.scaleSet) Check(host.SetFloat(id, PolygonParam(k, kPolygonScale), f.scalePct), "setting Scale");
   }
 }
 
@@ -320,9 +312,9 @@ InstanceId OpenInstance(SimulatedHost& host, const RenderOptions& o, bool* fromP
     if (id == kNoInstance) Check(err == PF_Err_NONE ? PF_Err_BAD_CALLBACK_PARAM : err, "applying the effect");
   }
   if (!o.layout.empty()) {
-    const A_long choice = A_long(2 + BuiltInIndex(o.layout));
-    if (!*fromProject || host.Stream(id, kLayoutsParam).ValueAt(host.Context().time.Seconds()).pd.value != choice) {
-      Check(host.SetPopup(id, kLayoutsParam, choice), "loading the layout");
+    const A_long choice = A_long(kLayoutsFirstLayout + BuiltInIndex(o.layout));
+    if (!*fromProject || host.Stream(id, kParamLayouts).ValueAt(host.Context().time.Seconds()).pd.value != choice) {
+      Check(host.SetPopup(id, kParamLayouts, choice), "loading the layout");
     }
   }
   return id;
@@ -400,10 +392,12 @@ std::unique_ptr<HostWorld> RenderFrame(SimulatedHost& host, SmartFx& fx, Instanc
 void WriteRender(SimulatedHost& host, InstanceId id, HostWorld* frame, const RenderOptions& o) {
   std::string error;
   if (!WritePng(*frame, o.outPath, &error)) throw OutputError(error);
-  const A_long choice = host.Stream(id, kLayoutsParam).ValueAt(host.Context().time.Seconds()).pd.value;
+  const A_long choice = host.Stream(id, kParamLayouts).ValueAt(host.Context().time.Seconds()).pd.value;
   const LayoutRegistry& registry = LayoutRegistry::instance();
   const std::string layout =
-      choice >= 2 && size_t(choice - 2) < registry.layoutIds.size() ? registry.layoutIds[size_t(choice - 2)].id : "none";
+      choice >= kLayoutsFirstLayout && size_t(choice - kLayoutsFirstLayout) < registry.layoutIds.size()
+          ? registry.layoutIds[size_t(choice - kLayoutsFirstLayout)].id
+          : "none";
   std::printf("wrote %s: layout %s, %dx%d, %d-bit\n", o.outPath.c_str(), layout.c_str(), int(frame->Width()),
               int(frame->Height()), o.depth);
 }
@@ -436,11 +430,11 @@ int RunSession(const RenderOptions& options, const SessionHooks& hooks) {
   SmartFx fx(host);
   std::vector<std::unique_ptr<HostWorld>> layers;
   std::unique_ptr<HostWorld> frame;
-  const A_long choice = host.Stream(id, kLayoutsParam).ValueAt(host.Context().time.Seconds()).pd.value;
-  if (choice >= 2) CheckFrameOptions(o, size_t(choice - 2));
+  const A_long choice = host.Stream(id, kParamLayouts).ValueAt(host.Context().time.Seconds()).pd.value;
+  if (choice >= kLayoutsFirstLayout) CheckFrameOptions(o, size_t(choice - kLayoutsFirstLayout));
   if (hooks.render && choice >= 2) {
-    layers = MakeLayers(o, size_t(choice - 2));
-    for (size_t k = 0; k < layers.size(); ++k) fx.SetLayer(id, GroupParam(int(k), kLayerInGroup), layers[k].get());
+    layers = MakeLayers(o, size_t(choice - kLayoutsFirstLayout));
+    for (size_t k = 0; k < layers.size(); ++k) fx.SetLayer(id, PolygonParam(int(k), kPolygonLayer), layers[k].get());
     frame = RenderFrame(host, fx, id, o);
   }
   if (hooks.afterRender) hooks.afterRender(host, id, o, frame.get());

@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "host/HostWorld.h"
+#include "effect/ParamIndices.h"
 #include "host/SimulatedHost.h"
 #include "tools/tiletta/CommandLine.h"
 
 namespace Orvane::Mosaira::Cli {
 
-constexpr int kGroups = 9;  // frames with their own layer parameters
+constexpr int kGroups = kPolygonGroupCount;  // frames with their own layer parameters
 
 struct FrameSettings {
   bool offsetSet = false, scaleSet = false;
@@ -60,8 +61,5 @@ int RunSession(const RenderOptions& options, const SessionHooks& hooks);
 // Index of a built-in layout by id ("3-1") or by its number in the list (1 to 104); throws
 // UsageError for an unknown one.
 size_t BuiltInIndex(const std::string& name);
-
-// Parameter indices of the plug-in (its stored format; they never change).
-constexpr PF_ParamIndex kLayoutsParam = 1;
 
 }  // namespace Orvane::Mosaira::Cli
