@@ -108,27 +108,27 @@ TEST_P(HostRender, EdgeInsetChangeShowsAndGoesBack) {
 }
 
 // At any downsampling, equal or not in x and y, each frame shows the same part of its layer as at
-// full size: the quadrants of the left layer, the right layer, the gutter, probed where they lie at
-// full size divided by the factors.
+// full size: the 4 x 4 tiles of a 48 x 80 layer in frame 1 (each tile 6 x 10 pixels at full
+// size, from (4, 4)), the right layer, the gutter, probed where they lie at full size divided by
+// the factors.
 TEST_P(HostRender, DownsamplingShowsTheSamePartOfEachLayer) {
-  const Colour quadrant[2][2] = {{kLeft, {1, 0.3, 0.9, 0.6}}, {{1, 0.9, 0.9, 0.1}, {1, 0.2, 0.7, 0.5}}};
-  HostWorld quadrants(24, 40, GetParam(), 8);
-  for (A_long y = 0; y < 40; ++y) {
-    for (A_long x = 0; x < 24; ++x) {
-      SetArgb(quadrants, x, y, ArgbOf(quadrant[y / 20][x / 12], GetParam()));
-    }
+  const auto tile = [](int i, int j) { return Colour{1, (i + 1) / 5.0, (j + 1) / 5.0, 0.5}; };
+  HostWorld tiles(48, 80, GetParam(), 8);
+  for (A_long y = 0; y < 80; ++y) {
+    for (A_long x = 0; x < 48; ++x) SetArgb(tiles, x, y, ArgbOf(tile(x / 12, y / 20), GetParam()));
   }
-  ASSERT_TRUE(fx.SetLayer(id, LayerParam(0), &quadrants));
-  const struct { A_long x, y; Colour want; } probes[] = {
-      {10, 14, quadrant[0][0]}, {22, 14, quadrant[0][1]}, {10, 34, quadrant[1][0]},
-      {22, 34, quadrant[1][1]}, {48, 24, kRight},         {32, 24, kNone}};
-  const struct { A_long x, y; } factors[] = {{1, 1}, {2, 2}, {2, 4}, {4, 2}};
+  ASSERT_TRUE(fx.SetLayer(id, LayerParam(0), &tiles));
+  const struct { A_long x, y; } factors[] = {{1, 1}, {2, 2}, {2, 4}, {4, 2}, {4, 4}};
   for (const auto& f : factors) {
     SCOPED_TRACE(::testing::Message() << "1/" << f.x << " x 1/" << f.y);
     host.Context().downsampleX = {1, A_u_long(f.x)};
     host.Context().downsampleY = {1, A_u_long(f.y)};
     auto out = RenderFrame(64 / f.x, 48 / f.y);
-    for (const auto& p : probes) ExpectPixel(*out, p.x / f.x, p.y / f.y, p.want);
+    for (int i = 0; i < 4; ++i) {
+      for (int j = 0; j < 4; ++j) ExpectPixel(*out, (7 + 6 * i) / f.x, (9 + 10 * j) / f.y, tile(i, j));
+    }
+    ExpectPixel(*out, 48 / f.x, 24 / f.y, kRight);
+    ExpectPixel(*out, 32 / f.x, 24 / f.y, kNone);
   }
 }
 

@@ -67,10 +67,11 @@ class PluginSession {
     id = host.AddInstance(w, h);
     ASSERT_NE(id, kNoInstance);
   }
-  // Sets everything down; the host's invariants must have held throughout.
+  // Sets everything down; the host's invariants must have held throughout, and no handle is left.
   void Close() {
     host.Shutdown();
     EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
+    EXPECT_TRUE(host.Handles().LiveHandles().empty()) << host.LeakReport().front();
   }
   void Pick(const std::string& layout) {
     ASSERT_EQ(host.SetPopup(id, kParamLayouts, LayoutsValueOf(layout)), PF_Err_NONE);
