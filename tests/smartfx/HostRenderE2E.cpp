@@ -241,11 +241,12 @@ TEST_P(HostRender, FaultSweepLeavesTheNextRenderIdentical) {
 }
 
 // A render the effect cannot do is refused before any drawing: an output of no known pixel format,
-// no world suite, no input pixels from the host. The next render is clean.
+// no world suite, no input pixels from the host, the plug-in set down. The next render is clean.
 TEST_P(HostRender, RefusedRenderLeavesTheOutputAlone) {
   auto reference = RenderFrame();
-  for (int kind = 0; kind < 3; ++kind) {
+  for (int kind = 0; kind < 4; ++kind) {
     if (kind == 1) host.Suites().SetMissing(kPFWorldSuite, kPFWorldSuiteVersion2, true);
+    if (kind == 3) host.GlobalSetdown();
     HostWorld input(64, 48, GetParam()), output(64, 48, kind == 0 ? PF_PixelFormat_INVALID : GetParam());
     if (kind != 0) SetArgb(output, 16, 24, {7, 7, 7, 7});
     const std::vector<uint8_t> before = output.Bytes();
@@ -253,6 +254,7 @@ TEST_P(HostRender, RefusedRenderLeavesTheOutputAlone) {
     EXPECT_EQ(output.Bytes(), before) << kind;
     host.ClearFaults();
     host.ClearViolations();
+    if (kind == 3) host.GlobalSetup();
     EXPECT_EQ(RenderFrame()->Bytes(), reference->Bytes()) << kind;
   }
 }
