@@ -5,7 +5,7 @@
 
 #include <climits>
 
-#include "tests/nanovg/BareBackEnd.h"
+#include "tests/nanovg/GlTestContext.h"
 
 namespace Orvane::Mosaira::Testing {
 namespace {

@@ -69,19 +69,15 @@ TEST_P(HostRender, FramesShowTheirLayersWithTheHostContextKept) {
   EXPECT_TRUE(gl->CommandsThatChangedContext().empty());
 }
 
-// Global set-up prints the driver's description once and hands the host's context back, as does
-// set-down; so does a set-up again without set-down (a host that reloads), and the plug-in renders
-// on. A second host in the same process can set it up.
-TEST_P(HostRender, GlobalSetupPrintsTheDriverOnceAndKeepsTheHostContext) {
+// Global set-up and set-down hand the host's context back, as does a set-up again without
+// set-down (a host that reloads), and the plug-in renders on. A second host in the same process
+// can set it up.
+TEST_P(HostRender, GlobalSetupKeepsTheHostContextAndRepeats) {
   auto gl = HostGlContext::Create();
   ASSERT_NE(gl, nullptr);
   host.SetCommandHook(gl.get());
   ASSERT_EQ(host.GlobalSetdown(), PF_Err_NONE);
-  ::testing::internal::CaptureStdout();
   EXPECT_EQ(host.GlobalSetup(), PF_Err_NONE);
-  const std::string printed = ::testing::internal::GetCapturedStdout();
-  EXPECT_EQ(printed.find("OpenGL Version:  "), printed.rfind("OpenGL Version:  "));
-  EXPECT_NE(printed.find(" (gl.xml)\n"), std::string::npos) << printed;
   EXPECT_EQ(host.GlobalSetup(), PF_Err_NONE);
   ExpectPixel(*RenderFrame(), 16, 24, kLeft);
   host.SetCommandHook(nullptr);

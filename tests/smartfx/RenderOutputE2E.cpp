@@ -1,7 +1,8 @@
 // The rendered picture of a fixed nine-frame scene at every depth, held against output recorded
 // before the render road kept its storage between renders: byte for byte at 8 bits and in float,
 // within one unit at 16 bits (0 and white exact). Then what kept storage must not change: a render
-// after the size changes, and a render after the plug-in is set down and set up again.
+// after the size changes, and a render after the plug-in is set down and set up again (which
+// describes the driver once).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -114,8 +115,13 @@ TEST_F(RenderOutput, KeptStorageFollowsSizeAndSetdown) {
   EXPECT_EQ(Render(PF_PixelFormat_ARGB32, 48, 27)->Bytes(), smallAfterLarge);
   EXPECT_EQ(Checksum(Render(PF_PixelFormat_ARGB32)->Bytes()), golden) << "after a smaller render";
   ASSERT_EQ(host.GlobalSetdown(), PF_Err_NONE);
+  ::testing::internal::CaptureStdout();
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
+  const std::string printed = ::testing::internal::GetCapturedStdout();
   EXPECT_EQ(Checksum(Render(PF_PixelFormat_ARGB32)->Bytes()), golden) << "after set-down and set-up";
+  // The set-up made one root context and described the driver once.
+  EXPECT_EQ(printed.find("OpenGL Version:  "), printed.rfind("OpenGL Version:  "));
+  EXPECT_NE(printed.find(" (gl.xml)\n"), std::string::npos) << printed;
 }
 
 // An opaque white 16-bit layer comes out as exactly 32768 in every channel, and nothing exceeds it.
