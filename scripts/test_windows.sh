@@ -43,7 +43,7 @@ export TILETTA_RENDER_OUT="Z:$dir/layout-9-1.argb"
 
 cd "$dir/main/bin"
 status=0
-for program in tiletta_win_platform_tests tiletta_win_effect_tests tiletta_win_render_tests tiletta_win_plugin_tests; do
+for program in tiletta_win_platform_tests tiletta_win_effect_tests tiletta_win_plugin_tests; do
   echo "-- $program"
   if ! "$wine" "$program.exe" --gtest_brief=1 </dev/null; then status=1; fi
 done

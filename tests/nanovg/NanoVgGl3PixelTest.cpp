@@ -3,6 +3,10 @@
 // patterns of alpha-first textures, and the flush's use of GL state.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -182,6 +186,61 @@ TEST_F(PixelFill, UnknownImageDrawsNothing) {
   FillPattern(999, 0, 0, kSize, kSize, 8, 8, 48, 48);
   nvgEndFrame(vg_);
   EXPECT_TRUE(Near(target_->Probe(32, 32), kClear, 0));
+}
+
+// --- Blending ---
+
+// Each of the eleven blend factors of a composite operation, as the source factor over a
+// destination factor of zero, fills (premultiplied source) x (what GL's factor gives for the
+// source and the cleared destination); the four factors keep their slots; an unknown factor
+// draws premultiplied source-over.
+TEST_F(PixelFill, CompositeBlendFactorsShowInThePixel) {
+  const std::array<float, 4> src = {0.8f * 0.6f, 0.4f * 0.6f, 0.2f * 0.6f, 0.6f};
+  const auto clearToDestination = [] {
+    glClearColor(0.2f, 0.5f, 0.9f, 0.2f);
+    glClear(GL_COLOR_BUFFER_BIT);
+  };
+  clearToDestination();
+  const Rgba8 stored = target_->Probe(32, 32);
+  std::array<float, 4> dst{};
+  for (int c = 0; c < 4; ++c) dst[size_t(c)] = float(stored[size_t(c)]) / 255.0f;
+  const float as = src[3], ad = dst[3];
+  const struct {
+    int srcRGB, dstRGB, srcAlpha, dstAlpha;
+    std::function<float(int)> result;  // channel c (r, g, b, a) of the drawn pixel
+  } cases[] = {
+      {NVG_ZERO, NVG_ZERO, NVG_ZERO, NVG_ZERO, [](int) { return 0.0f; }},
+      {NVG_ONE, NVG_ZERO, NVG_ONE, NVG_ZERO, [&](int c) { return src[size_t(c)]; }},
+      {NVG_SRC_COLOR, NVG_ZERO, NVG_SRC_COLOR, NVG_ZERO, [&](int c) { return src[size_t(c)] * src[size_t(c)]; }},
+      {NVG_ONE_MINUS_SRC_COLOR, NVG_ZERO, NVG_ONE_MINUS_SRC_COLOR, NVG_ZERO,
+       [&](int c) { return src[size_t(c)] * (1 - src[size_t(c)]); }},
+      {NVG_DST_COLOR, NVG_ZERO, NVG_DST_COLOR, NVG_ZERO, [&](int c) { return src[size_t(c)] * dst[size_t(c)]; }},
+      {NVG_ONE_MINUS_DST_COLOR, NVG_ZERO, NVG_ONE_MINUS_DST_COLOR, NVG_ZERO,
+       [&](int c) { return src[size_t(c)] * (1 - dst[size_t(c)]); }},
+      {NVG_SRC_ALPHA, NVG_ZERO, NVG_SRC_ALPHA, NVG_ZERO, [&](int c) { return src[size_t(c)] * as; }},
+      {NVG_ONE_MINUS_SRC_ALPHA, NVG_ZERO, NVG_ONE_MINUS_SRC_ALPHA, NVG_ZERO,
+       [&](int c) { return src[size_t(c)] * (1 - as); }},
+      {NVG_DST_ALPHA, NVG_ZERO, NVG_DST_ALPHA, NVG_ZERO, [&](int c) { return src[size_t(c)] * ad; }},
+      {NVG_ONE_MINUS_DST_ALPHA, NVG_ZERO, NVG_ONE_MINUS_DST_ALPHA, NVG_ZERO,
+       [&](int c) { return src[size_t(c)] * (1 - ad); }},
+      {NVG_SRC_ALPHA_SATURATE, NVG_ZERO, NVG_SRC_ALPHA_SATURATE, NVG_ZERO,
+       [&](int c) { return src[size_t(c)] * (c == 3 ? 1.0f : std::min(as, 1 - ad)); }},
+      // The destination factors, and each slot in its place: colour from the source, alpha kept.
+      {NVG_ZERO, NVG_ONE, NVG_ONE, NVG_ZERO, [&](int c) { return c == 3 ? as : dst[size_t(c)]; }},
+      {NVG_ONE, NVG_ZERO, NVG_ZERO, NVG_ONE, [&](int c) { return c == 3 ? ad : src[size_t(c)]; }},
+      {0, NVG_ZERO, NVG_ONE, NVG_ZERO, [&](int c) { return src[size_t(c)] + dst[size_t(c)] * (1 - as); }},
+  };
+  for (const auto& c : cases) {
+    clearToDestination();
+    nvgBeginFrame(vg_, kSize, kSize, 1.0f);
+    nvgGlobalCompositeBlendFuncSeparate(vg_, c.srcRGB, c.dstRGB, c.srcAlpha, c.dstAlpha);
+    FillRect(8, 8, 48, 48, nvgRGBAf(0.8f, 0.4f, 0.2f, 0.6f));
+    nvgEndFrame(vg_);
+    Rgba8 want{};
+    for (int i = 0; i < 4; ++i) want[size_t(i)] = std::uint8_t(std::lround(255.0f * c.result(i)));
+    EXPECT_TRUE(Near(target_->Probe(32, 32), want, 2))
+        << c.srcRGB << " " << c.dstRGB << " " << c.srcAlpha << " " << c.dstAlpha;
+  }
 }
 
 // --- The flush and GL state ---

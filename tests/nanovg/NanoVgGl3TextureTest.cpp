@@ -5,7 +5,6 @@
 #include <memory>
 #include <vector>
 
-#include "tests/nanovg/BareBackEnd.h"
 #include "tests/nanovg/GlTestContext.h"
 
 namespace Orvane::Mosaira::Testing {

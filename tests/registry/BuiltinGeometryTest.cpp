@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "effect/ParamIndices.h"
 #include "tests/registry/RegistryFixtures.h"
 
 namespace Orvane::Mosaira::testing {
@@ -20,6 +21,16 @@ double TotalArea(const GridLayoutModel& layout) {
 bool MovesACorner(const MoveButtonModel& button) {
   static const std::set<std::string> corners = {"LEFT_TOP", "RIGHT_TOP", "RIGHT_BOTTOM", "LEFT_BOTTOM"};
   return corners.count(button.displayPoints[0]) != 0 || corners.count(button.displayPoints[1]) != 0;
+}
+
+// Every template has as many frames as its id's number, and fits the effect's stored parameters.
+TEST(BuiltinGeometry, FramesMatchTheIdAndFitTheParameters) {
+  for (const auto& preview : Builtin().previews) {
+    EXPECT_EQ(int(preview->frames.size()), std::stoi(preview->id.substr(0, preview->id.find('-')))) << preview->id;
+    EXPECT_LE(int(preview->frames.size()), kPolygonGroupCount) << preview->id;
+    EXPECT_LE(int(preview->pointIds.size()), kPointParamCount) << preview->id;
+    EXPECT_LE(int(preview->sliderIds.size()), kSliderParamCount) << preview->id;
+  }
 }
 
 TEST(BuiltinGeometry, FramesTileTheLayout) {

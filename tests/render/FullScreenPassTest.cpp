@@ -1,7 +1,4 @@
 #include <gmock/gmock.h>
-#include <gtest/gtest-spi.h>
-
-#include <thread>
 
 #include "GlTestSupport.h"
 #include "render/FullScreenPasses.h"
@@ -24,9 +21,6 @@ GLuint FloatTexture(int w, int h, const std::vector<float>& texels) {
 }
 
 using FloatTarget = Testing::ReadTarget;
-
-using ::testing::ElementsAre;
-using ::testing::FloatNear;
 
 class OutputPass : public Testing::RenderSession {};
 
@@ -57,53 +51,6 @@ TEST_F(OutputPass, UnpremultipliesMovesAlphaFirstAndDivides) {
     for (int i = 0; i < 4; ++i) EXPECT_NEAR(got[i], c.want[i], 1e-6) << c.name << " channel " << i;
     glDeleteTextures(1, &texture);
   }
-}
-
-class FlipPass : public Testing::RenderSession {};
-
-// Texture row 0 lands at the top, channels divided by the multiplier in their order, and the
-// pass leaves no vertex array or buffer bound.
-TEST_F(FlipPass, FlipsRowsAndDividesWithoutReordering) {
-  FloatTarget target(1, 2);
-  const GLuint texture = FloatTexture(1, 2, {0.2f, 0.4f, 0.6f, 0.8f, 0.8f, 0.6f, 0.4f, 0.2f});
-  OpenglFlipQuad pass;
-  pass.draw(texture, 2.0f);
-  // Framebuffer row 0 is the bottom: it must show texture row 1.
-  const std::vector<float> want = {0.4f, 0.3f, 0.2f, 0.1f, 0.1f, 0.2f, 0.3f, 0.4f};
-  EXPECT_THAT(Testing::ReadFloatPixels(1, 2), ::testing::Pointwise(FloatNear(1e-6), want));
-  GLint vertexArray = -1;
-  GLint buffer = -1;
-  glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray);
-  glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &buffer);
-  EXPECT_EQ(vertexArray, 0);
-  EXPECT_EQ(buffer, 0);
-  glDeleteTextures(1, &texture);
-}
-
-TEST_F(FlipPass, EveryContextGetsItsOwnVertexArray) {
-  OpenglFlipQuad pass;
-  const GLuint texture = FloatTexture(1, 1, {0.5f, 0.25f, 0.0f, 1.0f});
-  {
-    FloatTarget target(1, 1);
-    pass.draw(texture, 1.0f);
-  }
-  const GLuint ownArray = pass.vertexArrayOf(context->Handle());
-  EXPECT_NE(ownArray, 0u);
-  std::vector<float> otherThread;
-  Platform::BindingHandle otherHandle = 0;
-  std::thread worker([&] {
-    ScopedHostContext host;
-    otherHandle = Testing::AcquireThreadContext()->Handle();
-    FloatTarget target(1, 1);
-    pass.draw(texture, 1.0f);
-    otherThread = Testing::ReadFloatPixels(1, 1);
-  });
-  worker.join();
-  EXPECT_NE(pass.vertexArrayOf(otherHandle), 0u);
-  EXPECT_THAT(otherThread, ElementsAre(0.5f, 0.25f, 0.0f, 1.0f));
-  pass.release();
-  EXPECT_EQ(pass.vertexArrayOf(context->Handle()), 0u);
-  glDeleteTextures(1, &texture);
 }
 
 class ShaderBuild : public Testing::RenderSession {};
@@ -151,10 +98,6 @@ TEST_F(ShaderBuild, UnbuiltPassStillDrawsWithoutGlError) {
   // A failed build is tried again on the next draw.
   EXPECT_EQ(printed.find("Shader frag error"), 0u);
   EXPECT_NE(printed.find("Shader frag error", 1), std::string::npos);
-}
-
-TEST_F(ShaderBuild, ErrorCheckCatchesGlErrors) {
-  EXPECT_NONFATAL_FAILURE(glBindTexture(GL_TEXTURE_2D, 999999), "GL error");
 }
 
 }  // namespace

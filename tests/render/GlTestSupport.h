@@ -38,16 +38,10 @@ class RenderSession : public ::testing::Test {
   AEOpenGLContext* context = nullptr;
 };
 
-// Owner of a framebuffer bound for drawing and reading, its colour attachment 0 either a given
-// texture or (w x h) a float renderbuffer of its own, with the viewport set and blending off.
+// Owner of a framebuffer bound for drawing and reading, its colour attachment 0 a w x h float
+// renderbuffer of its own, with the viewport set and blending off.
 class ReadTarget {
  public:
-  explicit ReadTarget(gl::GLuint texture) {
-    gl33core::glGenFramebuffers(1, &fbo);
-    gl33core::glBindFramebuffer(gl::GLenum::GL_FRAMEBUFFER, fbo);
-    gl33core::glFramebufferTexture2D(gl::GLenum::GL_FRAMEBUFFER, gl::GLenum::GL_COLOR_ATTACHMENT0,
-                                     gl::GLenum::GL_TEXTURE_2D, texture, 0);
-  }
   ReadTarget(int w, int h) {
     using namespace gl33core;
     glGenRenderbuffers(1, &colour);
@@ -62,7 +56,7 @@ class ReadTarget {
   ~ReadTarget() {
     gl33core::glBindFramebuffer(gl::GLenum::GL_FRAMEBUFFER, 0);
     gl33core::glDeleteFramebuffers(1, &fbo);
-    if (colour != 0) gl33core::glDeleteRenderbuffers(1, &colour);
+    gl33core::glDeleteRenderbuffers(1, &colour);
   }
   ReadTarget(const ReadTarget&) = delete;
   ReadTarget& operator=(const ReadTarget&) = delete;

@@ -1,7 +1,8 @@
 // The rendered picture of a fixed nine-frame scene at every depth, held against output recorded
 // before the render road kept its storage between renders: byte for byte at 8 bits and in float,
 // within one unit at 16 bits (0 and white exact). Then what kept storage must not change: a render
-// after the size changes, and a render after the plug-in is set down and set up again.
+// after the size changes, and a render after the plug-in is set down and set up again (which
+// describes the driver once).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,39 +13,19 @@
 #include <string>
 #include <vector>
 
-#include "host/HostWorld.h"
-#include "host/SimulatedHost.h"
-#include "host/SmartFx.h"
-#include "layout/LayoutRegistry.h"
-#include "tests/support/HostWorldPixels.h"
+#include "tests/support/PluginSession.h"
 
-namespace Orvane::Mosaira {
+namespace Orvane::Mosaira::Testing {
 namespace {
 
-using Testing::GetArgb;
-using Testing::SetArgb;
-using Testing::WhiteOf;
-
-constexpr PF_ParamIndex kLayouts = 1;
-constexpr PF_ParamIndex kEdgeInset = 2;
-constexpr PF_ParamIndex kRoundCorner = 3;
-constexpr PF_ParamIndex LayerParam(int group) { return 41 + 6 * group + 1; }
 constexpr int kLayers = 9;
 constexpr A_long kWidth = 96, kHeight = 54;
 
-A_long LayoutsValueOf(const std::string& id) {
-  const LayoutRegistry& registry = LayoutRegistry::instance();
-  for (size_t i = 0; i < registry.layoutIds.size(); ++i) {
-    if (registry.layoutIds[i].id == id) return A_long(2 + i);
-  }
-  return 1;
-}
-
 // Layer k: gradients and a grid of white lines, a hue per layer, some pixels see-through; sizes
-// and row padding differ from layer to layer.
+// and row padding differ from layer to layer, some rows being no whole number of pixels.
 std::unique_ptr<HostWorld> PatternLayer(int k, PF_PixelFormat format) {
   const A_long w = 40 + 7 * k, h = 30 + 5 * k;
-  auto layer = std::make_unique<HostWorld>(w, h, format, 4 * (k % 3));
+  auto layer = std::make_unique<HostWorld>(w, h, format, k % 2 == 0 ? 4 * (k % 3) : OddRowPad(format));
   const float white = WhiteOf(format);
   for (A_long y = 0; y < h; ++y) {
     for (A_long x = 0; x < w; ++x) {
@@ -66,37 +47,23 @@ uint64_t Checksum(const std::vector<uint8_t>& bytes) {
 
 std::string GoldenPath(const char* name) { return std::string(TILETTA_GOLDEN_DIR) + "/" + name; }
 
-class RenderOutput : public ::testing::Test {
+class RenderOutput : public PluginSession, public ::testing::Test {
  protected:
   void Open(PF_PixelFormat format) {
-    std::string error;
-    ASSERT_TRUE(host.LoadPlugin(TILETTA_PLUGIN_PATH, &error)) << error;
-    id = host.AddInstance(kWidth, kHeight);
-    ASSERT_NE(id, kNoInstance);
+    PluginSession::Open(kWidth, kHeight);
     for (int k = 0; k < kLayers; ++k) {
       layers.push_back(PatternLayer(k, format));
       ASSERT_TRUE(fx.SetLayer(id, LayerParam(k), layers.back().get()));
     }
-    ASSERT_EQ(host.SetPopup(id, kLayouts, LayoutsValueOf("9-1")), PF_Err_NONE);
-    ASSERT_EQ(host.SetFloat(id, kEdgeInset, 3.0), PF_Err_NONE);
-    ASSERT_EQ(host.SetFloat(id, kRoundCorner, 40.0), PF_Err_NONE);
+    Pick("9-1");
+    ASSERT_EQ(host.SetFloat(id, kParamEdgeInset, 3.0), PF_Err_NONE);
+    ASSERT_EQ(host.SetFloat(id, kParamRoundCorner, 40.0), PF_Err_NONE);
   }
-  void TearDown() override {
-    host.Shutdown();
-    EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
-  }
+  void TearDown() override { Close(); }
   std::unique_ptr<HostWorld> Render(PF_PixelFormat format, A_long w = kWidth, A_long h = kHeight) {
-    PF_PreRenderOutput rects{};
-    EXPECT_EQ(fx.PreRender(id, &rects), PF_Err_NONE);
-    HostWorld input(w, h, format, 4);
-    auto output = std::make_unique<HostWorld>(w, h, format, 4);
-    EXPECT_EQ(fx.Render(id, &input, output.get()), PF_Err_NONE);
-    return output;
+    return RenderOf(id, w, h, format);
   }
 
-  SimulatedHost host;
-  SmartFx fx{host};
-  InstanceId id = kNoInstance;
   std::vector<std::unique_ptr<HostWorld>> layers;
 };
 
@@ -148,8 +115,13 @@ TEST_F(RenderOutput, KeptStorageFollowsSizeAndSetdown) {
   EXPECT_EQ(Render(PF_PixelFormat_ARGB32, 48, 27)->Bytes(), smallAfterLarge);
   EXPECT_EQ(Checksum(Render(PF_PixelFormat_ARGB32)->Bytes()), golden) << "after a smaller render";
   ASSERT_EQ(host.GlobalSetdown(), PF_Err_NONE);
+  ::testing::internal::CaptureStdout();
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
+  const std::string printed = ::testing::internal::GetCapturedStdout();
   EXPECT_EQ(Checksum(Render(PF_PixelFormat_ARGB32)->Bytes()), golden) << "after set-down and set-up";
+  // The set-up made one root context and described the driver once.
+  EXPECT_EQ(printed.find("OpenGL Version:  "), printed.rfind("OpenGL Version:  "));
+  EXPECT_NE(printed.find(" (gl.xml)\n"), std::string::npos) << printed;
 }
 
 // An opaque white 16-bit layer comes out as exactly 32768 in every channel, and nothing exceeds it.
@@ -166,11 +138,11 @@ TEST_F(RenderOutput, SixteenBitWhiteIsExactly32768) {
     for (A_long x = 0; x < kWidth; ++x) {
       const auto p = GetArgb(*out, x, y);
       for (float c : p) ASSERT_LE(c, 32768.0f) << x << "," << y;
-      whites += p == Testing::Argb{32768, 32768, 32768, 32768};
+      whites += p == Argb{32768, 32768, 32768, 32768};
     }
   }
   EXPECT_GT(whites, 100);
 }
 
 }  // namespace
-}  // namespace Orvane::Mosaira
+}  // namespace Orvane::Mosaira::Testing

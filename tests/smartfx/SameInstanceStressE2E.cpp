@@ -10,53 +10,30 @@
 #include <vector>
 
 #include "host/HostUi.h"
-#include "host/HostWorld.h"
-#include "host/SimulatedHost.h"
-#include "host/SmartFx.h"
-#include "layout/LayoutRegistry.h"
-#include "tests/support/HostWorldPixels.h"
+#include "tests/support/PluginSession.h"
 
-namespace Orvane::Mosaira {
+namespace Orvane::Mosaira::Testing {
 namespace {
 
-constexpr PF_ParamIndex kLayouts = 1;
-constexpr PF_ParamIndex kEdgeInset = 2;
-constexpr PF_ParamIndex kFirstPoint = 5;
-constexpr PF_ParamIndex kFirstSlider = 31;
-constexpr PF_ParamIndex LayerParam(int group) { return 41 + 6 * group + 1; }
 constexpr A_long kWidth = 64, kHeight = 48;
 
-A_long LayoutsValueOf(const std::string& id) {
-  const LayoutRegistry& registry = LayoutRegistry::instance();
-  for (size_t i = 0; i < registry.layoutIds.size(); ++i) {
-    if (registry.layoutIds[i].id == id) return A_long(2 + i);
-  }
-  return 1;
-}
-
-class SameInstanceStress : public ::testing::Test {
+class SameInstanceStress : public PluginSession, public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string error;
-    ASSERT_TRUE(host.LoadPlugin(TILETTA_PLUGIN_PATH, &error)) << error;
-    id = host.AddInstance(kWidth, kHeight);
-    ASSERT_NE(id, kNoInstance);
+    Open(kWidth, kHeight);
     layer = std::make_unique<HostWorld>(kWidth, kHeight, PF_PixelFormat_ARGB32, 8);
     for (A_long y = 0; y < kHeight; ++y) {
-      for (A_long x = 0; x < kWidth; ++x) Testing::SetArgb(*layer, x, y, {255, float(4 * x), float(5 * y), 90});
+      for (A_long x = 0; x < kWidth; ++x) SetArgb(*layer, x, y, {255, float(4 * x), float(5 * y), 90});
     }
     for (int g = 0; g < 9; ++g) ASSERT_TRUE(fx.SetLayer(id, LayerParam(g), layer.get()));
   }
-  void TearDown() override {
-    host.Shutdown();
-    EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
-  }
+  void TearDown() override { Close(); }
 
   // A quiet state: layout "3-1" loaded afresh, inset 3.
   void SetQuietState() {
-    ASSERT_EQ(host.SetPopup(id, kLayouts, LayoutsValueOf("9-1")), PF_Err_NONE);
-    ASSERT_EQ(host.SetPopup(id, kLayouts, LayoutsValueOf("3-1")), PF_Err_NONE);
-    ASSERT_EQ(host.SetFloat(id, kEdgeInset, 3.0), PF_Err_NONE);
+    Pick("9-1");
+    Pick("3-1");
+    ASSERT_EQ(host.SetFloat(id, kParamEdgeInset, 3.0), PF_Err_NONE);
   }
 
   PF_Err RenderInto(HostWorld* output) {
@@ -66,9 +43,6 @@ class SameInstanceStress : public ::testing::Test {
     return err != PF_Err_NONE ? err : fx.Render(id, &input, output);
   }
 
-  SimulatedHost host;
-  SmartFx fx{host};
-  InstanceId id = kNoInstance;
   std::unique_ptr<HostWorld> layer;
 };
 
@@ -92,9 +66,9 @@ TEST_F(SameInstanceStress, RendersOverlappingEditsAndLayoutChangesStayWhole) {
   const char* layouts[] = {"3-1", "9-1", "5-3", "3-1"};
   for (int i = 0; i < 48; ++i) {
     switch (i % 6) {
-      case 0: host.SetPointPx(id, kFirstPoint + i % 3, 2.0 * i, 1.5 * i); break;
-      case 1: host.SetFloat(id, kFirstSlider, double(i * 7 % 100)); break;
-      case 2: host.SetFloat(id, kEdgeInset, double(i % 9)); break;
+      case 0: host.SetPointPx(id, kParamPointFirst + i % 3, 2.0 * i, 1.5 * i); break;
+      case 1: host.SetFloat(id, kParamSliderFirst, double(i * 7 % 100)); break;
+      case 2: host.SetFloat(id, kParamEdgeInset, double(i % 9)); break;
       case 3: {  // the middle of "3-1"'s lower button, or wherever it went
         host.Ui().Click(id, PF_Window_COMP, {32, 36});
         host.Ui().Drag({32 + i % 5 - 2, 36});
@@ -102,7 +76,7 @@ TEST_F(SameInstanceStress, RendersOverlappingEditsAndLayoutChangesStayWhole) {
         break;
       }
       case 4: host.Ui().Draw(id, PF_Window_COMP); break;
-      default: host.SetPopup(id, kLayouts, LayoutsValueOf(layouts[i / 6 % 4])); break;
+      default: host.SetPopup(id, kParamLayouts, LayoutsValueOf(layouts[i / 6 % 4])); break;
     }
   }
   userDone = true;
@@ -128,10 +102,10 @@ TEST(RenderThreads, EightAtOnceInEachOfTwoHostSessions) {
     ASSERT_NE(id, kNoInstance);
     HostWorld layer(kWidth, kHeight, PF_PixelFormat_ARGB32, 8);
     for (A_long y = 0; y < kHeight; ++y) {
-      for (A_long x = 0; x < kWidth; ++x) Testing::SetArgb(layer, x, y, {255, float(3 * x), 80, float(5 * y)});
+      for (A_long x = 0; x < kWidth; ++x) SetArgb(layer, x, y, {255, float(3 * x), 80, float(5 * y)});
     }
     for (int g = 0; g < 9; ++g) ASSERT_TRUE(fx.SetLayer(id, LayerParam(g), &layer));
-    ASSERT_EQ(host.SetPopup(id, kLayouts, LayoutsValueOf("9-1")), PF_Err_NONE);
+    ASSERT_EQ(host.SetPopup(id, kParamLayouts, LayoutsValueOf("9-1")), PF_Err_NONE);
     PF_PreRenderOutput rects{};
     ASSERT_EQ(fx.PreRender(id, &rects), PF_Err_NONE);
     std::vector<std::unique_ptr<HostWorld>> outputs(8);
@@ -156,4 +130,4 @@ TEST(RenderThreads, EightAtOnceInEachOfTwoHostSessions) {
 }
 
 }  // namespace
-}  // namespace Orvane::Mosaira
+}  // namespace Orvane::Mosaira::Testing

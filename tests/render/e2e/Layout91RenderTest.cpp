@@ -12,26 +12,13 @@
 #include <vector>
 
 #include "host/HostGlContext.h"
-#include "host/HostWorld.h"
-#include "host/SimulatedHost.h"
-#include "host/SmartFx.h"
-#include "layout/LayoutRegistry.h"
+#include "tests/support/PluginSession.h"
 
-namespace Orvane::Mosaira {
+namespace Orvane::Mosaira::Testing {
 namespace {
 
 constexpr A_long kWidth = 320, kHeight = 180;
 constexpr int kLayers = 9;
-constexpr PF_ParamIndex kLayouts = 1, kEdgeInset = 2, kRoundCorner = 3;
-constexpr PF_ParamIndex LayerParam(int group) { return 41 + 6 * group + 1; }
-
-A_long LayoutsValueOf(const std::string& id) {
-  const auto& ids = LayoutRegistry::instance().layoutIds;
-  for (size_t i = 0; i < ids.size(); ++i) {
-    if (ids[i].id == id) return A_long(2 + i);
-  }
-  return 1;
-}
 
 PF_Pixel8 LayerColour(int i) {
   return PF_Pixel8{255, A_u_char(40 + 24 * i), A_u_char(230 - 20 * i), A_u_char(i % 2 == 0 ? 60 : 200)};
@@ -75,9 +62,9 @@ std::vector<uint8_t> Render91() {
     layers.push_back(SolidLayer(i));
     EXPECT_TRUE(fx.SetLayer(id, LayerParam(i), layers.back().get()));
   }
-  EXPECT_EQ(host.SetPopup(id, kLayouts, LayoutsValueOf("9-1")), PF_Err_NONE);
-  EXPECT_EQ(host.SetFloat(id, kEdgeInset, 6.0), PF_Err_NONE);
-  EXPECT_EQ(host.SetFloat(id, kRoundCorner, 12.0), PF_Err_NONE);
+  EXPECT_EQ(host.SetPopup(id, kParamLayouts, LayoutsValueOf("9-1")), PF_Err_NONE);
+  EXPECT_EQ(host.SetFloat(id, kParamEdgeInset, 6.0), PF_Err_NONE);
+  EXPECT_EQ(host.SetFloat(id, kParamRoundCorner, 12.0), PF_Err_NONE);
   PF_PreRenderOutput rects{};
   EXPECT_EQ(fx.PreRender(id, &rects), PF_Err_NONE);
   HostWorld input(kWidth, kHeight, PF_PixelFormat_ARGB32, 4);
@@ -119,4 +106,4 @@ TEST(Layout91Render, EveryLayerShowsAndTheRenderMatchesTheReference) {
 }
 
 }  // namespace
-}  // namespace Orvane::Mosaira
+}  // namespace Orvane::Mosaira::Testing
