@@ -25,6 +25,15 @@ std::size_t BytesPerPixel(GLenum format) {
   return format == GL_RGBA16 ? 8 : 4;
 }
 
+// The passes read a resolve texture at its texel centres. At 8 bits the driver's linear filter
+// weighs the neighbours of a centre, off by a rounding of the interpolated coordinate, at less
+// than one 8-bit step, so nearest sampling gives the same bytes with a quarter of the reads.
+// Float storage keeps the weights whole, so the 16-bit and float roads keep linear filtering,
+// which their recorded output was made with.
+GLint PassFilter(ColourStorage storage) {
+  return static_cast<GLint>(storage == ColourStorage::kUnorm8 ? GL_NEAREST : GL_LINEAR);
+}
+
 GLsizei SupportedSamples() {
   GLint most = 0;
   glGetIntegerv(GL_MAX_SAMPLES, &most);
@@ -79,8 +88,8 @@ GLuint OpenglFboRenderer::createTexture() {
   GLuint texture = 0;
   glGenTextures(1, &texture);
   glBindTexture(GL_TEXTURE_2D, texture);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, static_cast<GLint>(GL_LINEAR));
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(GL_LINEAR));
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, PassFilter(colourStorage));
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, PassFilter(colourStorage));
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, static_cast<GLint>(GL_CLAMP_TO_EDGE));
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, static_cast<GLint>(GL_CLAMP_TO_EDGE));
   // No client data: the resolve blit overwrites every texel.

@@ -56,8 +56,9 @@ class OpenglFboRenderer {
   OpenglFboRenderer(const OpenglFboRenderer&) = delete;
   OpenglFboRenderer& operator=(const OpenglFboRenderer&) = delete;
 
-  // A new 2D texture of the renderer's size and storage, linear filtering, clamped to the
-  // edge, contents undefined (every use overwrites it whole). The caller owns it.
+  // A new 2D texture of the renderer's size and storage, clamped to the edge, contents undefined
+  // (every use overwrites it whole); nearest filtering at 8 bits, linear otherwise (the passes
+  // read it at texel centres). The caller owns it.
   gl::GLuint createTexture();
 
   // Deletes the current context's framebuffers, the output renderbuffer, every stacked and
