@@ -22,7 +22,6 @@ namespace Orvane::Mosaira {
 namespace {
 
 using Testing::IsAccent;
-using Testing::kLayouts;
 
 constexpr PF_ParamIndex kSliderP7 = 31;
 
@@ -126,7 +125,7 @@ TEST_F(CompOverlay, CursorShowsWhatAClickWouldGrab) {
 // boundary, and a project saved and opened again keeps it.
 TEST_F(CompOverlay, DragsReshapeTheLayoutThroughParametersRenderAndProject) {
   PF_ParamIndex kPointP8 = 0;  // the "Point" parameter that holds P8 (960, 1080)
-  for (PF_ParamIndex p = 5; p <= 28; ++p) {
+  for (PF_ParamIndex p = kParamPointFirst; p <= kParamPointLast; ++p) {
     const PF_ParamDefUnion v = host.Stream(id, p).ValueAt(0);
     if (v.td.x_value == 960 * 65536 && v.td.y_value == 1080 * 65536) kPointP8 = p;
   }
@@ -173,7 +172,7 @@ TEST_F(CompOverlay, NothingGrabbedOrNoLayoutMovesNothing) {
   host.Ui().MouseUp({400, 400});
   EXPECT_EQ(host.SequenceBytes(id), before);
 
-  ASSERT_EQ(host.SetPopup(id, kLayouts, 1), PF_Err_NONE);
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayoutsNone), PF_Err_NONE);
   for (PF_WindowType w : {PF_Window_COMP, PF_Window_LAYER}) {
     EXPECT_EQ(host.Ui().Draw(id, w).outFlags, PF_EO_NONE);
     EXPECT_EQ(host.Ui().Click(id, w, {960, 810}).outFlags, PF_EO_NONE);

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <limits>
-#include <tuple>
 
 #include "ui/ChooserGeometry.h"
 #include "ui/RectClip.h"
@@ -38,25 +37,6 @@ TEST(ComputeThumbnailRows, ColumnsRowsAndHeightByWidth) {
       EXPECT_EQ(rowTops[1] - rowTops[0], 65.0f);
     }
   }
-}
-
-TEST(LayOutChooser, ParameterSizedControl) {
-  ThumbnailGrid grid = Grid104();
-  ScrollState scroll;
-  float scrollStart = 0.0f;
-  const int owner = 0;
-  const ChooserLayout layout =
-      LayOutChooser(kStyle, PF_Rect{10, 20, 210, 280}, scrollStart, &owner, grid, scroll);
-  EXPECT_EQ(grid.gridWidth, 185.0f);
-  EXPECT_EQ(layout.columns, 2);
-  EXPECT_EQ(scroll.contentHeight, 3390.0f);
-  EXPECT_EQ(scroll.viewportHeight, 240.0f);
-  EXPECT_FLOAT_EQ(scroll.thumbLength, 240.0f / 3390.0f * 240.0f);
-  EXPECT_EQ(scroll.owner, &owner);
-  EXPECT_TRUE(HasScrollBar(scroll));
-  const PF_Rect thumb{195, 20, 210, 36};
-  EXPECT_EQ(std::tie(layout.thumb.left, layout.thumb.top, layout.thumb.right, layout.thumb.bottom),
-            std::tie(thumb.left, thumb.top, thumb.right, thumb.bottom));
 }
 
 TEST(ComputeVisibleThumbnails, RowsThatShowInTheViewport) {
