@@ -98,8 +98,9 @@ TEST_F(CompOverlay, DrawsOutlinesButtonsAndPointsWhereTheWindowShowsThem) {
 }
 
 // The pointer over a button shows its resize cursor up to the hit limit and not one pixel beyond;
-// over the sliding point (here under button B1) the hand wins. The effect-controls window's cursor
-// is left to the host, and so is every cursor while a drag is not yet redrawn.
+// over the sliding point (here under button B1) the hand wins, in the layer window too. The
+// effect-controls window's cursor is left to the host, and so is every cursor while a drag is not
+// yet redrawn.
 TEST_F(CompOverlay, CursorShowsWhatAClickWouldGrab) {
   struct Case {
     A_long h, v;
@@ -113,6 +114,7 @@ TEST_F(CompOverlay, CursorShowsWhatAClickWouldGrab) {
                        Case{300, 300, PF_Cursor_NONE}}) {
     EXPECT_EQ(CursorAt(c.h, c.v), c.cursor) << c.h << "," << c.v;
   }
+  EXPECT_EQ(host.Ui().AdjustCursor(id, PF_Window_LAYER, {967, 810}).cursor, PF_Cursor_RESIZE_HORIZONTAL);
   EXPECT_EQ(host.Ui().AdjustCursor(id, PF_Window_EFFECT, {60, 60}).cursor, kCursorLeftAlone);
   Drag({960, 810}, {962, 810});
   EXPECT_EQ(CursorAt(962, 810), PF_Cursor_NONE);

@@ -39,34 +39,6 @@ TEST(ComputeThumbnailRows, ColumnsRowsAndHeightByWidth) {
   }
 }
 
-TEST(ComputeVisibleThumbnails, RowsThatShowInTheViewport) {
-  ThumbnailGrid grid = Grid104();
-  ScrollState scroll;
-  std::vector<VisibleThumbnail> visible;
-  const struct {
-    float scrollStart;
-    size_t count;
-    int32_t firstIndex, firstTop, lastIndex, lastBottom;
-  } cases[] = {
-      {0.0f, 8, 0, 5, 7, 260},
-      // scrolled by 0.1 * 3390 = 339 px: row 5 (top 330) crosses the top edge
-      {0.1f, 8, 10, -9, 17, 246},
-  };
-  for (const auto& c : cases) {
-    float scrollStart = c.scrollStart;
-    ComputeVisibleThumbnails(kStyle, PF_Rect{0, 0, 200, 260}, scrollStart, nullptr, grid, scroll,
-                             visible);
-    ASSERT_EQ(visible.size(), c.count) << c.scrollStart;
-    EXPECT_EQ(visible.front().index, c.firstIndex);
-    EXPECT_EQ(visible.front().top, c.firstTop);
-    EXPECT_EQ(visible.front().left, 5);
-    EXPECT_EQ(visible[1].left, 70);
-    EXPECT_EQ(visible[1].right, 130);
-    EXPECT_EQ(visible.back().index, c.lastIndex);
-    EXPECT_EQ(visible.back().bottom, c.lastBottom);
-  }
-}
-
 TEST(ComputeVisibleThumbnails, NarrowOrShortControlsGiveFiniteGeometry) {
   const PF_Rect controls[] = {
       {0, 0, 85, 260}, {0, 0, 60, 260}, {0, 0, 200, 20}, {0, 0, 200, 5}, {0, 0, 85, 10}};
@@ -98,24 +70,6 @@ TEST(ClampScrollStart, KeepsTheThumbInItsTrack) {
   // A control that grew until everything fits is never left scrolled.
   const ScrollState fits{1700.0f, 2000.0f, 0.0f, 2000.0f / 1700.0f * 2000.0f};
   EXPECT_EQ(ClampScrollStart(0.5f, fits), 0.0f);
-}
-
-TEST(ScrollMove, StopsAtBothEndsOfTheTrack) {
-  const float thumb = 240.0f / 3390.0f * 240.0f;
-  const struct {
-    float offset;
-    int32_t dy;
-    float move;
-  } cases[] = {{0, 1000, float(240.0 - double(thumb))},
-               {0, 10, 10},
-               {0, -5, 0},
-               {100, -500, -100},
-               {100, -20, -20},
-               {100, 0, 0}};
-  for (const auto& c : cases) {
-    const ScrollState scroll{3390.0f, 240.0f, c.offset, thumb};
-    EXPECT_EQ(ScrollMove(scroll, c.dy), c.move) << c.offset << " " << c.dy;
-  }
 }
 
 TEST(RectClip, CellsAndPolygonsStayInsideTheControl) {
