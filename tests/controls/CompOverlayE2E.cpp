@@ -83,6 +83,7 @@ TEST_F(CompOverlay, DrawsOutlinesButtonsAndPointsWhereTheWindowShowsThem) {
     EXPECT_FALSE(AccentNear(X(960) + 3, Y(810) + 17, 0));
     EXPECT_TRUE(AccentNear(X(960) + 3, Y(810), 0));
     EXPECT_FALSE(AccentNear(X(960) + 7, Y(810), 0));
+    EXPECT_FALSE(AccentNear(X(960) + 6, Y(810) - 13, 0));  // beside the round top end
     // Button B1 lies along its edge: 30 wide, 10 tall.
     EXPECT_TRUE(AccentNear(X(960) + 13, Y(540) + 3, 0));
     EXPECT_FALSE(AccentNear(X(960) + 18, Y(540) + 3, 0));

@@ -137,12 +137,12 @@ TEST(ProjectRoundTrip, EmptyInstanceReopensWithoutLayout) {
   std::remove(path.c_str());
 }
 
-// A layout of 30 free points (26 besides the four corners) and 12 sliding points, restored from a
+// A layout of 44 free points (40 besides the four corners) and 12 sliding points, restored from a
 // project: only the first 24 and 9 have parameters, so reading the parameters moves those alone.
 std::string ManyPointsRecord() {
   std::string points;
-  for (int i = 0; i < 26; ++i) {
-    points += R"({"id":"Q)" + std::to_string(10 + i) + R"(","x":0.5,"y":)" + std::to_string((i + 1) / 30.0) + "},";
+  for (int i = 0; i < 40; ++i) {
+    points += R"({"id":"Q)" + std::to_string(10 + i) + R"(","x":0.5,"y":)" + std::to_string((i + 1) / 41.0) + "},";
   }
   for (int i = 0; i < 12; ++i) points += R"({"id":"S)" + std::to_string(10 + i) + R"(","vector":"V1","scalar":0.25},)";
   points.pop_back();
