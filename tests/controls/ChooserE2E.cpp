@@ -14,7 +14,6 @@ namespace Orvane::Mosaira {
 namespace {
 
 using Testing::IsAccent;
-using Testing::kLayouts;
 
 // Trace lines reach standard error only when this is set before the plug-in's first trace.
 [[maybe_unused]] const bool kTraceToStderr = setenv("TILETTA_DEBUG_OUTPUT", "1", 1) == 0;
@@ -85,7 +84,7 @@ TEST_F(Chooser, GridFollowsTheControlWidth) {
 TEST_F(Chooser, DoubleClickLoadsTheLayoutUnderIt) {
   const PF_Point onCell5 = {kL + 100, kT + 165};  // row 2, column 1
   EXPECT_EQ(host.Ui().Click(id, PF_Window_EFFECT, {kL + 70, kT + 165}, 2).changed.size(), 0u);
-  EXPECT_EQ(host.Stream(id, kLayouts).ValueAt(0).pd.value, 1);
+  EXPECT_EQ(host.Stream(id, kParamLayouts).ValueAt(0).pd.value, kLayoutsNone);
   DrawChooser(id);
   const int unmarked = AccentPixels(kL + 70, kT + 135, kL + 130, kT + 195);
 
@@ -93,7 +92,7 @@ TEST_F(Chooser, DoubleClickLoadsTheLayoutUnderIt) {
   EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
   EXPECT_FALSE(r.sendDrag);
   host.Ui().MouseUp(onCell5);
-  EXPECT_EQ(host.Stream(id, kLayouts).ValueAt(0).pd.value, 2 + 5);
+  EXPECT_EQ(host.Stream(id, kParamLayouts).ValueAt(0).pd.value, kLayoutsFirstLayout + 5);
   ASSERT_EQ(host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
   const std::vector<uint8_t>& flat = host.LastFlattenedCopy();
   const std::string loaded = "\"id\":\"" + LayoutRegistry::instance().layoutIds[5].id + "\"";
@@ -148,7 +147,7 @@ TEST_F(Chooser, InstancesScrollIndependently) {
 // overlay and the chooser answer without leaving an object, a suite or a handle behind, and the
 // next clean draw works.
 TEST_F(Chooser, EveryFailingHostCallLeavesNothingBehind) {
-  ASSERT_EQ(host.SetPopup(id, kLayouts, Testing::LayoutsValueOf("3-1")), PF_Err_NONE);
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, Testing::LayoutsValueOf("3-1")), PF_Err_NONE);
   std::vector<std::string> calls = DrawbotBook::FunctionNames();
   calls.insert(calls.end(), {"PF_GetDrawingReference", "PF_AppGetBgColor"});
   for (const std::string& call : calls) {

@@ -22,7 +22,6 @@ namespace Orvane::Mosaira {
 namespace {
 
 using Testing::IsAccent;
-using Testing::kLayouts;
 
 constexpr PF_ParamIndex kSliderP7 = 31;
 
@@ -84,6 +83,7 @@ TEST_F(CompOverlay, DrawsOutlinesButtonsAndPointsWhereTheWindowShowsThem) {
     EXPECT_FALSE(AccentNear(X(960) + 3, Y(810) + 17, 0));
     EXPECT_TRUE(AccentNear(X(960) + 3, Y(810), 0));
     EXPECT_FALSE(AccentNear(X(960) + 7, Y(810), 0));
+    EXPECT_FALSE(AccentNear(X(960) + 6, Y(810) - 13, 0));  // beside the round top end
     // Button B1 lies along its edge: 30 wide, 10 tall.
     EXPECT_TRUE(AccentNear(X(960) + 13, Y(540) + 3, 0));
     EXPECT_FALSE(AccentNear(X(960) + 18, Y(540) + 3, 0));
@@ -112,8 +112,9 @@ TEST_F(CompOverlay, FirstDrawAfterReloadAtAnotherSizeDrawsTheResettledLayout) {
 }
 
 // The pointer over a button shows its resize cursor up to the hit limit and not one pixel beyond;
-// over the sliding point (here under button B1) the hand wins. The effect-controls window's cursor
-// is left to the host, and so is every cursor while a drag is not yet redrawn.
+// over the sliding point (here under button B1) the hand wins, in the layer window too. The
+// effect-controls window's cursor is left to the host, and so is every cursor while a drag is not
+// yet redrawn.
 TEST_F(CompOverlay, CursorShowsWhatAClickWouldGrab) {
   struct Case {
     A_long h, v;
@@ -127,6 +128,7 @@ TEST_F(CompOverlay, CursorShowsWhatAClickWouldGrab) {
                        Case{300, 300, PF_Cursor_NONE}}) {
     EXPECT_EQ(CursorAt(c.h, c.v), c.cursor) << c.h << "," << c.v;
   }
+  EXPECT_EQ(host.Ui().AdjustCursor(id, PF_Window_LAYER, {967, 810}).cursor, PF_Cursor_RESIZE_HORIZONTAL);
   EXPECT_EQ(host.Ui().AdjustCursor(id, PF_Window_EFFECT, {60, 60}).cursor, kCursorLeftAlone);
   Drag({960, 810}, {962, 810});
   EXPECT_EQ(CursorAt(962, 810), PF_Cursor_NONE);
@@ -139,7 +141,7 @@ TEST_F(CompOverlay, CursorShowsWhatAClickWouldGrab) {
 // boundary, and a project saved and opened again keeps it.
 TEST_F(CompOverlay, DragsReshapeTheLayoutThroughParametersRenderAndProject) {
   PF_ParamIndex kPointP8 = 0;  // the "Point" parameter that holds P8 (960, 1080)
-  for (PF_ParamIndex p = 5; p <= 28; ++p) {
+  for (PF_ParamIndex p = kParamPointFirst; p <= kParamPointLast; ++p) {
     const PF_ParamDefUnion v = host.Stream(id, p).ValueAt(0);
     if (v.td.x_value == 960 * 65536 && v.td.y_value == 1080 * 65536) kPointP8 = p;
   }
@@ -186,7 +188,7 @@ TEST_F(CompOverlay, NothingGrabbedOrNoLayoutMovesNothing) {
   host.Ui().MouseUp({400, 400});
   EXPECT_EQ(host.SequenceBytes(id), before);
 
-  ASSERT_EQ(host.SetPopup(id, kLayouts, 1), PF_Err_NONE);
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayoutsNone), PF_Err_NONE);
   for (PF_WindowType w : {PF_Window_COMP, PF_Window_LAYER}) {
     EXPECT_EQ(host.Ui().Draw(id, w).outFlags, PF_EO_NONE);
     EXPECT_EQ(host.Ui().Click(id, w, {960, 810}).outFlags, PF_EO_NONE);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "effect/ParamIndices.h"
 #include "host/HostWorld.h"
 #include "host/SimulatedHost.h"
 #include "host/SmartFx.h"
@@ -16,8 +17,7 @@
 
 namespace Orvane::Mosaira::Testing {
 
-constexpr PF_ParamIndex kLayouts = 1;
-constexpr PF_ParamIndex LayerParam(int group) { return 41 + 6 * group + 1; }
+constexpr PF_ParamIndex LayerParam(int group) { return PolygonParam(group, kPolygonLayer); }
 
 inline A_long LayoutsValueOf(const std::string& layoutId) {
   const LayoutRegistry& registry = LayoutRegistry::instance();
@@ -51,7 +51,7 @@ class ControlsFixture : public ::testing::Test {
     }
     UseLayers(id);
     if (!layoutId.empty()) {
-      ASSERT_EQ(host.SetPopup(id, kLayouts, LayoutsValueOf(layoutId)), PF_Err_NONE);
+      ASSERT_EQ(host.SetPopup(id, kParamLayouts, LayoutsValueOf(layoutId)), PF_Err_NONE);
     }
   }
   void TearDown() override {

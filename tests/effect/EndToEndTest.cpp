@@ -29,13 +29,56 @@ class PluginSession : public ::testing::Test {
   InstanceId id = kNoInstance;
 };
 
-TEST_F(PluginSession, GlobalSetupAnswersVersionAndFlags) {
-  EXPECT_EQ(host.EffectVersion(), 0x00080001u);
-  EXPECT_EQ(host.GlobalOutFlags(), 0x04008000);
-  EXPECT_EQ(host.GlobalOutFlags2(), 0x00001400);
+// Version and flags are checked by the host against the property resource after global set-up.
+TEST_F(PluginSession, AboutAndRegistration) {
+  std::string msg;
+  ASSERT_EQ(host.About(&msg), PF_Err_NONE);
+  EXPECT_EQ(msg.rfind("Tiletta, v1.0\rTiletta ", 0), 0u) << msg;
+  EXPECT_EQ(msg.find('\r'), msg.rfind('\r')) << msg;  // the description once
   EXPECT_EQ(host.RegisteredName(), "QV_Tiletta");
-  ASSERT_NE(host.CustomUi(), nullptr);
-  EXPECT_EQ(host.CustomUi()->events, 7);
+  EXPECT_NE(host.CustomUi(), nullptr);
+}
+
+// Commands the effect has no handler for change nothing and break no host rule.
+TEST_F(PluginSession, UnhandledCommandsDoNothing) {
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+  const std::vector<uint8_t> before = host.SequenceBytes(id);
+  for (PF_Cmd cmd : {-1000, -1, 2, 9, 10, 11, 12, 16, 17, 18, 19, 20, 21, 22, 25, 26, 27, 29, 30, 1000}) {
+    EXPECT_EQ(host.Send(id, cmd), PF_Err_NONE) << cmd;
+    EXPECT_EQ(host.LastOutData().out_flags, 0) << cmd;
+  }
+  EXPECT_EQ(host.SequenceBytes(id), before);
+}
+
+// The host stores values and keyframes by index with these ranges and defaults, so they are a
+// saved format: a changed range or default changes what old projects mean.
+TEST_F(PluginSession, SliderRangesAndDefaults) {
+  struct Slider {
+    int index;
+    float validMin, validMax, sliderMin, sliderMax;
+    double dephault;
+    A_short precision;
+    bool percent;
+  };
+  const Slider sliders[] = {
+      {kParamEdgeInset, 0, 800, 0, 200, 0, 2, false},
+      {kParamRoundCorner, 0, 100, 0, 100, 0, 2, true},
+      {kParamSliderFirst, 0, 100, 0, 100, 0, 3, true},
+      {kParamSliderLast, 0, 100, 0, 100, 0, 3, true},
+      {PolygonParam(0, kPolygonXOffset), -1000, 1000, -1000, 1000, 0, 0, false},
+      {PolygonParam(4, kPolygonYOffset), -1000, 1000, -1000, 1000, 0, 0, false},
+      {PolygonParam(8, kPolygonScale), 0, 1000, 0, 300, 100, 1, true},
+  };
+  for (const Slider& s : sliders) {
+    SCOPED_TRACE(s.index);
+    const PF_FloatSliderDef& f = host.Definition(s.index).u.fs_d;
+    EXPECT_EQ(host.Definition(s.index).param_type, PF_Param_FLOAT_SLIDER);
+    EXPECT_EQ(std::vector<float>({f.valid_min, f.valid_max, f.slider_min, f.slider_max}),
+              std::vector<float>({s.validMin, s.validMax, s.sliderMin, s.sliderMax}));
+    EXPECT_EQ(f.dephault, s.dephault);
+    EXPECT_EQ(f.precision, s.precision);
+    EXPECT_EQ(f.display_flags, s.percent ? PF_ValueDisplayFlag_PERCENT : 0);
+  }
 }
 
 TEST_F(PluginSession, NinetyFiveParameters) {
@@ -189,6 +232,22 @@ TEST_F(PluginSession, PointParameterMovesLayoutPoint) {
   ASSERT_EQ(host.SetPointPx(id, p8, 480.0, 1080.0), PF_Err_NONE);
   EXPECT_NE(FlattenedText(host, id).find(R"("x":0.25,"y":1.0)"), std::string::npos)
       << FlattenedText(host, id);
+}
+
+// A point set outside the layer is clamped to it; a slider sets its point's place on its vector.
+TEST_F(PluginSession, PointOutsideLayerIsClampedAndSliderSetsScalar) {
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+  int p8 = -1;
+  for (int p = kParamPointFirst; p < kParamPointFirst + 7; ++p) {
+    const PF_PointDef& v = host.Stream(id, p).StaticValue().td;
+    if (v.x_value == 960 << 16 && v.y_value == 1080 << 16) p8 = p;
+  }
+  ASSERT_NE(p8, -1);
+  ASSERT_EQ(host.SetPointPx(id, p8, -30.0, 810.0), PF_Err_NONE);
+  ASSERT_EQ(host.SetFloat(id, kParamSliderFirst, 37.5), PF_Err_NONE);
+  const std::string text = FlattenedText(host, id);
+  EXPECT_NE(text.find(R"("x":0.0,"y":0.75)"), std::string::npos) << text;
+  EXPECT_NE(text.find(R"("scalar":0.375)"), std::string::npos) << text;
 }
 
 TEST_F(PluginSession, DuplicateCarriesTheLayout) {

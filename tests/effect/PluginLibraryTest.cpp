@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "effect/PiplBytes.h"
-#include "host/Pipl.h"
 #include "tests/effect/PluginFixture.h"
 
 namespace Orvane::Mosaira {
@@ -34,14 +32,6 @@ TEST(PluginLibrary, OnlyExportIsEntryPoint) {
     start = end == std::string::npos ? symbols.size() : end + 1;
   }
   EXPECT_EQ(names, std::vector<std::string>{"EntryPointFunc"}) << symbols;
-}
-
-TEST(PluginLibrary, PiplSectionHoldsTheResource) {
-  std::vector<uint8_t> bytes;
-  ASSERT_EQ(ReadElfSection(testing::kPluginPath, ".pipl", &bytes), PiplError::kNone);
-  EXPECT_EQ(bytes, std::vector<uint8_t>(kPiplBytes.begin(), kPiplBytes.end()));
-  // Decoding the same bytes is the host's parser's business, tested there.
-  EXPECT_EQ(ReadPluginPipl(testing::kPluginPath).info.matchName, "QV_Tiletta");
 }
 
 }  // namespace

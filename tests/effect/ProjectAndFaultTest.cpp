@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "effect/ParamIndices.h"
+#include "host/HostUi.h"
 #include "host/ProjectFile.h"
 #include "tests/effect/PluginFixture.h"
 
@@ -135,6 +137,91 @@ TEST(ProjectRoundTrip, EmptyInstanceReopensWithoutLayout) {
   std::remove(path.c_str());
 }
 
+// A layout of 44 free points (40 besides the four corners) and 12 sliding points, restored from a
+// project: only the first 24 and 9 have parameters, so reading the parameters moves those alone.
+std::string ManyPointsRecord() {
+  std::string points;
+  for (int i = 0; i < 40; ++i) {
+    points += R"({"id":"Q)" + std::to_string(10 + i) + R"(","x":0.5,"y":)" + std::to_string((i + 1) / 41.0) + "},";
+  }
+  for (int i = 0; i < 12; ++i) points += R"({"id":"S)" + std::to_string(10 + i) + R"(","vector":"V1","scalar":0.25},)";
+  points.pop_back();
+  const std::string text =
+      R"({"scrollStart":0.0,"interacting":false,"layout":{"id":"many","frames":[{"id":"F1","polygon":)"
+      R"(["LEFT_TOP","RIGHT_TOP","RIGHT_BOTTOM","LEFT_BOTTOM"]}],"points":[)" +
+      points + R"(],"vectors":[{"id":"V1","start":"LEFT_TOP","end":"RIGHT_TOP"}]}})";
+  // The flat record: a 24-byte header (flat flag at 8, text length with its NUL at 16), the text.
+  std::string record(24, '\0');
+  record[8] = 1;
+  for (int i = 0; i < 8; ++i) record[size_t(16 + i)] = char(uint64_t(text.size() + 1) >> (8 * i));
+  return record + text + '\0';
+}
+
+TEST(ProjectRoundTrip, LayoutWithMorePointsThanParametersReadsOnlyItsParameters) {
+  SimulatedHost host;
+  testing::LoadPlugin(host);
+  host.AddInstance(300, 300);
+  const std::string path = TempPath("tiletta_many.proj");
+  std::string error;
+  ASSERT_TRUE(host.SaveProject(path, &error)) << error;
+  host.Shutdown();
+  Project project;
+  ASSERT_TRUE(ReadProjectFile(path, SimulatedHost::kMaxLayerSide, &project, &error)) << error;
+  std::remove(path.c_str());
+  const std::string record = ManyPointsRecord();
+  project.instances[0].sequenceData.assign(record.begin(), record.end());
+  for (int p = kParamPointFirst; p <= kParamPointLast; ++p) {
+    project.instances[0].streams[size_t(p)].value.td = PF_PointDef{};
+    project.instances[0].streams[size_t(p)].value.td.x_value = 100 << 16;
+    project.instances[0].streams[size_t(p)].value.td.y_value = 100 << 16;
+  }
+  for (int p = kParamSliderFirst; p <= kParamSliderLast; ++p) project.instances[0].streams[size_t(p)].value.fs_d.value = 25.0;
+
+  SimulatedHost other;
+  testing::LoadPlugin(other);
+  ASSERT_TRUE(other.OpenProject(project, &error)) << error;
+  const InstanceId id = other.Instances().front();
+  ASSERT_EQ(other.Send(id, PF_Cmd_UPDATE_PARAMS_UI), PF_Err_NONE);
+  ASSERT_EQ(other.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
+  rapidjson::Document doc;
+  doc.Parse(FlatText(other.LastFlattenedCopy()).c_str());
+  ASSERT_TRUE(doc.IsObject() && doc.HasMember("layout"));
+  int atParameter = 0, sliders = 0;
+  for (const auto& point : doc["layout"]["points"].GetArray()) {
+    if (point.HasMember("scalar")) {
+      EXPECT_EQ(point["scalar"].GetDouble(), 0.25);
+      ++sliders;
+      continue;
+    }
+    const double x = point["x"].GetDouble(), y = point["y"].GetDouble();
+    if (std::fabs(x - 1.0 / 3.0) < 1e-6 && std::fabs(y - 1.0 / 3.0) < 1e-6) {
+      ++atParameter;
+      continue;
+    }
+    // A point past the parameters keeps its own place: Q at x = 0.5, a corner at its corner.
+    const std::string key = point["id"].GetString();
+    EXPECT_TRUE(key[0] == 'Q' ? x == 0.5 : (x == 0.0 || x == 1.0) && (y == 0.0 || y == 1.0)) << key;
+  }
+  EXPECT_EQ(atParameter, kPointParamCount);
+  EXPECT_EQ(sliders, 12);
+  // A drag of a sliding point (at a quarter of the top edge) writes the layout back into the 24
+  // point and 9 slider parameters, and into no other.
+  std::vector<PF_ParamDefUnion> before;
+  for (int p = kParamCornerPointGroupEnd; p < kParamCount; ++p) before.push_back(other.Stream(id, p).StaticValue());
+  other.Ui().Click(id, PF_Window_COMP, {75, 0});
+  other.Ui().Drag({90, 0});
+  other.Ui().MouseUp({90, 0});
+  ASSERT_EQ(other.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
+  ASSERT_NE(FlatText(other.LastFlattenedCopy()).find(R"("scalar":0.3)"), std::string::npos);
+  for (int p = kParamCornerPointGroupEnd; p < kParamCount; ++p) {
+    if (p >= kParamSliderFirst && p <= kParamSliderLast) continue;
+    const PF_ParamDefUnion& was = before[size_t(p - kParamCornerPointGroupEnd)];
+    EXPECT_EQ(std::memcmp(&was, &other.Stream(id, p).StaticValue(), sizeof was), 0) << p;
+  }
+  other.Shutdown();
+  EXPECT_TRUE(other.Violations().empty()) << other.Violations().front();
+}
+
 // A whole user session: set-up, loading "3-1", a point change, the update command, a flattened
 // copy, a duplicate, a project save and its opening, the about box and removal. Results may be
 // errors; the host's invariants must hold after every command and nothing may leak.
@@ -221,6 +308,36 @@ TEST(FaultSweep, EveryFailingCallback) {
         "AEGP_SetDynamicStreamFlag", "AEGP_GetStreamNumKFs", "AEGP_DeleteKeyframe"}) {
     SweepOnce(name, [name](SimulatedHost& host) { host.Faults().FailAll(name, true); });
   }
+}
+
+// One failed parameter definition fails the whole set-up: no instance with some parameters missing.
+TEST(FaultSweep, OneFailedParameterDefinitionFailsTheSetUp) {
+  SimulatedHost host;
+  testing::LoadPlugin(host);
+  host.Faults().Fail("add_param", 10);
+  PF_Err err = PF_Err_NONE;
+  EXPECT_EQ(host.AddInstance(640, 480, &err), kNoInstance);
+  EXPECT_NE(err, PF_Err_NONE);
+  host.Shutdown();
+  ExpectClean(host, "add_param 10");
+}
+
+// A save whose flattening cannot get its handle fails and leaves the instance live, its layout kept.
+TEST(FaultSweep, FailedFlattenFailsTheSaveAndKeepsTheLayout) {
+  SimulatedHost host;
+  testing::LoadPlugin(host);
+  const InstanceId id = host.AddInstance(640, 480);
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+  const std::string path = TempPath("tiletta_failed_flatten.proj");
+  std::string error;
+  host.Handles().FailAllNew(true);
+  EXPECT_FALSE(host.SaveProject(path, &error));
+  host.Handles().FailAllNew(false);
+  ASSERT_EQ(host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
+  EXPECT_NE(FlatText(host.LastFlattenedCopy()).find(R"("id":"3-1")"), std::string::npos);
+  host.Shutdown();
+  ExpectClean(host, "failed flatten");
+  std::remove(path.c_str());
 }
 
 }  // namespace

@@ -9,15 +9,33 @@
 #include <vector>
 
 #include "effect/SequenceData.h"
-#include "tests/effect/FakeHost.h"
-#include "tests/effect/TestLayouts.h"
+#include "layout/GridLayoutModel.h"
 
 namespace Orvane::Mosaira {
 namespace {
 
-using testing::FakeHost;
-
 constexpr char kEmptyText[] = R"({"scrollStart":0.0,"interacting":false})";
+
+// Three frames: a top band over two bottom frames split at sliding point P7.
+constexpr char kLayout31Json[] = R"({"id":"3-1","frames":[
+  {"id":"F1","polygon":["LEFT_TOP","RIGHT_TOP","P6","P5"]},{"id":"F2","polygon":["P5","P7","P8","LEFT_BOTTOM"]},
+  {"id":"F3","polygon":["P7","P6","RIGHT_BOTTOM","P8"]}],
+  "points":[{"id":"P5","x":0,"y":0.5},{"id":"P6","x":1,"y":0.5},{"id":"P7","scalar":0.5,"vector":"V1"},
+  {"id":"P8","x":0.5,"y":1}],"vectors":[{"end":"P6","id":"V1","start":"P5"}]})";
+
+std::unique_ptr<GridLayoutModel> MakeLayout(double width, double height, int32_t index) {
+  rapidjson::Document doc;
+  doc.Parse(kLayout31Json);
+  return std::make_unique<GridLayoutModel>(doc, LayoutSize{width, height}, index);
+}
+
+// What fromJson reads of the command: the layer size.
+PF_InData InData(A_long width = 1920, A_long height = 1080) {
+  PF_InData in{};
+  in.width = width;
+  in.height = height;
+  return in;
+}
 
 // A live record in properly aligned storage, destroyed with its layout at the end.
 struct LiveRecord {
@@ -26,8 +44,8 @@ struct LiveRecord {
   ~LiveRecord() { DestroyLiveRecord(record); }
 };
 
-void FromText(FakeHost& host, UnFlatSequenceData& record, const std::string& text) {
-  record.fromJson(&host.in, text.data(), text.size());
+void FromText(UnFlatSequenceData& record, const std::string& text, const PF_InData& in = InData()) {
+  record.fromJson(&in, text.data(), text.size());
 }
 
 TEST(SequenceJson, ScrollAndFlagWrittenNonFiniteAsZero) {
@@ -46,32 +64,9 @@ TEST(SequenceJson, ScrollAndFlagWrittenNonFiniteAsZero) {
   EXPECT_EQ(text, R"({"scrollStart":12.5,"interacting":true})");
 }
 
-TEST(SequenceJson, LayoutRoundTripAtAnotherSize) {
-  FakeHost host;
-  LiveRecord saved;
-  saved.record->layout = testing::MakeLayout(testing::kLayout31Json, 1920, 1080, 7);
-  saved.record->layout->movePoint("P5", 0, -270);
-  std::string text;
-  saved.record->toJson(text);
-  ASSERT_NE(text.find(R"("layout":{)"), std::string::npos);
-
-  host.in.width = 960;
-  host.in.height = 540;
-  LiveRecord restored;
-  FromText(host, *restored.record, text);
-  ASSERT_TRUE(restored.record->layout);
-  const GridLayoutModel& layout = *restored.record->layout;
-  EXPECT_EQ(layout.index, 7);
-  EXPECT_EQ(layout.id, "3-1");
-  EXPECT_DOUBLE_EQ(layout.width, 960.0);
-  const PointPosition p5 = layout.findPointCopy("P5")->getPosition();
-  EXPECT_DOUBLE_EQ(p5.y, 135.0);  // a quarter of the new height, as it was of the old
-  EXPECT_EQ(layout.frames.size(), 3u);
-}
-
 TEST(SequenceJson, ZeroLayerSizeStillWritesValidJson) {
   LiveRecord live;
-  live.record->layout = testing::MakeLayout(testing::kLayout31Json, 0, 0, 1);
+  live.record->layout = MakeLayout(0, 0, 1);
   std::string text;
   live.record->toJson(text);
   rapidjson::Document doc;
@@ -81,54 +76,51 @@ TEST(SequenceJson, ZeroLayerSizeStillWritesValidJson) {
 }
 
 TEST(SequenceJson, MembersOfWrongTypeOrRangeIgnored) {
-  FakeHost host;
   LiveRecord live;
-  FromText(host, *live.record, R"({"scrollStart":"5","interacting":1,"layout":[]})");
+  FromText(*live.record, R"({"scrollStart":"5","interacting":1,"layout":[]})");
   EXPECT_EQ(live.record->scrollStart, 0.0f);
   EXPECT_FALSE(live.record->interacting);
   EXPECT_FALSE(live.record->layout);
-  FromText(host, *live.record, R"({"scrollStart":1e300,"interacting":true})");
+  FromText(*live.record, R"({"scrollStart":1e300,"interacting":true})");
   EXPECT_EQ(live.record->scrollStart, 0.0f);
   EXPECT_TRUE(live.record->interacting);
 }
 
 TEST(SequenceJson, BadTextGivesNoLayout) {
-  FakeHost host;
-  const std::string layoutText = std::string(R"({"layout":)") + testing::kLayout31Json + "}";
+  const std::string layoutText = std::string(R"({"layout":)") + kLayout31Json + "}";
   for (const std::string& text : {std::string(), std::string("[1,2]"), layoutText + " x",
                                   std::string("{\"layout\":{"), std::string(200000, '[')}) {
     LiveRecord live;
-    live.record->layout = testing::MakeLayout(testing::kLayout31Json, 100, 100, 0);
+    live.record->layout = MakeLayout(100, 100, 0);
     live.record->scrollStart = 3.0f;
-    FromText(host, *live.record, text);
+    FromText(*live.record, text);
     EXPECT_FALSE(live.record->layout) << text.substr(0, 40);
     EXPECT_EQ(live.record->scrollStart, 0.0f);
   }
   LiveRecord good;
-  FromText(host, *good.record, layoutText);
+  FromText(*good.record, layoutText);
   EXPECT_TRUE(good.record->layout);
 }
 
 TEST(SequenceJson, UnreadableCoordinateGivesNoLayout) {
-  FakeHost host;
   LiveRecord live;
   const std::string text =
       R"({"scrollStart":2.0,"layout":{"points":[{"id":"P1","x":"abc","y":0.5}]}})";
-  EXPECT_NO_THROW(FromText(host, *live.record, text));
+  EXPECT_NO_THROW(FromText(*live.record, text));
   EXPECT_FALSE(live.record->layout);
   EXPECT_EQ(live.record->scrollStart, 2.0f);
 }
 
 TEST(SequenceJson, ReadsNoFurtherThanLength) {
-  FakeHost host;
   LiveRecord live;
   const std::string text = R"({"scrollStart":4.0,"interacting":true})";
   // The length ends the text before its closing brace: not a complete object.
-  live.record->fromJson(&host.in, text.data(), text.size() - 1);
+  const PF_InData in = InData();
+  live.record->fromJson(&in, text.data(), text.size() - 1);
   EXPECT_FALSE(live.record->interacting);
   // A NUL inside the length ends it too.
   std::string withNul = text + std::string(1, '\0') + "garbage";
-  live.record->fromJson(&host.in, withNul.data(), withNul.size());
+  live.record->fromJson(&in, withNul.data(), withNul.size());
   EXPECT_TRUE(live.record->interacting);
   EXPECT_EQ(live.record->scrollStart, 4.0f);
 }

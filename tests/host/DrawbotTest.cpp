@@ -87,49 +87,6 @@ class DrawbotTest : public testing::Test {
   InstanceId id = kNoInstance;
 };
 
-bool Filled(const DrawSurface& s, A_long x, A_long y) { return s.Pixel(x, y).alpha > 128; }
-
-// The upright capsule of a move button centred at (50, 50): half-circles of radius 5 about
-// (50, 40) and (50, 60) joined by straight sides.
-TEST_F(DrawbotTest, CapsulePathClosesAndFills) {
-  DrawSurface& s = DrawWith([](Drawing& d) {
-    DRAWBOT_PathRef p = nullptr;
-    d.supply->NewPath(d.supplier, &p);
-    const float x = 50, y = 50;
-    const DRAWBOT_PointF32 top{x, y - 10}, bottom{x, y + 10};
-    d.path->MoveTo(p, x - 5, y - 10);
-    d.path->AddArc(p, &top, 5, -180, 180);
-    d.path->LineTo(p, x + 5, y + 10);
-    d.path->AddArc(p, &bottom, 5, 0, 180);
-    d.path->Close(p);
-    d.Fill(p, kRed);
-  });
-  struct Probe {
-    A_long x, y;
-    bool filled;
-  };
-  const Probe probes[] = {{50, 50, true},  {50, 37, true},  {50, 63, true},   {47, 50, true},  {53, 50, true},
-                          {50, 33, false}, {50, 67, false}, {43, 50, false},  {57, 50, false}, {45, 35, false},
-                          {54, 64, false}, {30, 30, false}, {47, 41, true},   {53, 59, true}};
-  for (const Probe& p : probes) EXPECT_EQ(Filled(s, p.x, p.y), p.filled) << p.x << "," << p.y;
-  EXPECT_EQ(s.Pixel(50, 50).red, 255);
-  EXPECT_TRUE(host.Violations().empty());
-}
-
-TEST_F(DrawbotTest, FillRuleDecidesTheHoleOfNestedRects) {
-  for (DRAWBOT_FillType type : {kDRAWBOT_FillType_EvenOdd, kDRAWBOT_FillType_Winding}) {
-    DrawSurface& s = DrawWith([type](Drawing& d) {
-      DRAWBOT_PathRef p = nullptr;
-      d.supply->NewPath(d.supplier, &p);
-      const DRAWBOT_RectF32 outer{10, 10, 60, 60}, inner{30, 30, 20, 20};
-      d.path->AddRect(p, &outer);
-      d.path->AddRect(p, &inner);
-      d.Fill(p, kRed, type);
-    });
-    EXPECT_TRUE(Filled(s, 15, 15));
-    EXPECT_EQ(Filled(s, 40, 40), type == kDRAWBOT_FillType_Winding);
-  }
-}
 
 // Columns of the surface with ink, as [first, last]; {-1, -1} when none.
 std::pair<A_long, A_long> InkColumns(const DrawSurface& s) {

@@ -1,94 +1,66 @@
+// The host's handles and suites: exact sizes, lock counts, poisoning, the leak report, misuse and
+// the fault injection the effect's fault sweeps rely on.
 #include "host/HandleTable.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
+#include "host/SuiteTable.h"
+
 namespace Orvane::Mosaira {
 namespace {
 
-TEST(HandleTableNew, ExactSizeZeroFilledAndUnlocked) {
+TEST(HandleTable, ExactSizeZeroFilledAndNestedLocks) {
   HandleTable table;
-  PF_Handle h = table.New(37);
-  ASSERT_NE(h, nullptr);
-  EXPECT_EQ(table.Size(h), 37);
-  EXPECT_EQ(table.LockCount(h), 0);
-  const auto bytes = table.Bytes(h);
-  EXPECT_EQ(bytes, std::vector<uint8_t>(37, 0));
-  EXPECT_TRUE(table.Dispose(h));
-  h = table.NewFrom({1, 2, 3});
+  for (A_long size : {0, 37}) {
+    PF_Handle h = table.New(size);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(table.Size(h), size);
+    EXPECT_EQ(table.Bytes(h), std::vector<uint8_t>(size_t(size), 0));
+    void* p = table.Lock(h);
+    EXPECT_NE(p, nullptr);
+    EXPECT_EQ(table.Lock(h), p);
+    EXPECT_EQ(table.LockCount(h), 2);
+    EXPECT_TRUE(table.Unlock(h) && table.Unlock(h));
+    EXPECT_TRUE(table.LockedHandles().empty());
+    EXPECT_TRUE(table.Dispose(h));
+  }
+  PF_Handle h = table.NewFrom({1, 2, 3});
   EXPECT_EQ(table.Bytes(h), (std::vector<uint8_t>{1, 2, 3}));
   table.Dispose(h);
-}
-
-TEST(HandleTableNew, ZeroSizeIsAValidHandle) {
-  HandleTable table;
-  PF_Handle h = table.New(0);
-  ASSERT_NE(h, nullptr);
-  EXPECT_EQ(table.Size(h), 0);
-  EXPECT_NE(table.Lock(h), nullptr);
-  EXPECT_TRUE(table.Unlock(h));
-  EXPECT_TRUE(table.Dispose(h));
-}
-
-TEST(HandleTableNew, HugeSizeFails) {
-  HandleTable table;
   EXPECT_EQ(table.New(HandleTable::kMaxHandleBytes + 1), nullptr);
   EXPECT_TRUE(table.LiveHandles().empty());
+  EXPECT_TRUE(table.TakeMisuse().empty());
 }
 
-TEST(HandleTableLock, CountsNestedLocks) {
-  HandleTable table;
-  PF_Handle h = table.New(8);
-  void* p = table.Lock(h);
-  EXPECT_EQ(p, *h);
-  EXPECT_EQ(table.Lock(h), p);
-  EXPECT_EQ(table.LockCount(h), 2);
-  EXPECT_EQ(table.LockedHandles().size(), 1u);
-  table.Unlock(h);
-  table.Unlock(h);
-  EXPECT_TRUE(table.LockedHandles().empty());
-  EXPECT_FALSE(table.Unlock(h));
-  EXPECT_EQ(table.TakeMisuse().size(), 1u);
-  table.Dispose(h);
-}
-
-TEST(HandleTableLock, UnknownHandleGivesNullAndIsRecorded) {
-  HandleTable table;
-  void* bogus[1] = {nullptr};
-  EXPECT_EQ(table.Lock(bogus), nullptr);
-  EXPECT_EQ(table.Lock(nullptr), nullptr);
-  EXPECT_EQ(table.TakeMisuse().size(), 2u);
-}
-
-TEST(HandleTableDispose, PoisonsAndRefusesSecondDispose) {
+TEST(HandleTable, MisuseIsRefusedAndRecorded) {
   HandleTable table;
   PF_Handle h = table.New(16);
   std::memset(table.Lock(h), 0x11, 16);
   table.Unlock(h);
+  EXPECT_FALSE(table.Unlock(h));  // 1: not locked
+  void* bogus[1] = {nullptr};
+  EXPECT_EQ(table.Lock(bogus), nullptr);    // 2
+  EXPECT_EQ(table.Lock(nullptr), nullptr);  // 3
   EXPECT_TRUE(table.Dispose(h));
   EXPECT_FALSE(table.IsLive(h));
   EXPECT_EQ(table.Size(h), -1);
-  EXPECT_EQ(table.Lock(h), nullptr);
-  EXPECT_FALSE(table.Dispose(h));
-  EXPECT_FALSE(table.Dispose(nullptr));
-  EXPECT_EQ(table.TakeMisuse().size(), 3u);
+  EXPECT_EQ(table.Lock(h), nullptr);     // 4
+  EXPECT_FALSE(table.Dispose(h));        // 5
+  EXPECT_FALSE(table.Dispose(nullptr));  // 6
+  PF_Handle locked = table.New(4);
+  table.Lock(locked);
+  EXPECT_TRUE(table.Dispose(locked));  // 7: done, but misuse
+  EXPECT_EQ(table.TakeMisuse().size(), 7u);
+  EXPECT_TRUE(table.TakeMisuse().empty());
 #if !defined(__SANITIZE_ADDRESS__)
   // The stale master pointer still leads to the poisoned block.
   EXPECT_EQ(static_cast<uint8_t*>(*h)[0], HandleTable::kPoisonByte);
 #endif
 }
 
-TEST(HandleTableDispose, LockedDisposeIsMisuseButDone) {
-  HandleTable table;
-  PF_Handle h = table.New(4);
-  table.Lock(h);
-  EXPECT_TRUE(table.Dispose(h));
-  EXPECT_EQ(table.TakeMisuse().size(), 1u);
-  EXPECT_TRUE(table.LiveHandles().empty());
-}
-
-TEST(HandleTableLeaks, ReportsLiveHandlesOldestFirst) {
+TEST(HandleTable, LeakReportIsOldestFirst) {
   HandleTable table;
   PF_Handle a = table.New(1);
   PF_Handle b = table.New(2);
@@ -102,14 +74,13 @@ TEST(HandleTableLeaks, ReportsLiveHandlesOldestFirst) {
   EXPECT_LT(leaks[0].serial, leaks[1].serial);
 }
 
-TEST(HandleTableFaults, NthNewFailsOnceAllNewFailUntilTurnedOff) {
+TEST(HandleTable, NthNewOrLockFailsOnceAllNewUntilTurnedOff) {
   HandleTable table;
   table.FailNew(1);
-  PF_Handle a = table.New(1);
-  EXPECT_NE(a, nullptr);
+  EXPECT_NE(table.New(1), nullptr);
   EXPECT_EQ(table.New(1), nullptr);
-  PF_Handle c = table.New(1);
-  EXPECT_NE(c, nullptr);
+  PF_Handle h = table.New(1);
+  EXPECT_NE(h, nullptr);
   EXPECT_EQ(table.NewCalls(), 3u);
   EXPECT_EQ(table.LiveHandles().size(), 2u);
   table.FailAllNew(true);
@@ -117,17 +88,49 @@ TEST(HandleTableFaults, NthNewFailsOnceAllNewFailUntilTurnedOff) {
   EXPECT_EQ(table.New(1), nullptr);
   table.FailAllNew(false);
   EXPECT_NE(table.New(1), nullptr);
-}
-
-TEST(HandleTableFaults, NthLockFailsWithoutCounting) {
-  HandleTable table;
-  PF_Handle h = table.New(1);
   table.FailLock(0);
   EXPECT_EQ(table.Lock(h), nullptr);
   EXPECT_EQ(table.LockCount(h), 0);
   EXPECT_NE(table.Lock(h), nullptr);
   EXPECT_EQ(table.LockCalls(), 2u);
-  table.Unlock(h);
+}
+
+const int kTableA = 1;
+const int kTableB = 2;
+
+TEST(SuiteTable, ByNameAndVersionWithBalance) {
+  SuiteTable t;
+  t.Add("PF Handle Suite", 2, &kTableA);
+  t.Add("PF Handle Suite", 1, &kTableB);
+  EXPECT_EQ(t.Acquire("PF Handle Suite", 2), &kTableA);
+  EXPECT_EQ(t.Acquire("PF Handle Suite", 1), &kTableB);
+  EXPECT_EQ(t.Acquire("PF Handle Suite", 3), nullptr);
+  EXPECT_EQ(t.Acquire("PF Handle", 2), nullptr);
+  EXPECT_EQ(t.Unbalanced().size(), 2u);
+  t.Release("PF Handle Suite", 2);
+  t.Release("PF Handle Suite", 1);
+  EXPECT_TRUE(t.Unbalanced().empty());
+  EXPECT_FALSE(t.Release("PF Handle Suite", 1));
+  EXPECT_FALSE(t.Release("Unknown", 1));
+  EXPECT_EQ(t.TakeMisuse().size(), 2u);
+}
+
+TEST(SuiteTable, MissingAndNthFailureAreRefusedAndNotCounted) {
+  SuiteTable t;
+  t.Add("S", 1, &kTableA);
+  t.SetMissing("S", 1, true);
+  EXPECT_EQ(t.Acquire("S", 1), nullptr);
+  t.SetMissing("S", 1, false);
+  t.SetAllMissing(true);
+  EXPECT_EQ(t.Acquire("S", 1), nullptr);
+  t.SetAllMissing(false);
+  EXPECT_EQ(t.AcquireCount("S", 1), 0u);
+  t.FailAcquire(1);  // the second acquisition from now
+  EXPECT_NE(t.Acquire("S", 1), nullptr);
+  EXPECT_EQ(t.Acquire("S", 1), nullptr);
+  EXPECT_NE(t.Acquire("S", 1), nullptr);
+  EXPECT_EQ(t.AcquireCalls(), 5u);
+  EXPECT_EQ(t.AcquireCount("S", 1), 2u);
 }
 
 }  // namespace

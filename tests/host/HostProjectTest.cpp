@@ -182,28 +182,6 @@ class HostProjectDamaged : public HostProject {
   }
 };
 
-TEST_F(HostProjectDamaged, TruncatedAtManyLengths) {
-  const std::string text = Valid();
-  for (size_t n = 0; n < text.size(); n += 7) ExpectRefused(text.substr(0, n));
-}
-
-TEST_F(HostProjectDamaged, ChangedBytesOpenCleanlyOrAreRefused) {
-  const std::string text = Valid();
-  for (size_t i = 0; i < text.size(); i += 3) {
-    std::string damaged = text;
-    damaged[i] = char(damaged[i] ^ 0x5A);
-    Write(damaged);
-    SimulatedHost other;
-    other.UseEntryPoint(FakeEntryPoint);
-    std::string error;
-    const bool opened = other.OpenProject(path, &error);
-    EXPECT_EQ(opened, error.empty()) << i;
-    EXPECT_EQ(other.Instances().size(), opened ? 1u : 0u) << i;
-    other.Shutdown();
-    EXPECT_TRUE(other.Handles().LiveHandles().empty()) << i;
-  }
-}
-
 TEST_F(HostProjectDamaged, DeepNestingDoesNotOverflowTheStack) {
   ExpectRefused(std::string(200000, '[') + std::string(200000, ']'));
 }
@@ -227,33 +205,18 @@ TEST_F(HostProjectDamaged, ParameterCountMustMatch) {
   ExpectRefused(text.substr(0, last) + "]}]}");
 }
 
-TEST(ProjectBase64, RoundTripsEveryLength) {
+TEST(ProjectBase64, RoundTripsEveryPaddingAndRejectsMalformedText) {
   std::vector<uint8_t> bytes;
-  for (int n = 0; n < 20; ++n) {
+  for (int n = 0; n < 8; ++n) {
     std::vector<uint8_t> back;
     ASSERT_TRUE(DecodeBase64(EncodeBase64(bytes), &back));
     EXPECT_EQ(back, bytes);
     bytes.push_back(uint8_t(n * 37 + 200));
   }
-}
-
-TEST(ProjectBase64, RejectsMalformedText) {
   std::vector<uint8_t> out;
-  EXPECT_FALSE(DecodeBase64("abc", &out));
-  EXPECT_FALSE(DecodeBase64("ab=c", &out));
-  EXPECT_FALSE(DecodeBase64("a===", &out));
-  EXPECT_FALSE(DecodeBase64("ab==abcd", &out));
-  EXPECT_FALSE(DecodeBase64("ab!d", &out));
+  for (const char* bad : {"abc", "ab=c", "a===", "ab==abcd", "ab!d"}) EXPECT_FALSE(DecodeBase64(bad, &out)) << bad;
   EXPECT_TRUE(DecodeBase64("", &out));
 }
-
-}  // namespace
-}  // namespace Orvane::Mosaira
-
-namespace Orvane::Mosaira {
-namespace {
-
-using namespace test;
 
 // Every number written comes back exactly: random values and key times survive save, open and
 // save byte for byte, and two keys one step apart stay two keys.

@@ -1,5 +1,6 @@
-// The host's custom-UI events: coordinate callbacks, the drag protocol, cursors and the parameter
-// changes an event makes, played against the fake effect.
+// The host's custom-UI events against the fake effect: coordinate callbacks failing on request or
+// given a foreign context, one context per instance and window, bad window settings. What the
+// plug-in sees of zoom, drags, cursors and the effect panel is checked through it in tests/controls.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -49,43 +50,6 @@ PF_Err Call(PF_InData* in, PF_EventExtra* e, Fn fn, PF_FixedPoint* pt) {
 
 constexpr PF_Fixed F(double px) { return PF_Fixed(px * 65536); }
 
-TEST_F(HostUiTest, CoordinateCallbacksFollowPlacementZoomAndPan) {
-  struct Case {
-    PF_WindowType window;
-    WindowView view;
-    Fn fn;
-    PF_FixedPoint in, out;
-  };
-  const WindowView one{}, half{0, 0, 0.5, 8, 4};
-  const Case cases[] = {
-      // Layer at offset (10, 20), scale 2 in the composition.
-      {PF_Window_COMP, one, Fn::kLayerToComp, {F(5), F(5)}, {F(20), F(30)}},
-      {PF_Window_COMP, one, Fn::kCompToLayer, {F(20), F(30)}, {F(5), F(5)}},
-      {PF_Window_COMP, one, Fn::kSourceToFrame, {F(20), F(30)}, {F(20), F(30)}},
-      {PF_Window_COMP, half, Fn::kSourceToFrame, {F(20), F(30)}, {F(18), F(19)}},
-      {PF_Window_COMP, half, Fn::kFrameToSource, {F(18), F(19)}, {F(20), F(30)}},
-      {PF_Window_COMP, half, Fn::kFrameToSource, {F(9), F(4.5)}, {F(2), F(1)}},
-      // The layer window shows the layer itself: no placement.
-      {PF_Window_LAYER, one, Fn::kLayerToComp, {F(5), F(-5)}, {F(5), F(-5)}},
-      {PF_Window_LAYER, one, Fn::kCompToLayer, {F(5), F(-5)}, {F(5), F(-5)}},
-      {PF_Window_LAYER, half, Fn::kSourceToFrame, {F(4), F(2)}, {F(10), F(5)}},
-      // Results beyond 32 bits are clamped.
-      {PF_Window_COMP, one, Fn::kLayerToComp, {INT_MAX - 5, INT_MIN + 5}, {INT_MAX, INT_MIN}},
-  };
-  ASSERT_TRUE(host.Ui().SetPlacement({10, 20, 2}));
-  for (const Case& c : cases) {
-    ASSERT_TRUE(host.Ui().SetView(c.window, c.view));
-    PF_FixedPoint pt = c.in;
-    PF_Err err = -1;
-    OnEvent([&](PF_InData* in, PF_ParamDef**, PF_EventExtra* e) { err = Call(in, e, c.fn, &pt); });
-    host.Ui().AdjustCursor(id, c.window, {0, 0});
-    EXPECT_EQ(err, PF_Err_NONE);
-    EXPECT_EQ(pt.x, c.out.x) << "window " << c.window << " fn " << int(c.fn);
-    EXPECT_EQ(pt.y, c.out.y) << "window " << c.window << " fn " << int(c.fn);
-  }
-  EXPECT_TRUE(host.Violations().empty());
-}
-
 TEST_F(HostUiTest, CoordinateCallbackFailsWhenToldAndIsCounted) {
   const char* names[] = {"layer_to_comp", "comp_to_layer", "source_to_frame", "frame_to_source"};
   const Fn fns[] = {Fn::kLayerToComp, Fn::kCompToLayer, Fn::kSourceToFrame, Fn::kFrameToSource};
@@ -124,80 +88,6 @@ TEST_F(HostUiTest, ContextIsStablePerInstanceAndWindow) {
   EXPECT_EQ(seen[0], seen[1]);
   EXPECT_NE(seen[0], seen[2]);
   EXPECT_EQ((*seen[2])->w_type, PF_Window_EFFECT);
-}
-
-// The effect asks for drags at the click and for two drag steps, counting in continue_refcon.
-TEST_F(HostUiTest, DragsCarryRefconAndRunOnlyWhileAsked) {
-  std::vector<A_intptr_t> refcons;
-  std::vector<A_Boolean> lastTimes;
-  OnEvent([&](PF_InData*, PF_ParamDef**, PF_EventExtra* e) {
-    PF_DoClickEventInfo& c = e->u.do_click;
-    if (e->e_type == PF_Event_DO_CLICK) {
-      c.continue_refcon[0] = 42;
-      c.send_drag = 1;
-      return;
-    }
-    refcons.push_back(c.continue_refcon[0]);
-    lastTimes.push_back(c.last_time);
-    c.continue_refcon[0] += 1;
-    c.send_drag = c.continue_refcon[0] < 44;
-  });
-  HostUi& ui = host.Ui();
-  EXPECT_TRUE(ui.Click(id, PF_Window_COMP, {5, 5}).sendDrag);
-  int sent = 0;
-  for (int i = 0; i < 5; ++i) sent += ui.Drag({6 + i, 5}).sent ? 1 : 0;
-  EXPECT_EQ(sent, 2);
-  EXPECT_EQ(refcons, (std::vector<A_intptr_t>{42, 43}));
-  EXPECT_FALSE(ui.MouseUp({9, 9}).sent);
-  EXPECT_FALSE(ui.InGesture());
-
-  // A gesture still dragging at the mouse-up gets one last drag.
-  refcons.clear();
-  lastTimes.clear();
-  ui.Click(id, PF_Window_COMP, {5, 5});
-  EXPECT_TRUE(ui.MouseUp({7, 7}).sent);
-  EXPECT_EQ(lastTimes, (std::vector<A_Boolean>{1}));
-}
-
-TEST_F(HostUiTest, ClickWithoutDragRequestStartsNoDrag) {
-  int drags = 0;
-  OnEvent([&](PF_InData*, PF_ParamDef**, PF_EventExtra* e) { drags += e->e_type == PF_Event_DRAG; });
-  host.Ui().Click(id, PF_Window_COMP, {5, 5}, 2);
-  EXPECT_FALSE(host.Ui().Drag({6, 6}).sent);
-  EXPECT_EQ(drags, 0);
-}
-
-TEST_F(HostUiTest, CursorIsReportedOrLeftAlone) {
-  OnEvent([](PF_InData*, PF_ParamDef**, PF_EventExtra*) {});
-  EXPECT_EQ(host.Ui().AdjustCursor(id, PF_Window_COMP, {1, 1}).cursor, kCursorLeftAlone);
-  OnEvent([](PF_InData*, PF_ParamDef**, PF_EventExtra* e) { e->u.adjust_cursor.set_cursor = PF_Cursor_NONE; });
-  EXPECT_EQ(host.Ui().AdjustCursor(id, PF_Window_COMP, {1, 1}).cursor, PF_Cursor_NONE);
-}
-
-TEST_F(HostUiTest, EventChangesAreStoredAndFollowedUp) {
-  OnEvent([](PF_InData*, PF_ParamDef** params, PF_EventExtra* e) {
-    params[kFakeSlider]->u.fs_d.value = 55;
-    params[kFakeSlider]->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
-    e->evt_out_flags = PF_EO_HANDLED_EVENT;
-  });
-  const EventReport r = host.Ui().Click(id, PF_Window_EFFECT, {60, 60});
-  EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
-  EXPECT_EQ(r.changed, std::vector<PF_ParamIndex>{kFakeSlider});
-  EXPECT_EQ(host.Stream(id, kFakeSlider).ValueAt(0).fs_d.value, 55);
-  EXPECT_EQ(Script().changedParams, std::vector<PF_ParamIndex>{kFakeSlider});
-}
-
-TEST_F(HostUiTest, EffectPanelEventsCarryTheControlArea) {
-  PF_EffectWindowInfo seen{};
-  OnEvent([&](PF_InData*, PF_ParamDef**, PF_EventExtra* e) { seen = e->effect_win; });
-  host.Ui().Click(id, PF_Window_EFFECT, {60, 60});
-  const PF_Rect& c = seen.current_frame;
-  EXPECT_EQ(seen.area, PF_EA_CONTROL);
-  EXPECT_EQ(seen.index, 1);
-  EXPECT_EQ(c.right - c.left, 200);
-  EXPECT_EQ(c.bottom - c.top, 260);
-  EXPECT_GT(c.left, 0);
-  EXPECT_LT(c.right, host.Ui().Panel().widthPx);
 }
 
 TEST_F(HostUiTest, BadWindowSettingsAreRefused) {

@@ -124,18 +124,6 @@ TEST_F(HostSession, EffectValuesOutOfRangeAreNotStored) {
   EXPECT_EQ(host.Violations().size(), 2u);
 }
 
-TEST_F(HostSession, CheckoutScalesPointsByDownsampleOnly) {
-  const InstanceId id = host.AddInstance(400, 300);
-  host.SetPointPx(id, kFakePoint, 100.0, 20.0);
-  host.Context().downsampleX = {1, 2};
-  host.Context().downsampleY = {1, 2};
-  host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
-  ASSERT_FALSE(Script().checkedOut.empty());
-  EXPECT_EQ(Script().checkedOut.back().u.td.x_value, 50 * 65536);
-  EXPECT_EQ(Script().checkedOut.back().u.td.y_value, 10 * 65536);
-  EXPECT_EQ(host.Stream(id, kFakePoint).StaticValue().td.x_value, 100 * 65536);
-}
-
 TEST_F(HostSession, CheckoutReadsKeyframedValueAtCommandTime) {
   const InstanceId id = host.AddInstance(400, 300);
   PF_ParamDefUnion a{}, b{};
@@ -196,16 +184,6 @@ TEST_F(HostSession, CommandHookSurroundsEveryCommand) {
   host.GlobalSetup();
   host.SetCommandHook(nullptr);
   EXPECT_EQ(hook.calls, (std::vector<PF_Cmd>{PF_Cmd_GLOBAL_SETUP, -PF_Cmd_GLOBAL_SETUP - 1}));
-}
-
-TEST_F(HostSession, AboutReturnsTheMessage) {
-  Script().before = [](PF_Cmd cmd, PF_InData* in, PF_OutData* out, PF_ParamDef**, void*, PF_Err*) {
-    if (cmd == PF_Cmd_ABOUT) in->utils->ansi.sprintf(out->return_msg, "%s, v%d.%d", "Fake", 1, 0);
-    return false;
-  };
-  std::string message;
-  EXPECT_EQ(host.About(&message), PF_Err_NONE);
-  EXPECT_EQ(message, "Fake, v1.0");
 }
 
 TEST_F(HostSession, ShutdownSetsEverythingDownAndLeavesNoHandle) {

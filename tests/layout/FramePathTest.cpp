@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "FrameFixtures.h"
+#include "LayoutFixtures.h"
 #include "RecordingNanoVg.h"
 
 namespace Orvane::Mosaira {
@@ -44,38 +44,6 @@ TEST_F(FramePath, SharpForZeroNegativeAboveOneAndNaN) {
   }
 }
 
-TEST_F(FramePath, FullRoundnessOnASquareIsACircle) {
-  const RecordedFill fill = trace({kSquare80}, 1.0f);
-  ASSERT_EQ(fill.paths.size(), 1u);
-  const auto& points = fill.paths[0].points;
-  EXPECT_GT(points.size(), 16u);
-  for (const Vec2d& p : points) {
-    EXPECT_NEAR(std::hypot(p.x - 50.0, p.y - 50.0), 40.0, 0.05) << p.x << "," << p.y;
-  }
-}
-
-TEST_F(FramePath, HalfRoundnessCutsBackAQuarterOfTheShorterEdge) {
-  // Side 40, roundness 0.5: each corner cut back by 10 on both edges, radius 10.
-  const RecordedFill fill = trace({{{0, 0}, {40, 0}, {40, 40}, {0, 40}}}, 0.5f);
-  ASSERT_EQ(fill.paths.size(), 1u);
-  bool sawStraightEdge = false;
-  for (const Vec2d& p : fill.paths[0].points) {
-    const double cx = std::clamp(p.x, 10.0, 30.0);
-    const double cy = std::clamp(p.y, 10.0, 30.0);
-    EXPECT_NEAR(std::hypot(p.x - cx, p.y - cy), 10.0, 0.05) << p.x << "," << p.y;
-    sawStraightEdge |= (p.y == 0.0 && (p.x == 10.0 || p.x == 30.0));
-  }
-  EXPECT_TRUE(sawStraightEdge);
-}
-
-TEST_F(FramePath, CutPointsAreComputedInSinglePrecision) {
-  // At (700, 0) the shorter edge is 300 and roundness 0.9 cuts 135 back: exactly 565, but the
-  // single-precision fraction along the incoming edge puts the cut at 564.99994.
-  const RecordedFill fill = trace({{{-900, 0}, {700, 0}, {700, 300}}}, 0.9f);
-  ASSERT_EQ(fill.paths.size(), 1u);
-  EXPECT_TRUE(Contains(fill.paths[0].points, {static_cast<double>(564.99994f), 0.0}));
-}
-
 TEST_F(FramePath, ZeroLengthEdgeKeepsThatCornerSharp) {
   const RecordedFill fill = trace({{{0, 0}, {0, 0}, {80, 0}, {80, 80}, {0, 80}}}, 1.0f);
   ASSERT_EQ(fill.paths.size(), 1u);
@@ -97,17 +65,6 @@ TEST_F(FramePath, TwoPolygonsAreTwoSubPathsClosedOnceAtTheEnd) {
 TEST_F(FramePath, EmptyInsetDrawsNothing) {
   const RecordedFill fill = trace({}, 1.0f);
   EXPECT_TRUE(fill.paths.empty());
-}
-
-TEST_F(FramePath, BuildingReplacesThePreviousPath) {
-  const RecordedFill fill = recorder.fill([&](NVGcontext* ctx) {
-    frame->insetPolygons = {kSquare80};
-    frame->buildPath(ctx, 0.0f);
-    frame->insetPolygons = {{{0, 0}, {5, 0}, {5, 5}}};
-    frame->buildPath(ctx, 0.0f);
-  });
-  ASSERT_EQ(fill.paths.size(), 1u);
-  EXPECT_EQ(fill.paths[0].points.size(), 3u);
 }
 
 }  // namespace

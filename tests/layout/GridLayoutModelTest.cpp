@@ -20,27 +20,26 @@ Ids IndicesInOrder(const GridLayoutModel& layout, const Ids& ids) {
   return out;  // ids whose index is not their list position
 }
 
-TEST(Renumbering, OneFrameOverTheCorners) {
-  for (const double size : {60.0, 1920.0}) {
-    auto layout = MakeLayout(testing::kOneFrame, size, size / 2);
-    EXPECT_EQ(layout->pointIds, (Ids{"LEFT_TOP", "RIGHT_TOP", "RIGHT_BOTTOM", "LEFT_BOTTOM"}));
-    EXPECT_TRUE(layout->sliderIds.empty());
-    EXPECT_TRUE(IndicesInOrder(*layout, layout->pointIds).empty());
+// Corners join after the listed points, tying by index and sorting by key; sliders get their own list.
+TEST(Renumbering, ParameterOrderOfPointsAndSliders) {
+  struct Case {
+    const char* json;
+    Ids points, sliders;
+  };
+  const Case cases[] = {
+      {testing::kOneFrame, {"LEFT_TOP", "RIGHT_TOP", "RIGHT_BOTTOM", "LEFT_BOTTOM"}, {}},
+      {testing::kTwoFrames, {"P5", "LEFT_TOP", "P6", "LEFT_BOTTOM", "RIGHT_TOP", "RIGHT_BOTTOM"}, {}},
+      {testing::kThreeFrames, {"P5", "P6", "LEFT_TOP", "P8", "RIGHT_TOP", "LEFT_BOTTOM", "RIGHT_BOTTOM"}, {"P7"}},
+  };
+  for (const Case& c : cases) {
+    for (const double size : {60.0, 1920.0}) {
+      auto layout = MakeLayout(c.json, size, size / 2);
+      EXPECT_EQ(layout->pointIds, c.points);
+      EXPECT_EQ(layout->sliderIds, c.sliders);
+      EXPECT_TRUE(IndicesInOrder(*layout, layout->pointIds).empty());
+      for (const std::string& slider : c.sliders) EXPECT_EQ(layout->findPoint(slider)->index, 0);
+    }
   }
-}
-
-TEST(Renumbering, CornersTieWithListedPointsAndSortByKey) {
-  auto layout = MakeLayout(testing::kTwoFrames, 1920.0, 1080.0);
-  EXPECT_EQ(layout->pointIds, (Ids{"P5", "LEFT_TOP", "P6", "LEFT_BOTTOM", "RIGHT_TOP", "RIGHT_BOTTOM"}));
-  EXPECT_TRUE(IndicesInOrder(*layout, layout->pointIds).empty());
-}
-
-TEST(Renumbering, SlidersGetTheirOwnList) {
-  auto layout = MakeLayout(testing::kThreeFrames, 1920.0, 1080.0);
-  EXPECT_EQ(layout->pointIds,
-            (Ids{"P5", "P6", "LEFT_TOP", "P8", "RIGHT_TOP", "LEFT_BOTTOM", "RIGHT_BOTTOM"}));
-  EXPECT_EQ(layout->sliderIds, (Ids{"P7"}));
-  EXPECT_EQ(layout->findPoint("P7")->index, 0);
 }
 
 TEST(Renumbering, ManyEqualIndicesKeepKeyOrder) {
@@ -165,13 +164,9 @@ TEST(MalformedInput, MembersOfTheWrongTypeAreIgnored) {
   EXPECT_TRUE(layout->points.empty());
   EXPECT_TRUE(layout->frames.empty());
   EXPECT_EQ(layout->activePoint, "");
-}
-
-TEST(MalformedInput, NonObjectReadsAsAnEmptyLayout) {
-  const rapidjson::Document doc = testing::ParseJson("[1,2,3]");
-  GridLayoutModel layout(doc, LayoutSize{10.0, 10.0}, 4);
-  EXPECT_EQ(layout.index, 4);
-  EXPECT_TRUE(layout.points.empty());
+  GridLayoutModel array(testing::ParseJson("[1,2,3]"), LayoutSize{10.0, 10.0}, 4);
+  EXPECT_EQ(array.index, 4);
+  EXPECT_TRUE(array.points.empty());
 }
 
 TEST(MalformedInput, BadCoordinateAbortsTheLayoutWithoutLeaks) {
@@ -191,33 +186,6 @@ TEST(Selection, KeptOnlyWhenItNamesAnElement) {
   auto other = MakeLayout(R"({"activePoint":"A","activeMoveButton":"B"})", 100.0, 100.0);
   EXPECT_EQ(other->activePoint, "");
   EXPECT_EQ(other->activeMoveButton, "");
-}
-
-TEST(Lookup, UnknownIdsGiveNull) {
-  auto layout = MakeLayout(testing::kTwoFrames, 100.0, 100.0);
-  const GridLayoutModel& constLayout = *layout;
-  EXPECT_EQ(layout->findPoint("P9"), nullptr);
-  EXPECT_EQ(layout->findPointCopy(""), nullptr);
-  EXPECT_EQ(constLayout.findVector("v1"), nullptr);
-  EXPECT_NE(constLayout.findVector("V1"), nullptr);
-  EXPECT_NE(constLayout.findPointCopy("P5"), nullptr);
-}
-
-TEST(Spacing, InsetsEveryFrame) {
-  auto empty = MakeLayout("{}", 100.0, 100.0);
-  empty->setSpacing(12.5f);  // without frames it only stores the value
-  EXPECT_EQ(empty->spacing, 12.5f);
-  auto layout = MakeLayout(testing::kTwoFrames, 200.0, 100.0);
-  EXPECT_EQ(layout->spacing, 0.0f);
-  ASSERT_EQ(layout->frames[0]->insetPolygons.size(), 1u);  // already inset at construction
-  layout->setSpacing(10.0f);
-  for (const auto& frame : layout->frames) {
-    ASSERT_EQ(frame->insetPolygons.size(), 1u);
-    for (const Vec2d& p : frame->insetPolygons[0]) {
-      EXPECT_GE(p.y, 10.0);
-      EXPECT_LE(p.y, 90.0);
-    }
-  }
 }
 
 }  // namespace

@@ -110,20 +110,6 @@ TEST_F(LayoutRoundTrip, SameSizeReproducesEverything) {
   EXPECT_EQ(copy->frames[2]->polygon, original->frames[2]->polygon);
 }
 
-TEST_F(LayoutRoundTrip, TwiceTheSizeDoublesFreePositionsAndKeepsScalars) {
-  auto copy = MakeLayout(text, 3840.0, 2160.0, -1);
-  for (const auto& [key, point] : original->points) {
-    const PointModel& back = *copy->findPoint(key);
-    if (point->kind == PointKind::kAbsolute) {
-      EXPECT_NEAR(back.x, 2.0f * point->x, 1e-3f) << key;
-      EXPECT_NEAR(back.y, 2.0f * point->y, 1e-3f) << key;
-    } else {
-      EXPECT_EQ(back.scalar, point->scalar) << key;
-    }
-  }
-  EXPECT_EQ(copy->pointIds, original->pointIds);
-}
-
 // Every number a layout writes reads back as the very same double (points at odd pixels give
 // 17-digit fractions, which a fast parse may miss by a unit in the last place).
 TEST(LayoutReading, WrittenNumbersReadBackBitIdentical) {

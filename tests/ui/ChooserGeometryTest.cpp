@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <limits>
-#include <tuple>
 
 #include "ui/ChooserGeometry.h"
 #include "ui/RectClip.h"
@@ -38,25 +37,6 @@ TEST(ComputeThumbnailRows, ColumnsRowsAndHeightByWidth) {
       EXPECT_EQ(rowTops[1] - rowTops[0], 65.0f);
     }
   }
-}
-
-TEST(LayOutChooser, ParameterSizedControl) {
-  ThumbnailGrid grid = Grid104();
-  ScrollState scroll;
-  float scrollStart = 0.0f;
-  const int owner = 0;
-  const ChooserLayout layout =
-      LayOutChooser(kStyle, PF_Rect{10, 20, 210, 280}, scrollStart, &owner, grid, scroll);
-  EXPECT_EQ(grid.gridWidth, 185.0f);
-  EXPECT_EQ(layout.columns, 2);
-  EXPECT_EQ(scroll.contentHeight, 3390.0f);
-  EXPECT_EQ(scroll.viewportHeight, 240.0f);
-  EXPECT_FLOAT_EQ(scroll.thumbLength, 240.0f / 3390.0f * 240.0f);
-  EXPECT_EQ(scroll.owner, &owner);
-  EXPECT_TRUE(HasScrollBar(scroll));
-  const PF_Rect thumb{195, 20, 210, 36};
-  EXPECT_EQ(std::tie(layout.thumb.left, layout.thumb.top, layout.thumb.right, layout.thumb.bottom),
-            std::tie(thumb.left, thumb.top, thumb.right, thumb.bottom));
 }
 
 TEST(ComputeVisibleThumbnails, RowsThatShowInTheViewport) {
@@ -118,24 +98,6 @@ TEST(ClampScrollStart, KeepsTheThumbInItsTrack) {
   // A control that grew until everything fits is never left scrolled.
   const ScrollState fits{1700.0f, 2000.0f, 0.0f, 2000.0f / 1700.0f * 2000.0f};
   EXPECT_EQ(ClampScrollStart(0.5f, fits), 0.0f);
-}
-
-TEST(ScrollMove, StopsAtBothEndsOfTheTrack) {
-  const float thumb = 240.0f / 3390.0f * 240.0f;
-  const struct {
-    float offset;
-    int32_t dy;
-    float move;
-  } cases[] = {{0, 1000, float(240.0 - double(thumb))},
-               {0, 10, 10},
-               {0, -5, 0},
-               {100, -500, -100},
-               {100, -20, -20},
-               {100, 0, 0}};
-  for (const auto& c : cases) {
-    const ScrollState scroll{3390.0f, 240.0f, c.offset, thumb};
-    EXPECT_EQ(ScrollMove(scroll, c.dy), c.move) << c.offset << " " << c.dy;
-  }
 }
 
 TEST(RectClip, CellsAndPolygonsStayInsideTheControl) {

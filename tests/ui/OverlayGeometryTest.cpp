@@ -48,52 +48,6 @@ TEST(WithinHitLimit, DistanceIsTruncatedBeforeTheLimit) {
   }
 }
 
-TEST(HitTestOverlay, ButtonAreasFollowTheirDirection) {
-  const auto layout = MakeLayout();
-  // B2 (LEFT_RIGHT) is centred on (960, 810), B1 (UP_DOWN) and sliding P7 on (960, 540).
-  const struct {
-    double mx, my;
-    const char* button;
-    const char* point;
-  } cases[] = {
-      {967, 810, "B2", ""},   {968, 810, "", ""},     {960, 825, "B2", ""}, {960, 826, "", ""},
-      {960, 540, "B1", "P7"}, {970, 540, "B1", "P7"}, {971, 540, "B1", ""}, {975, 540, "B1", ""},
-      {976, 540, "", ""},     {960, 547, "B1", "P7"}, {960, 548, "", "P7"},
-  };
-  for (const auto& c : cases) {
-    const OverlayHit hit = HitTestOverlay(*layout, c.mx, c.my);
-    EXPECT_EQ(hit.button ? hit.button->id : "", c.button) << c.mx << "," << c.my;
-    EXPECT_EQ(hit.point ? hit.point->id : "", c.point) << c.mx << "," << c.my;
-  }
-}
-
-TEST(CapsuleSteps, LiesAlongTheButtonsEdge) {
-  using K = PathStep::Kind;
-  const auto upright = CapsuleSteps(MoveDirection::LEFT_RIGHT, 100, 200);
-  const PathStep expectUpright[] = {{K::kMoveTo, 95, 190},
-                                    {K::kArc, 100, 190, 5, -180, 180},
-                                    {K::kLineTo, 105, 210},
-                                    {K::kArc, 100, 210, 5, 0, 180},
-                                    {K::kClose}};
-  const auto lying = CapsuleSteps(MoveDirection::UP_DOWN, 100, 200);
-  const PathStep expectLying[] = {{K::kMoveTo, 90, 205},
-                                  {K::kArc, 90, 200, 5, -270, 180},
-                                  {K::kLineTo, 110, 195},
-                                  {K::kArc, 110, 200, 5, 270, 180},
-                                  {K::kClose}};
-  for (size_t i = 0; i < 5; ++i) {
-    for (const auto& [got, want] :
-         {std::pair{upright[i], expectUpright[i]}, std::pair{lying[i], expectLying[i]}}) {
-      EXPECT_EQ(got.kind, want.kind) << i;
-      EXPECT_EQ(got.x, want.x) << i;
-      EXPECT_EQ(got.y, want.y) << i;
-      EXPECT_EQ(got.radius, want.radius) << i;
-      EXPECT_EQ(got.startDeg, want.startDeg) << i;
-      EXPECT_EQ(got.sweepDeg, want.sweepDeg) << i;
-    }
-  }
-}
-
 TEST(MarkerVertices, EllipseTurnsWithTheAngle) {
   const struct {
     float angle;

@@ -1,6 +1,5 @@
 // Custom user-interface events with records built here rather than by the host's windows: drags
-// whose click was another instance's or none, cursor events of the effect-controls panel, draw
-// events without the Drawbot suites.
+// whose click was another instance's or none, draw events without the Drawbot suites.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,17 +12,9 @@ namespace {
 
 using testing::kLayouts31;
 
-int callbackCalls = 0;
-
 // Frame pixels are layer pixels.
-PF_Err SameTime(void*, PF_ContextH, A_long, A_long, PF_FixedPoint*) {
-  ++callbackCalls;
-  return PF_Err_NONE;
-}
-PF_Err Same(void*, PF_ContextH, PF_FixedPoint*) {
-  ++callbackCalls;
-  return PF_Err_NONE;
-}
+PF_Err SameTime(void*, PF_ContextH, A_long, A_long, PF_FixedPoint*) { return PF_Err_NONE; }
+PF_Err Same(void*, PF_ContextH, PF_FixedPoint*) { return PF_Err_NONE; }
 
 // One event of one window, as the host would deliver it.
 struct Event {
@@ -51,7 +42,6 @@ class UiEvents : public ::testing::Test {
     testing::LoadPlugin(host);
     id = host.AddInstance(1920, 1080);
     ASSERT_NE(id, kNoInstance);
-    callbackCalls = 0;
   }
   void TearDown() override {
     host.Shutdown();
@@ -83,29 +73,6 @@ TEST_F(UiEvents, DragWithoutItsOwnClickMovesNothing) {
     EXPECT_FALSE(drag->extra.u.do_click.send_drag);
     EXPECT_EQ(drag->extra.evt_out_flags, 0);
     EXPECT_EQ(testing::PointValues(host, id, 5).count(kP8), 1u);
-  }
-}
-
-TEST_F(UiEvents, CursorShowsWhatAClickWouldGrab) {
-  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
-  const struct {
-    PF_WindowType window;
-    A_long h, v;
-    PF_CursorType cursor;
-  } cases[] = {{PF_Window_COMP, 960, 540, PF_Cursor_HAND},  // B1 and sliding point P7
-               {PF_Window_COMP, 975, 540, PF_Cursor_RESIZE_VERTICAL},
-               {PF_Window_LAYER, 967, 810, PF_Cursor_RESIZE_HORIZONTAL},
-               {PF_Window_COMP, 100, 100, PF_Cursor_NONE},
-               {PF_Window_EFFECT, 960, 540, 7}};  // left to the host
-  for (const auto& c : cases) {
-    Event e(c.window, PF_Event_ADJUST_CURSOR);
-    e.extra.u.adjust_cursor.screen_point = PF_Point{c.h, c.v};
-    e.extra.u.adjust_cursor.set_cursor = 7;
-    callbackCalls = 0;
-    ASSERT_EQ(Send(e), PF_Err_NONE);
-    EXPECT_EQ(e.extra.u.adjust_cursor.set_cursor, c.cursor) << c.h << "," << c.v;
-    EXPECT_EQ(callbackCalls > 0, c.window != PF_Window_EFFECT);
-    EXPECT_EQ(e.extra.evt_out_flags, 0);
   }
 }
 
