@@ -53,19 +53,5 @@ TEST_F(FramePath, ZeroLengthEdgeKeepsThatCornerSharp) {
   EXPECT_TRUE(Contains(fill.paths[0].points, {0.0, 0.0}));
 }
 
-TEST_F(FramePath, TwoPolygonsAreTwoSubPathsClosedOnceAtTheEnd) {
-  const RecordedFill fill = trace({{{0, 0}, {30, 0}, {30, 30}, {0, 30}}, {{50, 0}, {80, 0}, {80, 30}, {50, 30}}},
-                                  0.0f);
-  ASSERT_EQ(fill.paths.size(), 2u);
-  EXPECT_FALSE(fill.paths[0].closed);
-  EXPECT_TRUE(fill.paths[1].closed);
-  EXPECT_TRUE(Contains(fill.paths[1].points, {50.0, 0.0}));
-}
-
-TEST_F(FramePath, EmptyInsetDrawsNothing) {
-  const RecordedFill fill = trace({}, 1.0f);
-  EXPECT_TRUE(fill.paths.empty());
-}
-
 }  // namespace
 }  // namespace Orvane::Mosaira

@@ -44,34 +44,25 @@ constexpr const char* kButtons =
     R"({"id":"V","direction":"UP_DOWN","displayPoints":["P1","P2"]},)"
     R"({"id":"TWICE","displayPoints":["P1","P1"],"moveWith":["P1"]}]})";
 
-TEST(MoveButtonMoves, LeftRightMovesAlongXOnlyPointsAndTwins) {
-  auto layout = MakeLayout(kButtons, 100.0, 100.0);
-  layout->moveButtons.at("H")->moveBy(5.0, 7.0);
-  for (const char* key : {"P1", "P2"}) {
-    EXPECT_EQ(layout->findPoint(key)->x, 25.0f) << key;
-    EXPECT_EQ(layout->findPointCopy(key)->x, 25.0f) << key;
+// A left-right button moves its points and their twins along x only, an up-down one along y only;
+// an id listed three times moves three times, and a button is only moved by deltas.
+TEST(MoveButtonMoves, AlongItsDirectionOncePerListing) {
+  struct Case {
+    const char* button;
+    const char* point;
+    float x, y;
+  };
+  for (const Case& c : {Case{"H", "P1", 25, 20}, Case{"H", "P2", 25, 80}, Case{"H", "P3", 55, 50},
+                        Case{"V", "P1", 20, 27}, Case{"V", "P2", 20, 87}, Case{"V", "P3", 50, 50},
+                        Case{"TWICE", "P1", 35, 20}}) {
+    auto layout = MakeLayout(kButtons, 100.0, 100.0);
+    layout->moveButtons.at(c.button)->moveBy(5.0, 7.0);
+    layout->moveButtons.at(c.button)->moveTo(90.0, 90.0);
+    for (const PointModel* p : {layout->findPoint(c.point), layout->findPointCopy(c.point)}) {
+      EXPECT_EQ(p->x, c.x) << c.button << " " << c.point;
+      EXPECT_EQ(p->y, c.y) << c.button << " " << c.point;
+    }
   }
-  EXPECT_EQ(layout->findPoint("P1")->y, 20.0f);
-  EXPECT_EQ(layout->findPoint("P3")->x, 55.0f);
-  EXPECT_EQ(layout->findPoint("P3")->y, 50.0f);
-  layout->moveButtons.at("H")->moveTo(90.0, 90.0);  // a button is only moved by deltas
-  EXPECT_EQ(layout->findPoint("P1")->x, 25.0f);
-}
-
-TEST(MoveButtonMoves, UpDownMovesAlongYOnlyAndLeavesOthers) {
-  auto layout = MakeLayout(kButtons, 100.0, 100.0);
-  layout->moveButtons.at("V")->moveBy(5.0, 7.0);
-  EXPECT_EQ(layout->findPoint("P1")->x, 20.0f);
-  EXPECT_EQ(layout->findPoint("P1")->y, 27.0f);
-  EXPECT_EQ(layout->findPointCopy("P2")->y, 87.0f);
-  EXPECT_EQ(layout->findPoint("P3")->y, 50.0f);
-}
-
-TEST(MoveButtonMoves, AnIdListedThreeTimesMovesThreeTimes) {
-  auto layout = MakeLayout(kButtons, 100.0, 100.0);
-  layout->moveButtons.at("TWICE")->moveBy(2.0, 0.0);
-  EXPECT_EQ(layout->findPoint("P1")->x, 26.0f);
-  EXPECT_EQ(layout->findPointCopy("P1")->x, 26.0f);
 }
 
 // The button moves the vector's end P2 first and then the slider S, which is projected onto the vector

@@ -36,10 +36,11 @@ struct Formatted {
 };
 
 void ExpectFormatted(std::initializer_list<Formatted> cases) {
-  for (const Formatted& c : cases) EXPECT_EQ(FormatJsonDouble(c.value), c.text);
+  for (const Formatted& c : cases) EXPECT_EQ(FormatJsonDouble(c.value), c.text) << c.value;
 }
 
-TEST(FormatJsonDouble, Positive) {
+TEST(FormatJsonDouble, ByInputClass) {
+  const double inf = std::numeric_limits<double>::infinity();
   // Single-precision values use the shortest digits of the widened double.
   ExpectFormatted({{0.33f, "0.33000001311302185"}, {0.1f, "0.10000000149011612"}});
   // Integral values keep a zero fraction.
@@ -47,12 +48,8 @@ TEST(FormatJsonDouble, Positive) {
   // Large and small magnitudes use RapidJSON's exponent layout.
   ExpectFormatted({{1e21, "1e21"}, {1.5e300, "1.5e300"}, {0.000001, "0.000001"}, {1.5e-7, "1.5e-7"},
                    {5e-324, "5e-324"}});
-}
-
-TEST(FormatJsonDouble, Negative) { ExpectFormatted({{-0.5, "-0.5"}, {-1e-7, "-1e-7"}, {-0.0, "-0.0"}}); }
-
-TEST(FormatJsonDouble, NonFiniteWritesZero) {
-  const double inf = std::numeric_limits<double>::infinity();
+  ExpectFormatted({{-0.5, "-0.5"}, {-1e-7, "-1e-7"}, {-0.0, "-0.0"}});
+  // Non-finite values write zero.
   ExpectFormatted({{std::numeric_limits<double>::quiet_NaN(), "0.0"}, {inf, "0.0"}, {-inf, "0.0"}});
 }
 

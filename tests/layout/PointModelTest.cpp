@@ -24,14 +24,6 @@ TEST(CornerNames, OnlyTheFourExactNames) {
   for (const char* name : {"left_bottom", "LEFT_TOP ", ""}) EXPECT_FALSE(IsCornerName(name)) << name;
 }
 
-TEST(CornerNames, UnitPositions) {
-  EXPECT_EQ(CornerUnitPosition("RIGHT_TOP").x, 1.0);
-  EXPECT_EQ(CornerUnitPosition("RIGHT_TOP").y, 0.0);
-  // Any other name falls through to the last corner, LEFT_BOTTOM.
-  EXPECT_EQ(CornerUnitPosition("P1").x, 0.0);
-  EXPECT_EQ(CornerUnitPosition("P1").y, 1.0);
-}
-
 class PointReading : public ::testing::Test {
  protected:
   std::unique_ptr<GridLayoutModel> layout = MakeLayout("{}", 1920.0, 1080.0);
@@ -97,16 +89,6 @@ TEST_F(PointReading, IndexOnlyAsThirtyTwoBitInteger) {
   EXPECT_EQ(ReadPoint(R"({"id":"P1","index":3.0,"x":0,"y":0})", *layout, 3).index, 3);
   EXPECT_EQ(ReadPoint(R"({"id":"P1","index":4294967296,"x":0,"y":0})", *layout, 3).index, 3);
   EXPECT_EQ(ReadPoint(R"({"id":"P1","index":"7","x":0,"y":0})", *layout, 3).index, 3);
-}
-
-TEST_F(PointReading, BadCoordinateStringThrowsTheConversionMessages) {
-  try {
-    ReadPoint(R"({"id":"P1","x":"abc","y":0})", *layout);
-    ADD_FAILURE() << "no exception";
-  } catch (const std::invalid_argument& e) {
-    EXPECT_STREQ(e.what(), "invalid stod argument");
-  }
-  EXPECT_THROW(ReadPoint(R"({"id":"P1","x":0,"y":"1e999"})", *layout), std::out_of_range);
 }
 
 TEST_F(PointReading, NonFiniteCoordinatesAreRefused) {

@@ -77,7 +77,8 @@ TEST_F(PointGeometry, FreePointIgnoresNaNAndIsClampedToTheLayout) {
   EXPECT_EQ(point("F").y, 40.0f);
 }
 
-// A moved slider takes the fraction of its target projected onto its vector, clamped to 0..1.
+// A moved slider takes the fraction of its target projected onto its vector, clamped to 0..1; one
+// without a vector, or moved by NaN, stays.
 TEST_F(PointGeometry, SliderMovedProjectsAndClamps) {
   struct Case {
     const char* key;
@@ -85,18 +86,12 @@ TEST_F(PointGeometry, SliderMovedProjectsAndClamps) {
     float scalar;
   };
   for (const Case& c : {Case{"S", 0.0, 30.0, 0.25f}, Case{"S", 20.0, -7.0, 0.5f}, Case{"S", 1000.0, 0.0, 1.0f},
-                        Case{"S", -1000.0, 0.0, 0.0f}, Case{"Z", 3.0, 4.0, 0.0f}}) {
+                        Case{"S", -1000.0, 0.0, 0.0f}, Case{"Z", 3.0, 4.0, 0.0f}, Case{"M", 3.0, 4.0, 0.5f},
+                        Case{"S", kNaN, 0.0, 0.25f}}) {
     layout = MakeLayout(kGeometry, 100.0, 100.0);
     point(c.key).moveBy(c.dx, c.dy);
     EXPECT_EQ(point(c.key).scalar, c.scalar) << c.key << " by " << c.dx << "," << c.dy;
   }
-}
-
-TEST_F(PointGeometry, SliderWithoutVectorOrWithNaNTargetStays) {
-  point("M").moveBy(3.0, 4.0);
-  EXPECT_EQ(point("M").scalar, 0.5f);
-  point("S").moveBy(kNaN, 0.0);
-  EXPECT_EQ(point("S").scalar, 0.25f);
 }
 
 TEST_F(PointGeometry, CrossingNeverMoves) {

@@ -29,7 +29,6 @@ void Fill(void* user, NVGpaint*, NVGcompositeOperationState, NVGscissor*, float,
   RecordedFill fill;
   for (int i = 0; i < npaths; ++i) {
     RecordedPath path;
-    path.closed = paths[i].closed != 0;
     for (int k = 0; k < paths[i].nfill; ++k) {
       path.points.push_back({paths[i].fill[k].x, paths[i].fill[k].y});
     }

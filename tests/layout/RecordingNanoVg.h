@@ -1,6 +1,5 @@
 // A NanoVG context over a stand-in back end that draws nothing and records every fill: the flattened
-// vertices of each path (anti-aliasing off, so they are the path's own points) and whether the path
-// was closed.
+// vertices of each path (anti-aliasing off, so they are the path's own points).
 #pragma once
 
 #include <vector>
@@ -13,7 +12,6 @@ namespace Orvane::Mosaira::testing {
 
 struct RecordedPath {
   std::vector<Vec2d> points;
-  bool closed = false;
 };
 
 struct RecordedFill {

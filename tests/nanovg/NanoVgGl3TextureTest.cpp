@@ -62,11 +62,6 @@ class TextureGl : public BackEndTest {
   }
 };
 
-TEST_F(TextureGl, NonPositiveSizeRefused) {
-  EXPECT_EQ(nvgCreateImageRGBA(vg_, 0, 4, 0, nullptr), 0);
-  EXPECT_EQ(nvgCreateImageRGBA(vg_, 4, -1, 0, nullptr), 0);
-}
-
 TEST_F(TextureGl, UpdateTakesTheRegionOutOfWholeRows) {
   std::vector<unsigned char> pixels(4 * 2 * 4, 0);
   const int image = nvgCreateImageRGBA(vg_, 4, 2, 0, pixels.data());
@@ -91,53 +86,47 @@ TEST_F(TextureGl, UpdateTakesTheRegionOutOfWholeRows) {
   EXPECT_EQ(rowLength, 0);
 }
 
-TEST_F(TextureGl, UpdateOutsideTheImageRefused) {
+// Sizes, regions, handles and contexts that cannot be used are refused, and a texture offered for
+// wrapping stays its owner's.
+TEST_F(TextureGl, UnusableArgumentsRefused) {
+  EXPECT_EQ(nvgCreateImageRGBA(vg_, 0, 4, 0, nullptr), 0);
+  EXPECT_EQ(nvgCreateImageRGBA(vg_, 4, -1, 0, nullptr), 0);
   std::vector<unsigned char> pixels(4 * 2 * 4, 0);
   const int image = nvgCreateImageRGBA(vg_, 4, 2, 0, pixels.data());
   EXPECT_EQ(glnvg__renderUpdateTexture(State(), image, 3, 0, 2, 1, pixels.data()), 0);
   EXPECT_EQ(glnvg__renderUpdateTexture(State(), image, 0, 1, 1, 2, pixels.data()), 0);
   EXPECT_EQ(glnvg__renderUpdateTexture(State(), image, -1, 0, 1, 1, pixels.data()), 0);
   EXPECT_EQ(glnvg__renderUpdateTexture(State(), image, 0, 0, 1, 1, nullptr), 0);
-}
-
-// The back end owns a wrapped texture unless told not to: deleting the image or the back end
-// deletes it.
-TEST_F(TextureGl, WrappedTextureDeletedWithItsImageOrBackEnd) {
-  const GLuint tex = MakeTexture();
-  const int image = nvglCreateImageFromHandleGL3(vg_, tex, 2, 2, 0);
-  ASSERT_GT(image, 1);
-  int w = 0, h = 0;
-  nvgImageSize(vg_, image, &w, &h);
-  EXPECT_EQ(w, 2);
-  nvgDeleteImage(vg_, image);
-  EXPECT_EQ(glIsTexture(tex), GL_FALSE);
-  const GLuint owned = MakeTexture();
-  ASSERT_NE(nvglCreateImageFromHandleGL3(vg_, owned, 2, 2, 0), 0);
-  nvgDeleteInternal(vg_);
-  vg_ = nullptr;
-  EXPECT_EQ(glIsTexture(owned), GL_FALSE);
-}
-
-TEST_F(TextureGl, NoDeleteTextureSurvivesImageAndBackEnd) {
-  const GLuint tex = MakeTexture();
-  const int image = nvglCreateImageFromHandleGL3(vg_, tex, 2, 2, NVG_IMAGE_NODELETE);
-  ASSERT_NE(image, 0);
-  nvgDeleteImage(vg_, image);
-  EXPECT_EQ(glIsTexture(tex), GL_TRUE);
-  nvglCreateImageFromHandleGL3(vg_, tex, 2, 2, NVG_IMAGE_NODELETE);
-  nvgDeleteInternal(vg_);
-  vg_ = nullptr;
-  EXPECT_EQ(glIsTexture(tex), GL_TRUE);
-  glDeleteTextures(1, &tex);
-}
-
-TEST_F(TextureGl, WrappingRefusesUnusableArguments) {
   const GLuint tex = MakeTexture();
   EXPECT_EQ(nvglCreateImageFromHandleGL3(nullptr, tex, 2, 2, 0), 0);
   EXPECT_EQ(nvglCreateImageFromHandleGL3(vg_, 0, 2, 2, 0), 0);
   EXPECT_EQ(nvglCreateImageFromHandleGL3(vg_, tex, -1, 2, 0), 0);
   EXPECT_EQ(glIsTexture(tex), GL_TRUE);
   glDeleteTextures(1, &tex);
+}
+
+// The back end owns a wrapped texture unless told not to: deleting the image, or the back end with
+// the texture still wrapped, deletes it.
+TEST_F(TextureGl, WrappedTextureDeletedWithItsImageOrBackEndUnlessNoDelete) {
+  for (const int flags : {0, int(NVG_IMAGE_NODELETE)}) {
+    if (vg_ == nullptr) Make(NVG_ANTIALIAS);
+    const bool nodelete = flags != 0;
+    const GLboolean kept = nodelete ? GL_TRUE : GL_FALSE;
+    const GLuint tex = MakeTexture();
+    const int image = nvglCreateImageFromHandleGL3(vg_, tex, 2, 2, flags);
+    ASSERT_GT(image, 1);
+    int w = 0, h = 0;
+    nvgImageSize(vg_, image, &w, &h);
+    EXPECT_EQ(w, 2);
+    nvgDeleteImage(vg_, image);
+    EXPECT_EQ(glIsTexture(tex), kept) << flags;
+    const GLuint wrapped = nodelete ? tex : MakeTexture();
+    ASSERT_NE(nvglCreateImageFromHandleGL3(vg_, wrapped, 2, 2, flags), 0);
+    nvgDeleteInternal(vg_);
+    vg_ = nullptr;
+    EXPECT_EQ(glIsTexture(wrapped), kept) << flags;
+    if (nodelete) glDeleteTextures(1, &wrapped);
+  }
 }
 
 }  // namespace

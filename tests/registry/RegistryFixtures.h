@@ -1,5 +1,5 @@
 // Helpers shared by the registry tests: the built-in registry, layouts of its templates at any size,
-// layout text, and geometry read through the model.
+// and geometry read through the model (layout text comes from the layout tests' fixtures).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 
 #include "layout/GridLayoutModel.h"
 #include "layout/LayoutRegistry.h"
+#include "tests/layout/LayoutFixtures.h"
 
 namespace Orvane::Mosaira::testing {
 
@@ -20,13 +21,6 @@ inline std::unique_ptr<GridLayoutModel> BuildTemplate(std::size_t i, double widt
   const JsonValue* json = Builtin().templateAt(i);
   if (json == nullptr) throw std::out_of_range("no template");
   return std::make_unique<GridLayoutModel>(*json, LayoutSize{width, height}, static_cast<int32_t>(i));
-}
-
-inline std::string ToJsonText(const GridLayoutModel& layout) {
-  rapidjson::StringBuffer buffer;
-  JsonWriter writer(buffer);
-  layout.toJson(writer);
-  return std::string(buffer.GetString(), buffer.GetSize());
 }
 
 // Signed area of a frame's polygon at the points' current positions (twins), in square pixels.

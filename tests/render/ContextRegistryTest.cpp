@@ -95,19 +95,6 @@ TEST_F(ContextRegistries, NewSetupGivesNumberedThreadNewContextSharingNewRoot) {
   glDeleteTextures(1, &texture);
 }
 
-// Set-up and set-down hand back whatever the host had current, a context or none.
-TEST_F(ContextRegistries, HostContextStateKeptBySetupAndSetdown) {
-  HostContext host;
-  ASSERT_NE(host.context, nullptr);
-  for (void* hostContext : {host.Native(), static_cast<void*>(EGL_NO_CONTEXT)}) {
-    if (hostContext == EGL_NO_CONTEXT) Platform::RestoreContextState(Platform::ContextState());
-    RenderGlobalSetup();
-    EXPECT_EQ(eglGetCurrentContext(), hostContext);
-    RenderGlobalSetdown();
-    EXPECT_EQ(eglGetCurrentContext(), hostContext);
-  }
-}
-
 TEST_F(ContextRegistries, FailedRootCreationThrowsAndRestoresHost) {
   HostContext host;
   ASSERT_NE(host.context, nullptr);

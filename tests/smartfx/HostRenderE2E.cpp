@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "host/HostGlContext.h"
@@ -182,30 +181,6 @@ TEST_P(HostRender, OffsetsAndScaleMoveTheLayerInItsFrame) {
     for (const Probe& p : c.probes) ExpectPixel(*out, p.x, p.y, p.want, 0.3);
     ASSERT_EQ(host.SetFloat(id, c.param, c.still), PF_Err_NONE);
     host.Context().downsampleX = host.Context().downsampleY = {1, 1};
-  }
-}
-
-TEST_P(HostRender, ConcurrentRendersGiveIdenticalBytes) {
-  auto reference = RenderFrame();
-  constexpr int kThreads = 3;
-  constexpr int kRendersEach = 2;
-  std::vector<std::unique_ptr<HostWorld>> outputs(kThreads * kRendersEach);
-  std::vector<PF_Err> errors(outputs.size(), -1);
-  std::vector<std::thread> workers;
-  for (int t = 0; t < kThreads; ++t) {
-    workers.emplace_back([&, t] {
-      for (int i = 0; i < kRendersEach; ++i) {
-        const size_t slot = size_t(t * kRendersEach + i);
-        HostWorld input(64, 48, GetParam(), 4);
-        outputs[slot] = std::make_unique<HostWorld>(64, 48, GetParam(), 4);
-        errors[slot] = fx.Render(id, &input, outputs[slot].get());
-      }
-    });
-  }
-  for (std::thread& w : workers) w.join();
-  for (size_t i = 0; i < outputs.size(); ++i) {
-    EXPECT_EQ(errors[i], PF_Err_NONE) << "render " << i;
-    EXPECT_EQ(outputs[i]->Bytes(), reference->Bytes()) << "render " << i;
   }
 }
 
