@@ -89,8 +89,8 @@ TEST_F(SameInstanceStress, RendersOverlappingEditsAndLayoutChangesStayWhole) {
   EXPECT_EQ(after.Bytes(), reference.Bytes());
 }
 
-// Eight render threads at once, in two host sessions one after the other in the same process
-// (global set-up, renders, set-down, and again): every render draws the same bytes.
+// Eight render threads at once over two instances, in two host sessions one after the other in the
+// same process (global set-up, renders, set-down, and again): every render draws the same bytes.
 TEST(RenderThreads, EightAtOnceInEachOfTwoHostSessions) {
   std::vector<uint8_t> reference;
   for (int session = 0; session < 2; ++session) {
@@ -98,16 +98,19 @@ TEST(RenderThreads, EightAtOnceInEachOfTwoHostSessions) {
     SmartFx fx{host};
     std::string error;
     ASSERT_TRUE(host.LoadPlugin(TILETTA_PLUGIN_PATH, &error)) << error;
-    const InstanceId id = host.AddInstance(kWidth, kHeight);
-    ASSERT_NE(id, kNoInstance);
     HostWorld layer(kWidth, kHeight, PF_PixelFormat_ARGB32, 8);
     for (A_long y = 0; y < kHeight; ++y) {
       for (A_long x = 0; x < kWidth; ++x) SetArgb(layer, x, y, {255, float(3 * x), 80, float(5 * y)});
     }
-    for (int g = 0; g < 9; ++g) ASSERT_TRUE(fx.SetLayer(id, LayerParam(g), &layer));
-    ASSERT_EQ(host.SetPopup(id, kParamLayouts, LayoutsValueOf("9-1")), PF_Err_NONE);
-    PF_PreRenderOutput rects{};
-    ASSERT_EQ(fx.PreRender(id, &rects), PF_Err_NONE);
+    // Two instances alike, so that renders of different instances overlap as well.
+    const InstanceId ids[2] = {host.AddInstance(kWidth, kHeight), host.AddInstance(kWidth, kHeight)};
+    for (const InstanceId id : ids) {
+      ASSERT_NE(id, kNoInstance);
+      for (int g = 0; g < 9; ++g) ASSERT_TRUE(fx.SetLayer(id, LayerParam(g), &layer));
+      ASSERT_EQ(host.SetPopup(id, kParamLayouts, LayoutsValueOf("9-1")), PF_Err_NONE);
+      PF_PreRenderOutput rects{};
+      ASSERT_EQ(fx.PreRender(id, &rects), PF_Err_NONE);
+    }
     std::vector<std::unique_ptr<HostWorld>> outputs(8);
     std::vector<PF_Err> errors(8, -1);
     std::vector<std::thread> workers;
@@ -115,7 +118,7 @@ TEST(RenderThreads, EightAtOnceInEachOfTwoHostSessions) {
       workers.emplace_back([&, t] {
         HostWorld input(kWidth, kHeight, PF_PixelFormat_ARGB32, 4);
         outputs[t] = std::make_unique<HostWorld>(kWidth, kHeight, PF_PixelFormat_ARGB32, 4);
-        errors[t] = fx.Render(id, &input, outputs[t].get());
+        errors[t] = fx.Render(ids[t % 2], &input, outputs[t].get());
       });
     }
     for (std::thread& w : workers) w.join();
