@@ -58,8 +58,7 @@ bool HasPointAt(const std::string& text, double fx, double fy) {
       code = 1;
     } else {
       const InstanceId id = host.Instances().front();
-      host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA);
-      const std::string text = FlatText(host.LastFlattenedCopy());
+      const std::string text = testing::FlattenedText(host, id);
       if (text.find(R"("index":12,"id":"3-1")") == std::string::npos || !HasPointAt(text, fx, fy)) {
         std::cerr << "restored layout differs: " << text << "\n";
         code = 2;
@@ -83,11 +82,7 @@ TEST(ProjectRoundTrip, Reshaped31RestoredAtAnotherSizeInFreshProcess) {
   const InstanceId id = host.AddInstance(1920, 1080);
   ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
   // Move whichever free point is P8 (bottom middle) to (700, 1080): along the bottom edge.
-  int p8 = -1;
-  for (int p = kParamPointFirst; p < kParamPointFirst + 7; ++p) {
-    const PF_PointDef& v = host.Stream(id, p).StaticValue().td;
-    if (v.x_value == 960 << 16 && v.y_value == 1080 << 16) p8 = p;
-  }
+  const int p8 = testing::PointParamAt(host, id, 960, 1080);
   ASSERT_NE(p8, -1);
   ASSERT_EQ(host.SetPointPx(id, p8, 700.0, 1080.0), PF_Err_NONE);
 
@@ -182,9 +177,8 @@ TEST(ProjectRoundTrip, LayoutWithMorePointsThanParametersReadsOnlyItsParameters)
   ASSERT_TRUE(other.OpenProject(project, &error)) << error;
   const InstanceId id = other.Instances().front();
   ASSERT_EQ(other.Send(id, PF_Cmd_UPDATE_PARAMS_UI), PF_Err_NONE);
-  ASSERT_EQ(other.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
   rapidjson::Document doc;
-  doc.Parse(FlatText(other.LastFlattenedCopy()).c_str());
+  doc.Parse(testing::FlattenedText(other, id).c_str());
   ASSERT_TRUE(doc.IsObject() && doc.HasMember("layout"));
   int atParameter = 0, sliders = 0;
   for (const auto& point : doc["layout"]["points"].GetArray()) {
@@ -211,8 +205,7 @@ TEST(ProjectRoundTrip, LayoutWithMorePointsThanParametersReadsOnlyItsParameters)
   other.Ui().Click(id, PF_Window_COMP, {75, 0});
   other.Ui().Drag({90, 0});
   other.Ui().MouseUp({90, 0});
-  ASSERT_EQ(other.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
-  ASSERT_NE(FlatText(other.LastFlattenedCopy()).find(R"("scalar":0.3)"), std::string::npos);
+  ASSERT_NE(testing::FlattenedText(other, id).find(R"("scalar":0.3)"), std::string::npos);
   for (int p = kParamCornerPointGroupEnd; p < kParamCount; ++p) {
     if (p >= kParamSliderFirst && p <= kParamSliderLast) continue;
     const PF_ParamDefUnion& was = before[size_t(p - kParamCornerPointGroupEnd)];
@@ -333,8 +326,7 @@ TEST(FaultSweep, FailedFlattenFailsTheSaveAndKeepsTheLayout) {
   host.Handles().FailAllNew(true);
   EXPECT_FALSE(host.SaveProject(path, &error));
   host.Handles().FailAllNew(false);
-  ASSERT_EQ(host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
-  EXPECT_NE(FlatText(host.LastFlattenedCopy()).find(R"("id":"3-1")"), std::string::npos);
+  EXPECT_NE(testing::FlattenedText(host, id).find(R"("id":"3-1")"), std::string::npos);
   host.Shutdown();
   ExpectClean(host, "failed flatten");
   std::remove(path.c_str());

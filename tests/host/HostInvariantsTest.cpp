@@ -37,31 +37,18 @@ struct AegpSuites {
   const AEGP_KeyframeSuite3* keys = static_cast<const AEGP_KeyframeSuite3*>(Acquire(in, kAEGPKeyframeSuite, 3));
 };
 
-class HostInvariants : public testing::Test {
+class HostInvariants : public FakeHostTest {
  protected:
   void SetUp() override {
-    ResetScript();
-    host.UseEntryPoint(FakeEntryPoint);
+    FakeHostTest::SetUp();
     id = host.AddInstance(20, 10);
     ASSERT_TRUE(host.Violations().empty());
   }
   // Runs `body` as the effect's answer to PF_Cmd_UPDATE_PARAMS_UI.
   PF_Err RunWith(std::function<void(PF_InData*, PF_OutData*)> body) {
-    Script().before = [body](PF_Cmd cmd, PF_InData* in, PF_OutData* out, PF_ParamDef**, void*, PF_Err*) {
-      if (cmd != PF_Cmd_UPDATE_PARAMS_UI) return false;
-      body(in, out);
-      return true;
-    };
+    On(PF_Cmd_UPDATE_PARAMS_UI, [body](PF_InData* in, PF_OutData* out, PF_ParamDef**, void*) { body(in, out); });
     return host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
   }
-  bool Reported(const std::string& text) const {
-    for (const auto& v : host.Violations()) {
-      if (v.find(text) != std::string::npos) return true;
-    }
-    return false;
-  }
-  SimulatedHost host;
-  InstanceId id = kNoInstance;
 };
 
 TEST_F(HostInvariants, SuiteNotReleasedIsReportedOnce) {

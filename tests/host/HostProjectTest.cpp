@@ -22,11 +22,10 @@ namespace {
 
 using namespace test;
 
-class HostProject : public testing::Test {
+class HostProject : public FakeHostTest {
  protected:
   void SetUp() override {
-    ResetScript();
-    host.UseEntryPoint(FakeEntryPoint);
+    FakeHostTest::SetUp();
     path = testing::TempDir() + "host_project_" + std::to_string(getpid()) + ".json";
   }
   void TearDown() override { std::remove(path.c_str()); }
@@ -35,7 +34,6 @@ class HostProject : public testing::Test {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
-  SimulatedHost host;
   std::string path;
 };
 
@@ -146,14 +144,6 @@ TEST_F(HostProject, DuplicateFailsCleanlyWhenCopyFails) {
   EXPECT_EQ(host.DuplicateInstance(id, &err), kNoInstance);
   EXPECT_EQ(err, PF_Err_INTERNAL_STRUCT_DAMAGED);
   EXPECT_EQ(host.Instances().size(), 1u);
-}
-
-TEST_F(HostProject, FlattenedCopyThroughSendIsKeptAsBytes) {
-  const InstanceId id = host.AddInstance(10, 10);
-  const size_t live = host.Handles().LiveHandles().size();
-  host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA);
-  EXPECT_EQ(Tag(host.LastFlattenedCopy()), "FLAT");
-  EXPECT_EQ(host.Handles().LiveHandles().size(), live);
 }
 
 class HostProjectDamaged : public HostProject {

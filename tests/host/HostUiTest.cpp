@@ -17,22 +17,17 @@ namespace {
 using namespace test;
 using EventBody = std::function<void(PF_InData*, PF_ParamDef**, PF_EventExtra*)>;
 
-class HostUiTest : public testing::Test {
+class HostUiTest : public FakeHostTest {
  protected:
   void SetUp() override {
-    ResetScript();
-    host.UseEntryPoint(FakeEntryPoint);
+    FakeHostTest::SetUp();
     id = host.AddInstance(200, 100);
   }
-  void OnEvent(EventBody body) {
-    Script().before = [body](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef** params, void* extra, PF_Err*) {
-      if (cmd != PF_Cmd_EVENT) return false;
+  static void OnEvent(EventBody body) {
+    On(PF_Cmd_EVENT, [body](PF_InData* in, PF_OutData*, PF_ParamDef** params, void* extra) {
       body(in, params, static_cast<PF_EventExtra*>(extra));
-      return true;
-    };
+    });
   }
-  SimulatedHost host;
-  InstanceId id = kNoInstance;
 };
 
 enum class Fn { kLayerToComp, kCompToLayer, kSourceToFrame, kFrameToSource };
