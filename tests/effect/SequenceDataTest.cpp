@@ -114,9 +114,19 @@ TEST(SequenceJson, ReadsNoFurtherThanLength) {
   EXPECT_EQ(live.record->scrollStart, 4.0f);
 }
 
-TEST(ClassifyRecord, FlatRecordWithoutRoomForItsTextIsNone) {
-  std::vector<uint8_t> bytes(64, 0);
-  FlatSequenceData::Write(bytes.data(), kEmptyText);
+// The flat record is a saved format: a 24-byte header (flat flag at 8, text length with its NUL at
+// 16), the text and its NUL. One with no room for a text is no record.
+TEST(FlatRecord, ExactBytes) {
+  const std::string text = kEmptyText;
+  std::vector<uint8_t> bytes(FlatSequenceData::RecordSize(text), 0xAB);
+  ASSERT_EQ(bytes.size(), 64u);
+  FlatSequenceData::Write(bytes.data(), text);
+  std::vector<uint8_t> header(24, 0);
+  header[8] = 1;
+  header[16] = 40;
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 24), header);
+  EXPECT_EQ(std::memcmp(bytes.data() + 24, text.data(), text.size()), 0);
+  EXPECT_EQ(bytes[63], 0);
   EXPECT_EQ(ClassifyRecord(bytes.data(), 24), RecordKind::kNone);
 }
 
