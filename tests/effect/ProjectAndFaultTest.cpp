@@ -106,32 +106,6 @@ TEST(ProjectRoundTrip, Reshaped31RestoredAtAnotherSizeInFreshProcess) {
   std::remove(resized.c_str());
 }
 
-TEST(ProjectRoundTrip, EmptyInstanceReopensWithoutLayout) {
-  SimulatedHost host;
-  testing::LoadPlugin(host);
-  host.AddInstance(640, 480);
-  const std::string path = TempPath("tiletta_empty.proj");
-  std::string error;
-  ASSERT_TRUE(host.SaveProject(path, &error)) << error;
-  Project project;
-  ASSERT_TRUE(ReadProjectFile(path, SimulatedHost::kMaxLayerSide, &project, &error)) << error;
-  ASSERT_EQ(project.instances[0].sequenceData.size(), 64u);
-  EXPECT_EQ(FlatText(project.instances[0].sequenceData),
-            R"({"scrollStart":0.0,"interacting":false})");
-  host.Shutdown();
-
-  SimulatedHost other;
-  testing::LoadPlugin(other);
-  ASSERT_TRUE(other.OpenProject(path, &error)) << error;
-  const InstanceId id = other.Instances().front();
-  EXPECT_EQ(other.Handles().Size(other.SequenceHandle(id)), other.SequenceBytes(id).size());
-  other.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA);
-  EXPECT_EQ(other.LastFlattenedCopy().size(), 64u);
-  other.Shutdown();
-  EXPECT_TRUE(other.Violations().empty()) << other.Violations().front();
-  std::remove(path.c_str());
-}
-
 // A layout of 44 free points (40 besides the four corners) and 12 sliding points, restored from a
 // project: only the first 24 and 9 have parameters, so reading the parameters moves those alone.
 std::string ManyPointsRecord() {

@@ -134,30 +134,6 @@ TEST_F(HostInvariants, AegpCallsOnUnknownHandlesFailSafely) {
   EXPECT_TRUE(Reported("dispose of unknown AEGP stream handle"));
 }
 
-TEST_F(HostInvariants, AegpSuitesChangeStreamsAndKeyframes) {
-  PF_ParamDefUnion v{};
-  host.Stream(id, kFakeSlider).AddKeyframe(0.0, v);
-  host.Stream(id, kFakeSlider).AddKeyframe(1.0, v);
-  A_long before = -1, after = -1;
-  RunWith([&](PF_InData* in, PF_OutData*) {
-    AegpSuites aegp(in);
-    AEGP_EffectRefH effect = aegp.Effect();
-    AEGP_StreamRefH stream = nullptr;
-    aegp.streams->AEGP_GetNewEffectStreamByIndex(0, effect, kFakeSlider, &stream);
-    aegp.dyn->AEGP_SetDynamicStreamFlag(stream, AEGP_DynStreamFlag_HIDDEN, false, true);
-    aegp.keys->AEGP_GetStreamNumKFs(stream, &before);
-    aegp.keys->AEGP_DeleteKeyframe(stream, 0);
-    EXPECT_NE(aegp.keys->AEGP_DeleteKeyframe(stream, 5), A_Err_NONE);
-    aegp.keys->AEGP_GetStreamNumKFs(stream, &after);
-    aegp.streams->AEGP_DisposeStream(stream);
-    aegp.fx->AEGP_DisposeEffect(effect);
-  });
-  EXPECT_EQ(before, 2);
-  EXPECT_EQ(after, 1);
-  EXPECT_TRUE(host.Stream(id, kFakeSlider).Hidden());
-  EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
-}
-
 TEST_F(HostInvariants, InjectedAegpFailureLeavesNoHandle) {
   host.Faults().Fail("AEGP_GetNewEffectStreamByIndex", 0);
   A_Err err = A_Err_NONE;

@@ -33,14 +33,6 @@ TEST_F(HostSession, SetUpsRunOncePerPluginAndOncePerInstance) {
   EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
 }
 
-TEST_F(HostSession, StreamsSeedHiddenAndCollapseFromDefinitions) {
-  const InstanceId id = host.AddInstance(100, 50);
-  EXPECT_TRUE(host.Stream(id, kFakePoint).Hidden());
-  EXPECT_FALSE(host.Stream(id, kFakeSlider).Hidden());
-  EXPECT_TRUE(host.Stream(id, kFakeGroup).Collapsed());
-  EXPECT_EQ(host.Stream(id, kFakeSlider).StaticValue().fs_d.value, 10.0);
-}
-
 TEST_F(HostSession, InvalidLayerSizeOrFailedSetupLeavesNoInstance) {
   PF_Err err = PF_Err_NONE;
   EXPECT_EQ(host.AddInstance(0, 10, &err), kNoInstance);
