@@ -59,10 +59,7 @@ TEST_F(HostSession, UserChangeStoresEffectValuesAndSendsFollowUps) {
   Script().changedParams.clear();
   host.SetPopup(id, kFakePopup, 3);
   EXPECT_EQ(Script().changedParams, (std::vector<PF_ParamIndex>{kFakePopup}));
-}
-
-TEST_F(HostSession, UnsupervisedParameterChangeSendsNothing) {
-  const InstanceId id = host.AddInstance(100, 50);
+  // A parameter the effect does not supervise is stored and sends nothing.
   const size_t before = Script().commands.size();
   EXPECT_EQ(host.SetFloat(id, kFakeEcho, 5.0), PF_Err_NONE);
   EXPECT_EQ(Script().commands.size(), before);
