@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -289,17 +290,22 @@ TEST(FaultSweep, OneFailedParameterDefinitionFailsTheSetUp) {
   ExpectClean(host, "add_param 10");
 }
 
-// A save whose flattening cannot get its handle fails and leaves the instance live, its layout kept.
+// A save whose flattening cannot get its handle fails, writes nothing over the file, and leaves the
+// instance live, its layout kept.
 TEST(FaultSweep, FailedFlattenFailsTheSaveAndKeepsTheLayout) {
   SimulatedHost host;
   testing::LoadPlugin(host);
   const InstanceId id = host.AddInstance(640, 480);
   ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
   const std::string path = TempPath("tiletta_failed_flatten.proj");
+  std::ofstream(path, std::ios::binary) << "previous project";
   std::string error;
   host.Handles().FailAllNew(true);
   EXPECT_FALSE(host.SaveProject(path, &error));
   host.Handles().FailAllNew(false);
+  EXPECT_NE(error.find("flattening"), std::string::npos) << error;
+  std::ifstream saved(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "previous project");
   EXPECT_NE(testing::FlattenedText(host, id).find(R"("id":"3-1")"), std::string::npos);
   host.Shutdown();
   ExpectClean(host, "failed flatten");

@@ -110,18 +110,6 @@ TEST(FreshProcessRun, ReportsChildExitStatus) {
   EXPECT_NE(RunFreshProcess({"--gtest_filter=HostProjectChild.*"}, {"TILETTA_HOST_TEST_PROJECT=/nonexistent"}, true), 0);
 }
 
-TEST_F(HostProject, FailedFlattenKeepsInstanceAndWritesNothing) {
-  const InstanceId id = host.AddInstance(10, 10);
-  Write("previous project");
-  host.Handles().FailAllNew(true);
-  std::string error;
-  EXPECT_FALSE(host.SaveProject(path, &error));
-  host.Handles().FailAllNew(false);
-  EXPECT_NE(error.find("flattening"), std::string::npos);
-  EXPECT_EQ(Read(), "previous project");
-  EXPECT_EQ(Tag(host.SequenceBytes(id)), "LIVE");
-}
-
 TEST_F(HostProject, DuplicateGoesThroughFlattenedCopyOrFailsCleanly) {
   Script().payload = 5;
   const InstanceId id = host.AddInstance(10, 10);
