@@ -105,16 +105,6 @@ TEST_F(HostInvariants, MisuseIsReported) {
   EXPECT_EQ(host.LiveAegpHandles(), 0u);
 }
 
-TEST_F(HostInvariants, MissingSuiteIsRefusedWithItsError) {
-  host.Suites().SetMissing(kPFANSISuite, 1, true);
-  SPErr result = 0;
-  const void* table = &result;
-  RunWith([&](PF_InData* in, PF_OutData*) { result = in->pica_basicP->AcquireSuite(kPFANSISuite, 1, &table); });
-  EXPECT_EQ(result, A_Err_MISSING_SUITE);
-  EXPECT_EQ(table, nullptr);
-  EXPECT_TRUE(host.Violations().empty());
-}
-
 TEST_F(HostInvariants, EscapedExceptionIsCaughtAndReported) {
   const PF_Err err = RunWith([](PF_InData*, PF_OutData*) { throw std::runtime_error("boom"); });
   EXPECT_EQ(err, PF_Err_INTERNAL_STRUCT_DAMAGED);
