@@ -21,8 +21,6 @@
 namespace Orvane::Mosaira {
 namespace {
 
-using Testing::IsAccent;
-
 constexpr PF_ParamIndex kSliderP7 = 31;
 
 class CompOverlay : public Testing::ControlsFixture {
@@ -32,19 +30,7 @@ class CompOverlay : public Testing::ControlsFixture {
   }
   // Whether any pixel within `radius` of (x, y) on the last drawn surface is the overlay colour.
   bool AccentNear(A_long x, A_long y, A_long radius = 1) {
-    DrawSurface* s = host.Ui().LastSurface();
-    for (A_long dy = -radius; dy <= radius; ++dy) {
-      for (A_long dx = -radius; dx <= radius; ++dx) {
-        if (IsAccent(s->Pixel(x + dx, y + dy))) return true;
-      }
-    }
-    return false;
-  }
-  EventReport DrawIn(PF_WindowType window) {
-    EventReport r = host.Ui().Draw(id, window);
-    EXPECT_EQ(r.err, PF_Err_NONE);
-    EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
-    return r;
+    return AccentPixels(x - radius, y - radius, x + radius + 1, y + radius + 1) > 0;
   }
   A_long CursorAt(A_long h, A_long v) { return host.Ui().AdjustCursor(id, PF_Window_COMP, {h, v}).cursor; }
   void Drag(PF_Point from, PF_Point to) {
@@ -140,11 +126,7 @@ TEST_F(CompOverlay, CursorShowsWhatAClickWouldGrab) {
 // vector stops there. The parameters take the new positions, the render shows the new frame
 // boundary, and a project saved and opened again keeps it.
 TEST_F(CompOverlay, DragsReshapeTheLayoutThroughParametersRenderAndProject) {
-  PF_ParamIndex kPointP8 = 0;  // the "Point" parameter that holds P8 (960, 1080)
-  for (PF_ParamIndex p = kParamPointFirst; p <= kParamPointLast; ++p) {
-    const PF_ParamDefUnion v = host.Stream(id, p).ValueAt(0);
-    if (v.td.x_value == 960 * 65536 && v.td.y_value == 1080 * 65536) kPointP8 = p;
-  }
+  const PF_ParamIndex kPointP8 = PointParamAt(960, 1080);  // the "Point" parameter that holds P8
   ASSERT_NE(kPointP8, 0);
   Drag({960, 810}, {1060, 815});  // B2 to the right: P7 and P8 move by 100 px
   EXPECT_EQ(host.Stream(id, kPointP8).ValueAt(0).td.x_value, 1060 * 65536);
@@ -157,11 +139,10 @@ TEST_F(CompOverlay, DragsReshapeTheLayoutThroughParametersRenderAndProject) {
 
   // Frame 2 now reaches from P5 over P7 (1920, 540) to P8 (1060, 1080): its right edge runs
   // from (1920, 540) to (1060, 1080).
-  const auto frameAt = [&](HostWorld& out, A_long x, A_long y) { return FrameColourAt(out, x, y); };
   auto before = Render();
-  EXPECT_EQ(frameAt(*before, 1100, 1000), 2);  // left of the slanted edge
-  EXPECT_EQ(frameAt(*before, 1800, 1000), 3);
-  EXPECT_EQ(frameAt(*before, 1700, 620), 2);
+  EXPECT_EQ(FrameColourAt(*before, 1100, 1000), 2);  // left of the slanted edge
+  EXPECT_EQ(FrameColourAt(*before, 1800, 1000), 3);
+  EXPECT_EQ(FrameColourAt(*before, 1700, 620), 2);
 
   const std::string path = testing::TempDir() + "controls_drag.proj";
   std::string error;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "effect/ParamIndices.h"
+#include "host/HostUi.h"
 #include "host/HostWorld.h"
 #include "host/SimulatedHost.h"
 #include "host/SmartFx.h"
@@ -64,6 +65,22 @@ class ControlsFixture : public ::testing::Test {
     for (int g = 0; g < 3; ++g) ASSERT_TRUE(fx.SetLayer(instance, LayerParam(g), layers_[size_t(g)].get()));
   }
 
+  // Draws `window` of `instance` (default: the fixture's), which must be answered and handled.
+  EventReport DrawIn(PF_WindowType window, InstanceId instance = kNoInstance) {
+    EventReport r = host.Ui().Draw(instance == kNoInstance ? id : instance, window);
+    EXPECT_EQ(r.err, PF_Err_NONE);
+    EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
+    return r;
+  }
+  // Pixels of the accent colour in [left, right) x [top, bottom) of the last drawn surface.
+  int AccentPixels(A_long left, A_long top, A_long right, A_long bottom) {
+    int n = 0;
+    for (A_long y = top; y < bottom; ++y) {
+      for (A_long x = left; x < right; ++x) n += IsAccent(host.Ui().LastSurface()->Pixel(x, y));
+    }
+    return n;
+  }
+
   std::unique_ptr<HostWorld> Render(InstanceId instance = kNoInstance) {
     if (instance == kNoInstance) instance = id;
     PF_PreRenderOutput rects{};
@@ -72,6 +89,15 @@ class ControlsFixture : public ::testing::Test {
     auto output = std::make_unique<HostWorld>(width_, height_, PF_PixelFormat_ARGB32, 4);
     EXPECT_EQ(fx.Render(instance, &input, output.get()), PF_Err_NONE);
     return output;
+  }
+
+  // The "Point" parameter that holds (x, y) in whole layer pixels; 0 when none.
+  PF_ParamIndex PointParamAt(A_long x, A_long y) {
+    for (PF_ParamIndex p = kParamPointFirst; p <= kParamPointLast; ++p) {
+      const PF_PointDef& v = host.Stream(id, p).ValueAt(0).td;
+      if (v.x_value == x * 65536 && v.y_value == y * 65536) return p;
+    }
+    return 0;
   }
 
   // 1, 2 or 3 for a pixel of the red, green or blue layer's frame; 0 for anything else.

@@ -11,23 +11,10 @@
 namespace Orvane::Mosaira {
 namespace {
 
+using testing::FlattenedText;
 using testing::kLayouts31;
 
-class PluginSession : public ::testing::Test {
- protected:
-  void SetUp() override {
-    testing::LoadPlugin(host);
-    id = host.AddInstance(1920, 1080);
-    ASSERT_NE(id, kNoInstance);
-  }
-  void TearDown() override {
-    host.Shutdown();
-    EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
-    EXPECT_TRUE(host.Handles().LiveHandles().empty());
-  }
-  SimulatedHost host;
-  InstanceId id = kNoInstance;
-};
+class PluginSession : public testing::PluginTest {};
 
 // Version and flags are checked by the host against the property resource after global set-up.
 TEST_F(PluginSession, AboutAndRegistration) {
@@ -139,8 +126,6 @@ TEST_F(PluginSession, Loading31PushesVisibilityAndClearsKeyframes) {
   EXPECT_TRUE(host.LastOutData().out_flags & PF_OutFlag_REFRESH_UI);
 }
 
-std::string FlattenedText(SimulatedHost& host, InstanceId id);
-
 // "9-1" (built-in layout 92): 16 free points and 4 sliding points. Exactly point parameters 1 to
 // 16 and slider parameters 1 to 4 are written and shown.
 TEST_F(PluginSession, SixteenFreePointsUseParametersFiveToTwenty) {
@@ -187,27 +172,12 @@ TEST_F(PluginSession, NineSlidersAllClearedAndWritten) {
   }
 }
 
-TEST_F(PluginSession, ReloadingSameLayoutKeepsReshaping) {
-  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
-  const int p = kParamPointFirst + 6;
-  ASSERT_EQ(host.SetPointPx(id, p, 100.0, 700.0), PF_Err_NONE);
-  const PF_PointDef moved = host.Stream(id, p).StaticValue().td;
-  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
-  EXPECT_EQ(host.Stream(id, p).StaticValue().td.x_value, moved.x_value);
-}
-
 TEST_F(PluginSession, ChoosingNoLayoutRemovesIt) {
   ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
   ASSERT_EQ(host.SetPopup(id, kParamLayouts, 1), PF_Err_NONE);
   for (int p = kParamEdgeInset; p < kParamCount; ++p) EXPECT_TRUE(host.Stream(id, p).Hidden()) << p;
   ASSERT_EQ(host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
   EXPECT_EQ(host.LastFlattenedCopy().size(), 64u);
-}
-
-std::string FlattenedText(SimulatedHost& host, InstanceId id) {
-  if (host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA) != PF_Err_NONE) return {};
-  const std::vector<uint8_t>& copy = host.LastFlattenedCopy();
-  return copy.size() > 24 ? std::string(reinterpret_cast<const char*>(copy.data()) + 24) : "";
 }
 
 TEST_F(PluginSession, HalfResolutionUpdateKeepsLayout) {
@@ -221,33 +191,29 @@ TEST_F(PluginSession, HalfResolutionUpdateKeepsLayout) {
   EXPECT_EQ(FlattenedText(host, id), before);
 }
 
-TEST_F(PluginSession, PointParameterMovesLayoutPoint) {
+// A point parameter moves its layout point, clamped to the layer; a slider sets its point's place
+// on its vector; choosing the layout again keeps what they did.
+TEST_F(PluginSession, PointAndSliderParametersReshapeTheLayout) {
+  const struct {
+    double x, y, slider;
+    const char* point;
+    const char* scalar;
+  } cases[] = {{480.0, 1080.0, 50.0, R"("x":0.25,"y":1.0)", R"("scalar":0.5)"},
+               {-30.0, 810.0, 37.5, R"("x":0.0,"y":0.75)", R"("scalar":0.375)"}};
   ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
-  int p8 = -1;
-  for (int p = kParamPointFirst; p < kParamPointFirst + 7; ++p) {
-    const PF_PointDef& v = host.Stream(id, p).StaticValue().td;
-    if (v.x_value == 960 << 16 && v.y_value == 1080 << 16) p8 = p;
-  }
+  const int p8 = testing::PointParamAt(host, id, 960, 1080);
   ASSERT_NE(p8, -1);
-  ASSERT_EQ(host.SetPointPx(id, p8, 480.0, 1080.0), PF_Err_NONE);
-  EXPECT_NE(FlattenedText(host, id).find(R"("x":0.25,"y":1.0)"), std::string::npos)
-      << FlattenedText(host, id);
-}
-
-// A point set outside the layer is clamped to it; a slider sets its point's place on its vector.
-TEST_F(PluginSession, PointOutsideLayerIsClampedAndSliderSetsScalar) {
+  for (const auto& c : cases) {
+    ASSERT_EQ(host.SetPointPx(id, p8, c.x, c.y), PF_Err_NONE);
+    ASSERT_EQ(host.SetFloat(id, kParamSliderFirst, c.slider), PF_Err_NONE);
+    const std::string text = FlattenedText(host, id);
+    EXPECT_NE(text.find(c.point), std::string::npos) << text;
+    EXPECT_NE(text.find(c.scalar), std::string::npos) << text;
+  }
+  // Choosing the same layout again keeps the reshaped one.
+  const PF_PointDef moved = host.Stream(id, p8).StaticValue().td;
   ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
-  int p8 = -1;
-  for (int p = kParamPointFirst; p < kParamPointFirst + 7; ++p) {
-    const PF_PointDef& v = host.Stream(id, p).StaticValue().td;
-    if (v.x_value == 960 << 16 && v.y_value == 1080 << 16) p8 = p;
-  }
-  ASSERT_NE(p8, -1);
-  ASSERT_EQ(host.SetPointPx(id, p8, -30.0, 810.0), PF_Err_NONE);
-  ASSERT_EQ(host.SetFloat(id, kParamSliderFirst, 37.5), PF_Err_NONE);
-  const std::string text = FlattenedText(host, id);
-  EXPECT_NE(text.find(R"("x":0.0,"y":0.75)"), std::string::npos) << text;
-  EXPECT_NE(text.find(R"("scalar":0.375)"), std::string::npos) << text;
+  EXPECT_EQ(host.Stream(id, p8).StaticValue().td.x_value, moved.x_value);
 }
 
 TEST_F(PluginSession, DuplicateCarriesTheLayout) {

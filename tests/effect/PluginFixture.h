@@ -31,4 +31,38 @@ inline std::set<std::pair<A_long, A_long>> PointValues(SimulatedHost& host, Inst
   return values;
 }
 
+// The point parameter among 5 .. 5 + count - 1 that holds (x, y) in whole layer pixels; -1 when none.
+inline int PointParamAt(SimulatedHost& host, InstanceId id, A_long x, A_long y, int count = 7) {
+  for (int p = 5; p < 5 + count; ++p) {
+    const PF_PointDef& v = host.Stream(id, p).StaticValue().td;
+    if (v.x_value == x * 65536 && v.y_value == y * 65536) return p;
+  }
+  return -1;
+}
+
+// The text of the instance's flattened record (past its 24-byte header); empty when there is none.
+inline std::string FlattenedText(SimulatedHost& host, InstanceId id) {
+  if (host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA) != PF_Err_NONE) return {};
+  const std::vector<uint8_t>& copy = host.LastFlattenedCopy();
+  return copy.size() > 24 ? std::string(reinterpret_cast<const char*>(copy.data()) + 24) : "";
+}
+
+// The plug-in loaded with one 1920 x 1080 instance; at the end the host is shut down and must
+// report no broken rule and no live handle.
+class PluginTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    LoadPlugin(host);
+    id = host.AddInstance(1920, 1080);
+    ASSERT_NE(id, kNoInstance);
+  }
+  void TearDown() override {
+    host.Shutdown();
+    EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
+    EXPECT_TRUE(host.Handles().LiveHandles().empty());
+  }
+  SimulatedHost host;
+  InstanceId id = kNoInstance;
+};
+
 }  // namespace Orvane::Mosaira::testing

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -58,8 +59,7 @@ bool HasPointAt(const std::string& text, double fx, double fy) {
       code = 1;
     } else {
       const InstanceId id = host.Instances().front();
-      host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA);
-      const std::string text = FlatText(host.LastFlattenedCopy());
+      const std::string text = testing::FlattenedText(host, id);
       if (text.find(R"("index":12,"id":"3-1")") == std::string::npos || !HasPointAt(text, fx, fy)) {
         std::cerr << "restored layout differs: " << text << "\n";
         code = 2;
@@ -83,11 +83,7 @@ TEST(ProjectRoundTrip, Reshaped31RestoredAtAnotherSizeInFreshProcess) {
   const InstanceId id = host.AddInstance(1920, 1080);
   ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
   // Move whichever free point is P8 (bottom middle) to (700, 1080): along the bottom edge.
-  int p8 = -1;
-  for (int p = kParamPointFirst; p < kParamPointFirst + 7; ++p) {
-    const PF_PointDef& v = host.Stream(id, p).StaticValue().td;
-    if (v.x_value == 960 << 16 && v.y_value == 1080 << 16) p8 = p;
-  }
+  const int p8 = testing::PointParamAt(host, id, 960, 1080);
   ASSERT_NE(p8, -1);
   ASSERT_EQ(host.SetPointPx(id, p8, 700.0, 1080.0), PF_Err_NONE);
 
@@ -109,32 +105,6 @@ TEST(ProjectRoundTrip, Reshaped31RestoredAtAnotherSizeInFreshProcess) {
   EXPECT_EXIT(OpenInFreshProcess(resized, 700.0 / 1920.0, 1.0), ::testing::ExitedWithCode(0), "");
   std::remove(saved.c_str());
   std::remove(resized.c_str());
-}
-
-TEST(ProjectRoundTrip, EmptyInstanceReopensWithoutLayout) {
-  SimulatedHost host;
-  testing::LoadPlugin(host);
-  host.AddInstance(640, 480);
-  const std::string path = TempPath("tiletta_empty.proj");
-  std::string error;
-  ASSERT_TRUE(host.SaveProject(path, &error)) << error;
-  Project project;
-  ASSERT_TRUE(ReadProjectFile(path, SimulatedHost::kMaxLayerSide, &project, &error)) << error;
-  ASSERT_EQ(project.instances[0].sequenceData.size(), 64u);
-  EXPECT_EQ(FlatText(project.instances[0].sequenceData),
-            R"({"scrollStart":0.0,"interacting":false})");
-  host.Shutdown();
-
-  SimulatedHost other;
-  testing::LoadPlugin(other);
-  ASSERT_TRUE(other.OpenProject(path, &error)) << error;
-  const InstanceId id = other.Instances().front();
-  EXPECT_EQ(other.Handles().Size(other.SequenceHandle(id)), other.SequenceBytes(id).size());
-  other.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA);
-  EXPECT_EQ(other.LastFlattenedCopy().size(), 64u);
-  other.Shutdown();
-  EXPECT_TRUE(other.Violations().empty()) << other.Violations().front();
-  std::remove(path.c_str());
 }
 
 // A layout of 44 free points (40 besides the four corners) and 12 sliding points, restored from a
@@ -182,9 +152,8 @@ TEST(ProjectRoundTrip, LayoutWithMorePointsThanParametersReadsOnlyItsParameters)
   ASSERT_TRUE(other.OpenProject(project, &error)) << error;
   const InstanceId id = other.Instances().front();
   ASSERT_EQ(other.Send(id, PF_Cmd_UPDATE_PARAMS_UI), PF_Err_NONE);
-  ASSERT_EQ(other.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
   rapidjson::Document doc;
-  doc.Parse(FlatText(other.LastFlattenedCopy()).c_str());
+  doc.Parse(testing::FlattenedText(other, id).c_str());
   ASSERT_TRUE(doc.IsObject() && doc.HasMember("layout"));
   int atParameter = 0, sliders = 0;
   for (const auto& point : doc["layout"]["points"].GetArray()) {
@@ -211,8 +180,7 @@ TEST(ProjectRoundTrip, LayoutWithMorePointsThanParametersReadsOnlyItsParameters)
   other.Ui().Click(id, PF_Window_COMP, {75, 0});
   other.Ui().Drag({90, 0});
   other.Ui().MouseUp({90, 0});
-  ASSERT_EQ(other.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
-  ASSERT_NE(FlatText(other.LastFlattenedCopy()).find(R"("scalar":0.3)"), std::string::npos);
+  ASSERT_NE(testing::FlattenedText(other, id).find(R"("scalar":0.3)"), std::string::npos);
   for (int p = kParamCornerPointGroupEnd; p < kParamCount; ++p) {
     if (p >= kParamSliderFirst && p <= kParamSliderLast) continue;
     const PF_ParamDefUnion& was = before[size_t(p - kParamCornerPointGroupEnd)];
@@ -322,19 +290,23 @@ TEST(FaultSweep, OneFailedParameterDefinitionFailsTheSetUp) {
   ExpectClean(host, "add_param 10");
 }
 
-// A save whose flattening cannot get its handle fails and leaves the instance live, its layout kept.
+// A save whose flattening cannot get its handle fails, writes nothing over the file, and leaves the
+// instance live, its layout kept.
 TEST(FaultSweep, FailedFlattenFailsTheSaveAndKeepsTheLayout) {
   SimulatedHost host;
   testing::LoadPlugin(host);
   const InstanceId id = host.AddInstance(640, 480);
   ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
   const std::string path = TempPath("tiletta_failed_flatten.proj");
+  std::ofstream(path, std::ios::binary) << "previous project";
   std::string error;
   host.Handles().FailAllNew(true);
   EXPECT_FALSE(host.SaveProject(path, &error));
   host.Handles().FailAllNew(false);
-  ASSERT_EQ(host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
-  EXPECT_NE(FlatText(host.LastFlattenedCopy()).find(R"("id":"3-1")"), std::string::npos);
+  EXPECT_NE(error.find("flattening"), std::string::npos) << error;
+  std::ifstream saved(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), "previous project");
+  EXPECT_NE(testing::FlattenedText(host, id).find(R"("id":"3-1")"), std::string::npos);
   host.Shutdown();
   ExpectClean(host, "failed flatten");
   std::remove(path.c_str());

@@ -59,34 +59,22 @@ struct Drawing {
 
 constexpr DRAWBOT_ColorRGBA kRed{1, 0, 0, 1};
 
-class DrawbotTest : public testing::Test {
+class DrawbotTest : public FakeHostTest {
  protected:
   void SetUp() override {
-    ResetScript();
-    host.UseEntryPoint(FakeEntryPoint);
+    FakeHostTest::SetUp();
     id = host.AddInstance(100, 100);
   }
   // Draws with `body` in a draw event of the composition window; the host's surface afterwards.
   DrawSurface& DrawWith(std::function<void(Drawing&)> body) {
-    Script().before = [body](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void* extra, PF_Err*) {
-      if (cmd != PF_Cmd_EVENT) return false;
+    On(PF_Cmd_EVENT, [body](PF_InData* in, PF_OutData*, PF_ParamDef**, void* extra) {
       Drawing d(in, static_cast<PF_EventExtra*>(extra));
       body(d);
-      return true;
-    };
+    });
     host.Ui().Draw(id, PF_Window_COMP);
     return *host.Ui().LastSurface();
   }
-  bool Reported(const std::string& text) const {
-    for (const auto& v : host.Violations()) {
-      if (v.find(text) != std::string::npos) return true;
-    }
-    return false;
-  }
-  SimulatedHost host;
-  InstanceId id = kNoInstance;
 };
-
 
 // Columns of the surface with ink, as [first, last]; {-1, -1} when none.
 std::pair<A_long, A_long> InkColumns(const DrawSurface& s) {
@@ -158,14 +146,12 @@ TEST_F(DrawbotTest, DrawReferenceIsDeadAfterItsEvent) {
   DrawWith([&](Drawing& d) { kept = d.ref; });
   ASSERT_NE(kept, nullptr);
   A_Err err = A_Err_NONE;
-  Script().before = [&](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*, PF_Err*) {
-    if (cmd != PF_Cmd_UPDATE_PARAMS_UI) return false;
+  On(PF_Cmd_UPDATE_PARAMS_UI, [&](PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
     auto* draw = static_cast<const DRAWBOT_DrawbotSuite1*>(Acquire(in, kDRAWBOT_DrawSuite, 1));
     DRAWBOT_SupplierRef supplier = nullptr;
     err = draw->GetSupplier(kept, &supplier);
     Release(in, kDRAWBOT_DrawSuite, 1);
-    return true;
-  };
+  });
   host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
   EXPECT_NE(err, A_Err_NONE);
   EXPECT_TRUE(Reported("draw reference used outside its draw event"));
@@ -221,13 +207,11 @@ TEST_F(DrawbotTest, EveryFunctionFailsWhenTold) {
 TEST_F(DrawbotTest, BackgroundColourIsSettableAndCanFail) {
   PF_App_Color seen{};
   PF_Err err = PF_Err_NONE;
-  Script().before = [&](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*, PF_Err*) {
-    if (cmd != PF_Cmd_UPDATE_PARAMS_UI) return false;
+  On(PF_Cmd_UPDATE_PARAMS_UI, [&](PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
     auto* app = static_cast<const PF_AppSuite6*>(Acquire(in, kPFAppSuite, 6));
     err = app->PF_AppGetBgColor(&seen);
     Release(in, kPFAppSuite, 6);
-    return true;
-  };
+  });
   host.Ui().SetBackground({1, 2, 3});
   host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
   EXPECT_EQ(err, PF_Err_NONE);

@@ -3,10 +3,13 @@
 // payload), defines six parameters, and lets each test add behaviour per command.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "host/SimulatedHost.h"
 #include "sdk/sdk.h"
 
 namespace Orvane::Mosaira::test {
@@ -43,5 +46,34 @@ const void* Acquire(PF_InData* in, const char* name, A_long version);
 void Release(PF_InData* in, const char* name, A_long version);
 // The 4-byte tag and the payload of a record in a handle (locks and unlocks it).
 std::string RecordTag(PF_InData* in, PF_Handle h);
+
+// The fake effect in a fresh simulated host with a fresh script; tests that need an instance keep
+// it in `id`.
+class FakeHostTest : public ::testing::Test {
+ protected:
+  using Body = std::function<void(PF_InData*, PF_OutData*, PF_ParamDef**, void*)>;
+  void SetUp() override {
+    ResetScript();
+    host.UseEntryPoint(FakeEntryPoint);
+  }
+  // Makes `body` the fake effect's whole answer to `cmd`; other commands get the default handling.
+  static void On(PF_Cmd cmd, Body body) {
+    Script().before = [cmd, body](PF_Cmd c, PF_InData* in, PF_OutData* out, PF_ParamDef** params, void* extra,
+                                  PF_Err*) {
+      if (c != cmd) return false;
+      body(in, out, params, extra);
+      return true;
+    };
+  }
+  // Whether any of the host's reports holds `text`.
+  bool Reported(const std::string& text) const {
+    for (const auto& v : host.Violations()) {
+      if (v.find(text) != std::string::npos) return true;
+    }
+    return false;
+  }
+  SimulatedHost host;
+  InstanceId id = kNoInstance;
+};
 
 }  // namespace Orvane::Mosaira::test

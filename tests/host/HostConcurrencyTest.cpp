@@ -22,11 +22,10 @@ void Meet(std::atomic<int>* arrived, int count) {
   while (arrived->load() < count && std::chrono::steady_clock::now() < until) std::this_thread::yield();
 }
 
-class HostConcurrency : public testing::Test {
+class HostConcurrency : public FakeHostTest {
  protected:
   void SetUp() override {
-    ResetScript();
-    host.UseEntryPoint(FakeEntryPoint);
+    FakeHostTest::SetUp();
     id = host.AddInstance(20, 10);
   }
   // Runs a render command on `threads` threads at once; `leakOn` names the thread (from 0) whose
@@ -34,8 +33,7 @@ class HostConcurrency : public testing::Test {
   void RenderTogether(int threads, int leakOn) {
     std::atomic<int> arrived{0};
     std::atomic<int> order{0};
-    Script().before = [&](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*, PF_Err*) {
-      if (cmd != PF_Cmd_SMART_RENDER) return false;
+    On(PF_Cmd_SMART_RENDER, [&](PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
       const int me = order.fetch_add(1);
       Acquire(in, kPFWorldSuite, kPFWorldSuiteVersion2);
       PF_ParamDef def{};
@@ -47,15 +45,12 @@ class HostConcurrency : public testing::Test {
       if (bytes) in->utils->host_unlock_handle(in->sequence_data);
       in->inter.checkin_param(in->effect_ref, &def);
       if (me != leakOn) Release(in, kPFWorldSuite, kPFWorldSuiteVersion2);
-      return true;
-    };
+    });
     std::vector<std::thread> pool;
     for (int t = 0; t < threads; ++t) pool.emplace_back([&] { host.Send(id, PF_Cmd_SMART_RENDER); });
     for (auto& t : pool) t.join();
     Script().before = nullptr;
   }
-  SimulatedHost host;
-  InstanceId id = kNoInstance;
 };
 
 TEST_F(HostConcurrency, OverlappingRendersBreakNothing) {

@@ -37,31 +37,18 @@ struct AegpSuites {
   const AEGP_KeyframeSuite3* keys = static_cast<const AEGP_KeyframeSuite3*>(Acquire(in, kAEGPKeyframeSuite, 3));
 };
 
-class HostInvariants : public testing::Test {
+class HostInvariants : public FakeHostTest {
  protected:
   void SetUp() override {
-    ResetScript();
-    host.UseEntryPoint(FakeEntryPoint);
+    FakeHostTest::SetUp();
     id = host.AddInstance(20, 10);
     ASSERT_TRUE(host.Violations().empty());
   }
   // Runs `body` as the effect's answer to PF_Cmd_UPDATE_PARAMS_UI.
   PF_Err RunWith(std::function<void(PF_InData*, PF_OutData*)> body) {
-    Script().before = [body](PF_Cmd cmd, PF_InData* in, PF_OutData* out, PF_ParamDef**, void*, PF_Err*) {
-      if (cmd != PF_Cmd_UPDATE_PARAMS_UI) return false;
-      body(in, out);
-      return true;
-    };
+    On(PF_Cmd_UPDATE_PARAMS_UI, [body](PF_InData* in, PF_OutData* out, PF_ParamDef**, void*) { body(in, out); });
     return host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
   }
-  bool Reported(const std::string& text) const {
-    for (const auto& v : host.Violations()) {
-      if (v.find(text) != std::string::npos) return true;
-    }
-    return false;
-  }
-  SimulatedHost host;
-  InstanceId id = kNoInstance;
 };
 
 TEST_F(HostInvariants, SuiteNotReleasedIsReportedOnce) {
@@ -118,16 +105,6 @@ TEST_F(HostInvariants, MisuseIsReported) {
   EXPECT_EQ(host.LiveAegpHandles(), 0u);
 }
 
-TEST_F(HostInvariants, MissingSuiteIsRefusedWithItsError) {
-  host.Suites().SetMissing(kPFANSISuite, 1, true);
-  SPErr result = 0;
-  const void* table = &result;
-  RunWith([&](PF_InData* in, PF_OutData*) { result = in->pica_basicP->AcquireSuite(kPFANSISuite, 1, &table); });
-  EXPECT_EQ(result, A_Err_MISSING_SUITE);
-  EXPECT_EQ(table, nullptr);
-  EXPECT_TRUE(host.Violations().empty());
-}
-
 TEST_F(HostInvariants, EscapedExceptionIsCaughtAndReported) {
   const PF_Err err = RunWith([](PF_InData*, PF_OutData*) { throw std::runtime_error("boom"); });
   EXPECT_EQ(err, PF_Err_INTERNAL_STRUCT_DAMAGED);
@@ -145,30 +122,6 @@ TEST_F(HostInvariants, AegpCallsOnUnknownHandlesFailSafely) {
   EXPECT_NE(flagsErr, A_Err_NONE);
   EXPECT_NE(disposeErr, A_Err_NONE);
   EXPECT_TRUE(Reported("dispose of unknown AEGP stream handle"));
-}
-
-TEST_F(HostInvariants, AegpSuitesChangeStreamsAndKeyframes) {
-  PF_ParamDefUnion v{};
-  host.Stream(id, kFakeSlider).AddKeyframe(0.0, v);
-  host.Stream(id, kFakeSlider).AddKeyframe(1.0, v);
-  A_long before = -1, after = -1;
-  RunWith([&](PF_InData* in, PF_OutData*) {
-    AegpSuites aegp(in);
-    AEGP_EffectRefH effect = aegp.Effect();
-    AEGP_StreamRefH stream = nullptr;
-    aegp.streams->AEGP_GetNewEffectStreamByIndex(0, effect, kFakeSlider, &stream);
-    aegp.dyn->AEGP_SetDynamicStreamFlag(stream, AEGP_DynStreamFlag_HIDDEN, false, true);
-    aegp.keys->AEGP_GetStreamNumKFs(stream, &before);
-    aegp.keys->AEGP_DeleteKeyframe(stream, 0);
-    EXPECT_NE(aegp.keys->AEGP_DeleteKeyframe(stream, 5), A_Err_NONE);
-    aegp.keys->AEGP_GetStreamNumKFs(stream, &after);
-    aegp.streams->AEGP_DisposeStream(stream);
-    aegp.fx->AEGP_DisposeEffect(effect);
-  });
-  EXPECT_EQ(before, 2);
-  EXPECT_EQ(after, 1);
-  EXPECT_TRUE(host.Stream(id, kFakeSlider).Hidden());
-  EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
 }
 
 TEST_F(HostInvariants, InjectedAegpFailureLeavesNoHandle) {

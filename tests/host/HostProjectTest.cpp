@@ -22,11 +22,10 @@ namespace {
 
 using namespace test;
 
-class HostProject : public testing::Test {
+class HostProject : public FakeHostTest {
  protected:
   void SetUp() override {
-    ResetScript();
-    host.UseEntryPoint(FakeEntryPoint);
+    FakeHostTest::SetUp();
     path = testing::TempDir() + "host_project_" + std::to_string(getpid()) + ".json";
   }
   void TearDown() override { std::remove(path.c_str()); }
@@ -35,7 +34,6 @@ class HostProject : public testing::Test {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   }
-  SimulatedHost host;
   std::string path;
 };
 
@@ -112,19 +110,7 @@ TEST(FreshProcessRun, ReportsChildExitStatus) {
   EXPECT_NE(RunFreshProcess({"--gtest_filter=HostProjectChild.*"}, {"TILETTA_HOST_TEST_PROJECT=/nonexistent"}, true), 0);
 }
 
-TEST_F(HostProject, FailedFlattenKeepsInstanceAndWritesNothing) {
-  const InstanceId id = host.AddInstance(10, 10);
-  Write("previous project");
-  host.Handles().FailAllNew(true);
-  std::string error;
-  EXPECT_FALSE(host.SaveProject(path, &error));
-  host.Handles().FailAllNew(false);
-  EXPECT_NE(error.find("flattening"), std::string::npos);
-  EXPECT_EQ(Read(), "previous project");
-  EXPECT_EQ(Tag(host.SequenceBytes(id)), "LIVE");
-}
-
-TEST_F(HostProject, DuplicateGoesThroughFlattenedCopy) {
+TEST_F(HostProject, DuplicateGoesThroughFlattenedCopyOrFailsCleanly) {
   Script().payload = 5;
   const InstanceId id = host.AddInstance(10, 10);
   host.SetFloat(id, kFakeEcho, 3.0);
@@ -137,23 +123,11 @@ TEST_F(HostProject, DuplicateGoesThroughFlattenedCopy) {
   EXPECT_EQ(Tag(host.SequenceBytes(id)), "LIVE");
   EXPECT_EQ(host.Stream(dup, kFakeEcho).StaticValue().fs_d.value, 3.0);
   EXPECT_TRUE(host.Violations().empty());
-}
-
-TEST_F(HostProject, DuplicateFailsCleanlyWhenCopyFails) {
-  const InstanceId id = host.AddInstance(10, 10);
+  // A copy that cannot be made fails the duplicate and leaves the two instances.
   host.Handles().FailNew(0);
-  PF_Err err = PF_Err_NONE;
   EXPECT_EQ(host.DuplicateInstance(id, &err), kNoInstance);
   EXPECT_EQ(err, PF_Err_INTERNAL_STRUCT_DAMAGED);
-  EXPECT_EQ(host.Instances().size(), 1u);
-}
-
-TEST_F(HostProject, FlattenedCopyThroughSendIsKeptAsBytes) {
-  const InstanceId id = host.AddInstance(10, 10);
-  const size_t live = host.Handles().LiveHandles().size();
-  host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA);
-  EXPECT_EQ(Tag(host.LastFlattenedCopy()), "FLAT");
-  EXPECT_EQ(host.Handles().LiveHandles().size(), live);
+  EXPECT_EQ(host.Instances().size(), 2u);
 }
 
 class HostProjectDamaged : public HostProject {

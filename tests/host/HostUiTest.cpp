@@ -17,22 +17,17 @@ namespace {
 using namespace test;
 using EventBody = std::function<void(PF_InData*, PF_ParamDef**, PF_EventExtra*)>;
 
-class HostUiTest : public testing::Test {
+class HostUiTest : public FakeHostTest {
  protected:
   void SetUp() override {
-    ResetScript();
-    host.UseEntryPoint(FakeEntryPoint);
+    FakeHostTest::SetUp();
     id = host.AddInstance(200, 100);
   }
-  void OnEvent(EventBody body) {
-    Script().before = [body](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef** params, void* extra, PF_Err*) {
-      if (cmd != PF_Cmd_EVENT) return false;
+  static void OnEvent(EventBody body) {
+    On(PF_Cmd_EVENT, [body](PF_InData* in, PF_OutData*, PF_ParamDef** params, void* extra) {
       body(in, params, static_cast<PF_EventExtra*>(extra));
-      return true;
-    };
+    });
   }
-  SimulatedHost host;
-  InstanceId id = kNoInstance;
 };
 
 enum class Fn { kLayerToComp, kCompToLayer, kSourceToFrame, kFrameToSource };
@@ -66,21 +61,17 @@ TEST_F(HostUiTest, CoordinateCallbackFailsWhenToldAndIsCounted) {
   }
 }
 
-TEST_F(HostUiTest, CallbackRefusesAForeignContext) {
+// One context per instance and window, kept across events; the callbacks refuse any other.
+TEST_F(HostUiTest, ContextIsStablePerInstanceAndWindow) {
+  std::vector<PF_ContextH> seen;
   PF_Err err = PF_Err_NONE;
   PF_Context other{};
   PF_Context* otherPtr = &other;
   OnEvent([&](PF_InData*, PF_ParamDef**, PF_EventExtra* e) {
+    seen.push_back(e->contextH);
     PF_FixedPoint pt{};
     err = e->cbs.source_to_frame(e->cbs.refcon, &otherPtr, &pt);
   });
-  host.Ui().AdjustCursor(id, PF_Window_COMP, {0, 0});
-  EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM);
-}
-
-TEST_F(HostUiTest, ContextIsStablePerInstanceAndWindow) {
-  std::vector<PF_ContextH> seen;
-  OnEvent([&](PF_InData*, PF_ParamDef**, PF_EventExtra* e) { seen.push_back(e->contextH); });
   host.Ui().AdjustCursor(id, PF_Window_COMP, {0, 0});
   host.Ui().Click(id, PF_Window_COMP, {1, 1});
   host.Ui().AdjustCursor(id, PF_Window_EFFECT, {0, 0});
@@ -88,6 +79,7 @@ TEST_F(HostUiTest, ContextIsStablePerInstanceAndWindow) {
   EXPECT_EQ(seen[0], seen[1]);
   EXPECT_NE(seen[0], seen[2]);
   EXPECT_EQ((*seen[2])->w_type, PF_Window_EFFECT);
+  EXPECT_EQ(err, PF_Err_BAD_CALLBACK_PARAM);
 }
 
 TEST_F(HostUiTest, BadWindowSettingsAreRefused) {

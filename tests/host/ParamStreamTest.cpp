@@ -20,13 +20,6 @@ PF_ParamDefUnion Point(PF_Fixed x, PF_Fixed y) {
   return u;
 }
 
-TEST(ParamStreamValue, StaticWithoutKeyframes) {
-  ParamStream s(Def(PF_Param_POINT));
-  s.SetValue(Point(5, 6), 3.0);
-  EXPECT_EQ(s.ValueAt(-10).td.x_value, 5);
-  EXPECT_EQ(s.ValueAt(99).td.y_value, 6);
-}
-
 TEST(ParamStreamValue, KeyframesHoldOutsideAndInterpolateInside) {
   ParamStream s(Def(PF_Param_POINT));
   s.AddKeyframe(1.0, Point(0, 100));

@@ -106,13 +106,6 @@ TEST(PiplParse, WrongHeaderOrVendorIsRefused) {
   EXPECT_EQ(ParsePipl(bytes, &info), PiplError::kBadVendor);
 }
 
-TEST(PluginPipl, FakeLibraryIsReadWithoutLoadingIt) {
-  const PiplResult r = ReadPluginPipl(TILETTA_FAKE_PLUGIN_PATH);
-  ASSERT_EQ(r.error, PiplError::kNone) << PiplErrorText(r.error);
-  // Decoding is the parser's business (above); here only that this library's own section was read.
-  EXPECT_EQ(r.info.matchName, "QV_Fake");
-}
-
 TEST(PluginPipl, UnreadableOrForeignFilesAreRefused) {
   EXPECT_EQ(ReadPluginPipl("/nonexistent/libnothing.so").error, PiplError::kFileUnreadable);
   EXPECT_EQ(ReadPluginPipl(testing::TempDir()).error, PiplError::kFileUnreadable);

@@ -12,16 +12,11 @@ namespace {
 
 using namespace test;
 
-class HostSession : public testing::Test {
+class HostSession : public FakeHostTest {
  protected:
-  void SetUp() override {
-    ResetScript();
-    host.UseEntryPoint(FakeEntryPoint);
-  }
   int Count(PF_Cmd cmd) const {
     return int(std::count(Script().commands.begin(), Script().commands.end(), cmd));
   }
-  SimulatedHost host;
 };
 
 TEST_F(HostSession, SetUpsRunOncePerPluginAndOncePerInstance) {
@@ -36,14 +31,6 @@ TEST_F(HostSession, SetUpsRunOncePerPluginAndOncePerInstance) {
   EXPECT_EQ(host.GlobalOutFlags(), 0x04008000);
   EXPECT_NE(host.SequenceHandle(a), host.SequenceHandle(b));
   EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
-}
-
-TEST_F(HostSession, StreamsSeedHiddenAndCollapseFromDefinitions) {
-  const InstanceId id = host.AddInstance(100, 50);
-  EXPECT_TRUE(host.Stream(id, kFakePoint).Hidden());
-  EXPECT_FALSE(host.Stream(id, kFakeSlider).Hidden());
-  EXPECT_TRUE(host.Stream(id, kFakeGroup).Collapsed());
-  EXPECT_EQ(host.Stream(id, kFakeSlider).StaticValue().fs_d.value, 10.0);
 }
 
 TEST_F(HostSession, InvalidLayerSizeOrFailedSetupLeavesNoInstance) {
@@ -72,10 +59,7 @@ TEST_F(HostSession, UserChangeStoresEffectValuesAndSendsFollowUps) {
   Script().changedParams.clear();
   host.SetPopup(id, kFakePopup, 3);
   EXPECT_EQ(Script().changedParams, (std::vector<PF_ParamIndex>{kFakePopup}));
-}
-
-TEST_F(HostSession, UnsupervisedParameterChangeSendsNothing) {
-  const InstanceId id = host.AddInstance(100, 50);
+  // A parameter the effect does not supervise is stored and sends nothing.
   const size_t before = Script().commands.size();
   EXPECT_EQ(host.SetFloat(id, kFakeEcho, 5.0), PF_Err_NONE);
   EXPECT_EQ(Script().commands.size(), before);
@@ -95,13 +79,10 @@ TEST_F(HostSession, UserValuesThatCannotBeShownAreRefused) {
 
 TEST_F(HostSession, EndlessCascadeIsStopped) {
   const InstanceId id = host.AddInstance(100, 50);
-  Script().before = [](PF_Cmd cmd, PF_InData*, PF_OutData*, PF_ParamDef** params, void*, PF_Err*) {
-    if (cmd == PF_Cmd_USER_CHANGED_PARAM) {
-      params[kFakeSlider]->u.fs_d.value += 1.0;
-      params[kFakeSlider]->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
-    }
-    return cmd == PF_Cmd_USER_CHANGED_PARAM;
-  };
+  On(PF_Cmd_USER_CHANGED_PARAM, [](PF_InData*, PF_OutData*, PF_ParamDef** params, void*) {
+    params[kFakeSlider]->u.fs_d.value += 1.0;
+    params[kFakeSlider]->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
+  });
   host.SetFloat(id, kFakeSlider, 1.0);
   EXPECT_EQ(host.Stream(id, kFakeSlider).StaticValue().fs_d.value, 2.0 + SimulatedHost::kMaxFollowUpDepth);
   ASSERT_EQ(host.Violations().size(), 1u);
@@ -110,14 +91,12 @@ TEST_F(HostSession, EndlessCascadeIsStopped) {
 
 TEST_F(HostSession, EffectValuesOutOfRangeAreNotStored) {
   const InstanceId id = host.AddInstance(100, 50);
-  Script().before = [](PF_Cmd cmd, PF_InData*, PF_OutData*, PF_ParamDef** params, void*, PF_Err*) {
-    if (cmd != PF_Cmd_UPDATE_PARAMS_UI) return false;
+  On(PF_Cmd_UPDATE_PARAMS_UI, [](PF_InData*, PF_OutData*, PF_ParamDef** params, void*) {
     params[kFakePopup]->u.pd.value = 99;
     params[kFakePopup]->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
     params[kFakeEcho]->u.fs_d.value = std::nan("");
     params[kFakeEcho]->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
-    return true;
-  };
+  });
   host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
   EXPECT_EQ(host.Stream(id, kFakePopup).StaticValue().pd.value, 1);
   EXPECT_EQ(host.Stream(id, kFakeEcho).StaticValue().fs_d.value, 0.0);
@@ -141,19 +120,17 @@ TEST_F(HostSession, FailedCheckoutIsNotCountedAndCheckinWithoutCheckoutIsMisuse)
   host.Faults().Fail("checkout_param", 0);
   host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
   EXPECT_TRUE(host.Violations().empty());
-  Script().before = [](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef**, void*, PF_Err*) {
+  On(PF_Cmd_UPDATE_PARAMS_UI, [](PF_InData* in, PF_OutData*, PF_ParamDef**, void*) {
     PF_ParamDef def{};
-    if (cmd == PF_Cmd_UPDATE_PARAMS_UI) in->inter.checkin_param(in->effect_ref, &def);
-    return cmd == PF_Cmd_UPDATE_PARAMS_UI;
-  };
+    in->inter.checkin_param(in->effect_ref, &def);
+  });
   host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
   EXPECT_EQ(host.Violations().size(), 1u);
 }
 
 TEST_F(HostSession, UpdateParamUiChangesUiFieldsOnly) {
   const InstanceId id = host.AddInstance(10, 10);
-  Script().before = [](PF_Cmd cmd, PF_InData* in, PF_OutData*, PF_ParamDef** params, void*, PF_Err*) {
-    if (cmd != PF_Cmd_UPDATE_PARAMS_UI) return false;
+  On(PF_Cmd_UPDATE_PARAMS_UI, [](PF_InData* in, PF_OutData*, PF_ParamDef** params, void*) {
     auto* suite = static_cast<const PF_ParamUtilsSuite3*>(
         Acquire(in, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3));
     PF_ParamDef def = *params[kFakeSlider];
@@ -163,8 +140,7 @@ TEST_F(HostSession, UpdateParamUiChangesUiFieldsOnly) {
     suite->PF_UpdateParamUI(in->effect_ref, kFakeSlider, &def);
     EXPECT_EQ(suite->PF_UpdateParamUI(in->effect_ref, 99, &def), PF_Err_INVALID_INDEX);
     Release(in, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3);
-    return true;
-  };
+  });
   host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
   const ParamStream& s = host.Stream(id, kFakeSlider);
   EXPECT_EQ(s.StaticValue().fs_d.value, 10.0);
@@ -198,9 +174,7 @@ TEST_F(HostSession, ShutdownSetsEverythingDownAndLeavesNoHandle) {
 
 TEST_F(HostSession, LeakedHandleShowsInReport) {
   host.AddInstance(10, 10);
-  Script().before = [](PF_Cmd cmd, PF_InData*, PF_OutData*, PF_ParamDef**, void*, PF_Err*) {
-    return cmd == PF_Cmd_SEQUENCE_SETDOWN;  // never disposes of its record
-  };
+  On(PF_Cmd_SEQUENCE_SETDOWN, [](PF_InData*, PF_OutData*, PF_ParamDef**, void*) {});  // keeps its record
   host.Shutdown();
   EXPECT_EQ(host.Handles().LiveHandles().size(), 1u);
   EXPECT_EQ(host.Violations().size(), 1u);
@@ -219,22 +193,7 @@ TEST_F(HostSession, GlobalDataLeftAfterSetdownIsReported) {
   EXPECT_EQ(host.Violations().size(), 1u);
 }
 
-}  // namespace
-}  // namespace Orvane::Mosaira
-
-namespace Orvane::Mosaira {
-namespace {
-
-using namespace test;
-
-class HostControls : public testing::Test {
- protected:
-  void SetUp() override {
-    ResetScript();
-    host.UseEntryPoint(FakeEntryPoint);
-  }
-  SimulatedHost host;
-};
+class HostControls : public FakeHostTest {};
 
 TEST_F(HostControls, LayerSizeReachesLaterCommands) {
   const InstanceId id = host.AddInstance(100, 50);

@@ -1,5 +1,5 @@
 // Custom user-interface events with records built here rather than by the host's windows: drags
-// whose click was another instance's or none, draw events without the Drawbot suites.
+// whose click was another instance's or none.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,23 +36,11 @@ struct Event {
   PF_EventExtra extra{};
 };
 
-class UiEvents : public ::testing::Test {
+class UiEvents : public testing::PluginTest {
  protected:
-  void SetUp() override {
-    testing::LoadPlugin(host);
-    id = host.AddInstance(1920, 1080);
-    ASSERT_NE(id, kNoInstance);
-  }
-  void TearDown() override {
-    host.Shutdown();
-    EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
-    EXPECT_TRUE(host.Handles().LiveHandles().empty());
-  }
   PF_Err Send(Event& e, InstanceId to = kNoInstance) {
     return host.Send(to == kNoInstance ? id : to, PF_Cmd_EVENT, &e.extra);
   }
-  SimulatedHost host;
-  InstanceId id = kNoInstance;
 };
 
 constexpr std::pair<A_long, A_long> kP8{960 * 65536, 1080 * 65536};
@@ -73,18 +61,6 @@ TEST_F(UiEvents, DragWithoutItsOwnClickMovesNothing) {
     EXPECT_FALSE(drag->extra.u.do_click.send_drag);
     EXPECT_EQ(drag->extra.evt_out_flags, 0);
     EXPECT_EQ(testing::PointValues(host, id, 5).count(kP8), 1u);
-  }
-}
-
-TEST_F(UiEvents, DrawWithoutDrawbotAnswersTheAcquisitionError) {
-  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
-  host.Suites().SetMissing("DRAWBOT Draw Suite", 1, true);
-  for (PF_WindowType window : {PF_Window_COMP, PF_Window_EFFECT}) {
-    Event e(window, PF_Event_DRAW);
-    EXPECT_EQ(Send(e), PF_Err_BAD_CALLBACK_PARAM);
-    EXPECT_EQ(e.extra.evt_out_flags, 0);
-    EXPECT_STREQ(host.LastOutData().return_msg,
-                 "Not able to acquire AEFX Suite-DRAWBOT Draw Suite-1");
   }
 }
 
