@@ -9,6 +9,7 @@
 #include "effect/ParamIndices.h"
 #include "effect/SequenceData.h"
 #include "sdk/HostCalls.h"
+#include "ui/FixedPoint.h"
 
 namespace Orvane::Mosaira {
 namespace {
@@ -124,8 +125,8 @@ void PushPoints(const PF_ParamUtilsSuite3& utils, PF_InData* inData,
     if (!def) continue;
     const PointModel* copy = layout.findPointCopy(layout.pointIds[i]);
     const PointPosition pos = copy ? copy->getPosition() : PointPosition{};
-    def->u.td.x_value = ToFixed16(pos.x);
-    def->u.td.y_value = ToFixed16(pos.y);
+    def->u.td.x_value = PixelsToFixed(pos.x);
+    def->u.td.y_value = PixelsToFixed(pos.y);
     def->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
     UpdateUi(utils, inData, index, def);
   }
@@ -147,18 +148,6 @@ void PushSliders(const PF_ParamUtilsSuite3& utils, PF_InData* inData,
 }
 
 }  // namespace
-
-PF_Fixed ToFixed16(double pixels) {
-  if (std::isnan(pixels)) return 0;
-  const double scaled = pixels * kFixedOne + (pixels >= 0.0 ? 0.5 : -0.5);
-  if (scaled >= static_cast<double>(std::numeric_limits<PF_Fixed>::max())) {
-    return std::numeric_limits<PF_Fixed>::max();
-  }
-  if (scaled <= static_cast<double>(std::numeric_limits<PF_Fixed>::min())) {
-    return std::numeric_limits<PF_Fixed>::min();
-  }
-  return static_cast<PF_Fixed>(scaled);  // truncation toward zero
-}
 
 double FixedToLayerPixels(PF_Fixed value, const PF_RationalScale& downsample) {
   const float factor = static_cast<float>(downsample.den) / static_cast<float>(downsample.num);

@@ -20,10 +20,6 @@ enum class SyncMode : int32_t {
   kSyncSliders = 2,
 };
 
-// Layer pixels to 16.16 fixed point, rounding half away from zero. Values beyond the 16.16 range
-// clamp to its ends; NaN gives 0.
-PF_Fixed ToFixed16(double pixels);
-
 // Layer pixels of a checked-out 16.16 value under a downsampling factor (den / num, in single
 // precision): factor * value / 65536. Not finite when the factor is not (num 0).
 double FixedToLayerPixels(PF_Fixed value, const PF_RationalScale& downsample);

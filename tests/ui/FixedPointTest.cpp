@@ -18,7 +18,9 @@ TEST(PixelsToFixed, RoundsHalfAwayFromZeroAndClamps) {
   } cases[] = {
       {0.3, 19661},  {-0.3, -19661},           {1.0, 65536},    {-1.0, -65536},
       {0.0, 0},      {32767.0, 32767 * 65536}, {40000.0, kMax}, {-40000.0, kMin},
-      {1e300, kMax}, {std::nan(""), 0},
+      {1e300, kMax}, {std::nan(""), 0},        {100.5, 6586368}, {1.0 / 131072.0, 1},
+      {-1.0 / 131072.0, -1}, {-0.0000076, 0},  {32767.99999, kMax}, {-32768.0, kMin},
+      {std::numeric_limits<double>::infinity(), kMax}, {-std::numeric_limits<double>::infinity(), kMin},
   };
   for (const auto& c : cases) EXPECT_EQ(PixelsToFixed(c.px), c.fixed) << c.px;
 }
