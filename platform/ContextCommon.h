@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/GlContext.h"
+#include "platform/GlContextTesting.h"
 
 namespace Orvane::Mosaira::Platform::detail {
 

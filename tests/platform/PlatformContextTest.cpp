@@ -7,6 +7,7 @@
 
 #include "platform/ContextState.h"
 #include "platform/GlContext.h"
+#include "platform/GlContextTesting.h"
 
 using namespace gl33core;
 

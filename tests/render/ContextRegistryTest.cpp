@@ -6,6 +6,7 @@
 
 #include "GlTestSupport.h"
 #include "platform/ContextState.h"
+#include "platform/GlContextTesting.h"
 #include "render/RendererTesting.h"
 
 using namespace gl33core;
