@@ -21,7 +21,7 @@
 namespace Orvane::Mosaira {
 namespace {
 
-constexpr PF_ParamIndex kSliderP7 = 31;
+constexpr PF_ParamIndex kSliderP7 = kParamSliderFirst;  // the first slider of 3-1
 
 class CompOverlay : public Testing::ControlsFixture {
  protected:
