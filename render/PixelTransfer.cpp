@@ -16,33 +16,6 @@ namespace {
 
 constexpr A_long kChannels = 4;
 
-// A locked host handle, unlocked and disposed of on every way out; throws PF_Err_OUT_OF_MEMORY
-// when the host cannot make or lock it.
-class ScopedLockedHandle {
- public:
-  ScopedLockedHandle(const PF_HandleSuite2* suite, A_u_longlong bytes) : suite_(suite) {
-    handle_ = suite_->host_new_handle(bytes);
-    if (handle_ == nullptr) throw static_cast<PF_Err>(PF_Err_OUT_OF_MEMORY);
-    data_ = suite_->host_lock_handle(handle_);
-    if (data_ == nullptr) {
-      suite_->host_dispose_handle(handle_);
-      throw static_cast<PF_Err>(PF_Err_OUT_OF_MEMORY);
-    }
-  }
-  ~ScopedLockedHandle() {
-    suite_->host_unlock_handle(handle_);
-    suite_->host_dispose_handle(handle_);
-  }
-  ScopedLockedHandle(const ScopedLockedHandle&) = delete;
-  ScopedLockedHandle& operator=(const ScopedLockedHandle&) = delete;
-  char* Data() const { return static_cast<char*>(data_); }
-
- private:
-  const PF_HandleSuite2* suite_;
-  PF_Handle handle_ = nullptr;
-  void* data_ = nullptr;
-};
-
 [[noreturn]] void BadParam() { throw static_cast<PF_Err>(PF_Err_BAD_CALLBACK_PARAM); }
 
 // A world the transfer can walk: sizes not negative, rows long enough for their pixels.
@@ -274,9 +247,12 @@ void DownloadOutputWorld(A_long width, A_long height, PF_EffectWorld* output,
   }
   ScopedSuite<PF_HandleSuite2> handles(in_data, kPFHandleSuite, kPFHandleSuiteVersion2);
   const std::size_t bufferRowBytes = static_cast<std::size_t>(columns) * bytesPerPixel;
-  ScopedLockedHandle buffer(&handles.get(), static_cast<A_u_longlong>(bufferRowBytes) * rows);
-  ReadIntoWorld(columns, rows, columns, transferType, buffer.Data());
-  CopyRowsToWorld(buffer.Data(), bufferRowBytes, first, *output, rows, bufferRowBytes);
+  OwnedHandle buffer(handles.get(), static_cast<A_u_longlong>(bufferRowBytes) * rows);
+  ScopedHandleLock lock(handles.get(), buffer.get());
+  char* bytes = static_cast<char*>(lock.bytes());
+  if (bytes == nullptr) throw static_cast<PF_Err>(PF_Err_OUT_OF_MEMORY);  // not made or not locked
+  ReadIntoWorld(columns, rows, columns, transferType, bytes);
+  CopyRowsToWorld(bytes, bufferRowBytes, first, *output, rows, bufferRowBytes);
 }
 
 }  // namespace Orvane::Mosaira
