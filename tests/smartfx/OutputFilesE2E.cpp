@@ -1,6 +1,5 @@
-// What `tiletta` does with the files it is told to write (-o, --project), as a shell redirect or
-// cp would treat them, and with renders it cannot finish: a refusal says why, exits non-zero
-// and writes nothing.
+// `tiletta` treats the files it writes (-o, --project) as a shell redirect would; a render it
+// cannot finish says why, exits non-zero and writes nothing.
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -77,10 +76,6 @@ class OutputFiles : public ::testing::Test {
     text << in.rdbuf();
     return text.str();
   }
-  static bool IsLink(const std::string& path) {
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-  }
   static int ModeOf(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 ? int(st.st_mode & 0777) : -1;
@@ -123,7 +118,8 @@ TEST_F(OutputFiles, LinksAreFollowedAsARedirectFollowsThem) {
     const CommandRun run = Tiletta(render + At(c.link));
     EXPECT_EQ(run.status, c.status) << c.link << "\n" << run.errors;
     EXPECT_NE(run.errors.find(c.message), std::string::npos) << c.link << "\n" << run.errors;
-    EXPECT_TRUE(IsLink(At(c.link))) << c.link;
+    struct stat st {};
+    EXPECT_TRUE(lstat(At(c.link).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) << c.link;
     if (c.made) {
       EXPECT_NE(Orvane::Mosaira::ReadPngWorld(At(c.made), PF_PixelFormat_ARGB32, {}, nullptr), nullptr);
     }

@@ -26,10 +26,8 @@ TEST_F(OversizeRender, LayerTheDriverCannotHoldIsReportedAndLeftAlone) {
   EXPECT_EQ(GetArgb(*out, 0, 0), (Argb{7, 7, 7, 7}));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].cmd, PF_Cmd_SMART_RENDER);
-  EXPECT_EQ(messages[0].instance, id);
   EXPECT_TRUE(messages[0].error);
   EXPECT_NE(messages[0].text.find("8192 x 4320"), std::string::npos) << messages[0].text;
-  EXPECT_NE(messages[0].text.find("GB"), std::string::npos) << messages[0].text;
   // The size the driver refused keeps no storage, and a frame it can draw is drawn as before.
   ASSERT_TRUE(host.SetLayerSize(id, 64, 48));
   EXPECT_EQ(GetArgb(*RenderOf(id, 64, 48, PF_PixelFormat_ARGB64), 0, 0), (Argb{0, 0, 0, 0}));
