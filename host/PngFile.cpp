@@ -136,6 +136,7 @@ std::string ExpandPalette(spng_ctx* ctx, const spng_ihdr& ihdr, const std::vecto
   const uint32_t alphas = spng_get_trns(ctx, &trns) == 0 ? trns.n_type3_entries : 0;
   const unsigned depth = ihdr.bit_depth, perByte = 8 / depth, mask = (1u << depth) - 1;
   const size_t rowBytes = (size_t(ihdr.width) * depth + 7) / 8;
+  if (raw.size() < rowBytes * ihdr.height) return "image data shorter than its rows";
   rgba->resize(size_t(ihdr.width) * ihdr.height * kChannels);
   uint8_t* o = rgba->data();
   for (size_t y = 0; y < ihdr.height; ++y) {
