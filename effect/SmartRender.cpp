@@ -94,6 +94,16 @@ void ReportTooLarge(PF_OutData* outData, const PF_EffectWorld& input, int32_t la
   outData->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
 }
 
+// The same when the driver cannot hold the multisampled layers the frame is drawn into.
+void ReportLayerTooLarge(PF_OutData* outData, const PF_EffectWorld& input, const RenderResult& result) {
+  if (outData == nullptr) return;
+  std::snprintf(outData->return_msg, sizeof outData->return_msg,
+                "Tiletta cannot render a frame of %d x %d pixels at this depth: the graphics driver cannot "
+                "hold the %d-sample layer it is drawn in (%.2f GB). Nothing was drawn.",
+                int(input.width), int(input.height), int(result.layerSamples), double(result.layerBytes) / 1e9);
+  outData->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
+}
+
 }  // namespace
 
 PF_Err HandleSmartRender(PF_InData* inData, PF_OutData* outData, PF_SmartRenderExtra* extra,
@@ -138,6 +148,8 @@ PF_Err HandleSmartRender(PF_InData* inData, PF_OutData* outData, PF_SmartRenderE
   const RenderResult result = RenderLayoutFrames(job);
   if (result.outcome == RenderOutcome::kOutputTooLarge) {
     ReportTooLarge(outData, *input, result.largestSide);
+  } else if (result.outcome == RenderOutcome::kLayerTooLarge) {
+    ReportLayerTooLarge(outData, *input, result);
   }
   return err;
 }

@@ -1,5 +1,6 @@
 #include "host/AtomicFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,22 +8,14 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <vector>
 
 namespace Orvane::Mosaira {
 namespace {
 
-// The file a chain of symbolic links ends at; `path` itself when it is no link or the link
-// dangles (the link is then replaced, as writing through it would create its target anyway).
-std::string Resolved(const std::string& path) {
-  struct stat st {};
-  if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-  char* real = realpath(path.c_str(), nullptr);
-  if (real == nullptr) return path;
-  std::string out(real);
-  std::free(real);
-  return out;
-}
+// As many links as the kernel follows before it calls the chain a loop.
+constexpr int kMaxLinkHops = 40;
 
 std::string FolderOf(const std::string& path) {
   const auto slash = path.rfind('/');
@@ -35,48 +28,149 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The file a chain of symbolic links ends at, existing or not (`path` itself when it is no link).
+// Empty, with the system's reason in *why, for a loop or a link that cannot be read.
+std::string FollowLinks(const std::string& path, std::string* why) {
+  std::string current = path;
+  for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+    struct stat st {};
+    if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+    std::vector<char> text(size_t(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+    const ssize_t length = readlink(current.c_str(), text.data(), text.size());
+    if (length < 0 || size_t(length) >= text.size()) {
+      *why = std::strerror(length < 0 ? errno : ENAMETOOLONG);
+      return "";
+    }
+    const std::string next(text.data(), size_t(length));
+    const std::string folder = FolderOf(current);
+    current = next.empty() || next[0] == '/' || current.find('/') == std::string::npos ? next : folder + "/" + next;
+  }
+  *why = std::strerror(ELOOP);
+  return "";
+}
+
 // Empty when the resolved target may be written; else why not.
 std::string TargetProblem(const std::string& target) {
   if (target.empty() || target.back() == '/') return "not a file name";
   struct stat st {};
-  if (stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-    return S_ISDIR(st.st_mode) ? "is a folder" : "not a regular file";
+  if (stat(target.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return S_ISDIR(st.st_mode) ? "is a folder" : "not a regular file";
+    // As `>` would: a file this process may not write is refused, even though its folder would
+    // let a new file be renamed over it.
+    if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return std::strerror(errno);
+  } else if (errno != ENOENT) {
+    return std::strerror(errno);
   }
   const std::string folder = FolderOf(target);
   if (stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "no such folder";
-  if (access(folder.c_str(), W_OK) != 0) return "folder not writable";
+  if (faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return "folder not writable";
   return "";
+}
+
+// Where a write to `path` lands; empty with the reason in *why when it may not be written.
+std::string WritableTarget(const std::string& path, std::string* why) {
+  const std::string target = FollowLinks(path, why);
+  if (target.empty()) return "";
+  *why = TargetProblem(target);
+  return why->empty() ? target : "";
+}
+
+// The mode a new file gets: 0666 less the umask, read without changing it (other threads may
+// be making files).
+mode_t NewFileMode() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("Umask:", 0) == 0) return mode_t(0666) & ~mode_t(std::strtoul(line.c_str() + 6, nullptr, 8));
+  }
+  const mode_t mask = umask(022);
+  umask(mask);
+  return mode_t(0666) & ~mask;
+}
+
+// The target as a path to compare: links followed, the folder made absolute.
+std::string Canonical(const std::string& path) {
+  std::string why;
+  std::string target = FollowLinks(path, &why);
+  if (target.empty()) target = path;
+  char* folder = realpath(FolderOf(target).c_str(), nullptr);
+  if (folder == nullptr) return target;
+  std::string out = std::string(folder) + "/" + NameOf(target);
+  std::free(folder);
+  return out;
 }
 
 }  // namespace
 
+// The new file's stream: every write goes straight to the descriptor, and the first failure's
+// errno is kept, so that the message says why in the system's words.
+struct AtomicFileStream {
+  static ssize_t Write(void* cookie, const char* data, size_t size) {
+    auto* file = static_cast<AtomicFile*>(cookie);
+    size_t done = 0;
+    while (done < size) {
+      const ssize_t n = write(file->fd_, data + done, size - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (file->writeErrno_ == 0) file->writeErrno_ = n < 0 ? errno : EIO;
+        return -1;
+      }
+      done += size_t(n);
+    }
+    return ssize_t(size);
+  }
+  static int Close(void* cookie) {
+    auto* file = static_cast<AtomicFile*>(cookie);
+    const int result = close(file->fd_);
+    if (result != 0 && file->writeErrno_ == 0) file->writeErrno_ = errno;
+    file->fd_ = -1;
+    return result;
+  }
+};
+
 bool CheckWritableTarget(const std::string& path, std::string* error) {
-  const std::string why = TargetProblem(Resolved(path));
+  std::string why;
+  WritableTarget(path, &why);
   if (!why.empty() && error) *error = "cannot write " + path + ": " + why;
   return why.empty();
 }
 
-AtomicFile::AtomicFile(const std::string& path) : target_(Resolved(path)), shown_(path) {
-  const std::string why = TargetProblem(target_);
+bool SameTarget(const std::string& a, const std::string& b) {
+  std::string why;
+  const std::string ta = FollowLinks(a, &why), tb = FollowLinks(b, &why);
+  struct stat sa {}, sb {};
+  if (!ta.empty() && !tb.empty() && stat(ta.c_str(), &sa) == 0 && stat(tb.c_str(), &sb) == 0) {
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  }
+  return Canonical(a) == Canonical(b);
+}
+
+AtomicFile::AtomicFile(const std::string& path) : shown_(path) {
+  std::string why;
+  target_ = WritableTarget(path, &why);
   if (!why.empty()) {
     Fail(why);
     return;
   }
   struct stat st {};
-  if (stat(target_.c_str(), &st) == 0) mode_ = int(st.st_mode & 07777);
+  mode_ = int(stat(target_.c_str(), &st) == 0 ? st.st_mode & 07777 : NewFileMode());
+  Open();
+}
+
+void AtomicFile::Open() {
   std::string pattern = FolderOf(target_) + "/." + NameOf(target_) + ".XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
-  const int fd = mkstemp(name.data());
-  if (fd < 0) {
+  fd_ = mkstemp(name.data());
+  if (fd_ < 0) {
     Fail(std::strerror(errno));
     return;
   }
   temp_ = name.data();
-  file_ = fdopen(fd, "wb");
+  file_ = fopencookie(this, "wb", {nullptr, &AtomicFileStream::Write, nullptr, &AtomicFileStream::Close});
   if (file_ == nullptr) {
-    close(fd);
-    Fail("cannot open a new file");
+    Fail(std::strerror(errno));
+    close(fd_);
+    fd_ = -1;
   }
 }
 
@@ -89,16 +183,19 @@ void AtomicFile::Fail(const std::string& why) {
   if (error_.empty()) error_ = "cannot write " + shown_ + ": " + why;
 }
 
+std::string AtomicFile::WriteFailure() const { return writeErrno_ != 0 ? std::strerror(writeErrno_) : ""; }
+
 bool AtomicFile::Commit() {
   if (file_ == nullptr) {
     Fail("not open");
     return false;
   }
-  const bool written = std::fflush(file_) == 0 && !std::ferror(file_) && fchmod(fileno(file_), mode_t(mode_)) == 0;
+  const bool written = std::fflush(file_) == 0 && !std::ferror(file_);
+  if (written && fchmod(fd_, mode_t(mode_)) != 0 && writeErrno_ == 0) writeErrno_ = errno;
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
-  if (!written || !closed) {
-    Fail("write failed");
+  if (!written || !closed || writeErrno_ != 0) {
+    Fail(writeErrno_ != 0 ? std::strerror(writeErrno_) : "write failed");
     return false;
   }
   if (std::rename(temp_.c_str(), target_.c_str()) != 0) {

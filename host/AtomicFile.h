@@ -1,5 +1,9 @@
 // Writing a file the user named without ever losing what was there: the bytes go to a new file
 // beside the target, which replaces the target only once it is complete.
+//
+// The target is found as a shell redirect finds it: symbolic links are followed to the file they
+// name (made when it does not exist yet; the link stays a link), a link loop or a missing folder is
+// refused. A replaced file keeps its mode; a new one gets 0666 less the process's umask.
 #pragma once
 
 #include <cstdio>
@@ -8,9 +12,16 @@
 namespace Orvane::Mosaira {
 
 // Whether `path` can be written as a new or replaced regular file: its folder exists and is
-// writable, and it is not a folder, device, pipe or other special file (through a symbolic link,
-// the file the link names). False with the reason in *error ("cannot write PATH: ...").
+// writable, it is not a folder, device, pipe or other special file, and an existing file is
+// writable by this process (through symbolic links, all of this of the file the links name).
+// False with the reason in *error ("cannot write PATH: ...", in the system's words where it has
+// them).
 bool CheckWritableTarget(const std::string& path, std::string* error);
+
+// Whether writing `a` and writing `b` would write the same file: when both exist, the same device
+// and inode (through links and hard links alike); otherwise the same path once links are followed
+// and folders made absolute.
+bool SameTarget(const std::string& a, const std::string& b);
 
 // One write of one file. The constructor makes a new file in the target's folder (the folder of
 // the file a symbolic link names, so the link stays a link); Commit() closes it and renames it
@@ -29,16 +40,24 @@ class AtomicFile {
   // failed or the rename did; the target is then as it was.
   bool Commit();
   const std::string& Error() const { return error_; }
+  // The system's words for the first write to File() that failed ("No space left on device");
+  // empty while none has.
+  std::string WriteFailure() const;
 
  private:
   void Fail(const std::string& why);
+  void Open();
 
   std::string target_;  // the path that is replaced (links resolved)
   std::string shown_;   // the path as the caller named it, for messages
   std::string temp_;
   FILE* file_ = nullptr;
+  int fd_ = -1;          // the new file's descriptor, written through file_
+  int writeErrno_ = 0;   // the first failed write's errno
   int mode_ = 0644;
   std::string error_;
+
+  friend struct AtomicFileStream;
 };
 
 }  // namespace Orvane::Mosaira

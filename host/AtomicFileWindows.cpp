@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -44,6 +46,13 @@ bool CheckWritableTarget(const std::string& path, std::string* error) {
   return why.empty();
 }
 
+bool SameTarget(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
+  const fs::path ca = fs::weakly_canonical(a, ec), cb = fs::weakly_canonical(b, ec);
+  return ca == cb;
+}
+
 AtomicFile::AtomicFile(const std::string& path) : target_(path), shown_(path) {
   const std::string why = TargetProblem(target_);
   if (!why.empty()) {
@@ -64,6 +73,8 @@ AtomicFile::~AtomicFile() {
   if (!temp_.empty()) fs::remove(temp_, ec);
 }
 
+std::string AtomicFile::WriteFailure() const { return writeErrno_ != 0 ? std::strerror(writeErrno_) : ""; }
+
 void AtomicFile::Fail(const std::string& why) {
   if (error_.empty()) error_ = "cannot write " + shown_ + ": " + why;
 }
@@ -74,10 +85,11 @@ bool AtomicFile::Commit() {
     return false;
   }
   const bool written = std::fflush(file_) == 0 && !std::ferror(file_);
+  if (!written && errno != 0) writeErrno_ = errno;
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
   if (!written || !closed) {
-    Fail("write failed");
+    Fail(writeErrno_ != 0 ? std::strerror(writeErrno_) : "write failed");
     return false;
   }
   if (!MoveFileExA(temp_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

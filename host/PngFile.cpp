@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "host/AtomicFile.h"
@@ -13,8 +15,8 @@
 namespace Orvane::Mosaira {
 namespace {
 
-// Largest ancillary chunk kept and all of them together: text and profiles of a layer are never
-// used, so a file full of them is not worth its memory.
+// Largest ancillary chunk the decoder keeps and all of them together; decoded images reach it
+// with tRNS alone (LayerChunks), a header read straight from a file with whatever follows IHDR.
 constexpr size_t kChunkLimitBytes = size_t(1) << 20;
 constexpr size_t kChunkCacheBytes = size_t(4) << 20;
 // Deflate never shrinks data more than this (a run of one byte: 258 bytes in about 2 bits).
@@ -40,12 +42,45 @@ int SamplesPerPixel(uint8_t colorType) {
   }
 }
 
+// The chunks a layer needs: every critical chunk (an unknown one is then refused by the decoder)
+// and tRNS. Other ancillary chunks (profiles, text, metadata) are never used, so they are
+// dropped before decoding, however large: they are no reason to refuse a picture, and no reason
+// to hold their bytes either. A stream whose chunks do not add up is passed on as it stands from
+// there, for the decoder to refuse.
+std::vector<uint8_t> LayerChunks(const uint8_t* data, size_t size) {
+  constexpr size_t kSignature = 8, kFraming = 12;  // length, type, CRC
+  std::vector<uint8_t> out(data, data + std::min(size, kSignature));
+  size_t at = out.size();
+  while (size - at >= kFraming) {
+    const size_t length = size_t(data[at]) << 24 | size_t(data[at + 1]) << 16 | size_t(data[at + 2]) << 8 | data[at + 3];
+    if (length > size - at - kFraming) break;
+    const uint8_t* type = data + at + 4;
+    const bool critical = (type[0] & 0x20) == 0;
+    if (critical || std::equal(type, type + 4, "tRNS")) out.insert(out.end(), data + at, data + at + kFraming + length);
+    at += kFraming + length;
+  }
+  out.insert(out.end(), data + at, data + size);
+  return out;
+}
+
+// Whether the stream's header declares a side of 0 (the decoder only calls such a size invalid).
+bool DeclaresEmpty(const uint8_t* data, size_t size) {
+  if (size < 24 || !std::equal(data + 12, data + 16, "IHDR")) return false;
+  const auto zero = [&](size_t at) { return data[at] == 0 && data[at + 1] == 0 && data[at + 2] == 0 && data[at + 3] == 0; };
+  return zero(16) || zero(20);
+}
+
 // A decoder of the stream set on `ctx`, with its limits; empty text when the header passes.
-std::string CheckHeader(spng_ctx* ctx, double streamBytes, const PngLimits& limits, spng_ihdr* ihdr) {
+// `head` holds the stream's first bytes (at least 24 when it is that long).
+std::string CheckHeader(spng_ctx* ctx, const uint8_t* head, size_t headBytes, double streamBytes,
+                        const PngLimits& limits, spng_ihdr* ihdr) {
   const uint32_t side = uint32_t(std::max<A_long>(limits.maxSide, 1));
   spng_set_image_limits(ctx, side, side);
   spng_set_chunk_limits(ctx, kChunkLimitBytes, kChunkCacheBytes);
   const int err = spng_get_ihdr(ctx, ihdr);
+  if ((err == SPNG_EWIDTH || err == SPNG_EHEIGHT) && DeclaresEmpty(head, headBytes)) {
+    return "empty image (no pixels)";
+  }
   if (err == SPNG_EWIDTH || err == SPNG_EHEIGHT || err == SPNG_EUSER_WIDTH || err == SPNG_EUSER_HEIGHT) {
     return "larger than a layer may be (" + std::to_string(side) + " pixels a side)";
   }
@@ -90,30 +125,71 @@ void Store(const std::vector<uint8_t>& buffer, unsigned maxSample, HostWorld* wo
   }
 }
 
-// Decodes the stream set on `ctx` (`streamBytes` long); `name` for messages.
-std::unique_ptr<HostWorld> Decode(spng_ctx* ctx, double streamBytes, PF_PixelFormat format, const PngLimits& limits,
+// Palette indices as stored (rows packed at the file's bit depth) looked up in the palette and
+// its tRNS alphas, into r, g, b, a bytes. The decoder itself would show an index beyond the
+// palette as opaque black; such a file is damaged. Empty text when every index is in the palette.
+std::string ExpandPalette(spng_ctx* ctx, const spng_ihdr& ihdr, const std::vector<uint8_t>& raw,
+                          std::vector<uint8_t>* rgba) {
+  spng_plte plte{};
+  if (const int err = spng_get_plte(ctx, &plte)) return spng_strerror(err);
+  spng_trns trns{};
+  const uint32_t alphas = spng_get_trns(ctx, &trns) == 0 ? trns.n_type3_entries : 0;
+  const unsigned depth = ihdr.bit_depth, perByte = 8 / depth, mask = (1u << depth) - 1;
+  const size_t rowBytes = (size_t(ihdr.width) * depth + 7) / 8;
+  if (raw.size() < rowBytes * ihdr.height) return "image data shorter than its rows";
+  rgba->resize(size_t(ihdr.width) * ihdr.height * kChannels);
+  uint8_t* o = rgba->data();
+  for (size_t y = 0; y < ihdr.height; ++y) {
+    for (size_t x = 0; x < ihdr.width; ++x) {
+      const uint8_t byte = raw[y * rowBytes + x / perByte];
+      const unsigned index = (byte >> ((perByte - 1 - x % perByte) * depth)) & mask;
+      if (index >= plte.n_entries) return "palette index beyond the palette";
+      *o++ = plte.entries[index].red;
+      *o++ = plte.entries[index].green;
+      *o++ = plte.entries[index].blue;
+      *o++ = index < alphas ? trns.type3_alpha[index] : 255;
+    }
+  }
+  return "";
+}
+
+// Decodes the image of `ctx` into r, g, b, a samples of 8 bits (16 for 16-bit files), then reads
+// the chunks after it, whose checks (the image data's own CRC among them) it must pass too.
+std::string DecodeSamples(spng_ctx* ctx, const spng_ihdr& ihdr, std::vector<uint8_t>* samples) {
+  const bool indexed = ihdr.color_type == SPNG_COLOR_TYPE_INDEXED;
+  const int fmt = indexed ? SPNG_FMT_RAW : ihdr.bit_depth == 16 ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8;
+  size_t length = 0;
+  if (const int err = spng_decoded_image_size(ctx, fmt, &length)) return spng_strerror(err);
+  std::vector<uint8_t> buffer(length);
+  int err = spng_decode_image(ctx, buffer.data(), buffer.size(), fmt, indexed ? 0 : SPNG_DECODE_TRNS);
+  if (err == 0) err = spng_decode_chunks(ctx);
+  if (err != 0) return spng_strerror(err);
+  if (indexed) return ExpandPalette(ctx, ihdr, buffer, samples);
+  *samples = std::move(buffer);
+  return "";
+}
+
+// Decodes `size` bytes at `data` (chunks a layer does not need dropped first); `name` for messages.
+std::unique_ptr<HostWorld> Decode(const uint8_t* data, size_t size, PF_PixelFormat format, const PngLimits& limits,
                                   const std::string& name, std::string* error) {
   const auto fail = [&](const std::string& why) {
     if (error) *error = "cannot read " + name + ": " + why;
     return nullptr;
   };
   if (HostWorld::BytesPerPixel(format) == 0) return fail("no such pixel format");
+  const std::vector<uint8_t> stream = LayerChunks(data, size);
+  Ctx ctx(spng_ctx_new(0));
+  if (!ctx || spng_set_png_buffer(ctx.get(), stream.data(), stream.size()) != 0) return fail("no data");
   spng_ihdr ihdr{};
-  const std::string why = CheckHeader(ctx, streamBytes, limits, &ihdr);
+  std::string why = CheckHeader(ctx.get(), stream.data(), stream.size(), double(stream.size()), limits, &ihdr);
+  std::vector<uint8_t> samples;
+  if (why.empty()) why = DecodeSamples(ctx.get(), ihdr, &samples);
   if (!why.empty()) return fail(why);
-  const bool deep = ihdr.bit_depth == 16;
-  const int fmt = deep ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8;
-  size_t length = 0;
-  if (const int err = spng_decoded_image_size(ctx, fmt, &length)) return fail(spng_strerror(err));
-  std::vector<uint8_t> buffer(length);
-  if (const int err = spng_decode_image(ctx, buffer.data(), buffer.size(), fmt, SPNG_DECODE_TRNS)) {
-    return fail(spng_strerror(err));
-  }
   auto world = std::make_unique<HostWorld>(A_long(ihdr.width), A_long(ihdr.height), format);
-  if (deep) {
-    Store<uint16_t>(buffer, 65535, world.get());
+  if (ihdr.bit_depth == 16) {
+    Store<uint16_t>(samples, 65535, world.get());
   } else {
-    Store<uint8_t>(buffer, 255, world.get());
+    Store<uint8_t>(samples, 255, world.get());
   }
   return world;
 }
@@ -121,13 +197,16 @@ std::unique_ptr<HostWorld> Decode(spng_ctx* ctx, double streamBytes, PF_PixelFor
 // The file opened for a decoder, with its size; null with *error set when it cannot be.
 File OpenForReading(const std::string& path, double* bytes, std::string* error) {
   struct stat st {};
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (error) *error = "cannot read " + path + (S_ISDIR(st.st_mode) ? ": is a folder" : ": no such file");
-    return nullptr;
+  const char* why = nullptr;
+  if (stat(path.c_str(), &st) != 0) {
+    why = std::strerror(errno);
+  } else if (!S_ISREG(st.st_mode)) {
+    why = S_ISDIR(st.st_mode) ? "is a folder" : "not a regular file";
   }
+  File file(why == nullptr ? std::fopen(path.c_str(), "rb") : nullptr);
+  if (why == nullptr && !file) why = std::strerror(errno);
+  if (why != nullptr && error) *error = "cannot read " + path + ": " + why;
   *bytes = double(st.st_size);
-  File file(std::fopen(path.c_str(), "rb"));
-  if (!file && error) *error = "cannot read " + path + ": cannot open";
   return file;
 }
 
@@ -196,12 +275,15 @@ bool ReadPngHeader(const std::string& path, const PngLimits& limits, PngHeader* 
   double bytes = 0;
   File file = OpenForReading(path, &bytes, error);
   if (!file) return false;
+  uint8_t head[24] = {};
+  const size_t headBytes = std::fread(head, 1, sizeof head, file.get());
+  std::rewind(file.get());
   Ctx ctx(spng_ctx_new(0));
   spng_ihdr ihdr{};
   const std::string why = !ctx ? "out of memory"
                           : spng_set_png_file(ctx.get(), file.get()) != 0
                               ? "cannot read"
-                              : CheckHeader(ctx.get(), bytes, limits, &ihdr);
+                              : CheckHeader(ctx.get(), head, headBytes, bytes, limits, &ihdr);
   if (!why.empty()) {
     if (error) *error = "cannot read " + path + ": " + why;
     return false;
@@ -215,22 +297,18 @@ std::unique_ptr<HostWorld> ReadPngWorld(const std::string& path, PF_PixelFormat 
   double bytes = 0;
   File file = OpenForReading(path, &bytes, error);
   if (!file) return nullptr;
-  Ctx ctx(spng_ctx_new(0));
-  if (!ctx || spng_set_png_file(ctx.get(), file.get()) != 0) {
-    if (error) *error = "cannot read " + path + ": out of memory";
+  std::vector<uint8_t> data(static_cast<size_t>(bytes));
+  if (std::fread(data.data(), 1, data.size(), file.get()) != data.size()) {
+    if (error) *error = "cannot read " + path + ": " + std::strerror(std::ferror(file.get()) ? errno : EIO);
     return nullptr;
   }
-  return Decode(ctx.get(), bytes, format, limits, path, error);
+  return Decode(data.data(), data.size(), format, limits, path, error);
 }
 
 std::unique_ptr<HostWorld> DecodePngWorld(const uint8_t* data, size_t size, PF_PixelFormat format,
                                           const PngLimits& limits, std::string* error) {
-  Ctx ctx(spng_ctx_new(0));
-  if (!ctx || spng_set_png_buffer(ctx.get(), data, size) != 0) {
-    if (error) *error = "cannot read PNG data: no data";
-    return nullptr;
-  }
-  return Decode(ctx.get(), double(size), format, limits, "PNG data", error);
+  if (data == nullptr) size = 0;
+  return Decode(data, size, format, limits, "PNG data", error);
 }
 
 bool WritePng(HostWorld& world, const std::string& path, std::string* error) {
@@ -241,7 +319,9 @@ bool WritePng(HostWorld& world, const std::string& path, std::string* error) {
   AtomicFile out(path);
   const int err = out.File() ? Encode(world, world.Format() != PF_PixelFormat_ARGB32, out.File()) : 0;
   if (out.File() && err != 0) {
-    if (error) *error = "cannot write " + path + ": " + spng_strerror(err);
+    // A failed write says why in the system's words; libspng only knows that its stream failed.
+    const std::string why = out.WriteFailure();
+    if (error) *error = "cannot write " + path + ": " + (why.empty() ? spng_strerror(err) : why);
     return false;
   }
   if (!out.Commit()) {

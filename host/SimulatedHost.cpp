@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 #include "host/HostCallbacks.h"
 #include "host/HostUi.h"
@@ -167,6 +168,7 @@ PF_Err SimulatedHost::Run(PF_Cmd cmd, HostInstance* inst, void* extra, PF_LayerD
   }
   const std::vector<PF_ParamIndex> followUps =
       Finish({cmd, inst, extra, depth, outCopy}, out, params, err, escaped);
+  ShowMessage(cmd, inst, out);
   if (!followUps.empty() && depth >= kMaxFollowUpDepth) {
     Violation(CommandText(cmd) + "parameter changes still cascading; follow-ups stopped");
     return err;
@@ -177,6 +179,19 @@ PF_Err SimulatedHost::Run(PF_Cmd cmd, HostInstance* inst, void* extra, PF_LayerD
     Run(PF_Cmd_USER_CHANGED_PARAM, inst, &e, nullptr, depth + 1);
   }
   return err;
+}
+
+void SimulatedHost::ShowMessage(PF_Cmd cmd, const HostInstance* inst, const PF_OutData& out) {
+  const std::string text(out.return_msg, strnlen(out.return_msg, sizeof out.return_msg));
+  const bool error = (out.out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE) != 0;
+  if (text.empty() && !error) return;
+  std::lock_guard<std::mutex> lock(messagesMutex_);
+  messages_.push_back({cmd, inst == &globalRef_ ? kNoInstance : inst->id, text, error});
+}
+
+std::vector<PluginMessage> SimulatedHost::TakeMessages() {
+  std::lock_guard<std::mutex> lock(messagesMutex_);
+  return std::exchange(messages_, {});
 }
 
 void SimulatedHost::TakeOutData(PF_Cmd cmd, HostInstance* inst, const PF_OutData& out, PF_Err err) {

@@ -89,6 +89,15 @@ struct CommandRecord {
   PF_OutFlags outFlags;      // out_data->out_flags as the command left them
 };
 
+// What the plug-in asked the host to show its user: the return_msg a command left, shown as an
+// error when it set PF_OutFlag_DISPLAY_ERROR_MESSAGE (then also without a text).
+struct PluginMessage {
+  PF_Cmd cmd;
+  InstanceId instance;  // kNoInstance for the plug-in-wide commands
+  std::string text;
+  bool error;
+};
+
 // One effect instance on a layer.
 struct HostInstance {
   InstanceId id = kNoInstance;
@@ -177,6 +186,9 @@ class SimulatedHost {
   // PF_ChangeFlag_CHANGED_VALUE (not those of the follow-ups), in index order.
   std::vector<PF_ParamIndex> LastChangedParams() const { return LastOfThisThread().changed; }
   const std::vector<CommandRecord>& Log() const { return log_; }
+  // The messages of every command (follow-ups and renders on any thread included) since the last
+  // call, oldest first, as a host puts them in front of its user; the list is then empty.
+  std::vector<PluginMessage> TakeMessages();
   void SetCommandHook(CommandHook* hook) { hook_ = hook; }  // not owned; null to remove
   // Whether a user change is followed by PF_Cmd_UPDATE_PARAMS_UI when the effect asked for it with
   // PF_OutFlag_SEND_UPDATE_PARAMS_UI at global set-up (on by default, as the real host does).
@@ -321,6 +333,9 @@ class SimulatedHost {
   std::mutex violationsMutex_;
   bool sendUpdateParamsUi_ = true;
   std::vector<uint8_t> lastFlattenedCopy_;
+  void ShowMessage(PF_Cmd cmd, const HostInstance* inst, const PF_OutData& out);
+  std::mutex messagesMutex_;
+  std::vector<PluginMessage> messages_;
   std::vector<PF_Handle> reportedLocked_;
 };
 

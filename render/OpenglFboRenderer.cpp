@@ -133,20 +133,30 @@ void OpenglFboRenderer::attachTopLayer(GLuint layerFbo) {
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, top.stencil.Get());
 }
 
-// A new layer of the renderer's size on top of the stack.
-void OpenglFboRenderer::makeLayer(bool withStencil) {
+// A new layer of the renderer's size on top of the stack; false when the driver gave its colour
+// or stencil no storage (a driver that cannot hold that many bytes in one buffer leaves it
+// empty and reports no error).
+bool OpenglFboRenderer::makeLayer(bool withStencil) {
   const auto w = static_cast<GLsizei>(width);
   const auto h = static_cast<GLsizei>(height);
+  const auto stored = [] {
+    GLint side = 0;
+    glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_WIDTH, &side);
+    return side > 0;
+  };
   Layer layer;
   layer.colour = GlRenderbuffer::Generate();
   glBindRenderbuffer(GL_RENDERBUFFER, layer.colour.Get());
   glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, InternalFormat(colourStorage), w, h);
-  if (withStencil) {
+  bool made = stored();
+  if (withStencil && made) {
     layer.stencil = GlRenderbuffer::Generate();
     glBindRenderbuffer(GL_RENDERBUFFER, layer.stencil.Get());
     glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_STENCIL_INDEX8, w, h);
+    made = stored();
   }
   layerStack.push_back(std::move(layer));
+  return made;
 }
 
 void OpenglFboRenderer::pushLayer(bool withStencil, LayerStart start) {
@@ -156,8 +166,12 @@ void OpenglFboRenderer::pushLayer(bool withStencil, LayerStart start) {
   if (spare != spareLayers.end()) {
     layerStack.push_back(std::move(*spare));
     spareLayers.erase(spare);
-  } else {
-    makeLayer(withStencil);
+  } else if (!makeLayer(withStencil)) {
+    layerStack.pop_back();
+    if (!layerStack.empty()) attachTopLayer(layerFbo);
+    LayerStorageRefused refused;
+    refused.bytes = std::uint64_t(width) * height * std::uint64_t(samples) * BytesPerPixel(InternalFormat(colourStorage));
+    throw refused;
   }
   attachTopLayer(layerFbo);
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {

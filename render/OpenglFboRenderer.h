@@ -22,6 +22,7 @@
 #include "render/FullScreenPasses.h"
 #include "render/GlName.h"
 #include "render/LayerTexturePool.h"
+#include "render/OpenGLContext.h"
 
 namespace Orvane::Mosaira {
 
@@ -36,6 +37,12 @@ enum class ColourStorage { kUnorm8, kUnorm16, kFloat32 };
 // What a pushed layer starts with: cleared to transparent black, or left as it is because the
 // first pass into it overwrites every pixel (blending off).
 enum class LayerStart { kCleared, kOverwritten };
+
+// Thrown by pushLayer when the driver gives a layer no storage: a layer of this size and storage
+// is more than it can hold. `bytes` is what the layer's colour asked for (every sample counted).
+struct LayerStorageRefused : AESDK_OpenGL_Fault {
+  std::uint64_t bytes = 0;
+};
 
 // The framebuffer names of one context; 0 = none.
 struct FboSet {
@@ -73,8 +80,9 @@ class OpenglFboRenderer {
 
   // Pushes a layer (colour, plus stencil when asked; a spare one when there is one), clears it
   // to transparent black (and its stencil to 0) unless `start` says the caller overwrites it,
-  // and leaves the layer framebuffer bound to GL_FRAMEBUFFER. Throws AESDK_OpenGL_Fault when the
-  // framebuffer cannot be completed, after deleting the layer.
+  // and leaves the layer framebuffer bound to GL_FRAMEBUFFER. Throws LayerStorageRefused when the
+  // driver gives the layer no storage, AESDK_OpenGL_Fault when the framebuffer cannot be
+  // completed otherwise; either after deleting the layer.
   void pushLayer(bool withStencil, LayerStart start = LayerStart::kCleared);
 
   // Resolves the top layer into a new texture, keeps the layer as a spare and makes the layer
@@ -138,7 +146,7 @@ class OpenglFboRenderer {
   static void abandonLayers(std::vector<Layer>& layers) noexcept;
   ContextFramebuffers& currentFramebuffers();
   void attachTopLayer(gl::GLuint layerFbo);
-  void makeLayer(bool withStencil);
+  bool makeLayer(bool withStencil);
   void spareTopLayer();
   void resolveTopInto(gl::GLuint texture);
 

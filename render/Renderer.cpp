@@ -180,7 +180,14 @@ RenderResult RenderLayoutFrames(const LayoutRenderJob& job) {
   {
     PushedLayers layers(renderer);
     LayerTextureRound round(renderer.layerTextures);
-    PrepareLayers(renderer, w, h);
+    try {
+      PrepareLayers(renderer, w, h);
+    } catch (const LayerStorageRefused& refused) {
+      // Refused before any layer goes up. What was made for this size goes too: a size the
+      // driver cannot draw is no size to keep storage for.
+      renderer.release();
+      return {RenderOutcome::kLayerTooLarge, largest, refused.bytes, renderer.sampleCount()};
+    }
     {
       VectorFrame frame(ctx, float(w), float(h));
       DrawFrames(job, ctx, &renderer.layerTextures, frame.Images());

@@ -65,11 +65,14 @@ enum class RenderOutcome {
   kDrawn,           // the output world holds the picture
   kEmptyInput,      // an empty input world (an empty layer): nothing to draw, output untouched
   kOutputTooLarge,  // a side beyond the driver's limit: nothing drawn, output untouched
+  kLayerTooLarge,   // the driver gave a multisampled layer no storage: nothing drawn, output untouched
 };
 
 struct RenderResult {
   RenderOutcome outcome = RenderOutcome::kDrawn;
   std::int32_t largestSide = 0;  // the driver's largest texture and renderbuffer side, once asked
+  std::uint64_t layerBytes = 0;  // kLayerTooLarge: the storage the refused layer asked for
+  std::int32_t layerSamples = 0;  // kLayerTooLarge: its samples per pixel
 };
 
 // Renders `job` under the render lock on the calling thread's own context and restores the

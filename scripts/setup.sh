@@ -1,8 +1,21 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need, and the cross tools
-# for the Windows build. Skips apt entirely when everything is already present, so a warm run is
-# fast. With a folder argument it also builds the Windows libraries there (scripts/windows_deps.sh).
+# Installs the Debian packages the Linux build needs (the plug-in, the tiletta command, the tests
+# and the benchmarks). With --tests also the fuzz tools and the cross tools of the Windows build, as
+# scripts/test.sh runs them all; with a folder argument the cross tools, and the Windows libraries
+# are built in that folder (scripts/windows_deps.sh). Skips apt entirely when everything is already
+# present, so a warm run is fast.
+#   usage: setup.sh [--tests] [WINDOWS_DEPS_FOLDER]
 set -euo pipefail
+
+tests=0
+folder=""
+for arg in "$@"; do
+  case "$arg" in
+    --tests) tests=1 ;;
+    -*) echo "setup: unknown option $arg" >&2; exit 2 ;;
+    *) folder=$arg ;;
+  esac
+done
 
 packages=(
   build-essential cmake ninja-build pkg-config python3
@@ -11,12 +24,14 @@ packages=(
   libcairo2-dev libspng-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   binutils
-  # The fuzz targets (libFuzzer with the sanitizers).
-  clang libclang-rt-dev
-  # The Windows build: cross compiler (posix threads), resource compiler, Wine on a virtual display,
-  # and dpkg-dev to unpack Debian source packages.
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb dpkg-dev
 )
+# The fuzz targets (libFuzzer with the sanitizers).
+fuzz_packages=(clang libclang-rt-dev)
+# The Windows build: cross compiler (posix threads), resource compiler, Wine on a virtual display,
+# and dpkg-dev to unpack Debian source packages.
+windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 xvfb dpkg-dev)
+if [ "$tests" -eq 1 ]; then packages+=("${fuzz_packages[@]}" "${windows_packages[@]}"); fi
+if [ -n "$folder" ]; then packages+=("${windows_packages[@]}"); fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -34,6 +49,6 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-if [ $# -gt 0 ]; then
-  bash "$(dirname "$0")/windows_deps.sh" "$1"
+if [ -n "$folder" ]; then
+  bash "$(dirname "$0")/windows_deps.sh" "$folder"
 fi

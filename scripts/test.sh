@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-bash scripts/setup.sh
+bash scripts/setup.sh --tests
 
 jobs=${TILETTA_JOBS:-$(nproc)}
 
@@ -17,7 +17,14 @@ build() {  # build DIR [cmake options...]
 }
 
 echo "== built-in templates"
-python3 "$root/../shared/tools/check_templates.py" layout/templates.json
+# The checker lives beside the clone, in ../shared; a clone without it still runs the plain
+# build's own template tests below.
+checker="$root/../shared/tools/check_templates.py"
+if [ -f "$checker" ]; then
+  python3 "$checker" layout/templates.json
+else
+  echo "skipped: no $checker (the plain build's template tests still run)"
+fi
 
 echo "== plain build"
 build build -DCMAKE_BUILD_TYPE=Release

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "host/PngFile.h"
@@ -35,6 +36,33 @@ const std::string kFineRgba16 = Hex(
 const std::string kDeclares30000 = Hex(
     "89504e470d0a1a0a0000000d49484452000075300000753008060000006627f8ba0000000b4944415478da6360800300000b"
     "0001a02ec8850000000049454e44ae426082");
+
+std::string BigEndian(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
+
+// 2 x 1 RGB pixels (200, 100, 50); the same with its image data's CRC zeroed.
+const std::string kRgb = Hex(
+    "89504e470d0a1a0a0000000d49484452000000020000000108020000007b40e8dd0000000d4944415478da633891620444"
+    "000ac502bdf6008ac50000000049454e44ae426082");
+const std::string kRgbBadDataCrc = Hex(
+    "89504e470d0a1a0a0000000d49484452000000020000000108020000007b40e8dd0000000d4944415478da633891620444"
+    "000ac502bd000000000000000049454e44ae426082");
+// 4 x 1 pixels at 2 bits, indices 0 1 2 1 into red, green, blue; tRNS gives alpha 0 and 128 to
+// the first two. The same palette without tRNS and with a last index of 3, beyond it.
+const std::string kPaletteAlpha = Hex(
+    "89504e470d0a1a0a0000000d49484452000000040000000102030000008452e75e00000009504c5445ff000000ff000000"
+    "ff2d4acd8a0000000274524e5300809b2b4e180000000a4944415478da63900400001b001a835af7200000000049454e44"
+    "ae426082");
+const std::string kPaletteIndexBeyond = Hex(
+    "89504e470d0a1a0a0000000d49484452000000040000000102030000008452e75e00000009504c5445ff000000ff000000"
+    "ff2d4acd8a0000000a4944415478da63900500001f001e486248400000000049454e44ae426082");
+// Headers of 0 x 0, 0 x 5 and 5 x 0 pixels.
+const std::string kEmpty[] = {
+    Hex("89504e470d0a1a0a0000000d4948445200000000000000000802000000b4e9eb45000000084944415478da03000000"
+        "00016fddc9910000000049454e44ae426082"),
+    Hex("89504e470d0a1a0a0000000d4948445200000000000000050802000000e4247af60000000b4944415478da63600002"
+        "0000050001e9fadcd80000000049454e44ae426082"),
+    Hex("89504e470d0a1a0a0000000d494844520000000500000000080200000052c02001000000084944415478da03000000"
+        "00016fddc9910000000049454e44ae426082")};
 
 std::unique_ptr<HostWorld> Decode(const std::string& bytes, PF_PixelFormat format, std::string* error = nullptr,
                                   PngLimits limits = {}) {
@@ -77,6 +105,59 @@ TEST(PngRead, DeclaredSizeIsRefusedBeforeDecoding) {
     EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200)) << c.what;
   }
+}
+
+TEST(PngRead, PaletteTransparencyGivesAlpha) {
+  const auto world = Decode(kPaletteAlpha, PF_PixelFormat_ARGB32);
+  ASSERT_TRUE(world);
+  const int alpha[4] = {0, 128, 255, 128};
+  for (A_long x = 0; x < 4; ++x) EXPECT_EQ(world->Pixel8(x, 0).alpha, alpha[x]) << x;
+  EXPECT_EQ(world->Pixel8(2, 0).blue, 255);
+}
+
+TEST(PngRead, DamagedAndEmptyFilesSayWhy) {
+  const struct { const char* what; std::string bytes; const char* message; } cases[] = {
+      {"0 x 0", kEmpty[0], "empty image"},
+      {"0 x 5", kEmpty[1], "empty image"},
+      {"5 x 0", kEmpty[2], "empty image"},
+      {"image data CRC", kRgbBadDataCrc, "checksum"},
+      {"index beyond the palette", kPaletteIndexBeyond, "palette index"}};
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_EQ(Decode(c.bytes, PF_PixelFormat_ARGB32, &error), nullptr) << c.what;
+    EXPECT_NE(error.find(c.message), std::string::npos) << c.what << ": " << error;
+  }
+}
+
+// A 2 MB profile, or three 2 MB text chunks (CRCs worked out for these bodies), are skipped,
+// not a reason to refuse the picture.
+TEST(PngRead, LargeAncillaryChunksAreSkipped) {
+  const struct { const char* type; std::string head; char fill; uint32_t crc; int count; } chunks[] = {
+      {"iCCP", std::string("icc\0\0", 5), '\0', 0xb3330f24u, 1},
+      {"tEXt", std::string("Comment\0", 8), 'x', 0x5f77089au, 3}};
+  for (const auto& c : chunks) {
+    const std::string body = c.head + std::string(2000000, c.fill);
+    std::string chunks;
+    for (int k = 0; k < c.count; ++k) chunks += BigEndian(uint32_t(body.size())) + c.type + body + BigEndian(c.crc);
+    const std::string path = testing::TempDir() + "png_chunk_" + std::to_string(getpid());
+    std::ofstream(path, std::ios::binary) << kRgb.substr(0, 33) + chunks + kRgb.substr(33);
+    std::string error;
+    const auto world = ReadPngWorld(path, PF_PixelFormat_ARGB32, {}, &error);
+    unlink(path.c_str());
+    ASSERT_TRUE(world) << c.type << ": " << error;
+    EXPECT_EQ(world->Pixel8(1, 0).red, 200) << c.type;
+  }
+}
+
+TEST(PngRead, SpecialFilesAreNotRegularFiles) {
+  const std::string fifo = testing::TempDir() + "png_fifo_" + std::to_string(getpid());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  for (const std::string& path : {std::string("/dev/zero"), fifo}) {
+    std::string error;
+    EXPECT_EQ(ReadPngWorld(path, PF_PixelFormat_ARGB32, {}, &error), nullptr) << path;
+    EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+  }
+  unlink(fifo.c_str());
 }
 
 class PngWrite : public testing::Test {

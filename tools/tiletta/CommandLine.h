@@ -12,10 +12,12 @@ namespace Orvane::Mosaira::Cli {
 // One exit status per kind of failure (listed in `tiletta --help`).
 enum class ExitStatus : int {
   kOk = 0,
-  kFailed = 1,            // the plug-in or the host failed, or the host's checks found a fault
-  kUsage = 2,             // unknown option, bad or missing value, options the layout cannot take
+  kFailed = 1,            // the plug-in or the host failed (also as the plug-in's error message
+                          // says), the host's checks found a fault, or memory would not suffice
+  kUsage = 2,             // unknown option, bad or missing value, options the layout cannot take,
+                          // -o and --project naming one file
   kUnreadableInput = 3,   // a --layer, --json or --project file cannot be read or is damaged
-  kUnwritableOutput = 4,  // -o or the --project file cannot be written
+  kUnwritableOutput = 4,  // -o or the --project file cannot be written, or its write failed
 };
 
 struct CommandError : std::runtime_error {

@@ -2,6 +2,7 @@
 // exactly as a host would send it (set-up, parameters, the layout picked in "Layouts",
 // pre-render, render, set-down), written as a PNG.
 #include <cairo.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,8 +54,10 @@ const char kRenderUsage[] =
     "                      stay unless given here) and save it back afterwards\n"
     "  -o OUT.png          the picture written (checked before the render; replaced only when\n"
     "                      the new picture is complete)\n"
-    "exit status: 0 done; 1 the plug-in or the host failed; 2 bad usage; 3 a --layer or --project\n"
-    "  file cannot be read or is damaged; 4 -o or the --project file cannot be written\n";
+    "exit status: 0 done; 1 the plug-in or the host failed (its message is printed), or the render\n"
+    "  needs more memory than it may use; 2 bad usage (also -o and --project naming one file); 3 a\n"
+    "  --layer or --project file cannot be read or is damaged; 4 -o or the --project file cannot be\n"
+    "  written, or its write failed\n";
 
 // "K:rest" with K a frame number from 1 to 9.
 int FrameNumber(const std::string& text, const char* what, std::string* rest) {
@@ -265,6 +268,15 @@ void Check(PF_Err err, const char* step) {
   if (err != PF_Err_NONE) throw RenderError(std::string(step) + " failed with error " + std::to_string(err));
 }
 
+// Puts what the plug-in asked the host to show in front of the user: a message marked as an error
+// ends the session (exit status 1, nothing written), any other goes to stderr.
+void ShowPluginMessages(SimulatedHost& host) {
+  for (const PluginMessage& m : host.TakeMessages()) {
+    if (m.error) throw RenderError(m.text.empty() ? "the plug-in reported an error without a message" : m.text);
+    std::fprintf(stderr, "tiletta: the plug-in says: %s\n", m.text.c_str());
+  }
+}
+
 // Sets the frame parameters; for an instance opened from a project only those given.
 void SetFrameParams(SimulatedHost& host, InstanceId id, const RenderOptions& o, bool fromProject) {
   if (!fromProject || o.edgeInsetSet) Check(host.SetFloat(id, kParamEdgeInset, o.edgeInset), "setting Edge Inset");
@@ -281,18 +293,44 @@ void SetFrameParams(SimulatedHost& host, InstanceId id, const RenderOptions& o, 
   }
 }
 
-// Refuses a render whose worlds and OpenGL storage would not fit in this machine's memory, before
-// they are made: the layers (`layerPixels` in all), the input and output worlds, and the
-// renderer's four-sample layers and textures.
+// The memory this process may fill: three quarters of the machine's, less when a data limit
+// (RLIMIT_DATA) is set lower; 0 when unknown.
+double UsableMemory(std::string* what) {
+  const double physical = double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE));
+  double usable = physical > 0 ? physical * 0.75 : 0;
+  char text[96];
+  std::snprintf(text, sizeof text, "three quarters of this machine's %.1f GB", physical / 1e9);
+  *what = text;
+  struct rlimit limit {};
+  if (getrlimit(RLIMIT_DATA, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+      (usable <= 0 || double(limit.rlim_cur) < usable)) {
+    usable = double(limit.rlim_cur);
+    *what = "the process's data limit";
+  }
+  return usable;
+}
+
+// Refuses a render whose worlds and OpenGL storage would not fit in the memory this process may
+// use, before they are made. Counted as held at the render's peak: each layer (`layerPixels` in
+// all) twice, as its world and as its texture in the driver; the input and output worlds; and the
+// renderer's storage per output pixel: two multisampled layers at the most samples it asks for
+// (8), their stencil, two resolve textures and the output renderbuffer, in 8-bit storage for 8-bit
+// renders and in single floats for deeper ones; and what the process holds before any of it
+// (libraries, the driver: about 110 MB measured for a small render).
 void CheckMemory(const RenderOptions& o, double layerPixels) {
+  constexpr double kProcessBytes = 110e6;
   const double pixels = double(o.size.width) * o.size.height;
   const double bytesPerPixel = o.depth / 2;
-  const double needed = (layerPixels + 2 * pixels) * bytesPerPixel + pixels * 16.0 * 6;
-  const double physical = double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE));
-  if (physical > 0 && needed > physical * 0.75) {
-    char text[160];
-    std::snprintf(text, sizeof text, "a %dx%d %d-bit render needs about %.1f GB; this machine has %.1f GB",
-                  o.size.width, o.size.height, o.depth, needed / 1e9, physical / 1e9);
+  const double storage = o.depth == 8 ? 4 : 16, output = bytesPerPixel;
+  const double rendererPerPixel = 2 * 8 * storage + 8 + 2 * storage + output;
+  const double needed =
+      kProcessBytes + layerPixels * bytesPerPixel * 2 + 2 * pixels * bytesPerPixel + pixels * rendererPerPixel;
+  std::string what;
+  const double usable = UsableMemory(&what);
+  if (usable > 0 && needed > usable) {
+    char text[240];
+    std::snprintf(text, sizeof text, "a %dx%d %d-bit render of these layers needs about %.1f GB; %s is %.1f GB",
+                  o.size.width, o.size.height, o.depth, needed / 1e9, what.c_str(), usable / 1e9);
     throw RenderError(text);
   }
 }
@@ -366,9 +404,13 @@ void CheckFrameOptions(const RenderOptions& o, size_t layoutIndex) {
   }
 }
 
-// Refuses before any work when the picture or the project could not be written afterwards. A
+// Refuses before any work when the picture or the project could not be written afterwards, or
+// when both name the same file (through links too), where one would overwrite the other. A
 // project path that names something other than a file is refused when it is opened, as input.
 void CheckOutputs(const RenderOptions& o) {
+  if (!o.outPath.empty() && !o.project.empty() && SameTarget(o.outPath, o.project)) {
+    throw UsageError("-o " + o.outPath + " and --project " + o.project + " name the same file");
+  }
   std::string error;
   if (!o.outPath.empty() && !CheckWritableTarget(o.outPath, &error)) throw OutputError(error);
   struct stat st {};
@@ -381,11 +423,15 @@ std::unique_ptr<HostWorld> RenderFrame(SimulatedHost& host, SmartFx& fx, Instanc
   host.Context().downsampleX = {1, A_u_long(o.downsample)};
   host.Context().downsampleY = {1, A_u_long(o.downsample)};
   PF_PreRenderOutput rects{};
-  Check(fx.PreRender(id, &rects), "pre-render");
+  const PF_Err prepared = fx.PreRender(id, &rects);
+  ShowPluginMessages(host);  // the plug-in's own words say more than its error code
+  Check(prepared, "pre-render");
   const auto [w, h] = fx.DownsampledSize(o.size.width, o.size.height);
   HostWorld input(w, h, FormatOf(o.depth));
   auto output = std::make_unique<HostWorld>(w, h, FormatOf(o.depth));
-  Check(fx.Render(id, &input, output.get()), "render");
+  const PF_Err rendered = fx.Render(id, &input, output.get());
+  ShowPluginMessages(host);
+  Check(rendered, "render");
   return output;
 }
 
@@ -437,7 +483,9 @@ int RunSession(const RenderOptions& options, const SessionHooks& hooks) {
     for (size_t k = 0; k < layers.size(); ++k) fx.SetLayer(id, PolygonParam(int(k), kPolygonLayer), layers[k].get());
     frame = RenderFrame(host, fx, id, o);
   }
+  ShowPluginMessages(host);
   if (hooks.afterRender) hooks.afterRender(host, id, o, frame.get());
+  ShowPluginMessages(host);
   if (!o.project.empty() && !host.SaveProject(o.project, &error)) throw OutputError("cannot save " + o.project + ": " + error);
   host.Shutdown();
   for (const std::string& v : host.Violations()) std::fprintf(stderr, "tiletta: host check: %s\n", v.c_str());

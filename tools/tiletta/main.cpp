@@ -1,4 +1,5 @@
 // tiletta: drives the Tiletta plug-in and its layout model from the command line.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -37,6 +38,9 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
   }
+  // Past a file-size limit a write fails with "File too large" instead of ending the process,
+  // so the half-written new file beside the target is removed and the message says why.
+  std::signal(SIGXFSZ, SIG_IGN);
   ArgReader args(argc, argv, 2);
   try {
     if (std::strcmp(argv[1], "layouts") == 0) return RunLayouts(args);

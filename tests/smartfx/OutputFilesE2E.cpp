@@ -1,0 +1,209 @@
+// `tiletta` treats the files it writes (-o, --project) as a shell redirect would; a render it
+// cannot finish says why, exits non-zero and writes nothing.
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/PngFile.h"
+
+namespace {
+
+// How the command's process is started.
+struct Child {
+  bool unprivileged = false;  // as user 65534 when running as root
+  mode_t umask = 022;
+  rlim_t fileSize = RLIM_INFINITY;
+  rlim_t data = RLIM_INFINITY;
+};
+
+struct CommandRun {
+  int status = -1;  // -1: ended by a signal
+  std::string errors;
+};
+
+class OutputFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = ::testing::TempDir() + "tiletta_outputs_" + std::to_string(getpid());
+    mkdir(dir.c_str(), 0777);
+    chmod(dir.c_str(), 0777);  // writable by the unprivileged user too
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+  std::string At(const std::string& name) const { return dir + "/" + name; }
+
+  // Runs `tiletta` with the words of `args` (no quoting), started as `how` says.
+  CommandRun Tiletta(const std::string& args, const Child& how = {}) const {
+    std::vector<std::string> words{TILETTA_BINARY};
+    std::istringstream in(args);
+    for (std::string w; in >> w;) words.push_back(w);
+    const std::string err = dir + "/stderr.txt";
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const int out = open("/dev/null", O_WRONLY), log = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+      dup2(out, 1);
+      dup2(log, 2);
+      umask(how.umask);
+      const rlimit size{how.fileSize, how.fileSize}, data{how.data, how.data};
+      setrlimit(RLIMIT_FSIZE, &size);
+      setrlimit(RLIMIT_DATA, &data);
+      if (how.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
+      std::vector<char*> argv;
+      for (std::string& w : words) argv.push_back(w.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(98);
+    }
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    CommandRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read(err)};
+    std::remove(err.c_str());
+    return run;
+  }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  static int ModeOf(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? int(st.st_mode & 0777) : -1;
+  }
+  // Names in the folder that start with `prefix`.
+  int Count(const std::string& prefix) const {
+    int n = 0;
+    DIR* d = opendir(dir.c_str());
+    for (dirent* e = d ? readdir(d) : nullptr; e != nullptr; e = readdir(d)) {
+      n += std::string(e->d_name).rfind(prefix, 0) == 0;
+    }
+    if (d) closedir(d);
+    return n;
+  }
+
+  std::string dir;
+  const std::string render = "render --layout 2-1 --size 64x48 -o ";
+};
+
+// A file this user may not write is refused before anything is done, and stays as it was.
+TEST_F(OutputFiles, WriteProtectedTargetIsRefused) {
+  const std::string out = At("locked.png");
+  std::ofstream(out) << "keep";
+  chmod(out.c_str(), 0444);
+  const CommandRun run = Tiletta(render + out, Child{true});
+  EXPECT_EQ(run.status, 4) << run.errors;
+  EXPECT_NE(run.errors.find("Permission denied"), std::string::npos) << run.errors;
+  EXPECT_EQ(Read(out), "keep");
+}
+
+// Through a symbolic link the write goes to the file it names, made when missing; the link stays.
+// A link into a missing folder and a link loop are refused.
+TEST_F(OutputFiles, LinksAreFollowedAsARedirectFollowsThem) {
+  const struct { const char* link; const char* to; int status; const char* message; const char* made; } cases[] = {
+      {"dangling.png", "made.png", 0, "", "made.png"},
+      {"into-missing.png", "missing/out.png", 4, "no such folder", nullptr},
+      {"loop.png", "loop.png", 4, "Too many levels of symbolic links", nullptr}};
+  for (const auto& c : cases) {
+    ASSERT_EQ(symlink(c.to, At(c.link).c_str()), 0);
+    const CommandRun run = Tiletta(render + At(c.link));
+    EXPECT_EQ(run.status, c.status) << c.link << "\n" << run.errors;
+    EXPECT_NE(run.errors.find(c.message), std::string::npos) << c.link << "\n" << run.errors;
+    struct stat st {};
+    EXPECT_TRUE(lstat(At(c.link).c_str(), &st) == 0 && S_ISLNK(st.st_mode)) << c.link;
+    if (c.made) {
+      EXPECT_NE(Orvane::Mosaira::ReadPngWorld(At(c.made), PF_PixelFormat_ARGB32, {}, nullptr), nullptr);
+    }
+  }
+}
+
+// A new file gets 0666 less the umask; a replaced file keeps its mode.
+TEST_F(OutputFiles, NewFilesFollowTheUmaskAndReplacedOnesKeepTheirMode) {
+  const std::string fresh = At("fresh.png"), kept = At("kept.png"), project = At("p.proj");
+  std::ofstream(kept) << "old";
+  chmod(kept.c_str(), 0600);
+  ASSERT_EQ(Tiletta(render + fresh + " --project " + project, Child{false, 027}).status, 0);
+  ASSERT_EQ(Tiletta(render + kept, Child{false, 0}).status, 0);
+  EXPECT_EQ(ModeOf(fresh), 0640);
+  EXPECT_EQ(ModeOf(project), 0640);
+  EXPECT_EQ(ModeOf(kept), 0600);
+  EXPECT_NE(Read(kept), "old");
+}
+
+// -o and --project naming one file, by name, through a link or as hard links, is bad usage: the
+// picture would replace the project or the other way round.
+TEST_F(OutputFiles, PictureAndProjectInOneFileIsBadUsage) {
+  const std::string project = At("p.proj"), link = At("link.proj"), hard = At("hard.proj");
+  ASSERT_EQ(Tiletta(render + At("first.png") + " --project " + project).status, 0);
+  const std::string saved = Read(project);
+  ASSERT_EQ(symlink(project.c_str(), link.c_str()), 0);
+  ASSERT_EQ(::link(project.c_str(), hard.c_str()), 0);
+  for (const std::string& out : {project, link, hard, At("new.proj")}) {
+    const std::string same = out == At("new.proj") ? out : project;
+    const CommandRun run = Tiletta(render + out + " --project " + same);
+    EXPECT_EQ(run.status, 2) << out << "\n" << run.errors;
+    EXPECT_NE(run.errors.find("name the same file"), std::string::npos) << run.errors;
+  }
+  EXPECT_EQ(Read(project), saved);
+}
+
+// A write that fails part way (here past the file-size limit) says why in the system's words,
+// leaves the file that was there and no new file beside it.
+TEST_F(OutputFiles, FailedWriteSaysWhyAndLeavesNothingBehind) {
+  const std::string out = At("big.png");
+  std::ofstream(out) << "keep";
+  Child limited;
+  limited.fileSize = 2000;
+  const CommandRun run = Tiletta("render --layout 9-1 --size 320x240 -o " + out, limited);
+  EXPECT_EQ(run.status, 4) << run.errors;
+  EXPECT_NE(run.errors.find("File too large"), std::string::npos) << run.errors;
+  EXPECT_EQ(Read(out), "keep");
+  EXPECT_EQ(Count(".big.png"), 0);
+}
+
+// An instance wider than the driver draws (from a project) is reported by the plug-in: the command
+// shows its message and fails, writing nothing.
+TEST_F(OutputFiles, FrameThePluginCannotRenderIsAFailureWithItsMessage) {
+  const std::string project = At("wide.proj"), out = At("wide.png");
+  ASSERT_EQ(Tiletta(render + At("narrow.png") + " --project " + project).status, 0);
+  std::string text = Read(project);
+  const auto width = text.find("\"width\":64");
+  ASSERT_NE(width, std::string::npos);
+  text.replace(width, 10, "\"width\":16385");
+  std::ofstream(project) << text;
+  const CommandRun run = Tiletta("render --project " + project + " -o " + out);
+  EXPECT_EQ(run.status, 1) << run.errors;
+  EXPECT_NE(run.errors.find("cannot render a frame of 16385 x 48"), std::string::npos) << run.errors;
+  EXPECT_FALSE(std::ifstream(out).good());
+}
+
+#if !defined(__SANITIZE_ADDRESS__)  // the sanitizer's own mappings count against a data limit
+// Nine 4096 x 4096 layers need about 1.5 GB at 8 bits (each layer held twice: its world and the
+// driver's texture); under a 1.1 GB data limit the render is refused before any layer is made.
+TEST_F(OutputFiles, RenderBeyondTheMemoryItMayUseIsRefusedFirst) {
+  const std::string layer = At("solid.png");
+  {
+    Orvane::Mosaira::HostWorld solid(4096, 4096, PF_PixelFormat_ARGB32);
+    ASSERT_TRUE(Orvane::Mosaira::WritePng(solid, layer, nullptr));
+  }
+  std::string layers;
+  for (int k = 0; k < 9; ++k) layers += " --layer " + layer;
+  Child limited;
+  limited.data = rlim_t(1100) << 20;
+  const CommandRun run = Tiletta("render --layout 9-1 --size 1920x1080" + layers + " -o " + At("out.png"), limited);
+  EXPECT_EQ(run.status, 1) << run.errors;
+  EXPECT_NE(run.errors.find("needs about 1.5 GB; the process's data limit is 1.2 GB"), std::string::npos)
+      << run.errors;
+}
+#endif
+
+}  // namespace
