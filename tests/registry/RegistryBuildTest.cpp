@@ -6,7 +6,6 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "layout/BuiltinTemplates.h"
@@ -111,16 +110,6 @@ TEST(RegistryBuild, TemplateWithBadCoordinateThrows) {
   const std::string bad = std::string("[{") + kFrame +
                           R"(,"id":"1-1","points":[{"id":"P5","x":"abc","y":0}]}])";
   EXPECT_THROW(LayoutRegistry{bad}, std::invalid_argument);
-}
-
-TEST(RegistryInstance, SameObjectFromEveryThread) {
-  std::vector<const LayoutRegistry*> seen(8, nullptr);
-  std::vector<std::thread> threads;
-  for (std::size_t k = 0; k < seen.size(); ++k) {
-    threads.emplace_back([&seen, k] { seen[k] = &LayoutRegistry::instance(); });
-  }
-  for (std::thread& t : threads) t.join();
-  for (const LayoutRegistry* r : seen) EXPECT_EQ(r, &LayoutRegistry::instance());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // picked per polygon group, pre-render and render through the entry point, at every depth.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -273,9 +274,16 @@ TEST_P(HostRender, OutsideTheFramesIsExactlyTransparent) {
   }
 }
 
-TEST_P(HostRender, EmptyInputWorldDrawsNothing) {
-  HostWorld input(0, 0, GetParam()), output(0, 0, GetParam());
-  EXPECT_EQ(fx.Render(id, &input, &output), PF_Err_NONE);
+
+// An empty layer (an input world with a side of 0) draws nothing: the output keeps its bytes.
+TEST_P(HostRender, EmptyInputWorldLeavesTheOutputAlone) {
+  for (const auto& [w, h] : {std::pair<A_long, A_long>{0, 0}, {0, 48}, {64, 0}}) {
+    HostWorld input(w, h, GetParam()), output(64, 48, GetParam());
+    SetArgb(output, 16, 24, {7, 7, 7, 7});
+    const std::vector<uint8_t> before = output.Bytes();
+    EXPECT_EQ(fx.Render(id, &input, &output), PF_Err_NONE) << w << " x " << h;
+    EXPECT_EQ(output.Bytes(), before) << w << " x " << h;
+  }
 }
 
 // A layer whose pixels the host cannot give (no pixels at all, or pixels of no world of the
@@ -319,12 +327,82 @@ TEST_P(HostRender, EnlargedLayerKeepsItsPictureAcrossSaveAndDuplicate) {
   EXPECT_EQ(RenderFrame(240, 160, host.DuplicateInstance(enlarged))->Bytes(), reference->Bytes());
 }
 
+// "Round Corner" 100 rounds a square frame into its circle: "1-1" on a 48 x 48 layer inset by 4
+// is the circle of radius 20 about (24, 24), whose box's corners stay empty.
+TEST_P(HostRender, FullRoundCornerDrawsASquareFrameAsACircle) {
+  const InstanceId square = AddWith(48, 48, "1-1", 1);
+  ASSERT_EQ(host.SetFloat(square, kParamEdgeInset, 4.0), PF_Err_NONE);
+  ASSERT_EQ(host.SetFloat(square, kParamRoundCorner, 100.0), PF_Err_NONE);
+  auto out = RenderFrame(48, 48, square);
+  for (const auto& [x, y] : {std::pair{24, 5}, {5, 24}, {42, 24}, {24, 42}, {24, 24}}) ExpectPixel(*out, x, y, kLeft);
+  for (const auto& [x, y] : {std::pair{7, 7}, {40, 7}, {7, 40}, {40, 40}}) ExpectPixel(*out, x, y, kNone, 0);
+}
+
+// "2-8" on a 64 x 64 layer, "Edge Inset" untouched and a layer in frame 1 only: frame 1 is the L
+// around the square from point 1 (at (39.68, 39.68)) to the bottom right corner.
+// Point 1 moved to (16, 16), typed or keyframed, takes (30, 30) out of the L.
+TEST_P(HostRender, PointParameterReshapesTheFrames) {
+  const InstanceId l = AddWith(64, 64, "2-8", 1);
+  const PF_ParamDefUnion start = host.Stream(l, kParamPointFirst).StaticValue();
+  ASSERT_NEAR(start.td.x_value / 65536.0, 39.68, 0.01);
+  ExpectPixel(*RenderFrame(64, 64, l), 30, 30, kLeft);
+  ASSERT_EQ(host.SetPointPx(l, kParamPointFirst, 16, 16), PF_Err_NONE);
+  ExpectPixel(*RenderFrame(64, 64, l), 30, 30, kNone, 0);
+  host.Stream(l, kParamPointFirst).AddKeyframe(0.0, start);
+  host.Stream(l, kParamPointFirst).AddKeyframe(1.0, host.Stream(l, kParamPointFirst).StaticValue());
+  for (const auto& [frame, want] : {std::pair{0, kLeft}, {30, kNone}, {0, kLeft}}) {
+    SCOPED_TRACE(::testing::Message() << "at frame " << frame);
+    host.Context().time = {frame, 30};
+    ExpectPixel(*RenderFrame(64, 64, l), 30, 30, want);
+  }
+}
+
+// With point 1 at (16, 16) the L is concave; pixels whose centres lie just outside its oblique
+// edge from there to (64, 39.68), grown by the pixel of "Edge Inset" 0, keep part of its layer.
+TEST_P(HostRender, ConcaveFrameKeepsItsAntiAliasedFringe) {
+  const InstanceId l = AddWith(64, 64, "2-8", 1);
+  ASSERT_EQ(host.SetPointPx(l, kParamPointFirst, 16, 16), PF_Err_NONE);
+  auto out = RenderFrame(64, 64, l);
+  const double slope = (0.62 * 64 - 16) / 48, cosine = 1 / std::hypot(1.0, slope);
+  int probed = 0;
+  for (A_long x = 18; x < 62; ++x) {
+    const double edge = 16 + (x + 0.5 - 16) * slope + 1 / cosine;
+    const A_long y = A_long(std::floor(edge - 0.5)) + 1;  // the first centre below the edge
+    if ((y + 0.5 - edge) * cosine > 0.3) continue;
+    ++probed;
+    const double alpha = GetArgb(*out, x, y)[0] / WhiteOf(GetParam());
+    EXPECT_TRUE(alpha > 0.05 && alpha < 0.95) << alpha << " at " << x << "," << y;
+  }
+  EXPECT_GT(probed, 10);
+}
+
 // Beyond the driver's largest texture nothing is drawn, and the host's message says why.
 TEST_P(HostRender, OutputBeyondTheDriverIsReportedAndLeftAlone) {
   auto out = RenderFrame(16385, 2, AddWith(16385, 2, "2-1", 2));
   EXPECT_EQ(GetArgb(*out, 0, 0), (Argb{7, 7, 7, 7}));
   EXPECT_NE(host.LastOutData().out_flags & PF_OutFlag_DISPLAY_ERROR_MESSAGE, 0);
   EXPECT_NE(std::string(host.LastOutData().return_msg).find("16385 x 2"), std::string::npos);
+}
+
+// An 8-bit render, then renders of other depths at the same size in the same process: each keeps
+// its own precision (1000 of 32768 comes back as 1000, not as the 8-bit step 1028).
+TEST(DepthChange, RenderAfterAnEightBitOneKeepsItsPrecision) {
+  struct Session : PluginSession {
+    void Run() {
+      Open(64, 48);
+      Pick("1-1");
+      const Colour fine = {1, 1000 / 32768.0, 1000 / 32768.0, 1000 / 32768.0};
+      std::vector<std::unique_ptr<HostWorld>> layers;
+      for (PF_PixelFormat format : {PF_PixelFormat_ARGB32, PF_PixelFormat_ARGB64, PF_PixelFormat_ARGB128}) {
+        layers.push_back(SolidLayer(24, 40, format, fine));
+        ASSERT_TRUE(fx.SetLayer(id, LayerParam(0), layers.back().get()));
+        auto out = RenderOf(id, 64, 48, format);
+        if (format != PF_PixelFormat_ARGB32) ExpectPixel(*out, 32, 24, fine, 2.0 / 32768);
+      }
+      Close();
+    }
+  } session;
+  session.Run();
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, HostRender,
