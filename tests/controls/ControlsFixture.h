@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "effect/ParamIndices.h"
 #include "host/HostUi.h"
@@ -31,6 +33,59 @@ inline A_long LayoutsValueOf(const std::string& layoutId) {
 // The overlay's and the chooser's accent colour (43, 136, 205), allowing for edge blending.
 inline bool IsAccent(const PF_Pixel8& p) {
   return p.alpha > 100 && p.blue > p.red + 60 && p.blue > p.green + 20;
+}
+
+// One thing the last draw events drew, read back from the host's record of Drawbot calls: what
+// drew it ("FillPath", "StrokePath", "DrawString") with its pen width or font size, and the path
+// since its NewPath (or the string) as "Fn x,y,..." steps; the brush's or pen's colour apart.
+struct Drawn {
+  std::string shape;
+  std::vector<double> colour;  // red, green, blue, alpha
+  std::vector<DrawbotCall> steps;
+};
+
+inline std::string Numbers(const std::vector<double>& numbers, size_t first, size_t count) {
+  std::string text;
+  for (size_t i = first; i < first + count && i < numbers.size(); ++i) {
+    char n[32];
+    std::snprintf(n, sizeof n, "%s%g", i == first ? "" : ",", numbers[i]);
+    text += n;
+  }
+  return text;
+}
+
+inline std::vector<Drawn> Drawings(const std::vector<DrawbotCall>& calls) {
+  std::vector<Drawn> drawn;
+  std::vector<DrawbotCall> path;
+  std::vector<double> colour;
+  double size = 0;
+  for (const DrawbotCall& c : calls) {
+    const std::string& f = c.function;
+    if (f == "NewPath") path.clear();
+    if (f == "MoveTo" || f == "LineTo" || f == "AddRect" || f == "AddArc" || f == "Close") path.push_back(c);
+    if (f == "NewBrush" || f == "NewPen") colour.assign(c.numbers.begin(), c.numbers.begin() + 4);
+    if (f == "NewPen" || f == "NewDefaultFont") size = c.numbers.back();
+    if (f == "FillPath") drawn.push_back({f, colour, path});
+    if (f == "StrokePath") drawn.push_back({f + " " + Numbers({size}, 0, 1), colour, path});
+    if (f == "DrawString") drawn.push_back({f + " " + Numbers({size}, 0, 1), colour, {c}});
+  }
+  return drawn;
+}
+
+// "Fn x,y,... Fn ..." of the steps; a string's origin, alignment, truncation, width and text.
+inline std::string Steps(const Drawn& d) {
+  std::string text;
+  for (const DrawbotCall& c : d.steps) {
+    text += (text.empty() ? "" : " ") + c.function + (c.numbers.empty() ? "" : " ");
+    if (c.function != "DrawString") {
+      text += Numbers(c.numbers, 0, c.numbers.size());
+      continue;
+    }
+    text += Numbers(c.numbers, 0, 5) + " \"";
+    for (size_t i = 6; i < c.numbers.size(); ++i) text += char(c.numbers[i]);
+    text += "\"";
+  }
+  return text;
 }
 
 class ControlsFixture : public ::testing::Test {
