@@ -45,8 +45,9 @@ PF_Err HandleLayoutChooserDrag(PF_InData* inData, PF_ParamDef* params[], PF_Even
                                const InstanceLink& link);
 
 // Fills one frame of a preview layout, at the cell whose top-left corner is cellOrigin (left,
-// top), with `fill` and outlines it with `stroke` (1 px), clipped to `clip`. Nothing without a
-// drawing reference or when a point of the frame has no position.
+// top), with `fill` and outlines it with `stroke` (1 px), both kept inside `clip`: where `clip`
+// cuts the frame, the outline is left open along the cut. Nothing without a drawing reference or
+// when a point of the frame has no position.
 void DrawThumbnailFrame(DRAWBOT_DrawRef drawRef, const DRAWBOT_Suites& suites,
                         const FrameModel& frame, const GridLayoutModel& preview,
                         const DRAWBOT_ColorRGBA& fill, const DRAWBOT_ColorRGBA& stroke,

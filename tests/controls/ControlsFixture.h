@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,57 +35,43 @@ inline bool IsAccent(const PF_Pixel8& p) {
   return p.alpha > 100 && p.blue > p.red + 60 && p.blue > p.green + 20;
 }
 
-// One thing the last draw events drew, read back from the host's record of Drawbot calls: what
-// drew it ("FillPath", "StrokePath", "DrawString") with its pen width or font size, and the path
-// since its NewPath (or the string) as "Fn x,y,..." steps; the brush's or pen's colour apart.
+// One thing a draw event drew, read back from the host's record of Drawbot calls: "How|steps", How
+// being "FillPath", "StrokePath <pen width>" or "DrawString <font size>" and the steps the path
+// since its NewPath ("MoveTo x,y AddArc cx,cy,r,start,sweep Close") or the string's origin,
+// alignment, truncation, width and "text"; the brush's or pen's colour apart.
 struct Drawn {
-  std::string shape;
+  std::string text;
   std::vector<double> colour;  // red, green, blue, alpha
   std::vector<DrawbotCall> steps;
 };
 
-inline std::string Numbers(const std::vector<double>& numbers, size_t first, size_t count) {
-  std::string text;
-  for (size_t i = first; i < first + count && i < numbers.size(); ++i) {
-    char n[32];
-    std::snprintf(n, sizeof n, "%s%g", i == first ? "" : ",", numbers[i]);
-    text += n;
-  }
-  return text;
+inline std::string Step(const DrawbotCall& c) {
+  std::ostringstream s;
+  const bool string = c.function == "DrawString";
+  s << c.function;
+  for (size_t i = 0; i < (string ? 5 : c.numbers.size()); ++i) s << (i ? "," : " ") << c.numbers[i];
+  if (string) s << " \"" << std::string(c.numbers.begin() + 6, c.numbers.end()) << '"';
+  return s.str();
 }
 
 inline std::vector<Drawn> Drawings(const std::vector<DrawbotCall>& calls) {
   std::vector<Drawn> drawn;
-  std::vector<DrawbotCall> path;
-  std::vector<double> colour;
-  double size = 0;
+  Drawn next;
+  std::string size;
   for (const DrawbotCall& c : calls) {
     const std::string& f = c.function;
-    if (f == "NewPath") path.clear();
-    if (f == "MoveTo" || f == "LineTo" || f == "AddRect" || f == "AddArc" || f == "Close") path.push_back(c);
-    if (f == "NewBrush" || f == "NewPen") colour.assign(c.numbers.begin(), c.numbers.begin() + 4);
-    if (f == "NewPen" || f == "NewDefaultFont") size = c.numbers.back();
-    if (f == "FillPath") drawn.push_back({f, colour, path});
-    if (f == "StrokePath") drawn.push_back({f + " " + Numbers({size}, 0, 1), colour, path});
-    if (f == "DrawString") drawn.push_back({f + " " + Numbers({size}, 0, 1), colour, {c}});
+    if (f == "NewPath") next.steps.clear();
+    if (f == "MoveTo" || f == "LineTo" || f == "AddRect" || f == "AddArc" || f == "Close") next.steps.push_back(c);
+    if (f == "NewBrush" || f == "NewPen") next.colour.assign(c.numbers.begin(), c.numbers.begin() + 4);
+    if (f == "NewPen" || f == "NewDefaultFont") size = Step({"", {c.numbers.back()}, 0});
+    if (f != "FillPath" && f != "StrokePath" && f != "DrawString") continue;
+    Drawn d = next;
+    if (f == "DrawString") d.steps = {c};
+    d.text = (f == "FillPath" ? f : f + size) + "|";
+    for (size_t i = 0; i < d.steps.size(); ++i) d.text += (i ? " " : "") + Step(d.steps[i]);
+    drawn.push_back(d);
   }
   return drawn;
-}
-
-// "Fn x,y,... Fn ..." of the steps; a string's origin, alignment, truncation, width and text.
-inline std::string Steps(const Drawn& d) {
-  std::string text;
-  for (const DrawbotCall& c : d.steps) {
-    text += (text.empty() ? "" : " ") + c.function + (c.numbers.empty() ? "" : " ");
-    if (c.function != "DrawString") {
-      text += Numbers(c.numbers, 0, c.numbers.size());
-      continue;
-    }
-    text += Numbers(c.numbers, 0, 5) + " \"";
-    for (size_t i = 6; i < c.numbers.size(); ++i) text += char(c.numbers[i]);
-    text += "\"";
-  }
-  return text;
 }
 
 class ControlsFixture : public ::testing::Test {

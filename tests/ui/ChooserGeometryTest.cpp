@@ -39,34 +39,6 @@ TEST(ComputeThumbnailRows, ColumnsRowsAndHeightByWidth) {
   }
 }
 
-TEST(ComputeVisibleThumbnails, RowsThatShowInTheViewport) {
-  ThumbnailGrid grid = Grid104();
-  ScrollState scroll;
-  std::vector<VisibleThumbnail> visible;
-  const struct {
-    float scrollStart;
-    size_t count;
-    int32_t firstIndex, firstTop, lastIndex, lastBottom;
-  } cases[] = {
-      {0.0f, 8, 0, 5, 7, 260},
-      // scrolled by 0.1 * 3390 = 339 px: row 5 (top 330) crosses the top edge
-      {0.1f, 8, 10, -9, 17, 246},
-  };
-  for (const auto& c : cases) {
-    float scrollStart = c.scrollStart;
-    ComputeVisibleThumbnails(kStyle, PF_Rect{0, 0, 200, 260}, scrollStart, nullptr, grid, scroll,
-                             visible);
-    ASSERT_EQ(visible.size(), c.count) << c.scrollStart;
-    EXPECT_EQ(visible.front().index, c.firstIndex);
-    EXPECT_EQ(visible.front().top, c.firstTop);
-    EXPECT_EQ(visible.front().left, 5);
-    EXPECT_EQ(visible[1].left, 70);
-    EXPECT_EQ(visible[1].right, 130);
-    EXPECT_EQ(visible.back().index, c.lastIndex);
-    EXPECT_EQ(visible.back().bottom, c.lastBottom);
-  }
-}
-
 TEST(ComputeVisibleThumbnails, NarrowOrShortControlsGiveFiniteGeometry) {
   const PF_Rect controls[] = {
       {0, 0, 85, 260}, {0, 0, 60, 260}, {0, 0, 200, 20}, {0, 0, 200, 5}, {0, 0, 85, 10}};
