@@ -32,7 +32,7 @@ enum class DrawbotKind { kPen, kBrush, kFont, kPath };
 // One Drawbot call as the effect made it. Numbers by function: NewPen r, g, b, a, width;
 // NewBrush r, g, b, a; NewDefaultFont / GetDefaultFontSize size; MoveTo / LineTo x, y; AddRect
 // left, top, width, height; AddArc cx, cy, radius, start, sweep; FillPath fill type; DrawString
-// x, y, alignment, truncation, width, text units; the others none.
+// x, y, alignment, truncation, width, number of text units, the units; the others none.
 struct DrawbotCall {
   std::string function;
   std::vector<double> numbers;

@@ -89,6 +89,7 @@ A_Err DrawbotBook::DrawString(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush
   while (text && units < kMaxTextUnits && text[units] != 0) ++units;
   std::vector<double> numbers = {origin ? origin->x : NAN, origin ? origin->y : NAN, double(alignment),
                                  double(truncation), truncationWidth, double(units)};
+  for (size_t i = 0; i < units; ++i) numbers.push_back(text[i]);
   cairo_t* cr = SurfaceCairo("DrawString", surface);
   const Object* b = Find("DrawString", brush, DrawbotKind::kBrush);
   const Object* f = Find("DrawString", font, DrawbotKind::kFont);

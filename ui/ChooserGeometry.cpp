@@ -97,21 +97,20 @@ float ClampScrollStart(float scrollStart, const ScrollState& scroll) {
   return float(std::clamp(double(scrollStart), 0.0, limit));
 }
 
-ChooserLayout LayOutChooser(const PanelStyle& style, const PF_Rect& control, float& scrollStart,
+ChooserLayout LayOutChooser(const PanelStyle& style, const PF_Rect& control, float scrollStart,
                             const void* owner, ThumbnailGrid& grid, ScrollState& scroll) {
   ChooserLayout out;
   grid.gridWidth = Span(control.left, control.right, style.scrollBarWidth);
   ComputeThumbnailRows(grid, out.rowTops, out.columns);
   SetScroll(scroll, grid.contentHeight, Span(control.top, control.bottom, style.hintHeight));
   scroll.owner = owner;
-  scrollStart = ClampScrollStart(scrollStart, scroll);
-  scroll.offset = scroll.viewportHeight * scrollStart;
+  scroll.offset = scroll.viewportHeight * ClampScrollStart(scrollStart, scroll);
   out.thumb = ThumbRect(control, style, scroll);
   return out;
 }
 
 ChooserLayout ComputeVisibleThumbnails(const PanelStyle& style, const PF_Rect& control,
-                                       float& scrollStart, const void* owner, ThumbnailGrid& grid,
+                                       float scrollStart, const void* owner, ThumbnailGrid& grid,
                                        ScrollState& scroll,
                                        std::vector<VisibleThumbnail>& visible) {
   ChooserLayout out = LayOutChooser(style, control, scrollStart, owner, grid, scroll);

@@ -52,20 +52,21 @@ bool HasScrollBar(const ScrollState& scroll);
 float ClampScrollStart(float scrollStart, const ScrollState& scroll);
 
 // One layout of the grid and the scroll bar for a control: the rows and columns, ScrollState
-// (owner included) and the thumb rectangle. Clamps `scrollStart` in place (ClampScrollStart)
-// before it places the thumb.
+// (owner included) and the thumb rectangle, placed at `scrollStart` clamped (ClampScrollStart).
+// The instance's own value is left as it is: a control that grows and shrinks again shows the
+// thumb where it was.
 struct ChooserLayout {
   std::vector<float> rowTops;
   int32_t columns = 0;
   PF_Rect thumb{};
 };
-ChooserLayout LayOutChooser(const PanelStyle& style, const PF_Rect& control, float& scrollStart,
+ChooserLayout LayOutChooser(const PanelStyle& style, const PF_Rect& control, float scrollStart,
                             const void* owner, ThumbnailGrid& grid, ScrollState& scroll);
 
 // LayOutChooser, then the thumbnails of the rows that show in the viewport (a row shows when it
 // lies inside it or crosses its top or bottom), each with its full cell. Returns the layout.
 ChooserLayout ComputeVisibleThumbnails(const PanelStyle& style, const PF_Rect& control,
-                                       float& scrollStart, const void* owner, ThumbnailGrid& grid,
+                                       float scrollStart, const void* owner, ThumbnailGrid& grid,
                                        ScrollState& scroll, std::vector<VisibleThumbnail>& visible);
 
 // True when (h, v) lies strictly inside the thumb's rectangle (and there is a scroll bar).

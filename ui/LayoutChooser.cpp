@@ -51,6 +51,18 @@ std::optional<Polygon> ThumbnailPolygon(const FrameModel& frame, const GridLayou
   return polygon;
 }
 
+// Adds the points to the path as one subpath (MoveTo, LineTo...), closed when asked; the first
+// error.
+A_Err AddPolyline(const DRAWBOT_PathSuite1& ps, DRAWBOT_PathRef path, const Polygon& points,
+                  bool close) {
+  A_Err err = ps.MoveTo(path, float(points[0].x), float(points[0].y));
+  for (size_t i = 1; i < points.size() && !err; ++i) {
+    err = ps.LineTo(path, float(points[i].x), float(points[i].y));
+  }
+  if (!err && close) err = ps.Close(path);
+  return err;
+}
+
 void DrawThumbnail(const DrawingSession& s, const VisibleThumbnail& t, const PanelStyle& style,
                    const PF_Rect& control, const InstanceLink& link) {
   FillClipped(PF_Rect{t.left, t.top, t.right, t.bottom}, control, s, style.shade);
@@ -61,11 +73,8 @@ void DrawThumbnail(const DrawingSession& s, const VisibleThumbnail& t, const Pan
   const DRAWBOT_ColorRGBA& fill = loaded ? style.accent : style.background;
   const DRAWBOT_ColorRGBA& stroke = loaded ? style.background : style.accent;
   const int32_t origin[2] = {t.left, t.top};
-  // Outlines are 1 px pens centred on whole pixels: they reach half a pixel either side of their
-  // path, so paths are clipped one pixel inside the control to keep every stroke within it.
-  const PF_Rect inner = {control.left + 1, control.top + 1, control.right - 1, control.bottom - 1};
   for (const auto& frame : preview.frames) {
-    DrawThumbnailFrame(s.drawRef(), s.suites(), *frame, preview, fill, stroke, origin, inner);
+    DrawThumbnailFrame(s.drawRef(), s.suites(), *frame, preview, fill, stroke, origin, control);
   }
 }
 
@@ -111,6 +120,18 @@ void DoubleClick(const PanelStyle& style, PF_EventExtra& extra, PF_ParamDef* par
   layouts->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
 }
 
+// Background, grid and scroll bar (with a live record), then the hint strip over them.
+void DrawControl(const DrawingSession& session, const PanelStyle& style, const PF_Rect& control,
+                 const InstanceLink& link) {
+  FillRect(control, session.drawRef(), session.suites(), style.background);
+  if (link.HasRecord()) DrawGrid(session, style, control, link);
+  const PF_Rect strip = ClipRect(HintStrip(control, style), control);
+  if (!IsEmptyRect(strip)) {
+    FillRect(strip, session.drawRef(), session.suites(), style.background);
+    DrawHintText(session.drawRef(), session.suites(), style.accent, strip, 0.0f);
+  }
+}
+
 }  // namespace
 
 PF_Err DrawLayoutChooser(PF_InData* inData, PF_OutData* outData, PF_EventExtra* extra,
@@ -119,18 +140,10 @@ PF_Err DrawLayoutChooser(PF_InData* inData, PF_OutData* outData, PF_EventExtra* 
   const PanelStyle& style = GetPanelStyle(inData);
   DrawingSession session(inData, outData, *extra);
   if (session.suiteError()) return session.suiteError();
-  extra->evt_out_flags = PF_EO_HANDLED_EVENT;
-  if (!session.CanDraw()) return session.referenceError();
   const PF_Rect control = extra->effect_win.current_frame;
-  if (IsEmptyRect(control)) return PF_Err_NONE;
-  FillRect(control, session.drawRef(), session.suites(), style.background);
-  if (link.HasRecord()) DrawGrid(session, style, control, link);
-  const PF_Rect strip = ClipRect(HintStrip(control, style), control);
-  if (!IsEmptyRect(strip)) {
-    FillRect(strip, session.drawRef(), session.suites(), style.background);
-    DrawHintText(session.drawRef(), session.suites(), style.accent, strip, 0.0f);
-  }
-  return PF_Err_NONE;
+  if (session.CanDraw() && !IsEmptyRect(control)) DrawControl(session, style, control, link);
+  extra->evt_out_flags = PF_EO_HANDLED_EVENT;
+  return session.referenceError();
 }
 
 PF_Err HandleLayoutChooserClick(PF_InData* inData, PF_ParamDef* params[], PF_EventExtra* extra,
@@ -187,19 +200,14 @@ void DrawThumbnailFrame(DRAWBOT_DrawRef drawRef, const DRAWBOT_Suites& suites,
   if (!drawRef) return;
   const std::optional<Polygon> whole = ThumbnailPolygon(frame, preview, cellOrigin);
   if (!whole) return;
-  const Polygon polygon = ClipPolygonToRect(*whole, clip);
-  if (polygon.empty()) return;
+  const Polygon area = ClipPolygonToRect(*whole, clip);
+  if (area.empty()) return;
   DRAWBOT_SupplierRef supplier = nullptr;
   DRAWBOT_SurfaceRef surface = nullptr;
   A_Err err = suites.drawbot_suiteP->GetSupplier(drawRef, &supplier);
   if (err) return;
   DRAWBOT_PathP path(suites.supplier_suiteP, supplier);
-  const DRAWBOT_PathSuite1& ps = *suites.path_suiteP;
-  err = ps.MoveTo(path.Get(), float(polygon[0].x), float(polygon[0].y));
-  for (size_t i = 1; i < polygon.size() && !err; ++i) {
-    err = ps.LineTo(path.Get(), float(polygon[i].x), float(polygon[i].y));
-  }
-  if (!err) err = ps.Close(path.Get());
+  err = AddPolyline(*suites.path_suiteP, path.Get(), area, true);
   if (!err) err = suites.drawbot_suiteP->GetSurface(drawRef, &surface);
   if (!err) err = suites.drawbot_suiteP->GetSupplier(drawRef, &supplier);
   if (!err) {
@@ -207,7 +215,20 @@ void DrawThumbnailFrame(DRAWBOT_DrawRef drawRef, const DRAWBOT_Suites& suites,
     err = suites.surface_suiteP->FillPath(surface, brush.Get(), path.Get(),
                                           kDRAWBOT_FillType_Winding);
   }
-  StrokePath(drawRef, suites, stroke, kThumbnailStrokeWidth, path.Get());
+  // The outline keeps to the thumbnail's own edges: where the control cuts the thumbnail, its
+  // side stays open. The pen reaches half its width either side of the path, so the edges are
+  // cut that far inside the control.
+  const OutlinePieces outline = ClipOutlineToRect(*whole, clip, kThumbnailStrokeWidth * 0.5);
+  if (outline.closed) {
+    StrokePath(drawRef, suites, stroke, kThumbnailStrokeWidth, path.Get());
+  } else if (!outline.runs.empty() && !suites.drawbot_suiteP->GetSupplier(drawRef, &supplier)) {
+    DRAWBOT_PathP edges(suites.supplier_suiteP, supplier);
+    A_Err edgeErr = A_Err_NONE;
+    for (const Polygon& run : outline.runs) {
+      if (!edgeErr) edgeErr = AddPolyline(*suites.path_suiteP, edges.Get(), run, false);
+    }
+    if (!edgeErr) StrokePath(drawRef, suites, stroke, kThumbnailStrokeWidth, edges.Get());
+  }
 }
 
 }  // namespace Orvane::Mosaira

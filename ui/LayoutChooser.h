@@ -21,8 +21,9 @@ namespace Orvane::Mosaira {
 // suite that cannot be acquired: nothing drawn, not handled, the acquisition's error (a missing
 // Custom UI or App suite throws A_Err_MISSING_SUITE). A null drawing reference: nothing drawn,
 // handled, the reference's error. Otherwise draws background, grid, scroll bar (only when the
-// content overflows) and hint strip; handled, 0. Clamps the record's scrollStart to the range the
-// control allows.
+// content overflows) and hint strip; handled once drawn, 0. The thumb is placed at the record's
+// scrollStart kept to the range the control allows; the record keeps its own value. A Drawbot
+// object that cannot be made throws DRAWBOT_Exception with the event not marked handled.
 PF_Err DrawLayoutChooser(PF_InData* inData, PF_OutData* outData, PF_EventExtra* extra,
                          const InstanceLink& link);
 
@@ -44,8 +45,9 @@ PF_Err HandleLayoutChooserDrag(PF_InData* inData, PF_ParamDef* params[], PF_Even
                                const InstanceLink& link);
 
 // Fills one frame of a preview layout, at the cell whose top-left corner is cellOrigin (left,
-// top), with `fill` and outlines it with `stroke` (1 px), clipped to `clip`. Nothing without a
-// drawing reference or when a point of the frame has no position.
+// top), with `fill` and outlines it with `stroke` (1 px), both kept inside `clip`: where `clip`
+// cuts the frame, the outline is left open along the cut. Nothing without a drawing reference or
+// when a point of the frame has no position.
 void DrawThumbnailFrame(DRAWBOT_DrawRef drawRef, const DRAWBOT_Suites& suites,
                         const FrameModel& frame, const GridLayoutModel& preview,
                         const DRAWBOT_ColorRGBA& fill, const DRAWBOT_ColorRGBA& stroke,

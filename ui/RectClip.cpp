@@ -28,6 +28,36 @@ Polygon ClipToEdge(const Polygon& in, const Edge& edge) {
   return out;
 }
 
+struct Box {
+  double left, top, right, bottom;
+};
+
+// Cuts the segment a-b to the box (Liang-Barsky); false when no part of it is inside. `whole` says
+// whether nothing was cut.
+bool ClipSegment(const Box& box, Vec2d& a, Vec2d& b, bool& whole) {
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x - box.left, box.right - a.x, a.y - box.top, box.bottom - a.y};
+  double t0 = 0.0, t1 = 1.0;
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0.0) {
+      if (q[i] < 0.0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0.0) t0 = std::max(t0, t);
+    if (p[i] > 0.0) t1 = std::min(t1, t);
+  }
+  if (!(t0 <= t1)) return false;
+  whole = t0 == 0.0 && t1 == 1.0;
+  const Vec2d start = a;
+  if (t1 < 1.0) b = Vec2d{start.x + t1 * dx, start.y + t1 * dy};
+  if (t0 > 0.0) a = Vec2d{start.x + t0 * dx, start.y + t0 * dy};
+  return true;
+}
+
+bool SamePoint(const Vec2d& a, const Vec2d& b) { return a.x == b.x && a.y == b.y; }
+
 }  // namespace
 
 PF_Rect ClipRect(const PF_Rect& rect, const PF_Rect& bounds) {
@@ -49,6 +79,39 @@ Polygon ClipPolygonToRect(const Polygon& polygon, const PF_Rect& bounds) {
     clipped = ClipToEdge(clipped, edge);
   }
   return clipped;
+}
+
+OutlinePieces ClipOutlineToRect(const Polygon& polygon, const PF_Rect& bounds, double margin) {
+  const Box box{bounds.left + margin, bounds.top + margin, bounds.right - margin,
+                bounds.bottom - margin};
+  OutlinePieces out;
+  bool allWhole = true;
+  bool runOpen = false;  // the last edge reached its own end inside the box
+  for (size_t i = 0; i < polygon.size(); ++i) {
+    const Vec2d& end = polygon[(i + 1) % polygon.size()];
+    Vec2d a = polygon[i], b = end;
+    bool whole = false;
+    if (!ClipSegment(box, a, b, whole)) {
+      allWhole = runOpen = false;
+      continue;
+    }
+    allWhole = allWhole && whole;
+    if (runOpen) {
+      out.runs.back().push_back(b);
+    } else {
+      out.runs.push_back(Polygon{a, b});
+    }
+    runOpen = SamePoint(b, end);
+  }
+  if (allWhole && !polygon.empty()) return OutlinePieces{{polygon}, true};
+  // A run that reaches the first vertex continues with the run that starts there.
+  if (out.runs.size() > 1 && runOpen && SamePoint(out.runs.front().front(), polygon.front())) {
+    Polygon& last = out.runs.back();
+    last.insert(last.end(), out.runs.front().begin() + 1, out.runs.front().end());
+    out.runs.front() = std::move(last);
+    out.runs.pop_back();
+  }
+  return out;
 }
 
 }  // namespace Orvane::Mosaira

@@ -20,4 +20,14 @@ bool IsEmptyRect(const PF_Rect& rect);
 // edges of `bounds`. Empty when nothing is inside.
 Polygon ClipPolygonToRect(const Polygon& polygon, const PF_Rect& bounds);
 
+// The outline of a closed polygon as far as it lies inside `bounds` shrunk by `margin` on every
+// side: the whole outline (closed) when no edge leaves that box; otherwise the pieces of its edges
+// inside the box, joined into open runs, so that where the box cuts the polygon the outline stays
+// open instead of gaining an edge along the cut. No runs when nothing is inside.
+struct OutlinePieces {
+  std::vector<Polygon> runs;  // open polylines, or the polygon itself when `closed`
+  bool closed = false;
+};
+OutlinePieces ClipOutlineToRect(const Polygon& polygon, const PF_Rect& bounds, double margin);
+
 }  // namespace Orvane::Mosaira

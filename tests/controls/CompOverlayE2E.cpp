@@ -84,6 +84,52 @@ TEST_F(CompOverlay, DrawsOutlinesButtonsAndPointsWhereTheWindowShowsThem) {
   EXPECT_EQ(host.Ui().Drawbot().LiveObjects(), 0u);
 }
 
+// What the overlay draws, read from the host's record of Drawbot calls, against values worked out
+// by hand: the frames' corners, each frame's number at its inset's centre (less and plus half the
+// font's 24 px), the capsules of B1 (lying) and B2 (upright), and P7's ellipse, all in the accent
+// colour. The layer window draws the same at this placement without the layer-to-composition
+// mapping.
+TEST_F(CompOverlay, DrawsTheHandWorkedGeometry) {
+  const char* const expected[] = {
+      "StrokePath 1|MoveTo 0,0 LineTo 1920,0 LineTo 1920,540 LineTo 0,540 Close",
+      "DrawString 24|DrawString 948,282,0,1,72 \"1\"",
+      "StrokePath 1|MoveTo 0,540 LineTo 960,540 LineTo 960,1080 LineTo 0,1080 Close",
+      "DrawString 24|DrawString 468,822,0,1,72 \"2\"",
+      "StrokePath 1|MoveTo 960,540 LineTo 1920,540 LineTo 1920,1080 LineTo 960,1080 Close",
+      "DrawString 24|DrawString 1428,822,0,1,72 \"3\"",
+      "FillPath|MoveTo 950,545 AddArc 950,540,5,-270,180 LineTo 970,535 AddArc 970,540,5,270,180 Close",
+      "FillPath|MoveTo 955,800 AddArc 960,800,5,-180,180 LineTo 965,820 AddArc 960,820,5,0,180 Close"};
+  // Vertices 0, 5, 15 and 20 of the ellipse: (960 + 10 sin t, 540 + 5 cos t), t = i * 12 degrees.
+  const std::pair<int, Vec2d> vertices[] = {
+      {0, {960, 545}}, {5, {968.660254, 542.5}}, {15, {960, 535}}, {20, {951.339746, 537.5}}};
+  for (PF_WindowType window : {PF_Window_COMP, PF_Window_LAYER}) {
+    host.Ui().Drawbot().ClearCalls();
+    const uint64_t mapped = host.Faults().Calls("layer_to_comp");
+    DrawIn(window);
+    EXPECT_EQ(host.Faults().Calls("layer_to_comp") > mapped, window == PF_Window_COMP);
+    const std::vector<Testing::Drawn> drawn = Testing::Drawings(host.Ui().Drawbot().Calls());
+    ASSERT_EQ(drawn.size(), std::size(expected) + 1);
+    for (size_t i = 0; i < drawn.size(); ++i) {
+      const std::vector<double> accent = {0.16862746f, 0.53333336f, 0.8039216f, 1.0f};
+      EXPECT_EQ(drawn[i].colour, accent) << i;
+      if (i == std::size(expected)) break;
+      EXPECT_EQ(drawn[i].text, expected[i]);
+    }
+    const std::vector<DrawbotCall>& ellipse = drawn.back().steps;
+    ASSERT_EQ(ellipse.size(), 31u);
+    EXPECT_EQ(drawn.back().text.substr(0, 16), "FillPath|MoveTo ");
+    EXPECT_EQ(drawn.back().text.substr(drawn.back().text.size() - 6), " Close");
+    for (size_t i = 0; i < 30; ++i) {
+      const double dx = (ellipse[i].numbers[0] - 960) / 10, dy = (ellipse[i].numbers[1] - 540) / 5;
+      EXPECT_NEAR(dx * dx + dy * dy, 1.0, 1e-5) << i;
+    }
+    for (const auto& [i, at] : vertices) {
+      EXPECT_NEAR(ellipse[size_t(i)].numbers[0], at.x, 1e-4) << i;
+      EXPECT_NEAR(ellipse[size_t(i)].numbers[1], at.y, 1e-4) << i;
+    }
+  }
+}
+
 // A layout read back from a save at another layer size goes back to the size its point
 // parameters were written at on its first reading; when a draw brings that reading, the overlay
 // draws the layout the reading left (at 1920 x 1080: the outline between frames 2 and 3 at
@@ -131,7 +177,7 @@ TEST_F(CompOverlay, DragsReshapeTheLayoutThroughParametersRenderAndProject) {
   Drag({960, 810}, {1060, 815});  // B2 to the right: P7 and P8 move by 100 px
   EXPECT_EQ(host.Stream(id, kPointP8).ValueAt(0).td.x_value, 1060 * 65536);
   EXPECT_EQ(host.Stream(id, kPointP8).ValueAt(0).td.y_value, 1080 * 65536);
-  EXPECT_NEAR(host.Stream(id, kSliderP7).ValueAt(0).fs_d.value, 100.0 * 1060 / 1920, 1e-3);
+  EXPECT_EQ(host.Stream(id, kSliderP7).ValueAt(0).fs_d.value, 55.20833206176758);  // 100 * 1060 / 1920
 
   Drag({1060, 540}, {4000, 500});  // P7, now clear of B1, past the end of P5 -> P6
   EXPECT_NEAR(host.Stream(id, kSliderP7).ValueAt(0).fs_d.value, 100.0, 1e-9);

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "effect/ParamIndices.h"
 #include "host/HostUi.h"
@@ -31,6 +33,45 @@ inline A_long LayoutsValueOf(const std::string& layoutId) {
 // The overlay's and the chooser's accent colour (43, 136, 205), allowing for edge blending.
 inline bool IsAccent(const PF_Pixel8& p) {
   return p.alpha > 100 && p.blue > p.red + 60 && p.blue > p.green + 20;
+}
+
+// One thing a draw event drew, read back from the host's record of Drawbot calls: "How|steps", How
+// being "FillPath", "StrokePath <pen width>" or "DrawString <font size>" and the steps the path
+// since its NewPath ("MoveTo x,y AddArc cx,cy,r,start,sweep Close") or the string's origin,
+// alignment, truncation, width and "text"; the brush's or pen's colour apart.
+struct Drawn {
+  std::string text;
+  std::vector<double> colour;  // red, green, blue, alpha
+  std::vector<DrawbotCall> steps;
+};
+
+inline std::string Step(const DrawbotCall& c) {
+  std::ostringstream s;
+  const bool string = c.function == "DrawString";
+  s << c.function;
+  for (size_t i = 0; i < (string ? 5 : c.numbers.size()); ++i) s << (i ? "," : " ") << c.numbers[i];
+  if (string) s << " \"" << std::string(c.numbers.begin() + 6, c.numbers.end()) << '"';
+  return s.str();
+}
+
+inline std::vector<Drawn> Drawings(const std::vector<DrawbotCall>& calls) {
+  std::vector<Drawn> drawn;
+  Drawn next;
+  std::string size;
+  for (const DrawbotCall& c : calls) {
+    const std::string& f = c.function;
+    if (f == "NewPath") next.steps.clear();
+    if (f == "MoveTo" || f == "LineTo" || f == "AddRect" || f == "AddArc" || f == "Close") next.steps.push_back(c);
+    if (f == "NewBrush" || f == "NewPen") next.colour.assign(c.numbers.begin(), c.numbers.begin() + 4);
+    if (f == "NewPen" || f == "NewDefaultFont") size = Step({"", {c.numbers.back()}, 0});
+    if (f != "FillPath" && f != "StrokePath" && f != "DrawString") continue;
+    Drawn d = next;
+    if (f == "DrawString") d.steps = {c};
+    d.text = (f == "FillPath" ? f : f + size) + "|";
+    for (size_t i = 0; i < d.steps.size(); ++i) d.text += (i ? " " : "") + Step(d.steps[i]);
+    drawn.push_back(d);
+  }
+  return drawn;
 }
 
 class ControlsFixture : public ::testing::Test {

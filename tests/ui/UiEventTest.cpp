@@ -1,5 +1,5 @@
 // Custom user-interface events with records built here rather than by the host's windows: drags
-// whose click was another instance's or none.
+// whose click was another instance's or none, and a click that comes with the drag flag set.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -62,6 +62,18 @@ TEST_F(UiEvents, DragWithoutItsOwnClickMovesNothing) {
     EXPECT_EQ(drag->extra.evt_out_flags, 0);
     EXPECT_EQ(testing::PointValues(host, id, 5).count(kP8), 1u);
   }
+}
+
+// A click that arrives with send_drag still set (as a host may send the steps of a gesture) is a
+// drag: the grabbed button moves, and the event reads as a drag afterwards.
+TEST_F(UiEvents, ClickWithTheDragFlagSetIsADrag) {
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+  Event click(PF_Window_COMP, PF_Event_DO_CLICK);
+  ASSERT_EQ(Send(click.At(960, 810)), PF_Err_NONE);  // B2
+  ASSERT_TRUE(click.extra.u.do_click.send_drag);
+  ASSERT_EQ(Send(click.At(990, 810)), PF_Err_NONE);
+  EXPECT_EQ(click.extra.e_type, PF_Event_DRAG);
+  EXPECT_EQ(testing::PointValues(host, id, 5).count({990 * 65536, 1080 * 65536}), 1u);
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 // host's windows show them, drawn by the plug-in through the simulated host's Drawbot suites.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
 
 #include "host/DrawSurface.h"
 #include "host/HostUi.h"
+#include "layout/LayoutRegistry.h"
 #include "tools/tiletta/Commands.h"
 #include "tools/tiletta/Session.h"
 
@@ -23,8 +26,9 @@ const char kOverlayUsage[] =
 const char kChooserUsage[] =
     "usage: tiletta chooser [--size WxH] [--scroll F] [--current ID|N] [--project FILE] -o OUT.png\n"
     "  the effect's layout chooser in the effect-controls panel (the control with a margin around it)\n"
-    "  --size WxH       the control's size (200x260)\n"
-    "  --scroll F       drag the scroll bar's thumb down by F (0 to 1) of the visible height first\n"
+    "  --size WxH       the control's size (200x260; at most 16304x16304)\n"
+    "  --scroll F       drag the scroll bar's thumb first, from where it is to F (0 to 1) of the\n"
+    "                   visible height below the top of its track\n"
     "  --current ID|N   the layout loaded in the instance\n";
 const char kDragUsage[] =
     "usage: tiletta drag --layout ID|N --from X,Y --to X,Y [--steps N] [--size WxH] [--project FILE]\n"
@@ -38,6 +42,7 @@ struct UiOptions {
   double zoom = 1.0;
   PF_WindowType window = PF_Window_COMP;
   double scroll = 0.0;
+  bool scrollSet = false;
   PF_Point from{}, to{};
   bool fromSet = false, toSet = false;
   bool sizeSet = false;
@@ -121,32 +126,59 @@ int Overlay(const UiOptions& o) {
 
 // --- chooser -------------------------------------------------------------------------------------
 
-// The scroll: a press on the thumb (at the top of the track when nothing has scrolled yet) and a
-// drag down by the fraction of the visible height (the control less its hint strip).
-void Scroll(HostUi& ui, InstanceId id, double fraction) {
-  constexpr A_long kHintStripPx = 20, kThumbInsetPx = 7;
+// The chooser's control sits in the panel with this margin on every side, so that drawing
+// outside the control shows.
+constexpr A_long kPanelMarginPx = 40;
+constexpr A_long kHintStripPx = 20, kThumbInsetPx = 7;
+
+// Whether a pixel shows the chooser's accent colour (43, 136, 205), the colour of its thumb.
+bool IsAccent(const PF_Pixel8& p) {
+  return p.alpha > 200 && std::abs(p.red - 43) + std::abs(p.green - 136) + std::abs(p.blue - 205) < 24;
+}
+
+// The rows [top, bottom) the scroll bar's thumb covers, as the drawn control shows it; top ==
+// bottom when it shows none (everything fits).
+std::pair<A_long, A_long> FindThumb(HostUi& ui, InstanceId id) {
+  ui.Draw(id, PF_Window_EFFECT);
   const PF_Rect& c = ui.Panel().control;
-  const PF_Point press{c.right - kThumbInsetPx, c.top + 2};
-  const A_long dy = A_long(std::lround(fraction * double(c.bottom - c.top - kHintStripPx)));
+  const DrawSurface& surface = *ui.LastSurface();
+  A_long top = c.top;
+  while (top < c.bottom - kHintStripPx && !IsAccent(surface.Pixel(c.right - kThumbInsetPx, top))) ++top;
+  A_long bottom = top;
+  while (bottom < c.bottom - kHintStripPx && IsAccent(surface.Pixel(c.right - kThumbInsetPx, bottom))) ++bottom;
+  return {top, bottom};
+}
+
+// The scroll: a press on the thumb where the control shows it and a drag that brings its top to
+// the fraction of the visible height (the control less its hint strip).
+void Scroll(HostUi& ui, InstanceId id, double fraction) {
+  const PF_Rect& c = ui.Panel().control;
+  const auto [top, bottom] = FindThumb(ui, id);
+  if (top == bottom) {
+    std::printf("scroll: no scroll bar (every thumbnail shows)\n");
+    return;
+  }
+  const PF_Point press{c.right - kThumbInsetPx, (top + bottom) / 2};
+  const A_long target = c.top + A_long(std::lround(fraction * double(c.bottom - c.top - kHintStripPx)));
+  const PF_Point release{press.h, press.v + target - top};
   const EventReport r = ui.Click(id, PF_Window_EFFECT, press);
   std::printf("scroll: press on the thumb: %s, %s\n", Describe(r).c_str(),
               r.sendDrag ? "dragging" : "no drag asked for");
-  ui.Drag({press.h, press.v + dy});
-  ui.MouseUp({press.h, press.v + dy});
+  ui.Drag(release);
+  ui.MouseUp(release);
 }
 
 int Chooser(const UiOptions& o) {
   SessionHooks hooks;
   hooks.render = false;
   hooks.afterRender = [&](SimulatedHost& host, InstanceId id, const RenderOptions&, HostWorld*) {
-    constexpr A_long kMarginPx = 40;
+    constexpr A_long m = kPanelMarginPx;
     HostUi& ui = host.Ui();
     const PixelSize s = o.session.size;
-    if (!ui.SetEffectPanel({s.width + 2 * kMarginPx, s.height + 2 * kMarginPx, 1,
-                            {kMarginPx, kMarginPx, kMarginPx + s.width, kMarginPx + s.height}})) {
+    if (!ui.SetEffectPanel({s.width + 2 * m, s.height + 2 * m, 1, {m, m, m + s.width, m + s.height}})) {
       throw RenderError("the control is too large for a panel");
     }
-    if (o.scroll > 0) Scroll(ui, id, o.scroll);
+    if (o.scrollSet) Scroll(ui, id, o.scroll);
     const EventReport r = ui.Draw(id, PF_Window_EFFECT);
     Save(*ui.LastSurface(), o.session.outPath);
     std::printf("wrote %s: %dx%d control in a %dx%d panel; chooser draw: %s\n", o.session.outPath.c_str(), s.width,
@@ -159,19 +191,29 @@ int Chooser(const UiOptions& o) {
 
 // --- drag ----------------------------------------------------------------------------------------
 
-std::string ValueText(SimulatedHost& host, InstanceId id, PF_ParamIndex index) {
+// The parameter's value at the current time as text: shortened for people, or `exact` (every
+// digit, to tell whether a value changed).
+std::string ValueText(SimulatedHost& host, InstanceId id, PF_ParamIndex index, bool exact = false) {
   const ParamStream& s = host.Stream(id, index);
   const PF_ParamDefUnion v = s.ValueAt(host.Context().time.Seconds());
   char text[96];
   switch (s.Definition().param_type) {
     case PF_Param_POPUP: std::snprintf(text, sizeof text, "%d", int(v.pd.value)); break;
-    case PF_Param_FLOAT_SLIDER: std::snprintf(text, sizeof text, "%g", v.fs_d.value); break;
+    case PF_Param_FLOAT_SLIDER: std::snprintf(text, sizeof text, exact ? "%.17g" : "%g", v.fs_d.value); break;
     case PF_Param_POINT:
-      std::snprintf(text, sizeof text, "%g, %g", v.td.x_value / 65536.0, v.td.y_value / 65536.0);
+      std::snprintf(text, sizeof text, exact ? "%.17g, %.17g" : "%g, %g", v.td.x_value / 65536.0,
+                    v.td.y_value / 65536.0);
       break;
     default: std::snprintf(text, sizeof text, "(type %d)", int(s.Definition().param_type)); break;
   }
   return text;
+}
+
+// Every parameter's exact value, to compare after the gesture.
+std::map<PF_ParamIndex, std::string> ExactValues(SimulatedHost& host, InstanceId id) {
+  std::map<PF_ParamIndex, std::string> values;
+  for (PF_ParamIndex p = 1; p < host.ParamCount(); ++p) values[p] = ValueText(host, id, p, true);
+  return values;
 }
 
 const char* CursorText(PF_CursorType cursor) {
@@ -191,6 +233,7 @@ void Gesture(SimulatedHost& host, InstanceId id, const UiOptions& o) {
   // The window shows the overlay before the pointer reaches it (a drag of an earlier session
   // leaves the cursor to the host until then).
   ui.Draw(id, PF_Window_COMP);
+  const std::map<PF_ParamIndex, std::string> before = ExactValues(host, id);
   const EventReport cursor = ui.AdjustCursor(id, PF_Window_COMP, o.from);
   std::printf("cursor at %d,%d: %s\n", int(o.from.h), int(o.from.v), CursorText(cursor.cursor));
   const EventReport click = ui.Click(id, PF_Window_COMP, o.from);
@@ -207,10 +250,14 @@ void Gesture(SimulatedHost& host, InstanceId id, const UiOptions& o) {
   }
   if (ui.InGesture()) ui.MouseUp(o.to);
   std::printf("drag steps sent: %d of %d\n", sent, o.steps);
+  // The effect writes every point and slider on each step; only those whose value moved changed.
+  int shown = 0;
   for (PF_ParamIndex p : changed) {
+    if (ValueText(host, id, p, true) == before.at(p)) continue;
     std::printf("changed: %d \"%s\" = %s\n", int(p), host.Definition(p).name, ValueText(host, id, p).c_str());
+    ++shown;
   }
-  if (changed.empty()) std::printf("changed: none\n");
+  if (shown == 0) std::printf("changed: none\n");
 }
 
 int Drag(const UiOptions& o) {
@@ -223,6 +270,20 @@ int Drag(const UiOptions& o) {
     if (!o.session.outPath.empty()) DrawOverlay(host, id, o, frame);
   };
   return RunSession(o.session, hooks);
+}
+
+// The value of --current: a built-in layout's id or number, kept as given.
+std::string CurrentLayout(const std::string& value) {
+  const std::string refusal = "--current: expected a built-in layout's id or number from 1 to " +
+                              std::to_string(LayoutRegistry::instance().layoutIds.size()) + ", got \"" + value +
+                              "\" (see `tiletta layouts`)";
+  if (value.empty()) throw UsageError(refusal);
+  try {
+    BuiltInIndex(value);
+  } catch (const UsageError&) {
+    throw UsageError(refusal);
+  }
+  return value;
 }
 
 int Run(const UiOptions& o, const char* usage, int (*command)(const UiOptions&), bool needsOutput) {
@@ -258,14 +319,21 @@ int RunChooser(ArgReader& args) {
   UiOptions o = Parse(args, [&](const std::string& arg, UiOptions* u) {
     if (arg == "--scroll") {
       u->scroll = ParseDouble(args.value(arg), 0, 1, "--scroll");
+      u->scrollSet = true;
     } else if (arg == "--current") {
-      u->session.layout = args.value(arg);
+      u->session.layout = CurrentLayout(args.value(arg));
     } else {
       return false;
     }
     return true;
   });
   if (!o.sizeSet) o.session.size = {200, 260};  // the "Layouts" control
+  constexpr int kMaxControlSide = DrawSurface::kMaxSide - 2 * kPanelMarginPx;
+  if (o.session.size.width > kMaxControlSide || o.session.size.height > kMaxControlSide) {
+    throw UsageError("--size: the control can be at most " + std::to_string(kMaxControlSide) + "x" +
+                     std::to_string(kMaxControlSide) + " (the panel around it is at most " +
+                     std::to_string(DrawSurface::kMaxSide) + " pixels a side)");
+  }
   return Run(o, kChooserUsage, Chooser, true);
 }
 
