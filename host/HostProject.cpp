@@ -3,6 +3,8 @@
 #include "host/ProjectFile.h"
 #include "host/SimulatedHost.h"
 
+#include <cstring>
+
 namespace Orvane::Mosaira {
 namespace {
 
@@ -18,7 +20,20 @@ ProjectStream SaveStream(const ParamStream& s) {
   return out;
 }
 
+std::string NameOf(const PF_ParamDef& def) { return std::string(def.name, strnlen(def.name, sizeof def.name)); }
+
 }  // namespace
+
+// Empty when the saved stream fits `def`: its type, its value and every keyframe's value.
+std::string SimulatedHost::StreamDamage(const PF_ParamDef& def, const ProjectStream& s) {
+  if (s.type != def.param_type) return "has another type";
+  std::string why;
+  if (!AcceptValue(def, s.value, &why)) return "value: " + why;
+  for (const Keyframe& k : s.keyframes) {
+    if (!AcceptValue(def, k.value, &why)) return "keyframe value: " + why;
+  }
+  return "";
+}
 
 bool SimulatedHost::SaveProject(const std::string& path, std::string* error) {
   if (entry_ == nullptr) {
@@ -70,13 +85,13 @@ bool SimulatedHost::OpenProject(const Project& project, std::string* error) {
   }
   const PF_Err setUp = EnsureSetUp();
   if (setUp != PF_Err_NONE) return fail("set-up failed with " + std::to_string(setUp));
-  // Check every instance against the parameter definitions before anything is made.
+  // Check every instance against the parameter definitions before anything is made: a value the
+  // host would not store from the effect is damage too.
   for (const ProjectInstance& inst : project.instances) {
     if (inst.streams.size() != definitions_.size()) return fail("parameter count differs");
     for (size_t p = 0; p < inst.streams.size(); ++p) {
-      if (inst.streams[p].type != definitions_[p].param_type) {
-        return fail("parameter " + std::to_string(p) + " has another type");
-      }
+      const std::string why = StreamDamage(definitions_[p], inst.streams[p]);
+      if (!why.empty()) return fail("parameter " + std::to_string(p) + " (\"" + NameOf(definitions_[p]) + "\") " + why);
     }
   }
   std::vector<InstanceId> added;

@@ -211,16 +211,14 @@ void SimulatedHost::TakeOutData(PF_Cmd cmd, HostInstance* inst, const PF_OutData
   }
 }
 
-bool SimulatedHost::AcceptEffectValue(const ParamStream& stream, const PF_ParamDef& param,
-                                      std::string* why) {
-  const PF_ParamDef& def = stream.Definition();
-  if (def.param_type == PF_Param_FLOAT_SLIDER && !std::isfinite(param.u.fs_d.value)) {
+bool SimulatedHost::AcceptValue(const PF_ParamDef& def, const PF_ParamDefUnion& value, std::string* why) {
+  if (def.param_type == PF_Param_FLOAT_SLIDER && !std::isfinite(value.fs_d.value)) {
     *why = "non-finite slider value";
     return false;
   }
-  if (def.param_type == PF_Param_POPUP &&
-      (param.u.pd.value < 1 || param.u.pd.value > def.u.pd.num_choices)) {
-    *why = "pop-up choice out of range";
+  if (def.param_type == PF_Param_POPUP && (value.pd.value < 1 || value.pd.value > def.u.pd.num_choices)) {
+    *why = "pop-up choice " + std::to_string(value.pd.value) + " out of range 1.." +
+           std::to_string(def.u.pd.num_choices);
     return false;
   }
   return true;
@@ -235,7 +233,7 @@ std::vector<PF_ParamIndex> SimulatedHost::StoreChangedParams(HostInstance* inst,
     if ((params[p].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) == 0) continue;
     ParamStream& stream = inst->streams[p];
     std::string why;
-    if (!AcceptEffectValue(stream, params[p], &why)) {
+    if (!AcceptValue(stream.Definition(), params[p].u, &why)) {
       Violation("parameter " + std::to_string(p) + ": " + why + " not stored");
       continue;
     }

@@ -59,6 +59,7 @@ constexpr InstanceId kNoInstance = -1;
 
 class HostUi;
 struct Project;
+struct ProjectStream;
 
 namespace detail {
 struct HostCallbacks;
@@ -255,7 +256,10 @@ class SimulatedHost {
   void Violation(const std::string& text);
   PF_Err EnsureSetUp();
   PF_Err ParamsSetup();
-  bool AcceptEffectValue(const ParamStream& stream, const PF_ParamDef& param, std::string* why);
+  // Whether a value may be stored in a stream of definition `def` (from the effect or a project).
+  static bool AcceptValue(const PF_ParamDef& def, const PF_ParamDefUnion& value, std::string* why);
+  // Why a stream read from a project does not fit `def` (type, value, keyframe values); empty when it does.
+  static std::string StreamDamage(const PF_ParamDef& def, const ProjectStream& stream);
   PF_Err UserChanged(HostInstance* inst, PF_ParamIndex index);
   HostInstance* NewInstance(A_long width, A_long height);
   HostInstance* Find(InstanceId id);
