@@ -4,6 +4,7 @@
 #include "host/SimulatedHost.h"
 
 #include <cstring>
+#include <memory>
 
 namespace Orvane::Mosaira {
 namespace {
@@ -43,9 +44,12 @@ bool SimulatedHost::SaveProject(const std::string& path, std::string* error) {
   Project project;
   project.matchName = pipl_.matchName;
   std::vector<HostInstance*> flattened;
+  // Each instance stays between renders from its flatten to its re-set-up.
+  std::vector<std::unique_ptr<RenderGap>> gaps;
   std::string why;
-  for (auto& entry : instances_) {
-    HostInstance* inst = entry.second.get();
+  for (const InstanceId id : Instances()) {
+    HostInstance* inst = Find(id);
+    gaps.push_back(std::make_unique<RenderGap>(this, inst));
     const PF_Err err = Run(PF_Cmd_SEQUENCE_FLATTEN, inst, nullptr, nullptr, 0);
     if (err != PF_Err_NONE) {
       why = "flattening instance " + std::to_string(inst->id) + " failed with " + std::to_string(err);
@@ -55,8 +59,9 @@ bool SimulatedHost::SaveProject(const std::string& path, std::string* error) {
     ProjectInstance saved;
     saved.width = inst->width;
     saved.height = inst->height;
-    saved.hasSequenceData = inst->sequenceData != nullptr;
-    saved.sequenceData = handles_.Bytes(inst->sequenceData);
+    const PF_Handle data = SequenceDataOf(*inst);
+    saved.hasSequenceData = data != nullptr;
+    saved.sequenceData = handles_.Bytes(data);
     for (const ParamStream& s : inst->streams) saved.streams.push_back(SaveStream(s));
     project.instances.push_back(std::move(saved));
   }

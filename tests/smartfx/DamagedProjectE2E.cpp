@@ -3,6 +3,7 @@
 // layout is refused by `render` as usage (2). A plug-in path naming a huge file is refused from
 // its header.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -108,8 +109,11 @@ TEST(DamagedPluginFile, HugeFileIsRefusedFromItsHeader) {
   ASSERT_EQ(truncate(plugin.c_str(), off_t(8) << 30), 0);
   const CommandRun run = Tiletta("render --layout 3-1 --size 64x48 -o " + TempPath("out.png"),
                                  "TILETTA_PLUGIN=" + plugin);
+  rusage children{};
+  getrusage(RUSAGE_CHILDREN, &children);
   EXPECT_EQ(run.status, 1) << run.errors;
   EXPECT_NE(run.errors.find("property resource"), std::string::npos) << run.errors;
+  EXPECT_LT(children.ru_maxrss, 1 << 20);  // kB: reading the file whole took 8 GB
   std::remove(plugin.c_str());
 }
 
