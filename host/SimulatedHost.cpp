@@ -334,12 +334,14 @@ void SimulatedHost::CheckInvariants(PF_Cmd cmd, HostInstance* inst) {
       i->checkouts = 0;
     }
   }
-  std::lock_guard<std::mutex> instances(instancesMutex_);
-  for (auto& entry : instances_) {
-    HostInstance* other = entry.second.get();
-    if (other != inst && other->checkouts != 0) {
-      Violation(prefix + std::to_string(other->checkouts) + " parameter check-out(s) not checked in");
-      other->checkouts = 0;
+  {
+    std::lock_guard<std::mutex> instances(instancesMutex_);
+    for (auto& entry : instances_) {
+      HostInstance* other = entry.second.get();
+      if (other != inst && other->checkouts != 0) {
+        Violation(prefix + std::to_string(other->checkouts) + " parameter check-out(s) not checked in");
+        other->checkouts = 0;
+      }
     }
   }
   for (const auto& m : handles_.TakeMisuse()) Violation(prefix + m);

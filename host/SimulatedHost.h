@@ -319,7 +319,7 @@ class SimulatedHost {
 
   HostInstance globalRef_;  // effect_ref of the commands without an instance
   // Added and removed on the user's thread, looked up on render threads too: under instancesMutex_,
-  // which is taken last and held for nothing else.
+  // taken after any other lock (only violationsMutex_ is taken while it is held).
   std::map<InstanceId, std::unique_ptr<HostInstance>> instances_;
   mutable std::mutex instancesMutex_;
   InstanceId nextId_ = 1;

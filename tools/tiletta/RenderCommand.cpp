@@ -437,11 +437,8 @@ size_t BuiltInIndex(const std::string& name) {
   return size_t(ParseInt(name, 1, long(registry.layoutIds.size()), "--layout number") - 1);
 }
 
-int RunSession(const RenderOptions& options, const SessionHooks& hooks) {
-  CheckOutputs(options);
-  SimulatedHost host;
+void RunSessionIn(SimulatedHost& host, const RenderOptions& options, const SessionHooks& hooks) {
   std::string error;
-  if (!host.LoadPlugin(PluginPath(), &error)) throw RenderError("cannot load the plug-in: " + error);
   bool fromProject = false;
   const InstanceId id = OpenInstance(host, options, &fromProject);
   RenderOptions o = options;
@@ -460,6 +457,14 @@ int RunSession(const RenderOptions& options, const SessionHooks& hooks) {
   }
   if (hooks.afterRender) hooks.afterRender(host, id, o, frame.get());
   if (!o.project.empty() && !host.SaveProject(o.project, &error)) throw OutputError("cannot save " + o.project + ": " + error);
+}
+
+int RunSession(const RenderOptions& options, const SessionHooks& hooks) {
+  CheckOutputs(options);
+  SimulatedHost host;
+  std::string error;
+  if (!host.LoadPlugin(PluginPath(), &error)) throw RenderError("cannot load the plug-in: " + error);
+  RunSessionIn(host, options, hooks);
   host.Shutdown();
   for (const std::string& v : host.Violations()) std::fprintf(stderr, "tiletta: host check: %s\n", v.c_str());
   return host.Violations().empty() ? 0 : 1;

@@ -60,6 +60,11 @@ struct SessionHooks {
 // a layout beyond the built-in list, included), OutputError for an unwritable -o or project, RenderError for failures of the plug-in.
 int RunSession(const RenderOptions& options, const SessionHooks& hooks);
 
+// The same in `host`, which has the plug-in loaded, without the checks of -o and the project
+// beforehand: opens or applies the instance, renders, saves the project. The instances stay in
+// the host (a throw leaves them too); the caller reads the host's checks.
+void RunSessionIn(SimulatedHost& host, const RenderOptions& options, const SessionHooks& hooks);
+
 // Index of a built-in layout by id ("3-1") or by its number in the list (1 to 104); throws
 // UsageError for an unknown one.
 size_t BuiltInIndex(const std::string& name);
