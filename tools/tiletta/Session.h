@@ -48,7 +48,7 @@ struct RenderError : CommandError {
 // or `render` off).
 struct SessionHooks {
   bool render = true;
-  bool needsLayout = false;  // an instance without a layout is refused (UsageError) before any work
+  bool needsLayout = false;  // an instance without a layout is refused (UsageError) before the render
   std::function<void(SimulatedHost& host, InstanceId id, const RenderOptions& options)> beforeRender;
   std::function<void(SimulatedHost& host, InstanceId id, const RenderOptions& options, HostWorld* frame)> afterRender;
 };
@@ -57,7 +57,8 @@ struct SessionHooks {
 // the project file can be written before anything is rendered. Throws CommandError: UsageError for
 // layers, offsets or scales given for frames the layout lacks (or for no layout when one is
 // needed), InputError for unreadable layers or damaged projects (one without an instance, or with
-// a layout beyond the built-in list, included), OutputError for an unwritable -o or project, RenderError for failures of the plug-in.
+// a layout beyond the built-in list, included), OutputError for an unwritable -o or project,
+// RenderError for failures of the plug-in.
 int RunSession(const RenderOptions& options, const SessionHooks& hooks);
 
 // The same in `host`, which has the plug-in loaded, without the checks of -o and the project
