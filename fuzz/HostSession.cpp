@@ -64,6 +64,11 @@ void OpenAndExercise(const Project& project) {
       host.Send(id, PF_Cmd_SEQUENCE_RESETUP);
     }
   }
+  RemoveInstancesAndCheck();
+}
+
+void RemoveInstancesAndCheck() {
+  SimulatedHost& host = Host();
   for (InstanceId id : host.Instances()) host.RemoveInstance(id);
   CheckViolations(host);
   if (host.Handles().LiveHandles().size() > 1) Die("handles left after every instance was removed");

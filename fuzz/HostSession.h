@@ -24,4 +24,7 @@ const Project& DefaultProject();
 // the host's checks found a fault, so that libFuzzer reports the input.
 void OpenAndExercise(const Project& project);
 
+// Removes every instance; aborts when the host's checks found a fault or handles are left.
+void RemoveInstancesAndCheck();
+
 }  // namespace Orvane::Mosaira::Fuzz

@@ -3,6 +3,9 @@
 #include "host/ProjectFile.h"
 #include "host/SimulatedHost.h"
 
+#include <cstring>
+#include <memory>
+
 namespace Orvane::Mosaira {
 namespace {
 
@@ -18,7 +21,20 @@ ProjectStream SaveStream(const ParamStream& s) {
   return out;
 }
 
+std::string NameOf(const PF_ParamDef& def) { return std::string(def.name, strnlen(def.name, sizeof def.name)); }
+
 }  // namespace
+
+// Empty when the saved stream fits `def`: its type, its value and every keyframe's value.
+std::string SimulatedHost::StreamDamage(const PF_ParamDef& def, const ProjectStream& s) {
+  if (s.type != def.param_type) return "has another type";
+  std::string why;
+  if (!AcceptValue(def, s.value, &why)) return "value: " + why;
+  for (const Keyframe& k : s.keyframes) {
+    if (!AcceptValue(def, k.value, &why)) return "keyframe value: " + why;
+  }
+  return "";
+}
 
 bool SimulatedHost::SaveProject(const std::string& path, std::string* error) {
   if (entry_ == nullptr) {
@@ -28,9 +44,12 @@ bool SimulatedHost::SaveProject(const std::string& path, std::string* error) {
   Project project;
   project.matchName = pipl_.matchName;
   std::vector<HostInstance*> flattened;
+  // Each instance stays between renders from its flatten to its re-set-up.
+  std::vector<std::unique_ptr<RenderGap>> gaps;
   std::string why;
-  for (auto& entry : instances_) {
-    HostInstance* inst = entry.second.get();
+  for (const InstanceId id : Instances()) {
+    HostInstance* inst = Find(id);
+    gaps.push_back(std::make_unique<RenderGap>(this, inst));
     const PF_Err err = Run(PF_Cmd_SEQUENCE_FLATTEN, inst, nullptr, nullptr, 0);
     if (err != PF_Err_NONE) {
       why = "flattening instance " + std::to_string(inst->id) + " failed with " + std::to_string(err);
@@ -40,8 +59,9 @@ bool SimulatedHost::SaveProject(const std::string& path, std::string* error) {
     ProjectInstance saved;
     saved.width = inst->width;
     saved.height = inst->height;
-    saved.hasSequenceData = inst->sequenceData != nullptr;
-    saved.sequenceData = handles_.Bytes(inst->sequenceData);
+    const PF_Handle data = SequenceDataOf(*inst);
+    saved.hasSequenceData = data != nullptr;
+    saved.sequenceData = handles_.Bytes(data);
     for (const ParamStream& s : inst->streams) saved.streams.push_back(SaveStream(s));
     project.instances.push_back(std::move(saved));
   }
@@ -70,13 +90,13 @@ bool SimulatedHost::OpenProject(const Project& project, std::string* error) {
   }
   const PF_Err setUp = EnsureSetUp();
   if (setUp != PF_Err_NONE) return fail("set-up failed with " + std::to_string(setUp));
-  // Check every instance against the parameter definitions before anything is made.
+  // Check every instance against the parameter definitions before anything is made: a value the
+  // host would not store from the effect is damage too.
   for (const ProjectInstance& inst : project.instances) {
     if (inst.streams.size() != definitions_.size()) return fail("parameter count differs");
     for (size_t p = 0; p < inst.streams.size(); ++p) {
-      if (inst.streams[p].type != definitions_[p].param_type) {
-        return fail("parameter " + std::to_string(p) + " has another type");
-      }
+      const std::string why = StreamDamage(definitions_[p], inst.streams[p]);
+      if (!why.empty()) return fail("parameter " + std::to_string(p) + " (\"" + NameOf(definitions_[p]) + "\") " + why);
     }
   }
   std::vector<InstanceId> added;

@@ -38,7 +38,7 @@ std::vector<std::string> SimulatedHost::LeakReport() const {
 }
 
 std::vector<uint8_t> SimulatedHost::SequenceBytes(InstanceId id) const {
-  return handles_.Bytes(Instance(id).sequenceData);
+  return handles_.Bytes(SequenceDataOf(Instance(id)));
 }
 
 ParamStream& SimulatedHost::Stream(InstanceId id, PF_ParamIndex index) {

@@ -1,6 +1,7 @@
 // The property resource of a Linux library: the ELF section ".pipl".
 #include <elf.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -11,30 +12,51 @@
 namespace Orvane::Mosaira {
 namespace {
 
-// Reads the file in one block (a library of the sanitizer build is tens of megabytes). Anything
-// but a readable regular file is refused.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* out) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-  const uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec || size > out->max_size()) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out->resize(size_t(size));
-  in.read(reinterpret_cast<char*>(out->data()), std::streamsize(size));
-  return size_t(in.gcount()) == out->size();
-}
+// Largest section returned: a property list is a few hundred bytes, so anything near this is damage.
+constexpr uint64_t kMaxSectionBytes = uint64_t(1) << 20;
 
-// True when [offset, offset + size) lies inside a buffer of `total` bytes, without overflow.
+// True when [offset, offset + size) lies inside a file of `total` bytes, without overflow.
 bool InRange(uint64_t offset, uint64_t size, uint64_t total) {
   return offset <= total && size <= total - offset;
 }
 
-template <typename T>
-T Load(const std::vector<uint8_t>& bytes, size_t offset) {
-  T value;
-  std::memcpy(&value, bytes.data() + offset, sizeof value);
-  return value;
+// The file, read only where asked: a library can be large (tens of megabytes in the sanitizer
+// build), and a file named by mistake larger still, so only the header, the section table, the
+// name compared and the section itself are read.
+class ElfFile {
+ public:
+  explicit ElfFile(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return;
+    size_ = std::filesystem::file_size(path, ec);
+    if (!ec) in_.open(path, std::ios::binary);
+  }
+  bool IsOpen() const { return in_.is_open(); }
+  uint64_t Size() const { return size_; }
+  // `count` bytes at `offset`; false when they lie outside the file or cannot be read.
+  bool Read(uint64_t offset, uint64_t count, void* out) {
+    if (!InRange(offset, count, size_)) return false;
+    in_.clear();
+    in_.seekg(std::streamoff(offset));
+    in_.read(static_cast<char*>(out), std::streamsize(count));
+    return uint64_t(in_.gcount()) == count;
+  }
+  template <typename T>
+  bool Load(uint64_t offset, T* value) {
+    return Read(offset, sizeof *value, value);
+  }
+
+ private:
+  std::ifstream in_;
+  uint64_t size_ = 0;
+};
+
+// Whether the zero-terminated name at `offset` (inside a string table ending at `end`) is `name`.
+bool NameIs(ElfFile& file, uint64_t offset, uint64_t end, const std::string& name) {
+  std::string stored(name.size() + 1, '\0');
+  const uint64_t count = std::min<uint64_t>(stored.size(), end - offset);
+  return file.Read(offset, count, stored.data()) && count == stored.size() && stored.back() == '\0' &&
+         stored.compare(0, name.size(), name) == 0;
 }
 
 }  // namespace
@@ -42,32 +64,37 @@ T Load(const std::vector<uint8_t>& bytes, size_t offset) {
 PiplError ReadElfSection(const std::string& path, const std::string& sectionName,
                          std::vector<uint8_t>* bytes) {
   bytes->clear();
-  std::vector<uint8_t> file;
-  if (!ReadWholeFile(path, &file)) return PiplError::kFileUnreadable;
-  if (file.size() < sizeof(Elf64_Ehdr) || std::memcmp(file.data(), ELFMAG, SELFMAG) != 0 ||
-      file[EI_CLASS] != ELFCLASS64 || file[EI_DATA] != ELFDATA2LSB) {
+  ElfFile file(path);
+  if (!file.IsOpen()) return PiplError::kFileUnreadable;
+  Elf64_Ehdr header{};
+  if (!file.Load(0, &header)) return file.Size() < sizeof header ? PiplError::kNotElf64 : PiplError::kFileUnreadable;
+  if (std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 || header.e_ident[EI_CLASS] != ELFCLASS64 ||
+      header.e_ident[EI_DATA] != ELFDATA2LSB) {
     return PiplError::kNotElf64;
   }
-  const auto header = Load<Elf64_Ehdr>(file, 0);
   if (header.e_shentsize != sizeof(Elf64_Shdr) || header.e_shstrndx >= header.e_shnum ||
-      !InRange(header.e_shoff, uint64_t(header.e_shnum) * sizeof(Elf64_Shdr), file.size())) {
+      !InRange(header.e_shoff, uint64_t(header.e_shnum) * sizeof(Elf64_Shdr), file.Size())) {
     return PiplError::kNotElf64;
   }
-  const auto sectionAt = [&](size_t i) {
-    return Load<Elf64_Shdr>(file, header.e_shoff + i * sizeof(Elf64_Shdr));
-  };
-  const Elf64_Shdr names = sectionAt(header.e_shstrndx);
-  if (!InRange(names.sh_offset, names.sh_size, file.size())) return PiplError::kNotElf64;
-  for (size_t i = 0; i < header.e_shnum; ++i) {
-    const Elf64_Shdr s = sectionAt(i);
-    if (s.sh_name >= names.sh_size) continue;
-    const char* name = reinterpret_cast<const char*>(file.data() + names.sh_offset + s.sh_name);
-    const size_t maxLen = names.sh_size - s.sh_name;
-    if (strnlen(name, maxLen) == maxLen || sectionName != name) continue;
-    if (s.sh_type == SHT_NOBITS || !InRange(s.sh_offset, s.sh_size, file.size())) {
+  std::vector<Elf64_Shdr> sections(header.e_shnum);
+  if (!file.Read(header.e_shoff, sections.size() * sizeof(Elf64_Shdr), sections.data())) {
+    return PiplError::kFileUnreadable;
+  }
+  const Elf64_Shdr& names = sections[header.e_shstrndx];
+  if (!InRange(names.sh_offset, names.sh_size, file.Size())) return PiplError::kNotElf64;
+  for (const Elf64_Shdr& s : sections) {
+    if (s.sh_name >= names.sh_size ||
+        !NameIs(file, names.sh_offset + s.sh_name, names.sh_offset + names.sh_size, sectionName)) {
+      continue;
+    }
+    if (s.sh_type == SHT_NOBITS || s.sh_size > kMaxSectionBytes || !InRange(s.sh_offset, s.sh_size, file.Size())) {
       return PiplError::kTruncated;
     }
-    bytes->assign(file.begin() + s.sh_offset, file.begin() + s.sh_offset + s.sh_size);
+    bytes->resize(size_t(s.sh_size));
+    if (!file.Read(s.sh_offset, s.sh_size, bytes->data())) {
+      bytes->clear();
+      return PiplError::kFileUnreadable;
+    }
     return PiplError::kNone;
   }
   return PiplError::kNoSection;

@@ -147,7 +147,8 @@ bool ReadInstance(const Value& v, A_long maxSide, ProjectInstance* inst, std::st
     *why = "instance without a layer size";
     return false;
   }
-  if (inst->width < 1 || inst->height < 1 || inst->width > maxSide || inst->height > maxSide) {
+  // A side of 0 is an empty layer, as the host allows and saves it.
+  if (inst->width < 0 || inst->height < 0 || inst->width > maxSide || inst->height > maxSide) {
     *why = "layer size out of range";
     return false;
   }

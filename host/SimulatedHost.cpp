@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -20,6 +21,14 @@ using detail::HostCallbacks;
 constexpr A_long kApplicationId = 0x46585443;  // 'FXTC'
 
 std::string CommandText(PF_Cmd cmd) { return "command " + std::to_string(cmd) + ": "; }
+
+bool IsRender(PF_Cmd cmd) {
+  return cmd == PF_Cmd_FRAME_SETUP || cmd == PF_Cmd_RENDER || cmd == PF_Cmd_FRAME_SETDOWN ||
+         cmd == PF_Cmd_SMART_PRE_RENDER || cmd == PF_Cmd_SMART_RENDER;
+}
+
+// Commands that change an instance's sequence data, which its renders read.
+bool IsBetweenRenders(PF_Cmd cmd) { return cmd == PF_Cmd_SEQUENCE_FLATTEN || cmd == PF_Cmd_SEQUENCE_RESETUP; }
 
 PF_ParamDef InputLayerDefinition() {
   PF_ParamDef def{};
@@ -87,9 +96,40 @@ PF_InData SimulatedHost::MakeInData(HostInstance* inst) {
   return in;
 }
 
-void SimulatedHost::Prepare(HostInstance* inst, PF_InData* in, PF_OutData* out,
-                            std::vector<PF_ParamDef>* params) {
+SimulatedHost::RenderGap::RenderGap(SimulatedHost* host, HostInstance* inst) : host_(host), inst_(inst) {
+  std::unique_lock<std::mutex> lock(host_->runMutex_);
+  const std::thread::id self = std::this_thread::get_id();
+  if (inst_->holder != self) {
+    ++inst_->waitingHolds;
+    host_->renderGapChanged_.wait(lock, [&] { return inst_->renders == 0 && inst_->holder == std::thread::id(); });
+    --inst_->waitingHolds;
+    inst_->holder = self;
+  }
+  ++inst_->holds;
+}
+
+SimulatedHost::RenderGap::~RenderGap() {
+  std::lock_guard<std::mutex> lock(host_->runMutex_);
+  if (--inst_->holds == 0) inst_->holder = std::thread::id();
+  host_->renderGapChanged_.notify_all();
+}
+
+PF_Handle SimulatedHost::SequenceDataOf(const HostInstance& inst) const {
   std::lock_guard<std::mutex> lock(runMutex_);
+  return inst.sequenceData;
+}
+
+void SimulatedHost::Prepare(PF_Cmd cmd, HostInstance* inst, PF_InData* in, PF_OutData* out,
+                            std::vector<PF_ParamDef>* params) {
+  std::unique_lock<std::mutex> lock(runMutex_);
+  if (IsRender(cmd) && inst != &globalRef_) {
+    // Held instances render on the holding thread only; waiting holds go first.
+    const std::thread::id self = std::this_thread::get_id();
+    renderGapChanged_.wait(lock, [&] {
+      return inst->holder == self || (inst->holder == std::thread::id() && inst->waitingHolds == 0);
+    });
+    ++inst->renders;
+  }
   *in = MakeInData(inst);
   out->global_data = globalData_;
   out->sequence_data = in->sequence_data;
@@ -118,6 +158,10 @@ std::vector<PF_ParamIndex> SimulatedHost::Finish(const Call& call, const PF_OutD
                                                  bool escaped) {
   std::lock_guard<std::mutex> lock(runMutex_);
   --activeCommands_;
+  if (IsRender(call.cmd) && call.inst != &globalRef_) {
+    --call.inst->renders;
+    renderGapChanged_.notify_all();
+  }
   if (call.depth == 0) {
     LastCommand& last = last_[std::this_thread::get_id()];
     last.out = out;  // follow-ups are the host's doing, not the caller's command
@@ -146,10 +190,12 @@ PF_Err SimulatedHost::Run(PF_Cmd cmd, HostInstance* inst, void* extra, PF_LayerD
     Violation(CommandText(cmd) + "no plug-in loaded");
     return PF_Err_BAD_CALLBACK_PARAM;
   }
+  std::optional<RenderGap> gap;
+  if (IsBetweenRenders(cmd) && inst != &globalRef_) gap.emplace(this, inst);
   PF_InData in{};
   PF_OutData out{};
   std::vector<PF_ParamDef> params;
-  Prepare(inst, &in, &out, &params);
+  Prepare(cmd, inst, &in, &out, &params);
   std::vector<PF_ParamDef*> pointers;
   for (PF_ParamDef& p : params) pointers.push_back(&p);
 
@@ -226,16 +272,14 @@ void SimulatedHost::TakeOutData(PF_Cmd cmd, HostInstance* inst, const PF_OutData
   }
 }
 
-bool SimulatedHost::AcceptEffectValue(const ParamStream& stream, const PF_ParamDef& param,
-                                      std::string* why) {
-  const PF_ParamDef& def = stream.Definition();
-  if (def.param_type == PF_Param_FLOAT_SLIDER && !std::isfinite(param.u.fs_d.value)) {
+bool SimulatedHost::AcceptValue(const PF_ParamDef& def, const PF_ParamDefUnion& value, std::string* why) {
+  if (def.param_type == PF_Param_FLOAT_SLIDER && !std::isfinite(value.fs_d.value)) {
     *why = "non-finite slider value";
     return false;
   }
-  if (def.param_type == PF_Param_POPUP &&
-      (param.u.pd.value < 1 || param.u.pd.value > def.u.pd.num_choices)) {
-    *why = "pop-up choice out of range";
+  if (def.param_type == PF_Param_POPUP && (value.pd.value < 1 || value.pd.value > def.u.pd.num_choices)) {
+    *why = "pop-up choice " + std::to_string(value.pd.value) + " out of range 1.." +
+           std::to_string(def.u.pd.num_choices);
     return false;
   }
   return true;
@@ -250,7 +294,7 @@ std::vector<PF_ParamIndex> SimulatedHost::StoreChangedParams(HostInstance* inst,
     if ((params[p].uu.change_flags & PF_ChangeFlag_CHANGED_VALUE) == 0) continue;
     ParamStream& stream = inst->streams[p];
     std::string why;
-    if (!AcceptEffectValue(stream, params[p], &why)) {
+    if (!AcceptValue(stream.Definition(), params[p].u, &why)) {
       Violation("parameter " + std::to_string(p) + ": " + why + " not stored");
       continue;
     }
@@ -305,11 +349,14 @@ void SimulatedHost::CheckInvariants(PF_Cmd cmd, HostInstance* inst) {
       i->checkouts = 0;
     }
   }
-  for (auto& entry : instances_) {
-    HostInstance* other = entry.second.get();
-    if (other != inst && other->checkouts != 0) {
-      Violation(prefix + std::to_string(other->checkouts) + " parameter check-out(s) not checked in");
-      other->checkouts = 0;
+  {
+    std::lock_guard<std::mutex> instances(instancesMutex_);
+    for (auto& entry : instances_) {
+      HostInstance* other = entry.second.get();
+      if (other != inst && other->checkouts != 0) {
+        Violation(prefix + std::to_string(other->checkouts) + " parameter check-out(s) not checked in");
+        other->checkouts = 0;
+      }
     }
   }
   for (const auto& m : handles_.TakeMisuse()) Violation(prefix + m);
@@ -375,12 +422,14 @@ void SimulatedHost::Shutdown() noexcept {
 // --- Instances ---------------------------------------------------------------------------------
 
 HostInstance* SimulatedHost::Find(InstanceId id) {
+  std::lock_guard<std::mutex> lock(instancesMutex_);
   auto it = instances_.find(id);
   return it == instances_.end() ? nullptr : it->second.get();
 }
 
 HostInstance* SimulatedHost::FindByRef(PF_ProgPtr ref) {
   if (ref == &globalRef_) return &globalRef_;
+  std::lock_guard<std::mutex> lock(instancesMutex_);
   for (auto& entry : instances_) {
     if (entry.second.get() == ref) return entry.second.get();
   }
@@ -388,12 +437,19 @@ HostInstance* SimulatedHost::FindByRef(PF_ProgPtr ref) {
 }
 
 const HostInstance& SimulatedHost::Instance(InstanceId id) const {
+  std::lock_guard<std::mutex> lock(instancesMutex_);
   auto it = instances_.find(id);
   if (it == instances_.end()) throw std::out_of_range("no instance " + std::to_string(id));
   return *it->second;
 }
 
+bool SimulatedHost::HasInstance(InstanceId id) const {
+  std::lock_guard<std::mutex> lock(instancesMutex_);
+  return instances_.count(id) != 0;
+}
+
 std::vector<InstanceId> SimulatedHost::Instances() const {
+  std::lock_guard<std::mutex> lock(instancesMutex_);
   std::vector<InstanceId> ids;
   for (const auto& entry : instances_) ids.push_back(entry.first);
   return ids;
@@ -406,6 +462,7 @@ HostInstance* SimulatedHost::NewInstance(A_long width, A_long height) {
   inst->height = height;
   for (const PF_ParamDef& def : definitions_) inst->streams.emplace_back(def);
   HostInstance* raw = inst.get();
+  std::lock_guard<std::mutex> lock(instancesMutex_);
   instances_[raw->id] = std::move(inst);
   return raw;
 }
@@ -425,6 +482,7 @@ InstanceId SimulatedHost::AddInstance(A_long width, A_long height, PF_Err* err) 
   if (result != PF_Err_NONE) {
     // A refused set-up leaves no instance; anything it handed out is the host's to drop.
     if (inst->sequenceData) handles_.Dispose(inst->sequenceData);
+    std::lock_guard<std::mutex> lock(instancesMutex_);
     instances_.erase(inst->id);
     return kNoInstance;
   }
@@ -434,12 +492,13 @@ InstanceId SimulatedHost::AddInstance(A_long width, A_long height, PF_Err* err) 
 PF_Err SimulatedHost::RemoveInstance(InstanceId id) {
   HostInstance* inst = Find(id);
   if (inst == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
-  const PF_Handle data = inst->sequenceData;
+  const PF_Handle data = SequenceDataOf(*inst);
   const PF_Err err = Run(PF_Cmd_SEQUENCE_SETDOWN, inst, nullptr, nullptr, 0);
   if (data != nullptr && handles_.IsLive(data)) {
     Violation(CommandText(PF_Cmd_SEQUENCE_SETDOWN) + "sequence data not disposed of");
   }
   ui_->Forget(id);
+  std::lock_guard<std::mutex> lock(instancesMutex_);
   instances_.erase(id);
   return err;
 }
@@ -452,7 +511,7 @@ InstanceId SimulatedHost::DuplicateInstance(InstanceId id, PF_Err* err) {
   }
   PF_OutData out{};
   PF_Err result = Run(PF_Cmd_GET_FLATTENED_SEQUENCE_DATA, src, nullptr, nullptr, 0, &out);
-  const PF_Handle copy = out.sequence_data != src->sequenceData ? out.sequence_data : nullptr;
+  const PF_Handle copy = out.sequence_data != SequenceDataOf(*src) ? out.sequence_data : nullptr;
   if (result == PF_Err_NONE && copy == nullptr) {
     Violation(CommandText(PF_Cmd_GET_FLATTENED_SEQUENCE_DATA) + "success without a copy");
     result = PF_Err_INTERNAL_STRUCT_DAMAGED;
@@ -463,7 +522,10 @@ InstanceId SimulatedHost::DuplicateInstance(InstanceId id, PF_Err* err) {
     return kNoInstance;
   }
   HostInstance* dup = NewInstance(src->width, src->height);
-  dup->streams = src->streams;
+  {
+    std::lock_guard<std::mutex> streams(streamsMutex_);
+    dup->streams = src->streams;
+  }
   dup->sequenceData = copy;
   result = Run(PF_Cmd_SEQUENCE_RESETUP, dup, nullptr, nullptr, 0);
   if (err) *err = result;
@@ -492,7 +554,7 @@ PF_Err SimulatedHost::Send(InstanceId id, PF_Cmd cmd, void* extra, PF_LayerDef* 
   PF_OutData out{};
   const PF_Err err = Run(cmd, inst, extra, output, 0, &out);
   lastFlattenedCopy_.clear();
-  if (out.sequence_data != nullptr && out.sequence_data != inst->sequenceData) {
+  if (out.sequence_data != nullptr && out.sequence_data != SequenceDataOf(*inst)) {
     lastFlattenedCopy_ = handles_.Bytes(out.sequence_data);
     handles_.Dispose(out.sequence_data);
   }

@@ -31,11 +31,14 @@
 // Values the effect marks PF_ChangeFlag_CHANGED_VALUE in `params` are stored after the command;
 // for parameters with PF_ParamFlag_SUPERVISE whose value changed, PF_Cmd_USER_CHANGED_PARAM follows.
 // Render commands may be sent on several threads at once (each thread's command is served on that
-// thread); the other commands are sent one at a time, between renders. The host's suites have no
+// thread); the other commands are sent one at a time from one thread. Flatten and re-set-up, which
+// change the instance's sequence data, wait for its running renders and keep new ones waiting
+// (SaveProject from the flatten to the re-set-up), as a host sends them only between renders. The host's suites have no
 // reference to the host, so a host serves them only on the thread that runs its command; several
 // hosts may live in one process.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -59,6 +62,7 @@ constexpr InstanceId kNoInstance = -1;
 
 class HostUi;
 struct Project;
+struct ProjectStream;
 
 namespace detail {
 struct HostCallbacks;
@@ -105,6 +109,12 @@ struct HostInstance {
   PF_Handle sequenceData = nullptr;
   std::vector<ParamStream> streams;  // index 0 is the input layer
   int checkouts = 0;                 // parameter check-outs not yet checked in
+  // Under the host's run lock: render commands in flight, and the thread that holds the instance
+  // between renders (with its depth) and the threads waiting to.
+  int renders = 0;
+  std::thread::id holder;
+  int holds = 0;
+  int waitingHolds = 0;
 };
 
 class SimulatedHost {
@@ -148,7 +158,7 @@ class SimulatedHost {
   // A new instance from the flattened copy of `id`'s sequence data and a copy of its streams.
   InstanceId DuplicateInstance(InstanceId id, PF_Err* err = nullptr);
   std::vector<InstanceId> Instances() const;
-  bool HasInstance(InstanceId id) const { return instances_.count(id) != 0; }
+  bool HasInstance(InstanceId id) const;
   // Throws std::out_of_range for an unknown instance (as do Stream and SequenceBytes).
   const HostInstance& Instance(InstanceId id) const;
   // The user resizes the instance's layer: later commands carry the new size. A side of 0 is an
@@ -200,7 +210,7 @@ class SimulatedHost {
   const PF_CustomUIInfo* CustomUi() const { return customUiRegistered_ ? &customUi_ : nullptr; }
 
   // --- Sequence data ---------------------------------------------------------------------------
-  PF_Handle SequenceHandle(InstanceId id) const { return Instance(id).sequenceData; }
+  PF_Handle SequenceHandle(InstanceId id) const { return SequenceDataOf(Instance(id)); }
   // A copy of the bytes of the instance's sequence-data handle (empty when it has none).
   std::vector<uint8_t> SequenceBytes(InstanceId id) const;
 
@@ -248,10 +258,27 @@ class SimulatedHost {
     PF_OutData* outCopy;   // receives the output block when not null
   };
 
+  // Holds an instance between renders: waits until none of its renders runs and no other thread
+  // holds it, then keeps its render commands from other threads waiting until released.
+  class RenderGap {
+   public:
+    RenderGap(SimulatedHost* host, HostInstance* inst);
+    ~RenderGap();
+    RenderGap(const RenderGap&) = delete;
+    RenderGap& operator=(const RenderGap&) = delete;
+
+   private:
+    SimulatedHost* host_;
+    HostInstance* inst_;
+  };
+
   PF_Err Run(PF_Cmd cmd, HostInstance* inst, void* extra, PF_LayerDef* output, int depth,
              PF_OutData* outCopy = nullptr);
-  // Builds the command's blocks and `params` array; counts the command as in flight.
-  void Prepare(HostInstance* inst, PF_InData* in, PF_OutData* out, std::vector<PF_ParamDef>* params);
+  // Builds the command's blocks and `params` array; counts the command as in flight (a render
+  // first waits while another thread holds the instance between renders).
+  void Prepare(PF_Cmd cmd, HostInstance* inst, PF_InData* in, PF_OutData* out, std::vector<PF_ParamDef>* params);
+  // The instance's sequence-data handle, read under the run lock (renders store it).
+  PF_Handle SequenceDataOf(const HostInstance& inst) const;
   // Takes the results, checks, logs; returns the parameters whose change needs a follow-up.
   std::vector<PF_ParamIndex> Finish(const Call& call, const PF_OutData& out,
                                     const std::vector<PF_ParamDef>& params, PF_Err err, bool escaped);
@@ -267,7 +294,10 @@ class SimulatedHost {
   void Violation(const std::string& text);
   PF_Err EnsureSetUp();
   PF_Err ParamsSetup();
-  bool AcceptEffectValue(const ParamStream& stream, const PF_ParamDef& param, std::string* why);
+  // Whether a value may be stored in a stream of definition `def` (from the effect or a project).
+  static bool AcceptValue(const PF_ParamDef& def, const PF_ParamDefUnion& value, std::string* why);
+  // Why a stream read from a project does not fit `def` (type, value, keyframe values); empty when it does.
+  static std::string StreamDamage(const PF_ParamDef& def, const ProjectStream& stream);
   PF_Err UserChanged(HostInstance* inst, PF_ParamIndex index);
   HostInstance* NewInstance(A_long width, A_long height);
   HostInstance* Find(InstanceId id);
@@ -300,7 +330,10 @@ class SimulatedHost {
   bool customUiRegistered_ = false;
 
   HostInstance globalRef_;  // effect_ref of the commands without an instance
+  // Added and removed on the user's thread, looked up on render threads too: under instancesMutex_,
+  // taken after any other lock (only violationsMutex_ is taken while it is held).
   std::map<InstanceId, std::unique_ptr<HostInstance>> instances_;
+  mutable std::mutex instancesMutex_;
   InstanceId nextId_ = 1;
   // AEGP handles are opaque tokens, never dereferenced, never reused.
   std::map<void*, InstanceId> aegpEffects_;
@@ -330,6 +363,7 @@ class SimulatedHost {
   // before it.
   mutable std::mutex streamsMutex_;
   int activeCommands_ = 0;
+  std::condition_variable renderGapChanged_;  // a render ended or a hold was released (runMutex_)
   std::mutex violationsMutex_;
   bool sendUpdateParamsUi_ = true;
   std::vector<uint8_t> lastFlattenedCopy_;

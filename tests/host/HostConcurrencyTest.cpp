@@ -5,7 +5,11 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <string>
 #include <thread>
+
+#include <unistd.h>
 
 #include "FakeEffect.h"
 #include "host/SimulatedHost.h"
@@ -65,6 +69,40 @@ TEST_F(HostConcurrency, SuiteKeptByOneRenderIsReportedOnce) {
   RenderTogether(3, 2);
   ASSERT_EQ(host.Violations().size(), 1u);
   EXPECT_NE(host.Violations()[0].find("\"PF World Suite\" 2 left acquired 1"), std::string::npos);
+}
+
+// Flatten and re-set-up, sent alone or by a save, wait for the render running on another thread,
+// as a host sends them only between renders.
+TEST_F(HostConcurrency, FlattenAndSetUpAgainWaitForTheRunningRender) {
+  std::atomic<bool> rendering{false}, overlapped{false};
+  Script().before = [&](PF_Cmd cmd, PF_InData*, PF_OutData*, PF_ParamDef**, void*, PF_Err*) {
+    if (cmd == PF_Cmd_SMART_RENDER) {
+      rendering = true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      rendering = false;
+    } else if (cmd == PF_Cmd_SEQUENCE_FLATTEN || cmd == PF_Cmd_SEQUENCE_RESETUP) {
+      overlapped = overlapped || rendering;
+    }
+    return false;
+  };
+  const std::string path = ::testing::TempDir() + "concurrency_" + std::to_string(::getpid()) + ".proj";
+  for (const bool save : {false, true}) {
+    rendering = false;
+    std::thread render([&] { host.Send(id, PF_Cmd_SMART_RENDER); });
+    while (!rendering) std::this_thread::yield();
+    std::string error;
+    if (save) {
+      EXPECT_TRUE(host.SaveProject(path, &error)) << error;
+    } else {
+      host.Send(id, PF_Cmd_SEQUENCE_FLATTEN);
+      host.Send(id, PF_Cmd_SEQUENCE_RESETUP);
+    }
+    render.join();
+    EXPECT_FALSE(overlapped) << (save ? "save" : "flatten");
+  }
+  Script().before = nullptr;
+  std::remove(path.c_str());
+  EXPECT_TRUE(host.Violations().empty()) << host.Violations().front();
 }
 
 }  // namespace

@@ -157,7 +157,7 @@ TEST_F(HostProjectDamaged, DeepNestingDoesNotOverflowTheStack) {
 
 TEST_F(HostProjectDamaged, WrongTypesAndRanges) {
   const std::string text = Valid();
-  ExpectRefused(Replace(text, "\"width\":10", "\"width\":0"));
+  ExpectRefused(Replace(text, "\"width\":10", "\"width\":-1"));
   ExpectRefused(Replace(text, "\"width\":10", "\"width\":\"10\""));
   ExpectRefused(Replace(text, "\"height\":10", "\"height\":99999999"));
   ExpectRefused(Replace(text, "\"version\":1", "\"version\":2"));
@@ -165,6 +165,25 @@ TEST_F(HostProjectDamaged, WrongTypesAndRanges) {
   ExpectRefused(Replace(text, "\"collapsed\":true", "\"collapsed\":1"));
   ExpectRefused(Replace(text, "\"sequenceData\":\"", "\"sequenceData\":\"*"));
   ExpectRefused(Replace(text, "{\"type\":14", "{\"typo\":14"));
+  // Pop-up choices the host would not store from the effect either, as value or as keyframe.
+  for (const char* choice : {"0", "-1", "6", "2147483647"}) {
+    ExpectRefused(Replace(text, "{\"choice\":1}", std::string("{\"choice\":") + choice + "}"));
+    ExpectRefused(Replace(text, "{\"choice\":1},\"keyframes\":[]",
+                          std::string("{\"choice\":1},\"keyframes\":[{\"t\":1,\"value\":{\"choice\":") + choice + "}}]"));
+  }
+}
+
+// A layer of 0x0, which the host allows, is saved and opened again.
+TEST_F(HostProject, EmptyLayerIsSavedAndOpenedAgain) {
+  const InstanceId id = host.AddInstance(10, 10);
+  ASSERT_TRUE(host.SetLayerSize(id, 0, 0));
+  std::string error;
+  ASSERT_TRUE(host.SaveProject(path, &error)) << error;
+  SimulatedHost other;
+  other.UseEntryPoint(FakeEntryPoint);
+  ASSERT_TRUE(other.OpenProject(path, &error)) << error;
+  EXPECT_EQ(other.Instance(other.Instances().at(0)).width, 0);
+  EXPECT_TRUE(other.Violations().empty());
 }
 
 TEST_F(HostProjectDamaged, ParameterCountMustMatch) {

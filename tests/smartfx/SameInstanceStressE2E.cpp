@@ -1,10 +1,14 @@
 // One instance used from several threads at once, as a host does while the user works: renders
 // and pre-renders on render threads while the user thread moves points and sliders, changes the
-// inset, loads other layouts, drags in the composition window and redraws the overlay. Every command must see a whole layout; afterwards the instance
+// inset, loads other layouts, drags in the composition window, redraws the overlay, saves the project
+// and duplicates the instance. Every command must see a whole layout; afterwards the instance
 // renders exactly what a quiet instance renders.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdio>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -64,8 +68,9 @@ TEST_F(SameInstanceStress, RendersOverlappingEditsAndLayoutChangesStayWhole) {
   }
   // The user thread: one change at a time, as a host's interface thread sends them.
   const char* layouts[] = {"3-1", "9-1", "5-3", "3-1"};
-  for (int i = 0; i < 48; ++i) {
-    switch (i % 6) {
+  const std::string project = ::testing::TempDir() + "stress_" + std::to_string(::getpid()) + ".proj";
+  for (int i = 0; i < 64; ++i) {
+    switch (i % 8) {
       case 0: host.SetPointPx(id, kParamPointFirst + i % 3, 2.0 * i, 1.5 * i); break;
       case 1: host.SetFloat(id, kParamSliderFirst, double(i * 7 % 100)); break;
       case 2: host.SetFloat(id, kParamEdgeInset, double(i % 9)); break;
@@ -76,9 +81,22 @@ TEST_F(SameInstanceStress, RendersOverlappingEditsAndLayoutChangesStayWhole) {
         break;
       }
       case 4: host.Ui().Draw(id, PF_Window_COMP); break;
-      default: host.SetPopup(id, kParamLayouts, LayoutsValueOf(layouts[i / 6 % 4])); break;
+      case 5: host.SetPopup(id, kParamLayouts, LayoutsValueOf(layouts[i / 8 % 4])); break;
+      case 6: {  // flatten and set up again, in the middle of the renders
+        std::string error;
+        EXPECT_TRUE(host.SaveProject(project, &error)) << error;
+        break;
+      }
+      default: {  // a flattened copy, and a new instance from it
+        EXPECT_EQ(host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA), PF_Err_NONE);
+        const InstanceId copy = host.DuplicateInstance(id);
+        EXPECT_NE(copy, kNoInstance);
+        host.RemoveInstance(copy);
+        break;
+      }
     }
   }
+  std::remove(project.c_str());
   userDone = true;
   for (std::thread& r : renderers) r.join();
   EXPECT_EQ(failedRenders, 0);

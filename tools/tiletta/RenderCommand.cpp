@@ -14,6 +14,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -343,7 +344,9 @@ InstanceId OpenInstance(SimulatedHost& host, const RenderOptions& o, bool* fromP
   InstanceId id = kNoInstance;
   if (*fromProject) {
     if (!host.OpenProject(o.project, &error)) throw InputError("cannot open " + o.project + ": " + error);
-    id = host.Instances().front();
+    const std::vector<InstanceId> ids = host.Instances();
+    if (ids.empty()) throw InputError("cannot open " + o.project + ": the project holds no instance");
+    id = ids.front();
   } else {
     PF_Err err = PF_Err_NONE;
     id = host.AddInstance(o.size.width, o.size.height, &err);
@@ -356,6 +359,24 @@ InstanceId OpenInstance(SimulatedHost& host, const RenderOptions& o, bool* fromP
     }
   }
   return id;
+}
+
+// The index in the built-in list of the layout the instance shows; none without a layout (or when
+// `needed` and there is none, UsageError). A value beyond the list (a project or plug-in of another
+// build) is refused: as damage of the project it came from, else as a failure of the plug-in.
+std::optional<size_t> ShownLayout(SimulatedHost& host, InstanceId id, const RenderOptions& o, bool fromProject,
+                                  bool needed) {
+  const A_long choice = host.Stream(id, kParamLayouts).ValueAt(host.Context().time.Seconds()).pd.value;
+  if (choice < kLayoutsFirstLayout) {
+    if (!needed) return std::nullopt;
+    if (fromProject) throw UsageError("project " + o.project + " has no layout: give --layout ID|N");
+    throw UsageError("no layout to render: give --layout ID|N");
+  }
+  const uint64_t index = uint64_t(choice - kLayoutsFirstLayout);
+  if (index < LayoutRegistry::instance().layoutIds.size()) return size_t(index);
+  const std::string what = "\"Layouts\" value " + std::to_string(choice) + " is not a built-in layout";
+  if (fromProject) throw InputError("cannot open " + o.project + ": " + what);
+  throw RenderError(what);
 }
 
 // The layer worlds of the layout's frames: the files given, then generated samples. Every file's
@@ -462,11 +483,8 @@ size_t BuiltInIndex(const std::string& name) {
   return size_t(ParseInt(name, 1, long(registry.layoutIds.size()), "--layout number") - 1);
 }
 
-int RunSession(const RenderOptions& options, const SessionHooks& hooks) {
-  CheckOutputs(options);
-  SimulatedHost host;
+void RunSessionIn(SimulatedHost& host, const RenderOptions& options, const SessionHooks& hooks) {
   std::string error;
-  if (!host.LoadPlugin(PluginPath(), &error)) throw RenderError("cannot load the plug-in: " + error);
   bool fromProject = false;
   const InstanceId id = OpenInstance(host, options, &fromProject);
   RenderOptions o = options;
@@ -476,10 +494,10 @@ int RunSession(const RenderOptions& options, const SessionHooks& hooks) {
   SmartFx fx(host);
   std::vector<std::unique_ptr<HostWorld>> layers;
   std::unique_ptr<HostWorld> frame;
-  const A_long choice = host.Stream(id, kParamLayouts).ValueAt(host.Context().time.Seconds()).pd.value;
-  if (choice >= kLayoutsFirstLayout) CheckFrameOptions(o, size_t(choice - kLayoutsFirstLayout));
-  if (hooks.render && choice >= 2) {
-    layers = MakeLayers(o, size_t(choice - kLayoutsFirstLayout));
+  const std::optional<size_t> layout = ShownLayout(host, id, o, fromProject, hooks.needsLayout);
+  if (layout) CheckFrameOptions(o, *layout);
+  if (hooks.render && layout) {
+    layers = MakeLayers(o, *layout);
     for (size_t k = 0; k < layers.size(); ++k) fx.SetLayer(id, PolygonParam(int(k), kPolygonLayer), layers[k].get());
     frame = RenderFrame(host, fx, id, o);
   }
@@ -487,6 +505,14 @@ int RunSession(const RenderOptions& options, const SessionHooks& hooks) {
   if (hooks.afterRender) hooks.afterRender(host, id, o, frame.get());
   ShowPluginMessages(host);
   if (!o.project.empty() && !host.SaveProject(o.project, &error)) throw OutputError("cannot save " + o.project + ": " + error);
+}
+
+int RunSession(const RenderOptions& options, const SessionHooks& hooks) {
+  CheckOutputs(options);
+  SimulatedHost host;
+  std::string error;
+  if (!host.LoadPlugin(PluginPath(), &error)) throw RenderError("cannot load the plug-in: " + error);
+  RunSessionIn(host, options, hooks);
   host.Shutdown();
   for (const std::string& v : host.Violations()) std::fprintf(stderr, "tiletta: host check: %s\n", v.c_str());
   return host.Violations().empty() ? 0 : 1;
@@ -499,6 +525,7 @@ int RunRender(ArgReader& args) {
     return 0;
   }
   SessionHooks hooks;
+  hooks.needsLayout = true;
   hooks.afterRender = [](SimulatedHost& host, InstanceId id, const RenderOptions& o, HostWorld* frame) {
     if (frame == nullptr) throw RenderError("no layout to render");
     WriteRender(host, id, frame, o);

@@ -48,15 +48,23 @@ struct RenderError : CommandError {
 // or `render` off).
 struct SessionHooks {
   bool render = true;
+  bool needsLayout = false;  // an instance without a layout is refused (UsageError) before the render
   std::function<void(SimulatedHost& host, InstanceId id, const RenderOptions& options)> beforeRender;
   std::function<void(SimulatedHost& host, InstanceId id, const RenderOptions& options, HostWorld* frame)> afterRender;
 };
 
 // Runs the session; the exit status (1 when the host's checks found a fault). Checks that -o and
 // the project file can be written before anything is rendered. Throws CommandError: UsageError for
-// layers, offsets or scales given for frames the layout lacks, InputError for unreadable layers or
-// projects, OutputError for an unwritable -o or project, RenderError for failures of the plug-in.
+// layers, offsets or scales given for frames the layout lacks (or for no layout when one is
+// needed), InputError for unreadable layers or damaged projects (one without an instance, or with
+// a layout beyond the built-in list, included), OutputError for an unwritable -o or project,
+// RenderError for failures of the plug-in.
 int RunSession(const RenderOptions& options, const SessionHooks& hooks);
+
+// The same in `host`, which has the plug-in loaded, without the checks of -o and the project
+// beforehand: opens or applies the instance, renders, saves the project. The instances stay in
+// the host (a throw leaves them too); the caller reads the host's checks.
+void RunSessionIn(SimulatedHost& host, const RenderOptions& options, const SessionHooks& hooks);
 
 // Index of a built-in layout by id ("3-1") or by its number in the list (1 to 104); throws
 // UsageError for an unknown one.
