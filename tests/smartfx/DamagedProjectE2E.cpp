@@ -1,6 +1,7 @@
 // The `tiletta` picture commands given a damaged project: each refuses it with the input status
 // (3), naming the file and what is wrong, and leaves the file as it was; a project without a
-// layout is refused by `render` as usage (2). A plug-in path naming a huge file is refused from
+// layout is refused by `render` as usage (2), one whose layer is empty as nothing to render (1),
+// never written as a blank picture. A plug-in path naming a huge file is refused from
 // its header.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -73,6 +74,8 @@ TEST(DamagedProject, EveryPictureCommandRefusesItByName) {
        3, "keyframe value: pop-up choice 200"},
       {"no instance", [](Project* p) { p->instances.clear(); }, 3, "no instance"},
       {"no layout", [](Project* p) { SetLayouts(p, kLayoutsNone); }, 2, "has no layout"},
+      {"empty layer", [](Project* p) { p->instances.at(0).width = p->instances.at(0).height = 0; }, 1,
+       "nothing to render"},
   };
   const std::string commands[] = {"render -o " + out, "overlay -o " + out, "chooser -o " + out,
                                   "drag --from 10,10 --to 20,20"};
@@ -83,7 +86,7 @@ TEST(DamagedProject, EveryPictureCommandRefusesItByName) {
     ASSERT_TRUE(WriteProjectFile(path, damaged, &error)) << error;
     const std::string before = Contents(path);
     for (const std::string& command : commands) {
-      if (c.status == 2 && command.rfind("render", 0) != 0) continue;  // only `render` needs a layout
+      if (c.status != 3 && command.rfind("render", 0) != 0) continue;  // only `render` needs a picture
       const CommandRun run = Tiletta(command + " --project " + path);
       EXPECT_EQ(run.status, c.status) << c.name << ": " << command << "\n" << run.errors;
       EXPECT_NE(run.errors.find(path), std::string::npos) << c.name << ": " << command << "\n" << run.errors;

@@ -497,6 +497,10 @@ void RunSessionIn(SimulatedHost& host, const RenderOptions& options, const Sessi
   const std::optional<size_t> layout = ShownLayout(host, id, o, fromProject, hooks.needsLayout);
   if (layout) CheckFrameOptions(o, *layout);
   if (hooks.render && layout) {
+    if (o.size.width == 0 || o.size.height == 0) {
+      throw RenderError("nothing to render: the instance" + (fromProject ? " in " + o.project : std::string()) +
+                        " is " + std::to_string(o.size.width) + "x" + std::to_string(o.size.height));
+    }
     layers = MakeLayers(o, *layout);
     for (size_t k = 0; k < layers.size(); ++k) fx.SetLayer(id, PolygonParam(int(k), kPolygonLayer), layers[k].get());
     frame = RenderFrame(host, fx, id, o);
