@@ -125,11 +125,10 @@ def run(cmd, cwd, env=None, timeout=None):
 
 
 def failed_tests(output):
-    names = re.findall(r"^\s*\d+ - (\S+) \(", output, re.M)
-    if not names:
-        names = re.findall(r"\*\*\*(?:Failed|Exception|Timeout)[^\n]*?\s(\S+)\s*$", output, re.M)
-        names = re.findall(r"Test\s+#\d+: (\S+) \.+\*\*\*", output) or names
-    return names
+    """Names of the failed tests in ctest's output (not the skipped ones it also lists)."""
+    failed = output.split("The following tests FAILED:", 1)
+    names = re.findall(r"^\s*\d+ - (\S+) \(", failed[1], re.M) if len(failed) == 2 else []
+    return names or re.findall(r"Test\s+#\d+: (\S+) \.+\*\*\*", output)
 
 
 def asan_env():
