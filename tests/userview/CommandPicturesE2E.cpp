@@ -74,5 +74,16 @@ TEST(OverlayPicture, WindowAtItsZoomWithTheRenderScaledAlike) {
   }
 }
 
+// At 100 % the overlay picture shows the rendered frame's own colours under the overlay.
+TEST(OverlayPicture, RenderedFrameKeepsItsColours) {
+  auto overlay = Picture("overlay --layout 3-1 --size 640x360 --zoom 1");
+  auto render = Picture("render --layout 3-1 --size 640x360");
+  ASSERT_TRUE(overlay != nullptr && render != nullptr);
+  for (const auto& [x, y] : {std::pair<A_long, A_long>{40, 40}, {600, 340}, {40, 340}}) {
+    const PF_Pixel8 a = overlay->Pixel8(x, y), b = render->Pixel8(x, y);
+    EXPECT_LE(std::abs(a.red - b.red) + std::abs(a.green - b.green) + std::abs(a.blue - b.blue), 6) << x << "," << y;
+  }
+}
+
 }  // namespace
 }  // namespace Orvane::Mosaira

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/controls/ControlsFixture.h"
@@ -26,15 +27,37 @@ TEST_F(OverlayGestures, ZoomedWindowGrabsWhereTheButtonsShow) {
   EXPECT_EQ(CursorAt(960, 810), PF_Cursor_NONE);
 }
 
-// A drag straight down moves the middle edge down by the mouse's travel: its ends' "Point"
-// parameters follow, nothing moves sideways.
+// A drag straight down moves the middle edge down by the mouse's travel, and no further than the
+// bottom of the layer: its ends' "Point" parameters follow, nothing moves sideways.
 TEST_F(OverlayGestures, DraggingAnUpDownButtonMovesItsEdgeByTheTravel) {
-  ASSERT_EQ(host.Ui().Click(id, PF_Window_COMP, {975, 540}).err, PF_Err_NONE);
-  host.Ui().Drag({975, 570});
-  host.Ui().MouseUp({975, 600});
-  EXPECT_NE(PointParamAt(0, 600), 0);
-  EXPECT_NE(PointParamAt(1920, 600), 0);
-  EXPECT_EQ(PointParamAt(0, 540), 0);
+  const PF_ParamIndex left = PointParamAt(0, 540), right = PointParamAt(1920, 540);
+  ASSERT_TRUE(left != 0 && right != 0);
+  const auto dragTo = [&](A_long from, A_long to) {
+    ASSERT_EQ(host.Ui().Click(id, PF_Window_COMP, {975, from}).err, PF_Err_NONE);
+    host.Ui().Drag({975, (from + to) / 2});
+    host.Ui().MouseUp({975, to});
+  };
+  const auto at = [&](PF_ParamIndex p) {
+    const PF_PointDef& v = host.Stream(id, p).ValueAt(0).td;
+    return std::make_pair(v.x_value / 65536.0, v.y_value / 65536.0);
+  };
+  dragTo(540, 600);
+  EXPECT_EQ(at(left), std::make_pair(0.0, 600.0));
+  EXPECT_EQ(at(right), std::make_pair(1920.0, 600.0));
+  DrawIn(PF_Window_COMP);
+  dragTo(600, 1500);
+  EXPECT_EQ(at(left), std::make_pair(0.0, 1080.0));
+  EXPECT_EQ(at(right), std::make_pair(1920.0, 1080.0));
+}
+
+// Outlines are strokes one pixel wide: where two frames meet, their two strokes together cover
+// less than two whole columns.
+TEST_F(OverlayGestures, OutlinesAreOnePixelWide) {
+  DrawIn(PF_Window_COMP);
+  int coverage = 0;
+  for (A_long x = 950; x < 970; ++x) coverage += host.Ui().LastSurface()->Pixel(x, 1000).alpha;
+  EXPECT_GT(coverage, 200);
+  EXPECT_LT(coverage, 2 * 255 - 40);
 }
 
 // Frames are numbered from 1 on screen, as their "Polygon 1" ... groups are.
