@@ -1,13 +1,15 @@
 // The host's own guards that no plug-in test can see fail: handle misuse, poisoning and the leak
-// report, the fault injection the plug-in's fault sweeps rely on, and the property-resource reader
-// given damaged bytes.
+// report, the fault injection the plug-in's fault sweeps rely on, the property-resource reader
+// given damaged bytes, and keyframed values (the plug-in only ever deletes keyframes).
 #include "host/HandleTable.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "effect/PiplBytes.h"
+#include "host/ParamStream.h"
 #include "host/Pipl.h"
 #include "host/SuiteTable.h"
 
@@ -94,6 +96,21 @@ TEST(PiplParse, EveryTruncationOfTheRealResourceIsRefused) {
   ASSERT_EQ(ParsePipl(full, &info), PiplError::kNone);
   for (size_t n = 0; n < full.size(); ++n) {
     EXPECT_NE(ParsePipl(std::vector<uint8_t>(full.begin(), full.begin() + n), &info), PiplError::kNone) << n;
+  }
+}
+
+// Held before the first key and after the last, interpolated in between (halves away from zero).
+TEST(ParamStreamKeyframes, HoldOutsideAndInterpolateInside) {
+  PF_ParamDef def{};
+  def.param_type = PF_Param_POINT;
+  def.u.td.x_value = 7;
+  ParamStream s(def);
+  PF_ParamDefUnion a{}, b{};
+  b.td.x_value = 101;
+  s.AddKeyframe(1.0, a);
+  s.AddKeyframe(3.0, b);
+  for (const auto& [seconds, x] : {std::pair<double, PF_Fixed>{0.0, 0}, {1.5, 25}, {2.0, 51}, {4.0, 101}}) {
+    EXPECT_EQ(s.ValueAt(seconds).td.x_value, x) << seconds;
   }
 }
 
