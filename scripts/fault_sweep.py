@@ -12,7 +12,11 @@ once: the code moved on). The caught share counts caught and survived faults onl
 
     python3 scripts/fault_sweep.py [--faults FILE] [--build build] [--asan-build build-asan] [-j 4]
                                    [--only PATTERN] [--no-asan] [--report OUT.md]
-The build directories must have been configured (and are best built once) beforehand.
+The build directories must have been configured (and are best built once) beforehand. A fault
+caught in the plain stage leaves the sanitizer build as it was; binaries are rebuilt from the
+restored sources by their next build, and a faulted run may have rewritten files the tests write
+into the build (the reference render build/layout-9-1.argb): run the plain tests again before the
+Windows stage.
 """
 import argparse
 import json

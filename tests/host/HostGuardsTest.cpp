@@ -99,7 +99,8 @@ TEST(PiplParse, EveryTruncationOfTheRealResourceIsRefused) {
   }
 }
 
-// Held before the first key and after the last, interpolated in between (halves away from zero).
+// Held before the first key and after the last, interpolated in between (halves away from zero);
+// the value of the last key deleted stays.
 TEST(ParamStreamKeyframes, HoldOutsideAndInterpolateInside) {
   PF_ParamDef def{};
   def.param_type = PF_Param_POINT;
@@ -112,6 +113,9 @@ TEST(ParamStreamKeyframes, HoldOutsideAndInterpolateInside) {
   for (const auto& [seconds, x] : {std::pair<double, PF_Fixed>{0.0, 0}, {1.5, 25}, {2.0, 51}, {4.0, 101}}) {
     EXPECT_EQ(s.ValueAt(seconds).td.x_value, x) << seconds;
   }
+  EXPECT_FALSE(s.DeleteKeyframe(2));
+  EXPECT_TRUE(s.DeleteKeyframe(0) && s.DeleteKeyframe(0));
+  EXPECT_EQ(s.ValueAt(0.0).td.x_value, 101);
 }
 
 }  // namespace
