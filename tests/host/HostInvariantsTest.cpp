@@ -1,6 +1,7 @@
 // The host's checks after every command, each provoked by a misbehaving fake effect.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <stdexcept>
 
 #include "FakeEffect.h"
@@ -90,6 +91,18 @@ TEST_F(HostInvariants, MisuseIsReported) {
          in->utils->host_dispose_handle(h);
        },
        "dispose of unknown or disposed handle"},
+      {[](PF_InData* in, PF_OutData*) {
+         AegpSuites aegp(in);
+         AEGP_DynStreamFlags flags = 0;
+         EXPECT_NE(aegp.dyn->AEGP_GetDynamicStreamFlags(reinterpret_cast<AEGP_StreamRefH>(0x1234), &flags), A_Err_NONE);
+         EXPECT_NE(aegp.streams->AEGP_DisposeStream(nullptr), A_Err_NONE);
+       },
+       "dispose of unknown AEGP stream handle"},
+      {[](PF_InData* in, PF_OutData*) {
+         PF_ParamDef def{};
+         in->inter.checkin_param(in->effect_ref, &def);
+       },
+       "check-in of a parameter that was not checked out"},
       // Last: it leaves the instance without its record.
       {[](PF_InData* in, PF_OutData* out) {
          in->utils->host_dispose_handle(in->sequence_data);
@@ -111,34 +124,6 @@ TEST_F(HostInvariants, EscapedExceptionIsCaughtAndReported) {
   EXPECT_TRUE(Reported("exception escaped"));
 }
 
-TEST_F(HostInvariants, AegpCallsOnUnknownHandlesFailSafely) {
-  A_Err flagsErr = 0, disposeErr = 0;
-  RunWith([&](PF_InData* in, PF_OutData*) {
-    AegpSuites aegp(in);
-    AEGP_DynStreamFlags flags = 0;
-    flagsErr = aegp.dyn->AEGP_GetDynamicStreamFlags(reinterpret_cast<AEGP_StreamRefH>(0x1234), &flags);
-    disposeErr = aegp.streams->AEGP_DisposeStream(nullptr);
-  });
-  EXPECT_NE(flagsErr, A_Err_NONE);
-  EXPECT_NE(disposeErr, A_Err_NONE);
-  EXPECT_TRUE(Reported("dispose of unknown AEGP stream handle"));
-}
-
-TEST_F(HostInvariants, InjectedAegpFailureLeavesNoHandle) {
-  host.Faults().Fail("AEGP_GetNewEffectStreamByIndex", 0);
-  A_Err err = A_Err_NONE;
-  AEGP_StreamRefH stream = reinterpret_cast<AEGP_StreamRefH>(1);
-  RunWith([&](PF_InData* in, PF_OutData*) {
-    AegpSuites aegp(in);
-    AEGP_EffectRefH effect = aegp.Effect();
-    err = aegp.streams->AEGP_GetNewEffectStreamByIndex(0, effect, kFakeSlider, &stream);
-    aegp.fx->AEGP_DisposeEffect(effect);
-  });
-  EXPECT_NE(err, A_Err_NONE);
-  EXPECT_EQ(stream, nullptr);
-  EXPECT_TRUE(host.Violations().empty());
-}
-
 TEST_F(HostInvariants, CallbacksOutsideACommandFailSafely) {
   PF_InData in{};
   PF_ParamDef def{};
@@ -150,6 +135,44 @@ TEST_F(HostInvariants, CallbacksOutsideACommandFailSafely) {
   EXPECT_EQ(suite, nullptr);
   EXPECT_EQ(in.utils->host_new_handle(8), nullptr);
   EXPECT_NE(in.inter.checkout_param(in.effect_ref, 1, 0, 1, 30, &def), PF_Err_NONE);
+}
+
+// An effect that keeps changing a supervised parameter in answer to its change is stopped.
+TEST_F(HostInvariants, EndlessCascadeIsStopped) {
+  On(PF_Cmd_USER_CHANGED_PARAM, [](PF_InData*, PF_OutData*, PF_ParamDef** params, void*) {
+    params[kFakeSlider]->u.fs_d.value += 1.0;
+    params[kFakeSlider]->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
+  });
+  host.SetFloat(id, kFakeSlider, 1.0);
+  EXPECT_EQ(host.Stream(id, kFakeSlider).StaticValue().fs_d.value, 2.0 + SimulatedHost::kMaxFollowUpDepth);
+  EXPECT_TRUE(Reported("cascading"));
+}
+
+TEST_F(HostInvariants, EffectValuesOutOfRangeAreNotStored) {
+  On(PF_Cmd_UPDATE_PARAMS_UI, [](PF_InData*, PF_OutData*, PF_ParamDef** params, void*) {
+    params[kFakePopup]->u.pd.value = 99;
+    params[kFakePopup]->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
+    params[kFakeEcho]->u.fs_d.value = std::nan("");
+    params[kFakeEcho]->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
+  });
+  host.Send(id, PF_Cmd_UPDATE_PARAMS_UI);
+  EXPECT_EQ(host.Stream(id, kFakePopup).StaticValue().pd.value, 1);
+  EXPECT_EQ(host.Stream(id, kFakeEcho).StaticValue().fs_d.value, 0.0);
+  EXPECT_EQ(host.Violations().size(), 2u);
+}
+
+// Handles the effect keeps past its set-downs are reported, with their size and locks.
+TEST_F(HostInvariants, LeftHandlesAreReportedAtShutdown) {
+  Script().before = [](PF_Cmd cmd, PF_InData* in, PF_OutData* out, PF_ParamDef**, void*, PF_Err*) {
+    if (cmd == PF_Cmd_GLOBAL_SETDOWN) out->global_data = in->utils->host_new_handle(8);
+    return cmd == PF_Cmd_SEQUENCE_SETDOWN;  // keeps its record
+  };
+  host.Shutdown();
+  EXPECT_TRUE(Reported("sequence data not disposed of"));
+  EXPECT_TRUE(Reported("global data still held after set-down"));
+  const auto lines = host.LeakReport();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[0].find("16 bytes, 0 lock(s)"), std::string::npos);
 }
 
 }  // namespace
