@@ -88,7 +88,7 @@ bool DrawbotBook::Failing(const char* function) {
 }
 
 A_Err DrawbotBook::Record(const char* function, std::vector<double> numbers, A_Err result) {
-  calls_.push_back({function, std::move(numbers), result, std::string()});
+  calls_.push_back({function, std::move(numbers), result});
   return result;
 }
 

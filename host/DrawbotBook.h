@@ -37,7 +37,6 @@ struct DrawbotCall {
   std::string function;
   std::vector<double> numbers;
   A_Err result;
-  std::string text;  // DrawString: the text as given, in UTF-8
 };
 
 class DrawbotBook {

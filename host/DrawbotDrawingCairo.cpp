@@ -97,13 +97,11 @@ A_Err DrawbotBook::DrawString(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush
                      alignment >= kDRAWBOT_TextAlignment_Left && alignment <= kDRAWBOT_TextAlignment_Right &&
                      truncation >= kDRAWBOT_TextTruncation_None && truncation <= kDRAWBOT_TextTruncation_PathEllipsis &&
                      (truncation == kDRAWBOT_TextTruncation_None || std::isfinite(truncationWidth));
-  std::string utf8 = detail::Utf16ToUtf8(text, kMaxTextUnits);
-  const A_Err result = valid && !Failing("DrawString") ? A_Err_NONE : A_Err_GENERIC;
-  calls_.push_back({"DrawString", numbers, result, utf8});
-  if (result != A_Err_NONE) return result;
+  if (!valid || Failing("DrawString")) return Record("DrawString", numbers, A_Err_GENERIC);
   cairo_save(cr);
   cairo_select_font_face(cr, kDefaultFontFace, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
   cairo_set_font_size(cr, f->size);
+  std::string utf8 = detail::Utf16ToUtf8(text, kMaxTextUnits);
   // Both ellipsis kinds cut at the end: the host has no file paths to shorten in the middle.
   if (truncation != kDRAWBOT_TextTruncation_None) utf8 = detail::TruncateEnd(cr, utf8, truncationWidth);
   const double width = detail::TextWidth(cr, utf8);
@@ -114,7 +112,7 @@ A_Err DrawbotBook::DrawString(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush
   cairo_move_to(cr, origin->x - shift, origin->y);
   cairo_show_text(cr, utf8.c_str());
   cairo_restore(cr);
-  return A_Err_NONE;
+  return Record("DrawString", numbers, A_Err_NONE);
 }
 
 }  // namespace Orvane::Mosaira

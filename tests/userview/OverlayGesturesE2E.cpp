@@ -60,16 +60,5 @@ TEST_F(OverlayGestures, OutlinesAreOnePixelWide) {
   EXPECT_LT(coverage, 2 * 255 - 40);
 }
 
-// Frames are numbered from 1 on screen, as their "Polygon 1" ... groups are.
-TEST_F(OverlayGestures, FrameNumbersCountFromOne) {
-  host.Ui().Drawbot().ClearCalls();
-  DrawIn(PF_Window_COMP);
-  std::vector<std::string> numbers;
-  for (const DrawbotCall& c : host.Ui().Drawbot().Calls()) {
-    if (c.function == "DrawString") numbers.push_back(c.text);
-  }
-  EXPECT_EQ(numbers, (std::vector<std::string>{"1", "2", "3"}));
-}
-
 }  // namespace
 }  // namespace Orvane::Mosaira::Testing
