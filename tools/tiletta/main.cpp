@@ -26,9 +26,11 @@ const char kUsage[] =
     "                                grabbed and the parameters it changed\n"
     "  --project FILE opens the instance from FILE when it exists and saves it back afterwards;\n"
     "  `<command> --help` describes a command's options\n"
-    "exit status: 0 done; 1 the plug-in or the host failed; 2 bad usage (unknown option, bad or\n"
-    "  missing value, layers or frame options the layout cannot take); 3 an input file (--layer,\n"
-    "  --json, --project) cannot be read or is damaged; 4 -o or the --project file cannot be written\n";
+    "exit status: 0 done; 1 the plug-in or the host failed (its message is printed), not enough\n"
+    "  memory, or nothing to render; 2 bad usage (unknown option, bad or missing value, layers or\n"
+    "  frame options the layout cannot take, -o and --project naming one file); 3 an input file\n"
+    "  (--layer, --json, --project) cannot be read or is damaged; 4 -o or the --project file cannot\n"
+    "  be written\n";
 
 }  // namespace
 
