@@ -104,6 +104,11 @@ TEST_F(Chooser, GridFollowsTheControlWidth) {
   DrawChooser(id);
   EXPECT_GT(AccentPixels(kL + 200, kT + 5, kL + 260, kT + 65), 100);  // thumbnail 3, first row
   EXPECT_EQ(AccentPixels(kL + 265, kT, kL + 305, kB - 20), 0);
+
+  // A viewport of 195 px ends exactly where the third row does (5 + 3 * 65): that row shows whole.
+  ASSERT_TRUE(host.Ui().SetEffectPanel({400, 330, 1, {kL, kT, kR, kT + 215}}));
+  DrawChooser(id);
+  EXPECT_GT(AccentPixels(kL + 5, kT + 135, kL + 65, kT + 195), 100);  // thumbnail 4, third row
 }
 
 // A double click inside a cell loads that layout and marks it in the grid; one on the cell's
