@@ -45,22 +45,59 @@ int SamplesPerPixel(uint8_t colorType) {
 // The chunks a layer needs: every critical chunk (an unknown one is then refused by the decoder)
 // and tRNS. Other ancillary chunks (profiles, text, metadata) are never used, so they are
 // dropped before decoding, however large: they are no reason to refuse a picture, and no reason
-// to hold their bytes either. A stream whose chunks do not add up is passed on as it stands from
-// there, for the decoder to refuse.
+// to hold their bytes either.
+constexpr size_t kSignatureBytes = 8, kChunkFraming = 12;  // length, type, CRC
+bool LayerNeeds(const uint8_t* type) { return (type[0] & 0x20) == 0 || std::equal(type, type + 4, "tRNS"); }
+size_t ChunkLength(const uint8_t* at) {
+  return size_t(at[0]) << 24 | size_t(at[1]) << 16 | size_t(at[2]) << 8 | at[3];
+}
+
+// LayerChunks of a stream in memory. A stream whose chunks do not add up is passed on as it
+// stands from there, for the decoder to refuse.
 std::vector<uint8_t> LayerChunks(const uint8_t* data, size_t size) {
-  constexpr size_t kSignature = 8, kFraming = 12;  // length, type, CRC
-  std::vector<uint8_t> out(data, data + std::min(size, kSignature));
+  std::vector<uint8_t> out(data, data + std::min(size, kSignatureBytes));
   size_t at = out.size();
-  while (size - at >= kFraming) {
-    const size_t length = size_t(data[at]) << 24 | size_t(data[at + 1]) << 16 | size_t(data[at + 2]) << 8 | data[at + 3];
-    if (length > size - at - kFraming) break;
-    const uint8_t* type = data + at + 4;
-    const bool critical = (type[0] & 0x20) == 0;
-    if (critical || std::equal(type, type + 4, "tRNS")) out.insert(out.end(), data + at, data + at + kFraming + length);
-    at += kFraming + length;
+  while (size - at >= kChunkFraming) {
+    const size_t length = ChunkLength(data + at);
+    if (length > size - at - kChunkFraming) break;
+    if (LayerNeeds(data + at + 4)) out.insert(out.end(), data + at, data + at + kChunkFraming + length);
+    at += kChunkFraming + length;
   }
   out.insert(out.end(), data + at, data + size);
   return out;
+}
+
+// The most compressed image data a header can need: its filtered rows stored uncompressed (5
+// bytes of framing per 65535), with room for the palette and the stream's own framing.
+double MostImageBytes(const uint8_t* ihdr) {
+  const double width = double(ChunkLength(ihdr)), height = double(ChunkLength(ihdr + 4));
+  const double rowBytes = std::ceil(width * SamplesPerPixel(ihdr[9]) * ihdr[8] / 8.0) + 1;
+  return rowBytes * height * (1.0 + 5.0 / 65535.0) + double(1 << 20);
+}
+
+// LayerChunks of a file, read chunk by chunk: what is dropped is skipped, never read, and the
+// chunks kept may not hold more than the header's image can need. Empty text when read.
+std::string ReadLayerChunks(FILE* file, std::vector<uint8_t>* out) {
+  out->resize(kSignatureBytes);
+  out->resize(std::fread(out->data(), 1, kSignatureBytes, file));
+  double most = double(1 << 20);  // until the header says more
+  uint8_t head[8];
+  while (std::fread(head, 1, sizeof head, file) == sizeof head) {
+    const size_t length = ChunkLength(head), at = out->size();
+    const bool kept = LayerNeeds(head + 4);
+    if (kept && double(at + length) > most) return "more image data than its size needs";
+    if (!kept && length < 0x80000000u && std::fseek(file, long(length + 4), SEEK_CUR) == 0) continue;
+    out->insert(out->end(), head, head + sizeof head);
+    if (length >= 0x80000000u) break;  // not a chunk length: left for the decoder to refuse
+    out->resize(at + sizeof head + length + 4);
+    const size_t got = std::fread(out->data() + at + sizeof head, 1, length + 4, file);
+    out->resize(at + sizeof head + got);
+    if (got < length + 4) break;
+    if (std::equal(head + 4, head + 8, "IHDR") && length == 13) most = MostImageBytes(out->data() + at + sizeof head);
+    if (std::equal(head + 4, head + 8, "IEND")) break;
+  }
+  if (std::ferror(file)) return std::strerror(errno);
+  return "";
 }
 
 // Whether the stream's header declares a side of 0 (the decoder only calls such a size invalid).
@@ -169,15 +206,14 @@ std::string DecodeSamples(spng_ctx* ctx, const spng_ihdr& ihdr, std::vector<uint
   return "";
 }
 
-// Decodes `size` bytes at `data` (chunks a layer does not need dropped first); `name` for messages.
-std::unique_ptr<HostWorld> Decode(const uint8_t* data, size_t size, PF_PixelFormat format, const PngLimits& limits,
+// Decodes a stream of the chunks a layer needs (LayerChunks); `name` for messages.
+std::unique_ptr<HostWorld> Decode(const std::vector<uint8_t>& stream, PF_PixelFormat format, const PngLimits& limits,
                                   const std::string& name, std::string* error) {
   const auto fail = [&](const std::string& why) {
     if (error) *error = "cannot read " + name + ": " + why;
     return nullptr;
   };
   if (HostWorld::BytesPerPixel(format) == 0) return fail("no such pixel format");
-  const std::vector<uint8_t> stream = LayerChunks(data, size);
   Ctx ctx(spng_ctx_new(0));
   if (!ctx || spng_set_png_buffer(ctx.get(), stream.data(), stream.size()) != 0) return fail("no data");
   spng_ihdr ihdr{};
@@ -297,18 +333,19 @@ std::unique_ptr<HostWorld> ReadPngWorld(const std::string& path, PF_PixelFormat 
   double bytes = 0;
   File file = OpenForReading(path, &bytes, error);
   if (!file) return nullptr;
-  std::vector<uint8_t> data(static_cast<size_t>(bytes));
-  if (std::fread(data.data(), 1, data.size(), file.get()) != data.size()) {
-    if (error) *error = "cannot read " + path + ": " + std::strerror(std::ferror(file.get()) ? errno : EIO);
+  std::vector<uint8_t> stream;
+  const std::string why = ReadLayerChunks(file.get(), &stream);
+  if (!why.empty()) {
+    if (error) *error = "cannot read " + path + ": " + why;
     return nullptr;
   }
-  return Decode(data.data(), data.size(), format, limits, path, error);
+  return Decode(stream, format, limits, path, error);
 }
 
 std::unique_ptr<HostWorld> DecodePngWorld(const uint8_t* data, size_t size, PF_PixelFormat format,
                                           const PngLimits& limits, std::string* error) {
   if (data == nullptr) size = 0;
-  return Decode(data, size, format, limits, "PNG data", error);
+  return Decode(LayerChunks(data, size), format, limits, "PNG data", error);
 }
 
 bool WritePng(HostWorld& world, const std::string& path, std::string* error) {

@@ -2,6 +2,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -146,6 +147,33 @@ TEST(PngRead, LargeAncillaryChunksAreSkipped) {
     unlink(path.c_str());
     ASSERT_TRUE(world) << c.type << ": " << error;
     EXPECT_EQ(world->Pixel8(1, 0).red, 200) << c.type;
+  }
+}
+
+// A chunk of 2 GB (a sparse file) is never read whole: skipped when the layer does not need it,
+// refused when it is image data its 2 x 1 pixels cannot need.
+TEST(PngRead, HugeChunksAreNeverReadWhole) {
+  const struct { const char* type; bool read; } cases[] = {{"tEXt", true}, {"IDAT", false}};
+  for (const auto& c : cases) {
+    const std::string path = testing::TempDir() + "png_huge_" + std::to_string(getpid());
+    const uint32_t length = 0x7ffffff0u;
+    std::ofstream(path, std::ios::binary) << kRgb.substr(0, 33) + BigEndian(length) + c.type;
+    ASSERT_EQ(truncate(path.c_str(), off_t(33 + 8) + length + 4), 0);
+    std::ofstream(path, std::ios::binary | std::ios::app) << kRgb.substr(33);
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    std::string error;
+    const auto world = ReadPngWorld(path, PF_PixelFormat_ARGB32, {}, &error);
+    getrusage(RUSAGE_SELF, &after);
+    unlink(path.c_str());
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 << 10) << c.type;  // kB
+    if (c.read) {
+      ASSERT_TRUE(world) << c.type << ": " << error;
+      EXPECT_EQ(world->Pixel8(1, 0).red, 200);
+    } else {
+      EXPECT_FALSE(world) << c.type;
+      EXPECT_NE(error.find("more image data"), std::string::npos) << error;
+    }
   }
 }
 
