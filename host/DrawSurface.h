@@ -1,7 +1,8 @@
 // The picture a draw event draws on: 8-bit pixels of one window (the composition window, the
 // layer window or the effect-controls panel), drawn with Cairo and saved as PNG. The Windows build
-// has no Cairo: there every surface is invalid (Valid() false, Cairo() null), so every Drawbot
-// drawing call fails with an error and SavePng reports that nothing can be written.
+// has no Cairo: there a surface holds no pixels (Valid() false, Cairo() null, every pixel 0), the
+// Drawbot drawing calls on it are recorded but paint nothing (DrawbotDrawingNone.cpp), and SavePng
+// reports that nothing can be written.
 #pragma once
 
 #include <string>

@@ -41,10 +41,22 @@ reference=$root/build/layout-9-1.argb
 [ -f "$reference" ] && export TILETTA_RENDER_REFERENCE="Z:$reference"
 export TILETTA_RENDER_OUT="Z:$dir/layout-9-1.argb"
 
+# The host's windows hold no pixels in the Windows build (it has no Cairo), and the chooser's trace
+# lines go to the debugger output there: the controls' tests that read either stay on Linux.
+pixel_tests=CompOverlay.DrawsOutlinesButtonsAndPointsWhereTheWindowShowsThem
+pixel_tests+=:CompOverlay.FirstDrawAfterReloadAtAnotherSizeDrawsTheResettledLayout
+pixel_tests+=:OverlayGestures.OutlinesAreOnePixelWide
+pixel_tests+=:Chooser.GridFollowsTheControlWidth:Chooser.DoubleClickLoadsTheLayoutUnderIt
+pixel_tests+=:Chooser.ScrollDragIsClampedAtBothEnds:Chooser.ScrolledGridShowsOpenCutsAndKeepsItsPosition
+pixel_tests+=:Chooser.InstancesScrollIndependently
+
 cd "$dir/main/bin"
 status=0
-for program in tiletta_win_platform_tests tiletta_win_effect_tests tiletta_win_plugin_tests; do
+for program in tiletta_win_platform_tests tiletta_win_effect_tests tiletta_win_plugin_tests \
+               tiletta_win_controls_tests; do
   echo "-- $program"
-  if ! "$wine" "$program.exe" --gtest_brief=1 </dev/null; then status=1; fi
+  filter=
+  [ "$program" = tiletta_win_controls_tests ] && filter="--gtest_filter=-$pixel_tests"
+  if ! "$wine" "$program.exe" --gtest_brief=1 $filter </dev/null; then status=1; fi
 done
 exit $status
