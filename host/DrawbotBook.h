@@ -1,6 +1,7 @@
 // The host's Drawbot: the four Drawbot suites ("DRAWBOT Draw Suite" 1, "DRAWBOT Supplier Suite" 1,
 // "DRAWBOT Surface Suite" 2, "DRAWBOT Path Suite" 1) drawing with Cairo on the DrawSurface of one
-// draw event, with the books a careful host keeps:
+// draw event (the Windows build, without Cairo, only records the drawing calls), with the books a
+// careful host keeps:
 // - a table of live objects (pens, brushes, fonts, paths): every call checks that its object is
 //   live and of the kind it expects; objects still live when a command ends are leaks;
 // - the draw, supplier and surface references of the open draw event only; any use of them after

@@ -9,9 +9,12 @@
 namespace Orvane::Mosaira {
 namespace {
 
-bool DrawableSize(const DrawSurface* target) {
+// Whether `surface` is the open draw event's (`openSurface`) and its target has a size a window
+// can have.
+bool Drawable(DRAWBOT_SurfaceRef surface, uintptr_t openSurface, const DrawSurface* target) {
   const auto inRange = [](A_long side) { return side >= 1 && side <= DrawSurface::kMaxSide; };
-  return target != nullptr && inRange(target->Width()) && inRange(target->Height());
+  return reinterpret_cast<uintptr_t>(surface) == openSurface && target != nullptr && inRange(target->Width()) &&
+         inRange(target->Height());
 }
 
 }  // namespace
@@ -19,8 +22,8 @@ bool DrawableSize(const DrawSurface* target) {
 A_Err DrawbotBook::FillPath(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush, DRAWBOT_PathRef path,
                             DRAWBOT_FillType fill) {
   std::lock_guard<std::mutex> lock(mutex_);
-  SurfaceCairo("FillPath", surface);  // notes a surface of another draw event
-  const bool own = reinterpret_cast<uintptr_t>(surface) == open_.surface && DrawableSize(open_.target);
+  SurfaceCairo("FillPath", surface);  // notes a surface of another draw event as misuse
+  const bool own = Drawable(surface, open_.surface, open_.target);
   const Object* b = Find("FillPath", brush, DrawbotKind::kBrush);
   const Object* p = Find("FillPath", path, DrawbotKind::kPath);
   const bool known = fill == kDRAWBOT_FillType_EvenOdd || fill == kDRAWBOT_FillType_Winding;
@@ -31,7 +34,7 @@ A_Err DrawbotBook::FillPath(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush, 
 A_Err DrawbotBook::StrokePath(DRAWBOT_SurfaceRef surface, DRAWBOT_PenRef pen, DRAWBOT_PathRef path) {
   std::lock_guard<std::mutex> lock(mutex_);
   SurfaceCairo("StrokePath", surface);
-  const bool own = reinterpret_cast<uintptr_t>(surface) == open_.surface && DrawableSize(open_.target);
+  const bool own = Drawable(surface, open_.surface, open_.target);
   const Object* pn = Find("StrokePath", pen, DrawbotKind::kPen);
   const Object* p = Find("StrokePath", path, DrawbotKind::kPath);
   const bool drawn = own && pn && p && !Failing("StrokePath");
@@ -49,7 +52,7 @@ A_Err DrawbotBook::DrawString(DRAWBOT_SurfaceRef surface, DRAWBOT_BrushRef brush
                                  double(truncation), truncationWidth, double(units)};
   for (size_t i = 0; i < units; ++i) numbers.push_back(text[i]);
   SurfaceCairo("DrawString", surface);
-  const bool own = reinterpret_cast<uintptr_t>(surface) == open_.surface && DrawableSize(open_.target);
+  const bool own = Drawable(surface, open_.surface, open_.target);
   const Object* b = Find("DrawString", brush, DrawbotKind::kBrush);
   const Object* f = Find("DrawString", font, DrawbotKind::kFont);
   const bool valid = own && b && f && text && origin && std::isfinite(origin->x) && std::isfinite(origin->y) &&
