@@ -108,16 +108,5 @@ TEST_F(ParamDefinitions, CustomUiTakesTheThreeWindowsEvents) {
   EXPECT_EQ(std::memcmp(host.CustomUi(), &expected, sizeof expected), 0);
 }
 
-// The first definition the host refuses ends the set-up: nothing more is added, nothing registered.
-TEST(ParamDefinitionsRefused, FirstRefusalEndsTheSetUp) {
-  SimulatedHost host;
-  testing::LoadPlugin(host);
-  host.Faults().Fail("add_param", 10);
-  EXPECT_EQ(host.AddInstance(640, 480), kNoInstance);
-  EXPECT_EQ(host.Faults().Calls("add_param"), 11u);
-  EXPECT_EQ(host.Faults().Calls("register_ui"), 0u);
-  host.Shutdown();
-}
-
 }  // namespace
 }  // namespace Orvane::Mosaira
