@@ -81,8 +81,6 @@ class ControlsFixture : public ::testing::Test {
     ASSERT_TRUE(host.LoadPlugin(TILETTA_PLUGIN_PATH, &error)) << error;
     id = host.AddInstance(width, height);
     ASSERT_NE(id, kNoInstance);
-    width_ = width;
-    height_ = height;
     const double rgb[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     for (const auto& c : rgb) {
       auto layer = std::make_unique<HostWorld>(32, 32, PF_PixelFormat_ARGB32, 4);
@@ -122,20 +120,23 @@ class ControlsFixture : public ::testing::Test {
     return n;
   }
 
+  // A render of `instance` (default: the fixture's) at its layer's size.
   std::unique_ptr<HostWorld> Render(InstanceId instance = kNoInstance) {
     if (instance == kNoInstance) instance = id;
     PF_PreRenderOutput rects{};
     EXPECT_EQ(fx.PreRender(instance, &rects), PF_Err_NONE);
-    HostWorld input(width_, height_, PF_PixelFormat_ARGB32, 4);
-    auto output = std::make_unique<HostWorld>(width_, height_, PF_PixelFormat_ARGB32, 4);
+    const A_long width = host.Instance(instance).width, height = host.Instance(instance).height;
+    HostWorld input(width, height, PF_PixelFormat_ARGB32, 4);
+    auto output = std::make_unique<HostWorld>(width, height, PF_PixelFormat_ARGB32, 4);
     EXPECT_EQ(fx.Render(instance, &input, output.get()), PF_Err_NONE);
     return output;
   }
 
-  // The "Point" parameter that holds (x, y) in whole layer pixels; 0 when none.
-  PF_ParamIndex PointParamAt(A_long x, A_long y) {
+  // The "Point" parameter of `instance` (default: the fixture's) that holds (x, y) in whole layer
+  // pixels; 0 when none.
+  PF_ParamIndex PointParamAt(A_long x, A_long y, InstanceId instance = kNoInstance) {
     for (PF_ParamIndex p = kParamPointFirst; p <= kParamPointLast; ++p) {
-      const PF_PointDef& v = host.Stream(id, p).ValueAt(0).td;
+      const PF_PointDef& v = host.Stream(instance == kNoInstance ? id : instance, p).ValueAt(0).td;
       if (v.x_value == x * 65536 && v.y_value == y * 65536) return p;
     }
     return 0;
@@ -156,7 +157,6 @@ class ControlsFixture : public ::testing::Test {
   InstanceId id = kNoInstance;
 
  private:
-  A_long width_ = 0, height_ = 0;
   std::vector<std::unique_ptr<HostWorld>> layers_;
 };
 
