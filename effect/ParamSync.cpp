@@ -176,7 +176,9 @@ void PushPointsToParams(PF_InData* inData, PF_ParamDef* params[]) {
   if (!record || !params) return;
   const ScopedSuite<PF_ParamUtilsSuite3> utils(inData, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3);
   PushPoints(utils.get(), inData, *record->layout, params);
+  // The parameters hold the layout's own pixels now: there is no other size to find or keep.
   record->pointParamsSize = LayoutSize{};
+  record->layoutSizeUnsettled = false;
 }
 
 void PushSlidersToParams(PF_InData* inData, PF_ParamDef* params[]) {
