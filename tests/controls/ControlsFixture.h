@@ -120,12 +120,14 @@ class ControlsFixture : public ::testing::Test {
     return n;
   }
 
-  // A render of `instance` (default: the fixture's) at its layer's size.
-  std::unique_ptr<HostWorld> Render(InstanceId instance = kNoInstance) {
+  // A render of `instance` (default: the fixture's) into worlds of width x height (default: its
+  // layer's size).
+  std::unique_ptr<HostWorld> Render(InstanceId instance = kNoInstance, A_long width = 0, A_long height = 0) {
     if (instance == kNoInstance) instance = id;
     PF_PreRenderOutput rects{};
     EXPECT_EQ(fx.PreRender(instance, &rects), PF_Err_NONE);
-    const A_long width = host.Instance(instance).width, height = host.Instance(instance).height;
+    if (width == 0) width = host.Instance(instance).width;
+    if (height == 0) height = host.Instance(instance).height;
     HostWorld input(width, height, PF_PixelFormat_ARGB32, 4);
     auto output = std::make_unique<HostWorld>(width, height, PF_PixelFormat_ARGB32, 4);
     EXPECT_EQ(fx.Render(instance, &input, output.get()), PF_Err_NONE);

@@ -133,6 +133,19 @@ TEST_P(ResizedLayer, RenderOverlayAndCursorShowTheReshapedLayoutScaled) {
   EXPECT_EQ(cursorAt(480, 405), PF_Cursor_NONE);
 }
 
+// The first reading of the parameters after the resize may come at a reduced resolution: at half
+// resolution the render shows the same shape in half the pixels, and at full resolution after it.
+TEST_P(ResizedLayer, FirstReadingAtHalfResolutionKeepsTheShape) {
+  host.Context().downsampleX = host.Context().downsampleY = {1, 2};
+  auto half = Render(resized, 480, 270);
+  for (A_long y : {150, 200, 265}) {
+    EXPECT_EQ(FrameColourAt(*half, 260, y), 2) << y;
+    EXPECT_EQ(FrameColourAt(*half, 270, y), 3) << y;
+  }
+  host.Context().downsampleX = host.Context().downsampleY = {1, 1};
+  ExpectRenderedEdgeAt(530);
+}
+
 // Dragging the handle where it is drawn moves it by the mouse's movement; every point parameter
 // then holds the new layer's pixels, and a save and reopen at this size keeps the picture.
 TEST_P(ResizedLayer, DragOfTheVisibleHandleWritesParametersAtTheNewSize) {
