@@ -28,18 +28,7 @@ class CompOverlay : public Testing::ControlsFixture {
   void SetUp() override {
     StartInstance(1920, 1080, "3-1");
   }
-  // Whether any pixel within `radius` of (x, y) on the last drawn surface is the overlay colour.
-  bool AccentNear(A_long x, A_long y, A_long radius = 1) {
-    return AccentPixels(x - radius, y - radius, x + radius + 1, y + radius + 1) > 0;
-  }
   A_long CursorAt(A_long h, A_long v) { return host.Ui().AdjustCursor(id, PF_Window_COMP, {h, v}).cursor; }
-  void Drag(PF_Point from, PF_Point to) {
-    EventReport r = host.Ui().Click(id, PF_Window_COMP, from);
-    ASSERT_TRUE(r.sendDrag) << "nothing grabbed at " << from.h << "," << from.v;
-    r = host.Ui().Drag(to);
-    EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
-    host.Ui().MouseUp(to);
-  }
 };
 
 // Outlines follow the frame corners, the buttons and the point marker keep their pixel sizes at

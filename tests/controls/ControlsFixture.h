@@ -111,6 +111,19 @@ class ControlsFixture : public ::testing::Test {
     EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
     return r;
   }
+  // A press at `from` in the composition window of `instance` (default: the fixture's), which must
+  // grab something, dragged to `to` and let go.
+  void Drag(PF_Point from, PF_Point to, InstanceId instance = kNoInstance) {
+    EventReport r = host.Ui().Click(instance == kNoInstance ? id : instance, PF_Window_COMP, from);
+    ASSERT_TRUE(r.sendDrag) << "nothing grabbed at " << from.h << "," << from.v;
+    r = host.Ui().Drag(to);
+    EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
+    host.Ui().MouseUp(to);
+  }
+  // Whether any pixel within `radius` of (x, y) on the last drawn surface is the accent colour.
+  bool AccentNear(A_long x, A_long y, A_long radius = 1) {
+    return AccentPixels(x - radius, y - radius, x + radius + 1, y + radius + 1) > 0;
+  }
   // Pixels of the accent colour in [left, right) x [top, bottom) of the last drawn surface.
   int AccentPixels(A_long left, A_long top, A_long right, A_long bottom) {
     int n = 0;

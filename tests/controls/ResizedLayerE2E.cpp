@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <ostream>
 #include <string>
 #include <unistd.h>
 
@@ -19,26 +18,13 @@
 namespace Orvane::Mosaira {
 namespace {
 
-enum class Road { kEditedProject, kResizedAfterReopen, kResizedLive };
-
-std::string NameOf(Road road) {
-  switch (road) {
-    case Road::kEditedProject:
-      return "EditedProject";
-    case Road::kResizedAfterReopen:
-      return "ResizedAfterReopen";
-    case Road::kResizedLive:
-      return "ResizedLive";
-  }
-  return "Unknown";
-}
-
-std::string RoadName(const ::testing::TestParamInfo<Road>& info) { return NameOf(info.param); }
-void PrintTo(Road road, std::ostream* out) { *out << NameOf(road); }
+// How the layer came to its new size.
+const std::string kEditedProject = "EditedProject", kResizedAfterReopen = "ResizedAfterReopen",
+                  kResizedLive = "ResizedLive";
 
 constexpr PF_ParamIndex kSliderP7 = kParamSliderFirst;
 
-class ResizedLayer : public Testing::ControlsFixture, public ::testing::WithParamInterface<Road> {
+class ResizedLayer : public Testing::ControlsFixture, public ::testing::WithParamInterface<std::string> {
  protected:
   void SetUp() override {
     StartInstance(1920, 1080, "3-1");
@@ -46,7 +32,7 @@ class ResizedLayer : public Testing::ControlsFixture, public ::testing::WithPara
     pointP8 = PointParamAt(960, 1080);
     ASSERT_NE(pointP6, 0);
     ASSERT_NE(pointP8, 0);
-    DragIn(id, {960, 810}, {1060, 860});  // B2 moves along x only
+    Drag({960, 810}, {1060, 860});  // B2 moves along x only
     ASSERT_EQ(host.Stream(id, pointP8).ValueAt(0).td.x_value, 1060 * 65536);
     path = ::testing::TempDir() + "resized_layer_" + std::to_string(getpid()) + ".proj";
     resized = Resize(GetParam());
@@ -57,14 +43,14 @@ class ResizedLayer : public Testing::ControlsFixture, public ::testing::WithPara
   }
 
   // The instance on the 960 x 540 layer, by the given road.
-  InstanceId Resize(Road road) {
+  InstanceId Resize(const std::string& road) {
     std::string error;
-    if (road == Road::kResizedLive) {
+    if (road == kResizedLive) {
       EXPECT_TRUE(host.SetLayerSize(id, 960, 540));
       return id;
     }
     EXPECT_TRUE(host.SaveProject(path, &error)) << error;
-    if (road == Road::kEditedProject) {
+    if (road == kEditedProject) {
       Project project;
       EXPECT_TRUE(ReadProjectFile(path, SimulatedHost::kMaxLayerSide, &project, &error)) << error;
       project.instances.at(0).width = 960;
@@ -73,23 +59,13 @@ class ResizedLayer : public Testing::ControlsFixture, public ::testing::WithPara
     }
     EXPECT_TRUE(host.OpenProject(path, &error)) << error;
     const InstanceId opened = host.Instances().back();
-    if (road == Road::kResizedAfterReopen) {
+    if (road == kResizedAfterReopen) {
       EXPECT_TRUE(host.SetLayerSize(opened, 960, 540));
     }
     UseLayers(opened);
     return opened;
   }
 
-  void DragIn(InstanceId instance, PF_Point from, PF_Point to) {
-    EventReport r = host.Ui().Click(instance, PF_Window_COMP, from);
-    ASSERT_TRUE(r.sendDrag) << "nothing grabbed at " << from.h << "," << from.v;
-    r = host.Ui().Drag(to);
-    EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
-    host.Ui().MouseUp(to);
-  }
-  bool AccentNear(A_long x, A_long y, A_long radius = 1) {
-    return AccentPixels(x - radius, y - radius, x + radius + 1, y + radius + 1) > 0;
-  }
   // The render shows the edge between frames 2 and 3 at x = edge (from y = 270 down), frame 1
   // above, and both lower frames whole.
   void ExpectRenderedEdgeAt(A_long edge) {
@@ -150,7 +126,7 @@ TEST_P(ResizedLayer, FirstReadingAtHalfResolutionKeepsTheShape) {
 // then holds the new layer's pixels, and a save and reopen at this size keeps the picture.
 TEST_P(ResizedLayer, DragOfTheVisibleHandleWritesParametersAtTheNewSize) {
   ExpectOverlayEdgeAt(530);  // what the user sees before grabbing it
-  DragIn(resized, {530, 405}, {430, 405});
+  Drag({530, 405}, {430, 405}, resized);
   EXPECT_EQ(host.Stream(resized, pointP8).ValueAt(0).td.x_value, 430 * 65536);
   EXPECT_EQ(host.Stream(resized, pointP8).ValueAt(0).td.y_value, 540 * 65536);
   EXPECT_EQ(host.Stream(resized, pointP6).ValueAt(0).td.x_value, 960 * 65536);
@@ -171,9 +147,8 @@ TEST_P(ResizedLayer, DragOfTheVisibleHandleWritesParametersAtTheNewSize) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Roads, ResizedLayer,
-                         ::testing::Values(Road::kEditedProject, Road::kResizedAfterReopen,
-                                           Road::kResizedLive),
-                         RoadName);
+                         ::testing::Values(kEditedProject, kResizedAfterReopen, kResizedLive),
+                         [](const auto& info) { return info.param; });
 
 }  // namespace
 }  // namespace Orvane::Mosaira
