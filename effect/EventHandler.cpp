@@ -16,7 +16,8 @@ GridLayoutModel* SyncAll(PF_InData* inData, void* record) {
 InstanceLink LinkInstance(const PF_InData* inData, UnFlatSequenceData* record) {
   InstanceLink link;
   link.syncLayoutFromParams = SyncAll;
-  link.pushLayoutToParams = PushLayoutToParams;
+  link.pushPointsToParams = PushPointsToParams;
+  link.pushSlidersToParams = PushSlidersToParams;
   link.layoutsParam = kParamLayouts;
   if (record) {
     link.record = record;

@@ -21,15 +21,26 @@ size_t Limit(size_t count, int32_t max) {
   return std::min(count, static_cast<size_t>(max));
 }
 
-void SyncPoint(PF_InData* inData, GridLayoutModel& layout, size_t i) {
+// Layout pixels per parameter pixel on each axis: 1 when the parameters hold the layout's own
+// pixels (no recorded size), else the layout's size over the size they were written at.
+struct ParamScale {
+  double x = 1.0, y = 1.0;
+};
+
+ParamScale ScaleOfParams(const GridLayoutModel& layout, LayoutSize paramsSize) {
+  if (paramsSize.width <= 0.0 || paramsSize.height <= 0.0) return {};
+  return {layout.width / paramsSize.width, layout.height / paramsSize.height};
+}
+
+void SyncPoint(PF_InData* inData, GridLayoutModel& layout, ParamScale scale, size_t i) {
   CheckedOutParam param(inData, kParamPointFirst + static_cast<int32_t>(i));
   if (!param.ok()) return;
   const std::string& id = layout.pointIds[i];
   PointModel* copy = layout.findPointCopy(id);
   if (!copy) return;
   const PointPosition current = copy->getPosition();
-  const double tx = FixedToLayerPixels(param.def().u.td.x_value, inData->downsample_x);
-  const double ty = FixedToLayerPixels(param.def().u.td.y_value, inData->downsample_y);
+  const double tx = FixedToLayerPixels(param.def().u.td.x_value, inData->downsample_x) * scale.x;
+  const double ty = FixedToLayerPixels(param.def().u.td.y_value, inData->downsample_y) * scale.y;
   const double dx = tx - current.x;
   const double dy = ty - current.y;
   // A zero downsampling numerator gives no position; moving by it would poison the layout.
@@ -101,14 +112,14 @@ bool SizeOfParams(const std::vector<PointSample>& samples, LayoutSize* size) {
 }
 
 // A layout rebuilt from saved text stands at the current layer size, its point parameters at the
-// size it had when they were written: the layout takes their size back, so that reading them
-// moves nothing and the picture is the one before the save.
-void SettleLayoutSize(PF_InData* inData, UnFlatSequenceData& record) {
+// size the layer had when they were written: the record notes their size, so that reading them
+// scales them to the layout's and the saved shape keeps its place in the layer.
+void SettleParamsSize(PF_InData* inData, UnFlatSequenceData& record) {
   record.layoutSizeUnsettled = false;
   LayoutSize size;
   if (!SizeOfParams(SamplePoints(inData, *record.layout), &size)) return;
   if (size.width == record.layout->width && size.height == record.layout->height) return;
-  if (auto resized = LayoutAtSize(*record.layout, size)) record.ReplaceLayout(std::move(resized));
+  record.pointParamsSize = size;
 }
 
 void UpdateUi(const PF_ParamUtilsSuite3& utils, PF_InData* inData, PF_ParamIndex index,
@@ -147,6 +158,12 @@ void PushSliders(const PF_ParamUtilsSuite3& utils, PF_InData* inData,
   }
 }
 
+// The instance's live record when it holds a layout, else null.
+UnFlatSequenceData* RecordWithLayout(PF_InData* inData) {
+  UnFlatSequenceData* record = FindLiveRecord(inData);
+  return record && record->layout ? record : nullptr;
+}
+
 }  // namespace
 
 double FixedToLayerPixels(PF_Fixed value, const PF_RationalScale& downsample) {
@@ -154,18 +171,21 @@ double FixedToLayerPixels(PF_Fixed value, const PF_RationalScale& downsample) {
   return static_cast<double>(factor) * (static_cast<double>(value) * kFixedToPixels);
 }
 
-void PushLayoutToParams(const PF_ParamUtilsSuite3& utils, PF_InData* inData,
-                        const GridLayoutModel* layout, PF_ParamDef* params[]) {
-  if (!layout || !params) return;
-  PushPoints(utils, inData, *layout, params);
-  PushSliders(utils, inData, *layout, params);
+void PushPointsToParams(PF_InData* inData, PF_ParamDef* params[]) {
+  UnFlatSequenceData* record = RecordWithLayout(inData);
+  if (!record || !params) return;
+  const ScopedSuite<PF_ParamUtilsSuite3> utils(inData, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3);
+  PushPoints(utils.get(), inData, *record->layout, params);
+  // The parameters hold the layout's own pixels now: there is no other size to find or keep.
+  record->pointParamsSize = LayoutSize{};
+  record->layoutSizeUnsettled = false;
 }
 
-void PushLayoutToParams(PF_InData* inData, const GridLayoutModel* layout, PF_ParamDef* params[]) {
-  if (!layout || !params) return;
-  const ScopedSuite<PF_ParamUtilsSuite3> utils(inData, kPFParamUtilsSuite,
-                                               kPFParamUtilsSuiteVersion3);
-  PushLayoutToParams(utils.get(), inData, layout, params);
+void PushSlidersToParams(PF_InData* inData, PF_ParamDef* params[]) {
+  UnFlatSequenceData* record = RecordWithLayout(inData);
+  if (!record || !params) return;
+  const ScopedSuite<PF_ParamUtilsSuite3> utils(inData, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3);
+  PushSliders(utils.get(), inData, *record->layout, params);
 }
 
 GridLayoutModel* SyncLayoutFromParams(PF_InData* inData, UnFlatSequenceData& record,
@@ -173,12 +193,10 @@ GridLayoutModel* SyncLayoutFromParams(PF_InData* inData, UnFlatSequenceData& rec
   GridLayoutModel* layout = record.LayoutFor(inData);
   if (!layout) return nullptr;
   if (mode == SyncMode::kSyncAll || mode == SyncMode::kSyncPoints) {
-    if (record.layoutSizeUnsettled) {
-      SettleLayoutSize(inData, record);
-      layout = record.layout.get();
-    }
+    if (record.layoutSizeUnsettled) SettleParamsSize(inData, record);
+    const ParamScale scale = ScaleOfParams(*layout, record.pointParamsSize);
     const size_t count = Limit(layout->pointIds.size(), kPointParamCount);
-    for (size_t i = 0; i < count; ++i) SyncPoint(inData, *layout, i);
+    for (size_t i = 0; i < count; ++i) SyncPoint(inData, *layout, scale, i);
   }
   if (mode == SyncMode::kSyncAll || mode == SyncMode::kSyncSliders) {
     const size_t count = Limit(layout->sliderIds.size(), kSliderParamCount);

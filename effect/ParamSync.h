@@ -24,23 +24,32 @@ enum class SyncMode : int32_t {
 // precision): factor * value / 65536. Not finite when the factor is not (num 0).
 double FixedToLayerPixels(PF_Fixed value, const PF_RationalScale& downsample);
 
-// Writes the free points' positions into params[5 + i] and the sliding points' fractions, in
-// percent, into params[31 + i] (each marked changed) and updates their UI through `utils`.
-// Nothing happens without a layout or params.
-void PushLayoutToParams(const PF_ParamUtilsSuite3& utils, PF_InData* inData,
-                        const GridLayoutModel* layout, PF_ParamDef* params[]);
+// Writes the position of each free point of the instance's layout (the live record in in_data's
+// sequence data) into params[5 + i] as 16.16 layer pixels, marks it changed and updates its UI
+// through "PF Param Utils Suite" 3, acquired for the call (throws A_Err_MISSING_SUITE when
+// missing). The point parameters then hold the layout's own pixels, whatever size they were
+// read at before. Nothing happens, and no suite is acquired, without a layout or params.
+void PushPointsToParams(PF_InData* inData, PF_ParamDef* params[]);
 
-// The same, acquiring "PF Param Utils Suite" 3 for it when there is something to write (throws
-// A_Err_MISSING_SUITE when missing).
-void PushLayoutToParams(PF_InData* inData, const GridLayoutModel* layout, PF_ParamDef* params[]);
+// The same for the sliding points: each one's place along its vector, in percent, into
+// params[31 + i].
+void PushSlidersToParams(PF_InData* inData, PF_ParamDef* params[]);
 
 // Reads the point and/or slider parameters (checked out at in_data's time) into the record's
 // layout and then re-insets the frames once, with the layout's own spacing. A parameter that
 // cannot be checked out, or whose value gives no finite target, leaves its point unchanged.
 // Nothing happens without a layout. Reading the same values again leaves the layout where the
-// first reading put it. The result is the record's layout afterwards (null for none): a layout
-// rebuilt from saved text may be replaced by one at the parameters' size, so a layout pointer
-// taken before the call must not be used after it.
+// first reading put it.
+//
+// The layout stands at the layer's size (UnFlatSequenceData::LayoutFor). Point parameters
+// written at another layer size (a project saved before the layer was resized, or a layer
+// resized since) are read scaled to the layout's size until the effect writes them again
+// (PushPointsToParams): their size is told, on the first reading after a layout was rebuilt
+// from saved text, by the points themselves (every point where the saved shape has it, at one
+// size), and kept by the record as `pointParamsSize`.
+//
+// The result is the record's layout afterwards (null for none): a layout pointer taken before
+// the call must not be used after it, since LayoutFor may replace the layout for a new layer size.
 GridLayoutModel* SyncLayoutFromParams(PF_InData* inData, UnFlatSequenceData& record,
                                       SyncMode mode);
 

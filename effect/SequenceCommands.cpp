@@ -84,9 +84,11 @@ PF_Err HandleSequenceSetup(PF_InData* inData, PF_OutData* outData) {
 
 PF_Err SequenceResetup(PF_InData* inData, PF_OutData* outData) {
   if (!inData->sequence_data) return HandleSequenceSetup(inData, outData);
-  HandleSuite suite = AcquireHandleSuite(inData);
   PF_Handle old = inData->sequence_data;
   outData->sequence_data = old;
+  // A live record goes back as it is, with no handle work: the handle suite is not needed.
+  if (FindLiveRecord(inData)) return PF_Err_NONE;
+  HandleSuite suite = AcquireHandleSuite(inData);
   const RecordKind kind = Classify(suite.get(), old);
   if (kind == RecordKind::kLive) return PF_Err_NONE;
 

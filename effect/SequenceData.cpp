@@ -177,7 +177,12 @@ void UnFlatSequenceData::fromJson(const PF_InData* inData, const char* text, siz
 
 GridLayoutModel* UnFlatSequenceData::LayoutFor(const PF_InData* inData) {
   LayoutSize size;
-  if (layout || pendingLayout_.empty() || !UsableLayerSize(inData, &size)) return layout.get();
+  if (!UsableLayerSize(inData, &size)) return layout.get();
+  if (layout) {
+    ResizeLayout(size);
+    return layout.get();
+  }
+  if (pendingLayout_.empty()) return nullptr;
   rapidjson::Document doc;
   const bool parsed = ParseOwnJson(&doc, pendingLayout_.data(), pendingLayout_.size());
   pendingLayout_.clear();
@@ -187,10 +192,24 @@ GridLayoutModel* UnFlatSequenceData::LayoutFor(const PF_InData* inData) {
   return layout.get();
 }
 
+void UnFlatSequenceData::ResizeLayout(LayoutSize size) {
+  if (layout->width == size.width && layout->height == size.height) return;
+  // A layout made on an empty layer has no shape to scale: it stays as it was made.
+  if (!(layout->width > 0.0 && layout->height > 0.0)) return;
+  std::unique_ptr<GridLayoutModel> resized = LayoutAtSize(*layout, size);
+  if (!resized) return;  // the layout stays, drawn scaled by the render as before
+  // Parameters still to be told their size by the first reading keep waiting for it; others
+  // were written at the layout's size, unless an earlier resize noted theirs.
+  const bool known = pointParamsSize.width > 0.0 && pointParamsSize.height > 0.0;
+  if (!layoutSizeUnsettled && !known) pointParamsSize = LayoutSize{layout->width, layout->height};
+  layout = std::move(resized);
+}
+
 void UnFlatSequenceData::ReplaceLayout(std::unique_ptr<GridLayoutModel> fresh) {
   layout = std::move(fresh);
   pendingLayout_.clear();
   layoutSizeUnsettled = false;
+  pointParamsSize = LayoutSize{};
 }
 
 void FlatSequenceData::Write(void* dest, const std::string& text) {

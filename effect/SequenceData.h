@@ -66,12 +66,15 @@ class UnFlatSequenceData final : public SequenceDataBase {
   // bad text.
   void fromJson(const PF_InData* inData, const char* text, size_t length);
 
-  // The layout, built first from kept text when the layer of `inData` now has a real size (null
-  // when there is none or it cannot be built).
+  // The layout at the layer size of `inData`: built first from kept text when the layer now has a
+  // real size, or rebuilt at the layer's size (the same shape in fractions of it) when the layer
+  // was resized since the layout was made. A layout rebuilt so keeps the size its point
+  // parameters were written at in `pointParamsSize`. An empty layer (a side of 0) leaves the layout
+  // as it is. Null when there is no layout or it cannot be built.
   GridLayoutModel* LayoutFor(const PF_InData* inData);
 
   // Replaces the layout (null for none), dropping any kept layout text; the new layout's size is
-  // taken as settled.
+  // taken as settled and its point parameters as written at it.
   void ReplaceLayout(std::unique_ptr<GridLayoutModel> fresh);
 
   // True when the live record's bytes at `bytes` were constructed in this process at that address
@@ -83,9 +86,14 @@ class UnFlatSequenceData final : public SequenceDataBase {
   std::unique_ptr<GridLayoutModel> layout;
   // Set when the layout was rebuilt from saved text at the current layer size. Saved text holds
   // fractions of the layout's size while the point parameters hold layer pixels at the size the
-  // layout had when they were written, so the next reading of the parameters first matches the
-  // layout's size to them (ParamSync). Never saved.
+  // layer had when they were written, so the next reading of the parameters first finds that
+  // size (ParamSync). Never saved.
   bool layoutSizeUnsettled = false;
+  // The layer size the point parameters hold their pixels at, when it is not the layout's own
+  // size: the layer was resized since the effect last wrote them. {0, 0} when they are at the
+  // layout's size. Reading them scales them to the layout; writing them (PushPointsToParams)
+  // clears it. Never saved: the parameters and the layout's fractions tell it again.
+  LayoutSize pointParamsSize;
 
   // Guards the record's fields (the layout above all) for one command at a time: renders,
   // pre-renders, parameter changes and events of one instance may arrive on different threads.
@@ -100,6 +108,8 @@ class UnFlatSequenceData final : public SequenceDataBase {
   ~UnFlatSequenceData() override = default;
 
   static size_t StampOffset();
+  // Rebuilds the layout at `size` when it stands at another one (see LayoutFor).
+  void ResizeLayout(LayoutSize size);
 
   uintptr_t stamp_ = 0;  // this process's key mixed with the record's address
   std::string pendingLayout_;  // layout JSON read at a layer size of zero, not yet built

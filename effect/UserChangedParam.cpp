@@ -17,8 +17,8 @@
 namespace Orvane::Mosaira {
 namespace {
 
-// Every suite the layout change uses, held across it so that a missing one is found before the
-// old layout is touched, and acquired once however many parameters the change clears.
+// Every suite the layout change uses before its pushes, held across it so that a missing one is
+// found before the old layout is touched, and acquired once however many parameters it clears.
 struct LayoutChangeSuites {
   explicit LayoutChangeSuites(const PF_InData* inData)
       : streams(inData), keyframe(inData, kAEGPKeyframeSuite, kAEGPKeyframeSuiteVersion3) {}
@@ -86,15 +86,16 @@ void ChangeLayout(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[],
   if (unchanged) return;
 
   std::unique_ptr<GridLayoutModel> fresh = BuildLayout(inData, layoutNumber);
-  const LayoutChangeSuites suites(inData);
-  record.ReplaceLayout(std::move(fresh));  // the old layout is deleted here
-
-  UpdateParamVisibility(suites.streams, inData, outData, params, record.layout.get());
   {
+    const LayoutChangeSuites suites(inData);
+    record.ReplaceLayout(std::move(fresh));  // the old layout is deleted here
+
+    UpdateParamVisibility(suites.streams, inData, outData, params, record.layout.get());
     const ScopedEffect effect(suites, inData->effect_ref);
     ClearLayoutKeyframes(suites, effect.get());
   }
-  PushLayoutToParams(suites.streams.paramUtils.get(), inData, record.layout.get(), params);
+  PushPointsToParams(inData, params);
+  PushSlidersToParams(inData, params);
 }
 
 // The live record for a layout choice: an instance whose data is no live record (damaged bytes, or

@@ -1,10 +1,11 @@
 #include "layout/FrameModel.h"
 
+#include "layout/GridLayoutModel.h"
 #include "layout/JsonAccess.h"
 
 namespace Orvane::Mosaira {
 
-FrameModel::FrameModel(const JsonValue& json) {
+FrameModel::FrameModel(const JsonValue& json, const GridLayoutModel* owner) : owner(owner) {
   detail::ReadString(json, "id", id);
   if (const JsonValue* array = detail::FindArray(json, "polygon")) {
     for (const JsonValue& entry : array->GetArray()) {
@@ -28,8 +29,16 @@ void FrameModel::toJson(JsonWriter& writer) const {
   writer.EndObject();
 }
 
-void FrameModel::computeInset(const std::vector<PointPosition>& corners, float spacing) {
+void FrameModel::computeInset(float spacing) {
+  const std::vector<PointPosition> corners =
+      owner ? owner->framePositions(*this) : std::vector<PointPosition>(polygon.size());
   insetPolygons = Inset(corners, spacing);
+}
+
+Vec2d FrameModel::centroid() const { return Centroid(insetPolygons); }
+
+AffineTransform FrameModel::coverFit(double width, double height) const {
+  return CoverFit(insetPolygons, width, height);
 }
 
 }  // namespace Orvane::Mosaira

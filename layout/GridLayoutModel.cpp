@@ -136,7 +136,7 @@ void GridLayoutModel::readFrames(const JsonValue& array, LayoutSize size) {
     if (!element.IsObject()) {
       continue;
     }
-    auto frame = std::make_unique<FrameModel>(element);
+    auto frame = std::make_unique<FrameModel>(element, this);
     addCornerPoints(*frame, size);
     frames.push_back(std::move(frame));
   }
@@ -181,7 +181,7 @@ void GridLayoutModel::reindexPoints() {
 void GridLayoutModel::setSpacing(float newSpacing) {
   spacing = newSpacing;
   for (const auto& frame : frames) {
-    frame->computeInset(framePositions(*frame), newSpacing);
+    frame->computeInset(newSpacing);
   }
 }
 

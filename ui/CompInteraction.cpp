@@ -67,7 +67,8 @@ PF_Err HandleCompDrag(PF_InData* inData, PF_ParamDef* params[], PF_EventExtra* e
   click.continue_refcon[1] = m.v;
   MoveActive(*layout, dx, dy);
   layout->setSpacing(layout->spacing);
-  if (link.pushLayoutToParams) link.pushLayoutToParams(inData, layout, params);
+  if (link.pushPointsToParams) link.pushPointsToParams(inData, params);
+  if (link.pushSlidersToParams) link.pushSlidersToParams(inData, params);
   click.send_drag = 1;
   extra->evt_out_flags = PF_EO_HANDLED_EVENT;
   *link.interacting = true;

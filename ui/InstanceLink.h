@@ -22,9 +22,10 @@ struct InstanceLink {
   // time. Returns the layout afterwards: the reading may replace the layout, and `layout` above
   // must not be used after the call.
   GridLayoutModel* (*syncLayoutFromParams)(PF_InData* inData, void* record) = nullptr;
-  // Writes the free points of `layout`, then its sliding points, into `params` (marked changed).
-  void (*pushLayoutToParams)(PF_InData* inData, const GridLayoutModel* layout,
-                             PF_ParamDef* params[]) = nullptr;
+  // Write the free points, and the sliding points, of the instance's layout into `params`
+  // (marked changed); a drag step calls the first and then the second.
+  void (*pushPointsToParams)(PF_InData* inData, PF_ParamDef* params[]) = nullptr;
+  void (*pushSlidersToParams)(PF_InData* inData, PF_ParamDef* params[]) = nullptr;
   // Index of the "Layouts" popup in `params`.
   int32_t layoutsParam = 1;
 

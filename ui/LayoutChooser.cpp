@@ -1,5 +1,6 @@
 #include "ui/LayoutChooser.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -49,6 +50,11 @@ std::optional<Polygon> ThumbnailPolygon(const FrameModel& frame, const GridLayou
                             double(TruncToInt32(cellOrigin[1] + p.y))});
   }
   return polygon;
+}
+
+bool SamePoints(const Polygon& a, const Polygon& b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](const Vec2d& p, const Vec2d& q) { return p.x == q.x && p.y == q.y; });
 }
 
 // Adds the points to the path as one subpath (MoveTo, LineTo...), closed when asked; the first
@@ -217,15 +223,15 @@ void DrawThumbnailFrame(DRAWBOT_DrawRef drawRef, const DRAWBOT_Suites& suites,
   }
   // The outline keeps to the thumbnail's own edges: where the control cuts the thumbnail, its
   // side stays open. The pen reaches half its width either side of the path, so the edges are
-  // cut that far inside the control.
+  // cut, or moved, that far inside the control.
   const OutlinePieces outline = ClipOutlineToRect(*whole, clip, kThumbnailStrokeWidth * 0.5);
-  if (outline.closed) {
+  if (outline.closed && SamePoints(outline.runs.front(), *whole)) {
     StrokePath(drawRef, suites, stroke, kThumbnailStrokeWidth, path.Get());
   } else if (!outline.runs.empty() && !suites.drawbot_suiteP->GetSupplier(drawRef, &supplier)) {
     DRAWBOT_PathP edges(suites.supplier_suiteP, supplier);
     A_Err edgeErr = A_Err_NONE;
     for (const Polygon& run : outline.runs) {
-      if (!edgeErr) edgeErr = AddPolyline(*suites.path_suiteP, edges.Get(), run, false);
+      if (!edgeErr) edgeErr = AddPolyline(*suites.path_suiteP, edges.Get(), run, outline.closed);
     }
     if (!edgeErr) StrokePath(drawRef, suites, stroke, kThumbnailStrokeWidth, edges.Get());
   }

@@ -91,7 +91,7 @@ std::array<Vec2d, kMarkerVertexCount> MarkerVertices(int32_t cx, int32_t cy, flo
 }
 
 Vec2d FrameNumberPosition(const GridLayoutModel& layout, const FrameModel& frame) {
-  if (!frame.insetPolygons.empty()) return Centroid(frame.insetPolygons);
+  if (!frame.insetPolygons.empty()) return frame.centroid();
   Vec2d sum;
   int count = 0;
   for (const PointPosition& p : layout.framePositions(frame)) {

@@ -56,7 +56,40 @@ bool ClipSegment(const Box& box, Vec2d& a, Vec2d& b, bool& whole) {
   return true;
 }
 
-bool SamePoint(const Vec2d& a, const Vec2d& b) { return a.x == b.x && a.y == b.y; }
+// True when the whole segment a-b lies within the box, its sides included.
+bool SegmentWithin(const Box& box, const Vec2d& a, const Vec2d& b) {
+  const auto within = [&](const Vec2d& p) {
+    return p.x >= box.left && p.x <= box.right && p.y >= box.top && p.y <= box.bottom;
+  };
+  return within(a) && within(b);
+}
+
+Vec2d ClampInto(const Box& box, const Vec2d& p) {
+  return Vec2d{std::clamp(p.x, box.left, std::max(box.left, box.right)),
+               std::clamp(p.y, box.top, std::max(box.top, box.bottom))};
+}
+
+// One edge of the outline as far as it is drawn: an edge within the bounds whole, moved inside
+// the margin where it lies on their sides; an edge the bounds cut, cut to the box inside the
+// margin. `fromStart` / `toEnd` say whether the piece reaches the edge's own ends.
+struct EdgePiece {
+  Vec2d a, b;
+  bool fromStart = false, toEnd = false;
+};
+
+bool DrawnPiece(const Box& bounds, const Box& inner, const Vec2d& start, const Vec2d& end,
+                EdgePiece* piece, bool* cut) {
+  *cut = !SegmentWithin(bounds, start, end);
+  if (!*cut) {
+    *piece = EdgePiece{ClampInto(inner, start), ClampInto(inner, end), true, true};
+    return true;
+  }
+  Vec2d a = start, b = end;
+  bool whole = false;
+  if (!ClipSegment(inner, a, b, whole)) return false;
+  *piece = EdgePiece{a, b, a.x == start.x && a.y == start.y, b.x == end.x && b.y == end.y};
+  return true;
+}
 
 }  // namespace
 
@@ -82,30 +115,36 @@ Polygon ClipPolygonToRect(const Polygon& polygon, const PF_Rect& bounds) {
 }
 
 OutlinePieces ClipOutlineToRect(const Polygon& polygon, const PF_Rect& bounds, double margin) {
-  const Box box{bounds.left + margin, bounds.top + margin, bounds.right - margin,
-                bounds.bottom - margin};
+  const Box outer{double(bounds.left), double(bounds.top), double(bounds.right), double(bounds.bottom)};
+  const Box inner{outer.left + margin, outer.top + margin, outer.right - margin, outer.bottom - margin};
   OutlinePieces out;
-  bool allWhole = true;
-  bool runOpen = false;  // the last edge reached its own end inside the box
+  bool anyCut = false;
+  bool runOpen = false;        // the last piece reached its edge's end
+  bool firstAtStart = false;   // the first run begins at the polygon's first vertex
   for (size_t i = 0; i < polygon.size(); ++i) {
-    const Vec2d& end = polygon[(i + 1) % polygon.size()];
-    Vec2d a = polygon[i], b = end;
-    bool whole = false;
-    if (!ClipSegment(box, a, b, whole)) {
-      allWhole = runOpen = false;
+    EdgePiece piece;
+    bool cut = false;
+    const bool drawn = DrawnPiece(outer, inner, polygon[i], polygon[(i + 1) % polygon.size()], &piece, &cut);
+    anyCut = anyCut || cut;
+    if (!drawn) {
+      runOpen = false;
       continue;
     }
-    allWhole = allWhole && whole;
-    if (runOpen) {
-      out.runs.back().push_back(b);
+    if (runOpen && piece.fromStart) {
+      out.runs.back().push_back(piece.b);
     } else {
-      out.runs.push_back(Polygon{a, b});
+      if (out.runs.empty()) firstAtStart = i == 0 && piece.fromStart;
+      out.runs.push_back(Polygon{piece.a, piece.b});
     }
-    runOpen = SamePoint(b, end);
+    runOpen = piece.toEnd;
   }
-  if (allWhole && !polygon.empty()) return OutlinePieces{{polygon}, true};
+  if (!anyCut && !polygon.empty()) {
+    Polygon closed;
+    for (const Vec2d& p : polygon) closed.push_back(ClampInto(inner, p));
+    return OutlinePieces{{closed}, true};
+  }
   // A run that reaches the first vertex continues with the run that starts there.
-  if (out.runs.size() > 1 && runOpen && SamePoint(out.runs.front().front(), polygon.front())) {
+  if (out.runs.size() > 1 && runOpen && firstAtStart) {
     Polygon& last = out.runs.back();
     last.insert(last.end(), out.runs.front().begin() + 1, out.runs.front().end());
     out.runs.front() = std::move(last);

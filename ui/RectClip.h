@@ -20,10 +20,13 @@ bool IsEmptyRect(const PF_Rect& rect);
 // edges of `bounds`. Empty when nothing is inside.
 Polygon ClipPolygonToRect(const Polygon& polygon, const PF_Rect& bounds);
 
-// The outline of a closed polygon as far as it lies inside `bounds` shrunk by `margin` on every
-// side: the whole outline (closed) when no edge leaves that box; otherwise the pieces of its edges
-// inside the box, joined into open runs, so that where the box cuts the polygon the outline stays
-// open instead of gaining an edge along the cut. No runs when nothing is inside.
+// The outline of a closed polygon as far as `bounds` show it, kept `margin` inside them so that a
+// pen of twice that width draws nothing beyond them. An edge within the bounds (on their sides
+// included) is drawn whole, moved inward by up to `margin` where it lies closer to a side; an edge
+// the bounds cut through is cut at `margin` inside them, so that where the bounds cut the polygon
+// the outline stays open instead of gaining an edge along the cut. With no edge cut the outline is
+// the polygon itself (`closed`, its vertices moved inward as its edges are); otherwise the pieces,
+// joined into open runs. No runs when nothing is inside.
 struct OutlinePieces {
   std::vector<Polygon> runs;  // open polylines, or the polygon itself when `closed`
   bool closed = false;

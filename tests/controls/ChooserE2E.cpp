@@ -196,6 +196,19 @@ TEST_F(Chooser, ScrolledGridShowsOpenCutsAndKeepsItsPosition) {
   std::remove(path.c_str());
 }
 
+// Scrolled by half the viewport, row 26 starts exactly on the control's top line: its
+// thumbnails, whole, keep their top edges, drawn in the control's first row of pixels and not
+// above it.
+TEST_F(Chooser, ThumbnailOnTheControlsTopLineKeepsItsTopEdge) {
+  DragThumb(id, kT + 8, 120);
+  ASSERT_EQ(ScrollStart(id), 0.5);
+  DrawChooser(id);
+  EXPECT_GT(AccentPixels(kL + 6, kT, kL + 64, kT + 1), 50);    // thumbnail 52
+  EXPECT_GT(AccentPixels(kL + 71, kT, kL + 129, kT + 1), 50);  // thumbnail 53
+  EXPECT_GT(AccentPixels(kL + 6, kT + 59, kL + 64, kT + 61), 50);  // its bottom edge, as ever
+  EXPECT_EQ(AccentPixels(0, 0, 280, kT), 0);
+}
+
 // The thumb takes a press strictly inside its rectangle, wherever it is, and nowhere else.
 TEST_F(Chooser, ThumbIsHitOnlyInsideItsRectangle) {
   const struct {

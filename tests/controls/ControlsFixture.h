@@ -81,8 +81,6 @@ class ControlsFixture : public ::testing::Test {
     ASSERT_TRUE(host.LoadPlugin(TILETTA_PLUGIN_PATH, &error)) << error;
     id = host.AddInstance(width, height);
     ASSERT_NE(id, kNoInstance);
-    width_ = width;
-    height_ = height;
     const double rgb[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     for (const auto& c : rgb) {
       auto layer = std::make_unique<HostWorld>(32, 32, PF_PixelFormat_ARGB32, 4);
@@ -113,6 +111,19 @@ class ControlsFixture : public ::testing::Test {
     EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
     return r;
   }
+  // A press at `from` in the composition window of `instance` (default: the fixture's), which must
+  // grab something, dragged to `to` and let go.
+  void Drag(PF_Point from, PF_Point to, InstanceId instance = kNoInstance) {
+    EventReport r = host.Ui().Click(instance == kNoInstance ? id : instance, PF_Window_COMP, from);
+    ASSERT_TRUE(r.sendDrag) << "nothing grabbed at " << from.h << "," << from.v;
+    r = host.Ui().Drag(to);
+    EXPECT_EQ(r.outFlags, PF_EO_HANDLED_EVENT);
+    host.Ui().MouseUp(to);
+  }
+  // Whether any pixel within `radius` of (x, y) on the last drawn surface is the accent colour.
+  bool AccentNear(A_long x, A_long y, A_long radius = 1) {
+    return AccentPixels(x - radius, y - radius, x + radius + 1, y + radius + 1) > 0;
+  }
   // Pixels of the accent colour in [left, right) x [top, bottom) of the last drawn surface.
   int AccentPixels(A_long left, A_long top, A_long right, A_long bottom) {
     int n = 0;
@@ -122,20 +133,25 @@ class ControlsFixture : public ::testing::Test {
     return n;
   }
 
-  std::unique_ptr<HostWorld> Render(InstanceId instance = kNoInstance) {
+  // A render of `instance` (default: the fixture's) into worlds of width x height (default: its
+  // layer's size).
+  std::unique_ptr<HostWorld> Render(InstanceId instance = kNoInstance, A_long width = 0, A_long height = 0) {
     if (instance == kNoInstance) instance = id;
     PF_PreRenderOutput rects{};
     EXPECT_EQ(fx.PreRender(instance, &rects), PF_Err_NONE);
-    HostWorld input(width_, height_, PF_PixelFormat_ARGB32, 4);
-    auto output = std::make_unique<HostWorld>(width_, height_, PF_PixelFormat_ARGB32, 4);
+    if (width == 0) width = host.Instance(instance).width;
+    if (height == 0) height = host.Instance(instance).height;
+    HostWorld input(width, height, PF_PixelFormat_ARGB32, 4);
+    auto output = std::make_unique<HostWorld>(width, height, PF_PixelFormat_ARGB32, 4);
     EXPECT_EQ(fx.Render(instance, &input, output.get()), PF_Err_NONE);
     return output;
   }
 
-  // The "Point" parameter that holds (x, y) in whole layer pixels; 0 when none.
-  PF_ParamIndex PointParamAt(A_long x, A_long y) {
+  // The "Point" parameter of `instance` (default: the fixture's) that holds (x, y) in whole layer
+  // pixels; 0 when none.
+  PF_ParamIndex PointParamAt(A_long x, A_long y, InstanceId instance = kNoInstance) {
     for (PF_ParamIndex p = kParamPointFirst; p <= kParamPointLast; ++p) {
-      const PF_PointDef& v = host.Stream(id, p).ValueAt(0).td;
+      const PF_PointDef& v = host.Stream(instance == kNoInstance ? id : instance, p).ValueAt(0).td;
       if (v.x_value == x * 65536 && v.y_value == y * 65536) return p;
     }
     return 0;
@@ -156,7 +172,6 @@ class ControlsFixture : public ::testing::Test {
   InstanceId id = kNoInstance;
 
  private:
-  A_long width_ = 0, height_ = 0;
   std::vector<std::unique_ptr<HostWorld>> layers_;
 };
 

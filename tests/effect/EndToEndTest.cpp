@@ -227,6 +227,29 @@ TEST_F(PluginSession, DuplicateCarriesTheLayout) {
   EXPECT_NE(FlattenedText(host, id).find(R"("id":"3-1")"), std::string::npos);
 }
 
+// Re-set-up hands a live record back as it is without the handle suite; a flat record needs the
+// suite to come back to life, and stays as it is, to come back later, while the suite is missing.
+TEST_F(PluginSession, ReSetUpNeedsTheHandleSuiteOnlyForAFlatRecord) {
+  ASSERT_EQ(host.SetPopup(id, kParamLayouts, kLayouts31), PF_Err_NONE);
+  const std::string text = FlattenedText(host, id);
+  const PF_Handle live = host.SequenceHandle(id);
+  const std::vector<uint8_t> liveBytes = host.SequenceBytes(id);
+  host.Suites().SetMissing("PF Handle Suite", 2, true);
+  EXPECT_EQ(host.Send(id, PF_Cmd_SEQUENCE_RESETUP), PF_Err_NONE);
+  EXPECT_EQ(host.SequenceHandle(id), live);
+  EXPECT_EQ(host.SequenceBytes(id), liveBytes);
+
+  host.Suites().SetMissing("PF Handle Suite", 2, false);
+  ASSERT_EQ(host.Send(id, PF_Cmd_SEQUENCE_FLATTEN), PF_Err_NONE);
+  const std::vector<uint8_t> flatBytes = host.SequenceBytes(id);
+  host.Suites().SetMissing("PF Handle Suite", 2, true);
+  EXPECT_EQ(host.Send(id, PF_Cmd_SEQUENCE_RESETUP), PF_Err_BAD_CALLBACK_PARAM);
+  EXPECT_EQ(host.SequenceBytes(id), flatBytes);
+  host.Suites().SetMissing("PF Handle Suite", 2, false);
+  EXPECT_EQ(host.Send(id, PF_Cmd_SEQUENCE_RESETUP), PF_Err_NONE);
+  EXPECT_EQ(FlattenedText(host, id), text);
+}
+
 // What a save does to an instance: its data flattened, then set up again.
 void Resave(SimulatedHost& host, InstanceId id) {
   EXPECT_EQ(host.Send(id, PF_Cmd_SEQUENCE_FLATTEN), PF_Err_NONE);

@@ -142,7 +142,7 @@ TEST(FrameCentroid, ByShapeOfTheInset) {
   for (const Case& c : cases) {
     auto layout = FrameLayout(c.corners);
     layout->setSpacing(c.spacing);
-    const Vec2d centroid = Centroid(layout->frames[0]->insetPolygons);
+    const Vec2d centroid = layout->frames[0]->centroid();
     EXPECT_NEAR(centroid.x, c.x, 1e-3) << c.corners.size();
     EXPECT_NEAR(centroid.y, c.y, 1e-3) << c.corners.size();
   }
@@ -181,15 +181,26 @@ TEST(FrameCoverFit, ScaleIsSinglePrecision) {
                                 10.796875}));
 }
 
+// A frame's cover fit covers its inset's box with the image, centred: a 200 x 100 box takes a
+// square image at twice its size with 50 px over the top and the bottom, a tall one at its width.
+TEST(FrameCoverFit, ImageCoversTheInsetBoxCentred) {
+  auto box = BoxLayout(200, 100);
+  EXPECT_EQ(box->frames[0]->coverFit(100.0, 100.0), (AffineTransform{2, 0, 0, 0, 2, -50}));
+  EXPECT_EQ(box->frames[0]->coverFit(50.0, 200.0), (AffineTransform{4, 0, 0, 0, 4, -350}));
+  auto shifted = FrameLayout({{10, -10}, {200, -10}, {200, 110}, {10, 110}});  // 170 x 100 from (20, 0)
+  shifted->setSpacing(10.0f);
+  EXPECT_EQ(shifted->frames[0]->coverFit(85.0, 100.0), (AffineTransform{2, 0, 20, 0, 2, -50}));
+}
+
 TEST(FrameCoverFit, EmptyInsetOrBadImageSizeGivesIdentity) {
   const AffineTransform identity{1.0, 0.0, 0.0, 0.0, 1.0, 0.0};
   auto layout = FrameLayout({{0, 0}, {15, 0}, {15, 100}, {0, 100}});
   layout->setSpacing(10.0f);
-  EXPECT_EQ(CoverFit(layout->frames[0]->insetPolygons, 100.0, 100.0), identity);
+  EXPECT_EQ(layout->frames[0]->coverFit(100.0, 100.0), identity);
   auto box = BoxLayout(200, 100);
-  EXPECT_EQ(CoverFit(box->frames[0]->insetPolygons, 0.0, 100.0), identity);
-  EXPECT_EQ(CoverFit(box->frames[0]->insetPolygons, 100.0, -1.0), identity);
-  EXPECT_EQ(CoverFit(box->frames[0]->insetPolygons, std::numeric_limits<double>::quiet_NaN(), 1.0), identity);
+  EXPECT_EQ(box->frames[0]->coverFit(0.0, 100.0), identity);
+  EXPECT_EQ(box->frames[0]->coverFit(100.0, -1.0), identity);
+  EXPECT_EQ(box->frames[0]->coverFit(std::numeric_limits<double>::quiet_NaN(), 1.0), identity);
 }
 
 // Placing an image: each transform sends `from` to `to`.
