@@ -44,11 +44,11 @@ export TILETTA_RENDER_OUT="Z:$dir/layout-9-1.argb"
 # The host's windows hold no pixels in the Windows build (it has no Cairo), and the chooser's trace
 # lines go to the debugger output there: the controls' tests that read either stay on Linux.
 pixel_tests=CompOverlay.DrawsOutlinesButtonsAndPointsWhereTheWindowShowsThem
-pixel_tests+=:CompOverlay.FirstDrawAfterReloadAtAnotherSizeDrawsTheResettledLayout
+pixel_tests+=:CompOverlay.FirstDrawAfterReloadAtAnotherSizeDrawsTheLayoutAtThatSize
 pixel_tests+=:OverlayGestures.OutlinesAreOnePixelWide
 pixel_tests+=:Chooser.GridFollowsTheControlWidth:Chooser.DoubleClickLoadsTheLayoutUnderIt
 pixel_tests+=:Chooser.ScrollDragIsClampedAtBothEnds:Chooser.ScrolledGridShowsOpenCutsAndKeepsItsPosition
-pixel_tests+=:Chooser.InstancesScrollIndependently
+pixel_tests+=:Chooser.InstancesScrollIndependently:Chooser.ThumbnailOnTheControlsTopLineKeepsItsTopEdge
 
 cd "$dir/main/bin"
 status=0
