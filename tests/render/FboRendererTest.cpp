@@ -1,6 +1,6 @@
 // The framebuffer renderer's layer stack, read back through GL: what a pop resolves, what it
-// deletes and what it leaves bound; storage kept or remade by resize; and the output pass that
-// set-down deletes and the next composite makes again.
+// deletes and what it leaves bound; and the output pass that set-down deletes and the next
+// composite makes again.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -92,30 +92,6 @@ TEST_F(FboRenderer, PushedLayerStartsCleared) {
   renderer.pushLayer(true);
   const GlTexture texture(renderer.popLayerToTexture());
   EXPECT_TRUE(TextureIs(texture.Get(), {0.0f, 0.0f, 0.0f, 0.0f}));
-}
-
-// The same size and storage keep the output storage; another storage, or a release, remakes it.
-TEST_F(FboRenderer, ResizeRemakesStorageOnlyForAChange) {
-  const GLuint output = renderer.outputName();
-  const FboSet framebuffers = renderer.framebuffersOf(Platform::CurrentBindingHandle());
-  renderer.resize(kW, kH, ColourStorage::kFloat32);
-  EXPECT_EQ(renderer.outputName(), output);
-  EXPECT_EQ(renderer.framebuffersOf(Platform::CurrentBindingHandle()).layerFbo, framebuffers.layerFbo);
-
-  const auto format = [&] {
-    GLint internal = 0;
-    glBindRenderbuffer(GL_RENDERBUFFER, renderer.outputName());
-    glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_INTERNAL_FORMAT, &internal);
-    return GLenum(internal);
-  };
-  renderer.resize(kW, kH, ColourStorage::kUnorm16);
-  EXPECT_EQ(format(), GL_RGBA16);
-  renderer.release();
-  EXPECT_EQ(renderer.width, 0u);
-  EXPECT_EQ(renderer.outputName(), 0u);
-  renderer.resize(kW, kH, ColourStorage::kUnorm16);
-  EXPECT_NE(renderer.outputName(), 0u);
-  EXPECT_EQ(format(), GL_RGBA16);
 }
 
 // Set-down releases the renderer and deletes its output pass; the renderer itself stays, and after

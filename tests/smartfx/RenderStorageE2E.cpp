@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "tests/support/PluginSession.h"
@@ -19,31 +20,24 @@
 namespace Orvane::Mosaira::Testing {
 namespace {
 
-// Renderbuffer and texture names made and deleted while a ledger is open.
-class GlLedger {
- public:
+// Renderbuffer and texture names made, and made but not deleted, while a ledger is open.
+struct GlLedger {
+  struct Kind {
+    int made = 0;
+    std::set<gl::GLuint> live;
+  };
   GlLedger() {
     Install();
     std::lock_guard<std::mutex> lock(Mutex());
-    Books() = Counts();
-    Open().store(true);
+    Books() = {};
+    Open() = true;
   }
-  ~GlLedger() { Open().store(false); }
-  GlLedger(const GlLedger&) = delete;
-  GlLedger& operator=(const GlLedger&) = delete;
-
-  struct Counts {
-    int renderbuffersMade = 0;
-    int texturesMade = 0;
-    std::set<gl::GLuint> liveRenderbuffers;  // made while open and not deleted since
-    std::set<gl::GLuint> liveTextures;
-  };
-  Counts Read() const {
+  ~GlLedger() { Open() = false; }
+  std::pair<Kind, Kind> Read() const {  // renderbuffers, textures
     std::lock_guard<std::mutex> lock(Mutex());
     return Books();
   }
 
- private:
   static std::atomic<bool>& Open() {
     static std::atomic<bool> open{false};
     return open;
@@ -52,42 +46,42 @@ class GlLedger {
     static std::mutex mutex;
     return mutex;
   }
-  static Counts& Books() {
-    static Counts counts;
-    return counts;
+  static std::pair<Kind, Kind>& Books() {
+    static std::pair<Kind, Kind> books;
+    return books;
   }
-  static void Made(std::set<gl::GLuint>* live, int* count, gl::GLsizei n, const gl::GLuint* names) {
-    if (!Open().load()) return;
+  static void Note(Kind* kind, gl::GLsizei n, const gl::GLuint* names, bool made) {
+    if (!Open()) return;
     std::lock_guard<std::mutex> lock(Mutex());
-    for (gl::GLsizei i = 0; i < n; ++i) live->insert(names[i]);
-    *count += int(n);
-  }
-  static void Deleted(std::set<gl::GLuint>* live, gl::GLsizei n, const gl::GLuint* names) {
-    if (!Open().load()) return;
-    std::lock_guard<std::mutex> lock(Mutex());
-    for (gl::GLsizei i = 0; i < n; ++i) live->erase(names[i]);
+    for (gl::GLsizei i = 0; i < n; ++i) {
+      if (made) {
+        kind->live.insert(names[i]);
+        ++kind->made;
+      } else {
+        kind->live.erase(names[i]);
+      }
+    }
   }
   static void Install() {
     static const bool installed = [] {
       using glbinding::Binding;
       // The general after-callback runs for every function whose mask asks for one.
       if (!glbinding::afterCallback()) glbinding::setAfterCallback([](const glbinding::FunctionCall&) {});
-      Binding::GenRenderbuffers.setAfterCallback([](gl::GLsizei n, gl::GLuint* names) {
-        Made(&Books().liveRenderbuffers, &Books().renderbuffersMade, n, names);
-      });
-      Binding::GenTextures.setAfterCallback([](gl::GLsizei n, gl::GLuint* names) {
-        Made(&Books().liveTextures, &Books().texturesMade, n, names);
-      });
+      Binding::GenRenderbuffers.setAfterCallback(
+          [](gl::GLsizei n, gl::GLuint* names) { Note(&Books().first, n, names, true); });
       Binding::DeleteRenderbuffers.setAfterCallback(
-          [](gl::GLsizei n, const gl::GLuint* names) { Deleted(&Books().liveRenderbuffers, n, names); });
+          [](gl::GLsizei n, const gl::GLuint* names) { Note(&Books().first, n, names, false); });
+      Binding::GenTextures.setAfterCallback(
+          [](gl::GLsizei n, gl::GLuint* names) { Note(&Books().second, n, names, true); });
       Binding::DeleteTextures.setAfterCallback(
-          [](gl::GLsizei n, const gl::GLuint* names) { Deleted(&Books().liveTextures, n, names); });
+          [](gl::GLsizei n, const gl::GLuint* names) { Note(&Books().second, n, names, false); });
       // The masks are kept per context: set in every context made current (every render makes
       // its thread's context current).
       Binding::addContextSwitchCallback([](glbinding::ContextHandle) {
-        for (glbinding::AbstractFunction* f : std::vector<glbinding::AbstractFunction*>{
-                 &Binding::GenRenderbuffers, &Binding::GenTextures, &Binding::DeleteRenderbuffers,
-                 &Binding::DeleteTextures}) {
+        for (glbinding::AbstractFunction* f : {static_cast<glbinding::AbstractFunction*>(&Binding::GenRenderbuffers),
+                                               static_cast<glbinding::AbstractFunction*>(&Binding::DeleteRenderbuffers),
+                                               static_cast<glbinding::AbstractFunction*>(&Binding::GenTextures),
+                                               static_cast<glbinding::AbstractFunction*>(&Binding::DeleteTextures)}) {
           f->setCallbackMask(f->callbackMask() | glbinding::CallbackMask::After);
         }
       });
@@ -114,11 +108,11 @@ TEST_P(RenderStorage, SecondRenderMakesItsLayersAndKeepsNothing) {
   const auto first = RenderOf(id, 96, 54, format);
   GlLedger ledger;
   const auto second = RenderOf(id, 96, 54, format);
-  const GlLedger::Counts counts = ledger.Read();
-  EXPECT_GE(counts.renderbuffersMade, 3) << "two layers, one with a stencil";
-  EXPECT_GE(counts.texturesMade, 2) << "one resolve of each layer";
-  EXPECT_TRUE(counts.liveRenderbuffers.empty()) << counts.liveRenderbuffers.size() << " renderbuffers kept";
-  EXPECT_TRUE(counts.liveTextures.empty()) << counts.liveTextures.size() << " textures kept";
+  const auto [renderbuffers, textures] = ledger.Read();
+  EXPECT_GE(renderbuffers.made, 3) << "two layers, one with a stencil";
+  EXPECT_GE(textures.made, 2) << "one resolve of each layer";
+  EXPECT_TRUE(renderbuffers.live.empty()) << renderbuffers.live.size() << " renderbuffers kept";
+  EXPECT_TRUE(textures.live.empty()) << textures.live.size() << " textures kept";
   EXPECT_EQ(first->Bytes(), second->Bytes());
 }
 
