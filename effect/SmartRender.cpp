@@ -104,6 +104,16 @@ void ReportLayerTooLarge(PF_OutData* outData, const PF_EffectWorld& input, const
   outData->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
 }
 
+// The same when global set-up could not make the vector-drawing context the frames are drawn
+// with: no render can succeed until the plug-in is set up again on a driver that builds it.
+void ReportNoVectorContext(PF_OutData* outData) {
+  if (outData == nullptr) return;
+  std::snprintf(outData->return_msg, sizeof outData->return_msg,
+                "Tiletta cannot render: the graphics driver could not build the shaders its frames are "
+                "drawn with. Nothing was drawn.");
+  outData->out_flags |= PF_OutFlag_DISPLAY_ERROR_MESSAGE;
+}
+
 }  // namespace
 
 PF_Err HandleSmartRender(PF_InData* inData, PF_OutData* outData, PF_SmartRenderExtra* extra,
@@ -150,6 +160,9 @@ PF_Err HandleSmartRender(PF_InData* inData, PF_OutData* outData, PF_SmartRenderE
     ReportTooLarge(outData, *input, result.largestSide);
   } else if (result.outcome == RenderOutcome::kLayerTooLarge) {
     ReportLayerTooLarge(outData, *input, result);
+  } else if (result.outcome == RenderOutcome::kNoVectorContext) {
+    ReportNoVectorContext(outData);
+    return PF_Err_INTERNAL_STRUCT_DAMAGED;
   }
   return err;
 }

@@ -26,10 +26,12 @@ const char* const kPassVertexSource =
     "}";
 
 // Values above 1.0 would leave the host's 16-bit range (0..32768) after the division, so the
-// 16-bit road holds them to 1.0 first; 8-bit and float output keep theirs. Coverage below half a
+// 16-bit road holds them to 1.0 first; 8-bit and float output keep theirs. Coverage up to half a
 // 16-bit step (the rounding dust of anti-aliased edges that float storage keeps and 8-bit storage
 // drops) is no coverage: outside the frames every depth gives exactly (0, 0, 0, 0), not a
-// vanishing alpha with full colour after un-premultiplying.
+// vanishing alpha with full colour after un-premultiplying. The 16-bit road writes any other
+// alpha rounded to the host's 16-bit steps, so at least one step: an alpha that the output
+// rounds to 0 never carries colour, however the driver rounds half a step.
 const char* const kOutputPassFragmentSource =
     "#version 330\n"
     "in vec2 uv;\n"
@@ -37,12 +39,17 @@ const char* const kOutputPassFragmentSource =
     "uniform sampler2D videoTexture;\n"
     "uniform float multiplier16bit;\n"
     "const float alphaFloor = 0.5 / 32768.0;\n"
+    "const float steps16bit = 32768.0;\n"
     "void main() {\n"
     "   colourOut = texture( videoTexture, uv );\n"
-    "   if (colourOut.a < alphaFloor) {\n"
+    "   if (colourOut.a <= alphaFloor) {\n"
     "       colourOut = vec4(0); \n"
     "   } else {\n"
-    "       colourOut = vec4(colourOut.a, colourOut.r / colourOut.a, colourOut.g / colourOut.a, colourOut.b / "
+    "       float alpha = colourOut.a;\n"
+    "       if (multiplier16bit > 1.0) {\n"
+    "           alpha = floor(alpha * steps16bit + 0.5) / steps16bit;\n"
+    "       }\n"
+    "       colourOut = vec4(alpha, colourOut.r / colourOut.a, colourOut.g / colourOut.a, colourOut.b / "
     "colourOut.a);\n"
     "   }\n"
     "   if (multiplier16bit > 1.0) {\n"

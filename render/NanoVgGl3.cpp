@@ -277,6 +277,8 @@ int glnvg__convertPaint(GLNVGcontext* gl, GLNVGfragUniforms* frag, const NVGpain
 
 int glnvg__renderCreate(void* uptr, void* /*otherUptr*/) {
   GLNVGcontext* gl = State(uptr);
+  // nvgCreateGL3 made everything before handing the state to the core (see there).
+  if (gl->shader.prog != 0) return 1;
   glnvg__checkError(gl, "init");
   const char* opts = (gl->flags & NVG_ANTIALIAS) != 0 ? kEdgeAaOption : "";
   if (glnvg__createShader(&gl->shader, "shader", kShaderHeader, opts, kVertexShaderText,
@@ -411,6 +413,13 @@ NVGcontext* nvgCreateGL3(int flags) {
   params.renderDelete = glnvg__renderDelete;
   gl->flags = flags;
 
+  // The program and buffers are made before the core sees the parameters: after a create
+  // callback that fails, the core's clean-up reads a font context it has not finished making
+  // (and crashes on it), so a driver that cannot build the shaders fails here, core uncalled.
+  if (glnvg__renderCreate(gl, nullptr) == 0) {
+    glnvg__renderDelete(gl);
+    return nullptr;
+  }
   tStateBeingCreated = gl;
   NVGcontext* ctx = nvgCreateInternal(&params, nullptr);
   // On most failures the core frees the state through renderDelete; when its own first

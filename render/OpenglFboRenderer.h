@@ -2,10 +2,11 @@
 // the resolve of a layer into a texture, and a single-sample output renderbuffer that the last
 // pass draws into and the read-back reads.
 //
-// Storage is kept from one render to the next while the size and colour storage stay the same:
-// a popped layer (with its stencil) waits for the next push, at most kSpareLayers of them; the
-// resolve textures, one per stack depth, and the layer textures of the last render (see
-// LayerTexturePool) stay too. A change of size or storage, and release(), delete all of it.
+// One renderer serves the process (instance()). Between renders it keeps only its framebuffers,
+// its output renderbuffer and the output pass: every layer is made when it is pushed and deleted
+// when it is popped, and every resolve goes into a new texture that its caller deletes after use.
+// The storage is remade when the size or the colour storage changes; release() deletes it, and
+// global set-down releases it and deletes the output pass too.
 //
 // Renderbuffers and textures live in the root's share group and serve every render thread;
 // framebuffers are not shared between contexts, so every context that renders gets its own
@@ -16,6 +17,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "platform/GlContext.h"
@@ -34,10 +36,6 @@ namespace Orvane::Mosaira {
 // output renderbuffer, which the read-back copies as they stand.
 enum class ColourStorage { kUnorm8, kUnorm16, kFloat32 };
 
-// What a pushed layer starts with: cleared to transparent black, or left as it is because the
-// first pass into it overwrites every pixel (blending off).
-enum class LayerStart { kCleared, kOverwritten };
-
 // Thrown by pushLayer when the driver gives a layer no storage: a layer of this size and storage
 // is more than it can hold. `bytes` is what the layer's colour asked for (every sample counted).
 struct LayerStorageRefused : AESDK_OpenGL_Fault {
@@ -53,54 +51,48 @@ struct FboSet {
 
 class OpenglFboRenderer {
  public:
-  // No GL objects yet; needs no context. The renderer of every render is owned by the renderer's
-  // process-wide state (RenderGlobals.h).
-  OpenglFboRenderer() = default;
+  // The process's renderer, made on the first call under thread-safe static initialisation (no
+  // GL objects yet, no size, an output pass whose GL objects its first draw makes) and never
+  // destroyed: at process exit there is no driver left to delete anything with.
+  static OpenglFboRenderer& instance();
 
-  // Deletes what the current context may delete (see GlName.h); framebuffers of other contexts
-  // are left to those contexts. Never throws.
-  ~OpenglFboRenderer();
   OpenglFboRenderer(const OpenglFboRenderer&) = delete;
   OpenglFboRenderer& operator=(const OpenglFboRenderer&) = delete;
 
-  // A new 2D texture of the renderer's size and storage, clamped to the edge, contents undefined
-  // (every use overwrites it whole); nearest filtering at 8 bits, linear otherwise (the passes
-  // read it at texel centres). The caller owns it.
+  // A new zero-filled 2D texture of the renderer's size and storage, filtered linearly and
+  // clamped to the edge. The caller owns it.
   gl::GLuint createTexture();
 
-  // Deletes the current context's framebuffers, the output renderbuffer, every stacked and
-  // spare layer (with its stencil), the resolve textures and the kept layer textures, and
-  // forgets the size. Needs a context of the share group current.
+  // Deletes the current context's framebuffers, the output renderbuffer, every stacked layer
+  // (with its stencil) and the kept layer textures, and forgets the size. Leaves the output pass
+  // alone. Needs a context of the share group current.
   void release();
 
   // Makes storage of w x h pixels (both at least 1) in `storage`; does nothing when size and
-  // storage are unchanged (everything kept stays). Otherwise releases first and leaves the
-  // output renderbuffer bound.
+  // storage are unchanged. Otherwise releases first and leaves the output renderbuffer bound.
   void resize(std::uint32_t w, std::uint32_t h, ColourStorage storage = ColourStorage::kUnorm8);
 
-  // Pushes a layer (colour, plus stencil when asked; a spare one when there is one), clears it
-  // to transparent black (and its stencil to 0) unless `start` says the caller overwrites it,
-  // and leaves the layer framebuffer bound to GL_FRAMEBUFFER. Throws LayerStorageRefused when the
-  // driver gives the layer no storage, AESDK_OpenGL_Fault when the framebuffer cannot be
-  // completed otherwise; either after deleting the layer.
-  void pushLayer(bool withStencil, LayerStart start = LayerStart::kCleared);
+  // Pushes a new layer (colour, plus a stencil when asked, recorded in stencilOfLayer), clears
+  // it to transparent black (and its stencil to 0) and leaves the layer framebuffer bound to
+  // GL_FRAMEBUFFER. Throws LayerStorageRefused when the driver gives the layer no storage,
+  // AESDK_OpenGL_Fault when the framebuffer cannot be completed otherwise; either after deleting
+  // the new layer and attaching the layer below again.
+  void pushLayer(bool withStencil);
 
-  // Resolves the top layer into a new texture, keeps the layer as a spare and makes the layer
-  // below (with its stencil, if it has one) the draw target again. Returns the texture (the
-  // caller owns it), or 0 when the stack is empty.
+  // Resolves the top layer into a new texture, deletes the layer (and its stencil) and makes the
+  // layer below the draw target again (its colour only). Returns the texture (the caller owns it
+  // and deletes it after use), or 0 when the stack is empty.
   gl::GLuint popLayerToTexture();
 
-  // As popLayerToTexture, into the renderer's own resolve texture of that stack depth: the
-  // renderer owns it, and it holds the layer until the next pop to the same depth.
-  gl::GLuint popLayerToKeptTexture();
-
-  // Pops the top layer and draws it through the output pass, divided by `multiplier`, into the
-  // output renderbuffer (every pixel overwritten); the output framebuffer stays bound for
-  // drawing and reading. Does nothing on an empty stack. Throws AESDK_OpenGL_Fault when the
-  // output framebuffer is not complete.
+  // Pops the top layer to a texture and draws it through the output pass, divided by
+  // `multiplier`, into the cleared output renderbuffer, then deletes the texture; the output
+  // framebuffer stays bound for drawing and reading. Makes a new output pass first when set-down
+  // deleted it. Does nothing more on an empty stack. Throws AESDK_OpenGL_Fault when the output
+  // framebuffer is not complete.
   void composite(float multiplier);
 
-  // Drops every name and the size without a GL call, for when the contexts are gone.
+  // Drops every name and the size without a GL call, for when the contexts are gone; the output
+  // pass goes too.
   void abandon() noexcept;
 
   // Forgets the framebuffers of every context without a GL call (set-down: those contexts are
@@ -115,7 +107,7 @@ class OpenglFboRenderer {
   ColourStorage storage() const { return colourStorage; }
 
   // The output renderbuffer (0 before resize and after release).
-  gl::GLuint outputRenderbuffer() const { return output.Get(); }
+  gl::GLuint outputName() const { return outputRenderbuffer.Get(); }
 
   // The colour renderbuffers of the stacked layers, bottom first, and the stencil renderbuffer
   // of the stacked layer with colour `colour` (0 when it has none or is not stacked).
@@ -125,35 +117,26 @@ class OpenglFboRenderer {
 
   std::uint32_t width = 0;
   std::uint32_t height = 0;
-  OpenglOutputQuad outputQuad;    // the output pass; its GL objects are made on its first draw
+  // The output pass; null after global set-down until the next composite makes a new one.
+  std::unique_ptr<OpenglOutputQuad> outputQuad;
   LayerTexturePool layerTextures;  // layers' textures, kept between renders
 
-  // Storage alive between renders beyond the layer textures: spare layers, resolve textures and
-  // the output renderbuffer, in bytes as stored (a multisampled pixel counted once per sample).
-  std::size_t keptBytes() const;
-  std::size_t spareLayerCount() const { return spareLayers.size(); }
-
  private:
-  struct Layer {
-    GlRenderbuffer colour;
-    GlRenderbuffer stencil;  // none: a layer without stencil
-  };
   struct ContextFramebuffers {
     GlFramebuffer resolveFbo;
     GlFramebuffer outputFbo;
     GlFramebuffer layerFbo;
   };
-  static void abandonLayers(std::vector<Layer>& layers) noexcept;
+  OpenglFboRenderer();
+  ~OpenglFboRenderer() = default;  // never called: the renderer lives as long as the process
   ContextFramebuffers& currentFramebuffers();
-  void attachTopLayer(gl::GLuint layerFbo);
-  bool makeLayer(bool withStencil);
-  void spareTopLayer();
-  void resolveTopInto(gl::GLuint texture);
+  void attachTop(gl::GLuint layerFbo);
+  void dropTop() noexcept;
 
-  GlRenderbuffer output;
-  std::vector<Layer> layerStack;  // bottom first
-  std::vector<Layer> spareLayers;
-  std::vector<GlTexture> resolveTextures;  // by stack depth after the pop; none = not made yet
+  GlRenderbuffer outputRenderbuffer;
+  std::vector<GlRenderbuffer> layerStack;  // colour renderbuffers, bottom first
+  // Colour renderbuffer name of each stacked layer pushed with a stencil -> its stencil.
+  std::map<gl::GLuint, GlRenderbuffer> stencilOfLayer;
   std::map<Platform::BindingHandle, ContextFramebuffers> framebuffers;
   ColourStorage colourStorage = ColourStorage::kUnorm8;
   gl::GLsizei samples = 0;
@@ -161,8 +144,5 @@ class OpenglFboRenderer {
 
 // Samples asked for every layer before the driver's limit is applied.
 inline constexpr int kWantedLayerSamples = 8;
-
-// Popped layers kept for the next push: a render stacks two.
-inline constexpr std::size_t kSpareLayers = 2;
 
 }  // namespace Orvane::Mosaira

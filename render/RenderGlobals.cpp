@@ -1,6 +1,7 @@
 #include "render/RenderGlobals.h"
 
 #include "render/OpenGLContext.h"
+#include "render/OpenglFboRenderer.h"
 #include "render/Renderer.h"
 
 namespace Orvane::Mosaira {
@@ -17,15 +18,14 @@ std::unique_ptr<RenderGlobals>& Slot() {
 
 RenderGlobals::RenderGlobals() {
   contexts.CreateSharedContext();
-  // Every render draws its frames with the vector-drawing context: a set-up without one would
-  // only fail later, so it fails here.
-  nvgContext = std::make_unique<VectorContext>();
+  nvgContext = VectorContext::Create();
 }
 
 RenderGlobals::~RenderGlobals() {
+  OpenglFboRenderer& renderer = OpenglFboRenderer::instance();
   if (contexts.MakeSharedContextCurrent()) {
     renderer.release();
-    renderer.outputQuad.release();
+    renderer.outputQuad.reset();
     // The per-thread contexts go next, and their framebuffers and vertex arrays with them.
     renderer.forgetContextFramebuffers();
     nvgContext.reset();

@@ -103,14 +103,13 @@ void CheckJob(const LayoutRenderJob& job, PixelLayout* pixel) {
 
 // Both layers pushed, the upper one (with stencil) bound for the vector fills.
 void PrepareLayers(OpenglFboRenderer& renderer, std::uint32_t w, std::uint32_t h) {
-  glViewport(0, 0, GLsizei(w), GLsizei(h));
-  // The flip pass overwrites the lower layer whole.
-  renderer.pushLayer(false, LayerStart::kOverwritten);
+  renderer.pushLayer(false);
   // Only now is a framebuffer of ours bound: a context without a window has no default one to
   // direct the drawing of.
   glDrawBuffer(GL_COLOR_ATTACHMENT0);
   glDisable(GL_BLEND);
   glEnable(GL_MULTISAMPLE);
+  glViewport(0, 0, GLsizei(w), GLsizei(h));
   renderer.pushLayer(true);
 }
 
@@ -126,12 +125,13 @@ void DrawFrames(const LayoutRenderJob& job, NVGcontext* ctx, LayerTexturePool* p
   }
 }
 
-// The upper layer, upside down, into the lower one; then through the output pass.
+// The upper layer, upside down, into the lower one; then through the output pass. The upper
+// layer's texture goes once the output is drawn.
 void FinishLayers(OpenglFboRenderer& renderer, OpenglFlipQuad* flip, const PixelLayout& pixel) {
-  const GLuint upper = renderer.popLayerToKeptTexture();
+  const GlTexture upper(renderer.popLayerToTexture());
   // The vector fills leave blending on; the flip is a plain copy over the whole lower layer.
   glDisable(GL_BLEND);
-  flip->draw(upper, 1.0f);
+  flip->draw(upper.Get(), 1.0f);
   renderer.composite(pixel.multiplier);
 }
 
@@ -165,6 +165,8 @@ RenderResult RenderLayoutFrames(const LayoutRenderJob& job) {
   std::lock_guard<std::mutex> lock(RenderLock());
   RenderGlobals* globals = CurrentRenderGlobals();
   if (globals == nullptr) Refuse();
+  // Without the vector-drawing context no frame can be drawn: nothing is touched.
+  if (globals->nvgContext == nullptr) return {RenderOutcome::kNoVectorContext};
   NVGcontext* ctx = globals->nvgContext->get();
 
   ScopedHostContext host;
@@ -175,7 +177,7 @@ RenderResult RenderLayoutFrames(const LayoutRenderJob& job) {
   }
   const auto w = static_cast<std::uint32_t>(job.input->width);
   const auto h = static_cast<std::uint32_t>(job.input->height);
-  OpenglFboRenderer& renderer = globals->renderer;
+  OpenglFboRenderer& renderer = OpenglFboRenderer::instance();
   renderer.resize(w, h, pixel.storage);
   {
     PushedLayers layers(renderer);

@@ -66,6 +66,8 @@ enum class RenderOutcome {
   kEmptyInput,      // an empty input world (an empty layer): nothing to draw, output untouched
   kOutputTooLarge,  // a side beyond the driver's limit: nothing drawn, output untouched
   kLayerTooLarge,   // the driver gave a multisampled layer no storage: nothing drawn, output untouched
+  kNoVectorContext, // global set-up could not make the vector-drawing context: nothing drawn,
+                    // output untouched, no OpenGL call made
 };
 
 struct RenderResult {
@@ -82,8 +84,9 @@ struct RenderResult {
 // AESDK_OpenGL_Fault when the thread's context cannot be made, and what the pixel transfer throws;
 // the vector-drawing frame is cancelled, its images deleted and the pushed layers discarded first,
 // so that the next render starts clean. A layout scale that is not finite and positive draws no
-// frame. Storage stays with the renderer for the next render of the same size and depth (see
-// OpenglFboRenderer.h); whatever happens, the layer textures this render did not use are freed.
+// frame. The renderer keeps its framebuffers and output storage for the next render of the same
+// size and depth, no layer (see OpenglFboRenderer.h); whatever happens, the layer textures this
+// render did not use are freed.
 RenderResult RenderLayoutFrames(const LayoutRenderJob& job);
 
 }  // namespace Orvane::Mosaira

@@ -1,29 +1,24 @@
 #include "render/VectorContext.h"
 
-#include <atomic>
-
 #include "platform/GlContext.h"
 #include "render/NanoVgGl3.h"
-#include "render/OpenGLContext.h"
-#include "render/RendererTesting.h"
 
 namespace Orvane::Mosaira {
-namespace {
 
-std::atomic<bool> injectedFault{false};
-
-}  // namespace
-
-void InjectVectorContextFault() noexcept { injectedFault.store(true); }
-
-VectorContext::VectorContext() {
-  if (injectedFault.exchange(false)) throw AESDK_OpenGL_Fault();
+std::unique_ptr<VectorContext> VectorContext::Create() {
+  NVGcontext* ctx = nullptr;
   try {
-    ctx_ = nvgCreateGL3(NVG_ANTIALIAS);
+    ctx = nvgCreateGL3(NVG_ANTIALIAS);
   } catch (...) {
-    ctx_ = nullptr;  // an allocation failure while building the program
+    ctx = nullptr;  // an allocation failure while building the program
   }
-  if (ctx_ == nullptr) throw AESDK_OpenGL_Fault();
+  if (ctx == nullptr) return nullptr;
+  try {
+    return std::unique_ptr<VectorContext>(new VectorContext(ctx));
+  } catch (...) {
+    nvgDeleteInternal(ctx);
+    return nullptr;
+  }
 }
 
 VectorContext::~VectorContext() {

@@ -2,15 +2,18 @@
 // anti-aliasing, owned.
 #pragma once
 
+#include <memory>
+
 struct NVGcontext;
 
 namespace Orvane::Mosaira {
 
 class VectorContext {
  public:
-  // Makes the context in the share group of the current context (the root's). Throws
-  // AESDK_OpenGL_Fault when it cannot be made; nothing is kept then.
-  VectorContext();
+  // Makes the context in the share group of the current context (the root's); null when it
+  // cannot be made (the back end's shaders do not build on this driver, or memory ran out),
+  // after the back end printed why and deleted what it made.
+  static std::unique_ptr<VectorContext> Create();
 
   // Deletes the context and its OpenGL objects, which needs a context of its share group current;
   // with no context current, or after abandon(), only its memory is freed. Never throws.
@@ -24,6 +27,8 @@ class VectorContext {
   void abandon() noexcept;
 
  private:
+  explicit VectorContext(NVGcontext* ctx) noexcept : ctx_(ctx) {}
+
   NVGcontext* ctx_ = nullptr;
 };
 

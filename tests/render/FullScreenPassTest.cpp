@@ -28,6 +28,8 @@ class OutputPass : public Testing::RenderSession {};
 // all divided by the multiplier; the 16-bit road (multiplier above 1) holds values to 1 first.
 TEST_F(OutputPass, UnpremultipliesMovesAlphaFirstAndDivides) {
   const float m = kMultiplier16Bit;
+  const float step = 1.0f / 32768.0f;
+  const float half = 0.5f * step;
   struct Case {
     const char* name;
     std::vector<float> texel;
@@ -41,6 +43,11 @@ TEST_F(OutputPass, UnpremultipliesMovesAlphaFirstAndDivides) {
       // Colour above its alpha (not a valid premultiplied texel) would leave the 16-bit range.
       {"16-bit above one", {0.75f, 0.25f, 0.25f, 0.5f}, m, {0.5f / m, 1.0f / m, 0.5f / m, 0.5f / m}},
       {"float above one", {3.0f, 1.0f, 0.5f, 1.0f}, 1.0f, {1.0f, 3.0f, 1.0f, 0.5f}},
+      // Half a 16-bit step of coverage is none, at every depth; more is at least one 16-bit step.
+      {"16-bit half step", {0.5f * half, 0.25f * half, 0.125f * half, half}, m, {0.0f, 0.0f, 0.0f, 0.0f}},
+      {"float half step", {0.5f * half, 0.25f * half, 0.125f * half, half}, 1.0f, {0.0f, 0.0f, 0.0f, 0.0f}},
+      {"16-bit above half step", {0.5f * 1.2f * half, 0.25f * 1.2f * half, 0.0f, 1.2f * half}, m,
+       {step / m, 0.5f / m, 0.25f / m, 0.0f}},
   };
   for (const Case& c : cases) {
     FloatTarget target(1, 1);

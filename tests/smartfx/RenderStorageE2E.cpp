@@ -1,0 +1,128 @@
+// What a render leaves in the driver: the layers it draws in are made anew by every render and
+// deleted before it returns, and so is every texture it resolves them into; a render of the size
+// of the last one keeps nothing of its own. Counted through glbinding, which the plug-in shares
+// with this process.
+#include <glbinding/Binding.h>
+#include <glbinding/CallbackMask.h>
+#include <glbinding/FunctionCall.h>
+#include <glbinding/callbacks.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "tests/support/PluginSession.h"
+
+namespace Orvane::Mosaira::Testing {
+namespace {
+
+// Renderbuffer and texture names made, and made but not deleted, while a ledger is open.
+struct GlLedger {
+  struct Kind {
+    int made = 0;
+    std::set<gl::GLuint> live;
+  };
+  GlLedger() {
+    Install();
+    std::lock_guard<std::mutex> lock(Mutex());
+    Books() = {};
+    Open() = true;
+  }
+  ~GlLedger() { Open() = false; }
+  std::pair<Kind, Kind> Read() const {  // renderbuffers, textures
+    std::lock_guard<std::mutex> lock(Mutex());
+    return Books();
+  }
+
+  static std::atomic<bool>& Open() {
+    static std::atomic<bool> open{false};
+    return open;
+  }
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  static std::pair<Kind, Kind>& Books() {
+    static std::pair<Kind, Kind> books;
+    return books;
+  }
+  static void Note(Kind* kind, gl::GLsizei n, const gl::GLuint* names, bool made) {
+    if (!Open()) return;
+    std::lock_guard<std::mutex> lock(Mutex());
+    for (gl::GLsizei i = 0; i < n; ++i) {
+      if (made) {
+        kind->live.insert(names[i]);
+        ++kind->made;
+      } else {
+        kind->live.erase(names[i]);
+      }
+    }
+  }
+  static void Install() {
+    static const bool installed = [] {
+      using glbinding::Binding;
+      // The general after-callback runs for every function whose mask asks for one.
+      if (!glbinding::afterCallback()) glbinding::setAfterCallback([](const glbinding::FunctionCall&) {});
+      Binding::GenRenderbuffers.setAfterCallback(
+          [](gl::GLsizei n, gl::GLuint* names) { Note(&Books().first, n, names, true); });
+      Binding::DeleteRenderbuffers.setAfterCallback(
+          [](gl::GLsizei n, const gl::GLuint* names) { Note(&Books().first, n, names, false); });
+      Binding::GenTextures.setAfterCallback(
+          [](gl::GLsizei n, gl::GLuint* names) { Note(&Books().second, n, names, true); });
+      Binding::DeleteTextures.setAfterCallback(
+          [](gl::GLsizei n, const gl::GLuint* names) { Note(&Books().second, n, names, false); });
+      // The masks are kept per context: set in every context made current (every render makes
+      // its thread's context current).
+      Binding::addContextSwitchCallback([](glbinding::ContextHandle) {
+        for (glbinding::AbstractFunction* f : {static_cast<glbinding::AbstractFunction*>(&Binding::GenRenderbuffers),
+                                               static_cast<glbinding::AbstractFunction*>(&Binding::DeleteRenderbuffers),
+                                               static_cast<glbinding::AbstractFunction*>(&Binding::GenTextures),
+                                               static_cast<glbinding::AbstractFunction*>(&Binding::DeleteTextures)}) {
+          f->setCallbackMask(f->callbackMask() | glbinding::CallbackMask::After);
+        }
+      });
+      return true;
+    }();
+    (void)installed;
+  }
+};
+
+class RenderStorage : public PluginSession, public ::testing::TestWithParam<PF_PixelFormat> {
+ protected:
+  void TearDown() override { Close(); }
+};
+
+TEST_P(RenderStorage, SecondRenderMakesItsLayersAndKeepsNothing) {
+  const PF_PixelFormat format = GetParam();
+  Open(96, 54);
+  std::vector<std::unique_ptr<HostWorld>> layers;
+  for (int k = 0; k < 2; ++k) {
+    layers.push_back(SolidLayer(96, 54, format, {1.0, 0.5, 0.25, 0.75}));
+    ASSERT_TRUE(fx.SetLayer(id, LayerParam(k), layers.back().get()));
+  }
+  Pick("2-1");
+  const auto first = RenderOf(id, 96, 54, format);
+  GlLedger ledger;
+  const auto second = RenderOf(id, 96, 54, format);
+  const auto [renderbuffers, textures] = ledger.Read();
+  EXPECT_GE(renderbuffers.made, 3) << "two layers, one with a stencil";
+  EXPECT_GE(textures.made, 2) << "one resolve of each layer";
+  EXPECT_TRUE(renderbuffers.live.empty()) << renderbuffers.live.size() << " renderbuffers kept";
+  EXPECT_TRUE(textures.live.empty()) << textures.live.size() << " textures kept";
+  EXPECT_EQ(first->Bytes(), second->Bytes());
+}
+
+std::string DepthName(const ::testing::TestParamInfo<PF_PixelFormat>& info) {
+  return info.param == PF_PixelFormat_ARGB32 ? "EightBit" : info.param == PF_PixelFormat_ARGB64 ? "SixteenBit" : "Float";
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryDepth, RenderStorage,
+                         ::testing::Values(PF_PixelFormat_ARGB32, PF_PixelFormat_ARGB64, PF_PixelFormat_ARGB128),
+                         DepthName);
+
+}  // namespace
+}  // namespace Orvane::Mosaira::Testing
