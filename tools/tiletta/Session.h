@@ -66,6 +66,9 @@ int RunSession(const RenderOptions& options, const SessionHooks& hooks);
 // the host (a throw leaves them too); the caller reads the host's checks.
 void RunSessionIn(SimulatedHost& host, const RenderOptions& options, const SessionHooks& hooks);
 
+// The world pixel format of a render of `depth` bits per channel (8, 16 or 32).
+PF_PixelFormat FormatOf(int depth);
+
 // Index of a built-in layout by id ("3-1") or by its number in the list (1 to 104); throws
 // UsageError for an unknown one.
 size_t BuiltInIndex(const std::string& name);
