@@ -7,10 +7,10 @@
 #include "host/HostWorld.h"
 #include "host/PngFile.h"
 #include "host/SimulatedHost.h"
-#include "layout/LayoutRegistry.h"
 #include "tools/tiletta/CommandLine.h"
 #include "tools/tiletta/Commands.h"
 #include "tools/tiletta/Session.h"
+#include "tools/tiletta/StoredLayout.h"
 
 namespace Orvane::Mosaira::Cli {
 namespace {
@@ -104,12 +104,10 @@ RenderOptions ParseOptions(ArgReader& args) {
 void WriteRender(SimulatedHost& host, InstanceId id, HostWorld* frame, const RenderOptions& o) {
   std::string error;
   if (!WritePng(*frame, o.outPath, &error)) throw OutputError(error);
-  const A_long choice = host.Stream(id, kParamLayouts).ValueAt(host.Context().time.Seconds()).pd.value;
-  const LayoutRegistry& registry = LayoutRegistry::instance();
-  const std::string layout =
-      choice >= kLayoutsFirstLayout && size_t(choice - kLayoutsFirstLayout) < registry.layoutIds.size()
-          ? registry.layoutIds[size_t(choice - kLayoutsFirstLayout)].id
-          : "none";
+  // The layout the plug-in drew, not the "Layouts" value now: a keyframed choice or a layout
+  // loaded earlier may differ from it.
+  const std::string held = HeldLayoutId(host, id);
+  const std::string layout = held.empty() ? "none" : held;
   std::printf("wrote %s: layout %s, %dx%d, %d-bit\n", o.outPath.c_str(), layout.c_str(), int(frame->Width()),
               int(frame->Height()), o.depth);
 }

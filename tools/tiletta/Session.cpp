@@ -15,11 +15,13 @@
 #include "host/AtomicFile.h"
 #include "host/HostWorld.h"
 #include "host/PngFile.h"
+#include "host/ProjectFile.h"
 #include "host/SimulatedHost.h"
 #include "host/SmartFx.h"
 #include "layout/LayoutRegistry.h"
 #include "tools/tiletta/SampleLayers.h"
 #include "tools/tiletta/Session.h"
+#include "tools/tiletta/StoredLayout.h"
 
 namespace Orvane::Mosaira::Cli {
 namespace {
@@ -109,9 +111,16 @@ InstanceId OpenInstance(SimulatedHost& host, const RenderOptions& o, bool* fromP
   *fromProject = !o.project.empty() && access(o.project.c_str(), F_OK) == 0;
   InstanceId id = kNoInstance;
   if (*fromProject) {
-    if (!host.OpenProject(o.project, &error)) throw InputError("cannot open " + o.project + ": " + error);
+    Project stored;
+    if (!ReadProjectFile(o.project, SimulatedHost::kMaxLayerSide, &stored, &error) ||
+        !host.OpenProject(stored, &error)) {
+      throw InputError("cannot open " + o.project + ": " + error);
+    }
     const std::vector<InstanceId> ids = host.Instances();
     if (ids.empty()) throw InputError("cannot open " + o.project + ": the project holds no instance");
+    for (size_t i = 0; i < ids.size() && i < stored.instances.size(); ++i) {
+      CheckLayoutKept(host, ids[i], stored.instances[i], int(i + 1), o.project);
+    }
     id = ids.front();
   } else {
     PF_Err err = PF_Err_NONE;
@@ -127,7 +136,8 @@ InstanceId OpenInstance(SimulatedHost& host, const RenderOptions& o, bool* fromP
   return id;
 }
 
-// The index in the built-in list of the layout the instance shows; none without a layout (or when
+// The index in the built-in list of the layout the instance shows (the one it holds when that is a
+// built-in one, else the one "Layouts" chooses); none without a layout (or when
 // `needed` and there is none, UsageError). A value beyond the list (a project or plug-in of another
 // build) is refused: as damage of the project it came from, else as a failure of the plug-in.
 std::optional<size_t> ShownLayout(SimulatedHost& host, InstanceId id, const RenderOptions& o, bool fromProject,
@@ -138,8 +148,17 @@ std::optional<size_t> ShownLayout(SimulatedHost& host, InstanceId id, const Rend
     if (fromProject) throw UsageError("project " + o.project + " has no layout: give --layout ID|N");
     throw UsageError("no layout to render: give --layout ID|N");
   }
+  const auto& ids = LayoutRegistry::instance().layoutIds;
   const uint64_t index = uint64_t(choice - kLayoutsFirstLayout);
-  if (index < LayoutRegistry::instance().layoutIds.size()) return size_t(index);
+  if (index < ids.size()) {
+    // The frames are those of the layout the instance holds, which a keyframed "Layouts" value
+    // need not name.
+    const std::string held = HeldLayoutId(host, id);
+    for (size_t i = 0; i < ids.size(); ++i) {
+      if (ids[i].id == held) return i;
+    }
+    return size_t(index);
+  }
   const std::string what = "\"Layouts\" value " + std::to_string(choice) + " is not a built-in layout";
   if (fromProject) throw InputError("cannot open " + o.project + ": " + what);
   throw RenderError(what);
