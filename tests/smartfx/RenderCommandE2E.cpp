@@ -158,6 +158,9 @@ TEST(RenderCommand, FailuresOfOneKindShareTheirExitStatus) {
       {"render --layout 2-1 --size 64x48 --layer " + missing + " -o " + out, 3, missing},
       {"render --layout 2-1 --layer /nonexistent.png -o /nonexistent-dir/out.png", 4,
        "cannot write /nonexistent-dir/out.png"},
+      {"render --layout 2-1 --project '' -o " + out, 2, "--project needs a file name"},
+      {"drag --layout 2-1 --from 1,1 --to 2,2 --project ''", 2, "--project needs a file name"},
+      {"drag --layout 2-1 --from 1,1 --to 2,2 -o ''", 2, "-o needs a file name"},
       {"layout --help", 0, ""}};
   for (const char* args : {"render -o x.png", "render --layout 2-1", "render --layout 9-99 -o x.png",
                            "render --layout 2-1 --depth 12 -o x.png", "render --layout 2-1 --size 0x5 -o x.png",

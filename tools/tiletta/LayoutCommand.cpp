@@ -122,7 +122,7 @@ int RunLayout(ArgReader& args) {
     if (arg == "--layout") {
       name = args.value(arg);
     } else if (arg == "--json") {
-      jsonPath = args.value(arg);
+      jsonPath = args.path(arg);
     } else if (arg == "--size") {
       size = ParseSize(args.value(arg));
     } else if (arg == "--edge-inset") {

@@ -64,7 +64,7 @@ RenderOptions ParseOptions(ArgReader& args) {
       o.depth = int(ParseInt(args.value(arg), 8, 32, "--depth"));
       if (o.depth != 8 && o.depth != 16 && o.depth != 32) throw UsageError("--depth: expected 8, 16 or 32");
     } else if (arg == "--layer") {
-      o.layerFiles.push_back(args.value(arg));
+      o.layerFiles.push_back(args.path(arg));
     } else if (arg == "--edge-inset") {
       o.edgeInset = ParseDouble(args.value(arg), 0, kMaxEdgeInsetPx, "--edge-inset");
       o.edgeInsetSet = true;
@@ -72,7 +72,7 @@ RenderOptions ParseOptions(ArgReader& args) {
       o.roundCorner = ParseDouble(args.value(arg), 0, 100, "--round-corner");
       o.roundCornerSet = true;
     } else if (arg == "--project") {
-      o.project = args.value(arg);
+      o.project = args.path(arg);
     } else if (arg == "--offset") {
       FrameSettings& f = o.frames[FrameNumber(args.value(arg), "--offset", &rest)];
       const auto comma = rest.find(',');
@@ -87,7 +87,7 @@ RenderOptions ParseOptions(ArgReader& args) {
     } else if (arg == "--downsample") {
       o.downsample = int(ParseInt(args.value(arg), 1, 16, "--downsample"));
     } else if (arg == "-o" || arg == "--output") {
-      o.outPath = args.value(arg);
+      o.outPath = args.path(arg);
     } else if (arg == "--help" || arg == "-h") {
       o.help = true;
       return o;

@@ -62,9 +62,9 @@ bool SharedOption(ArgReader& args, const std::string& arg, UiOptions* o) {
     o->session.size = ParseSize(args.value(arg));
     o->sizeSet = true;
   } else if (arg == "--project") {
-    o->session.project = args.value(arg);
+    o->session.project = args.path(arg);
   } else if (arg == "-o" || arg == "--output") {
-    o->session.outPath = args.value(arg);
+    o->session.outPath = args.path(arg);
   } else if (arg == "--help" || arg == "-h") {
     o->session.help = true;
   } else {
