@@ -1,9 +1,11 @@
 #include "host/AtomicFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -87,6 +89,71 @@ mode_t NewFileMode() {
   return mode_t(0666) & ~mask;
 }
 
+// The longest name the folder takes (255 where it cannot say).
+size_t NameLimit(const std::string& folder) {
+  const long limit = pathconf(folder.c_str(), _PC_NAME_MAX);
+  return limit > 0 ? size_t(limit) : 255;
+}
+
+// --- New files removed on the signals that end a session ---------------------------------------
+//
+// The new files being written, in slots the signal handler reads: a slot's name is complete
+// before its state turns kReady, and the handler uses only unlink, signal and raise.
+
+enum SlotState : int { kFree = 0, kClaimed = 1, kReady = 2 };
+constexpr int kSlots = 16;
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+struct TempSlot {
+  std::atomic<int> state{kFree};
+  char name[PATH_MAX + 1];
+};
+TempSlot g_slots[kSlots];
+
+void RemoveTempFilesAndEnd(int sig) {
+  for (TempSlot& slot : g_slots) {
+    if (slot.state.load() == kReady) unlink(slot.name);
+  }
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
+// Keeps the signals that end a session away from the calling thread while the new file is made
+// and its name recorded, so that no signal finds the file made and its name not yet recorded.
+class EndingSignalsHeld {
+ public:
+  EndingSignalsHeld() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : kEndingSignals) sigaddset(&set, sig);
+    pthread_sigmask(SIG_BLOCK, &set, &old_);
+  }
+  ~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
+  EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+  EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+
+ private:
+  sigset_t old_;
+};
+
+// The slot recording `name`, or -1 when every slot is taken or the name is too long (the file is
+// then only removed by the destructor).
+int RecordTemp(const std::string& name) {
+  if (name.size() > PATH_MAX) return -1;
+  for (int i = 0; i < kSlots; ++i) {
+    int expected = kFree;
+    if (!g_slots[i].state.compare_exchange_strong(expected, kClaimed)) continue;
+    std::memcpy(g_slots[i].name, name.c_str(), name.size() + 1);
+    g_slots[i].state.store(kReady);
+    return i;
+  }
+  return -1;
+}
+
+void ForgetTemp(int slot) {
+  if (slot >= 0) g_slots[slot].state.store(kFree);
+}
+
 // The target as a path to compare: links followed, the folder made absolute.
 std::string Canonical(const std::string& path) {
   std::string why;
@@ -127,6 +194,16 @@ struct AtomicFileStream {
   }
 };
 
+void RemoveNewFilesOnEndingSignals() {
+  for (int sig : kEndingSignals) {
+    struct sigaction action {};
+    action.sa_handler = &RemoveTempFilesAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (int other : kEndingSignals) sigaddset(&action.sa_mask, other);
+    sigaction(sig, &action, nullptr);
+  }
+}
+
 bool CheckWritableTarget(const std::string& path, std::string* error) {
   std::string why;
   WritableTarget(path, &why);
@@ -157,10 +234,18 @@ AtomicFile::AtomicFile(const std::string& path) : shown_(path) {
 }
 
 void AtomicFile::Open() {
-  std::string pattern = FolderOf(target_) + "/." + NameOf(target_) + ".XXXXXX";
+  // "." and ".XXXXXX" around the name: a name near the folder's limit is shortened, so that
+  // every name the folder takes can be written.
+  const std::string folder = FolderOf(target_);
+  const size_t room = NameLimit(folder) > 8 ? NameLimit(folder) - 8 : 0;
+  std::string pattern = folder + "/." + NameOf(target_).substr(0, room) + ".XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
-  fd_ = mkstemp(name.data());
+  {
+    const EndingSignalsHeld held;
+    fd_ = mkstemp(name.data());
+    if (fd_ >= 0) slot_ = RecordTemp(name.data());
+  }
   if (fd_ < 0) {
     Fail(std::strerror(errno));
     return;
@@ -177,6 +262,7 @@ void AtomicFile::Open() {
 AtomicFile::~AtomicFile() {
   if (file_ != nullptr) std::fclose(file_);
   if (!temp_.empty()) unlink(temp_.c_str());
+  ForgetTemp(slot_);
 }
 
 void AtomicFile::Fail(const std::string& why) {
@@ -203,6 +289,8 @@ bool AtomicFile::Commit() {
     return false;
   }
   temp_.clear();
+  ForgetTemp(slot_);
+  slot_ = -1;
   return true;
 }
 

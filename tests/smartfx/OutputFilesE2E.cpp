@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -184,6 +185,54 @@ TEST_F(OutputFiles, FrameThePluginCannotRenderIsAFailureWithItsMessage) {
   EXPECT_EQ(run.status, 1) << run.errors;
   EXPECT_NE(run.errors.find("cannot render a frame of 16385 x 48"), std::string::npos) << run.errors;
   EXPECT_FALSE(std::ifstream(out).good());
+}
+
+// Every name the folder takes can be written, up to its limit of 255 bytes, by the picture and by
+// the project a drag saves; a longer name is refused before any work, the drag not lost after it.
+TEST_F(OutputFiles, NamesUpToTheFolderLimitAreWritten) {
+  for (const size_t length : {248, 255, 256}) {
+    const std::string png = At(std::string(length - 4, 'o') + ".png"), project = At(std::string(length - 5, 'p') + ".proj");
+    const CommandRun picture = Tiletta(render + png), drag = Tiletta(
+        "drag --layout 3-1 --size 320x180 --from 160,150 --to 180,160 --project " + project);
+    const int status = length <= 255 ? 0 : 4;
+    EXPECT_EQ(picture.status, status) << length << "\n" << picture.errors;
+    EXPECT_EQ(drag.status, status) << length << "\n" << drag.errors;
+    if (length > 255) {
+      EXPECT_NE(drag.errors.find("File name too long"), std::string::npos) << drag.errors;
+      continue;
+    }
+    EXPECT_NE(Orvane::Mosaira::ReadPngWorld(png, PF_PixelFormat_ARGB32, {}, nullptr), nullptr) << length;
+    EXPECT_NE(Read(project).find("\"plugin\""), std::string::npos) << length;
+  }
+  EXPECT_EQ(Count("."), 2);  // "." and "..": no new file left beside any target
+}
+
+// SIGINT, SIGTERM or SIGHUP while the picture is being written end the command by that signal;
+// the new file beside the target goes with it, and the target stays as it was.
+TEST_F(OutputFiles, EndingSignalsDuringAWriteLeaveNoNewFile) {
+  const std::string out = At("slow.png");
+  std::ofstream(out) << "keep";
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
+      execl(TILETTA_BINARY, TILETTA_BINARY, "chooser", "--size", "2500x2500", "-o", out.c_str(), nullptr);
+      _exit(98);
+    }
+    // A new file beside the target shows that the write has begun.
+    int raw = 0;
+    bool sent = false;
+    while (waitpid(pid, &raw, WNOHANG) == 0) {
+      if (!sent && Count(".slow.png") > 0) sent = kill(pid, sig) == 0;
+      usleep(500);
+    }
+    ASSERT_TRUE(sent) << "signal " << sig << ": the write ended before it was seen";
+    EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == sig) << sig;
+    EXPECT_EQ(Count(".slow.png"), 0) << sig;
+    EXPECT_EQ(Read(out), "keep") << sig;
+  }
 }
 
 #if !defined(__SANITIZE_ADDRESS__)  // the sanitizer's own mappings count against a data limit

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 
+#include "host/AtomicFile.h"
 #include "tools/tiletta/Commands.h"
 
 namespace {
@@ -36,6 +37,7 @@ const char kUsage[] =
 
 int main(int argc, char** argv) {
   using namespace Orvane::Mosaira::Cli;
+  using Orvane::Mosaira::RemoveNewFilesOnEndingSignals;
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
@@ -43,6 +45,8 @@ int main(int argc, char** argv) {
   // Past a file-size limit a write fails with "File too large" instead of ending the process,
   // so the half-written new file beside the target is removed and the message says why.
   std::signal(SIGXFSZ, SIG_IGN);
+  // Interrupted, stopped or hung up during a write, no half-written file stays beside the target.
+  RemoveNewFilesOnEndingSignals();
   ArgReader args(argc, argv, 2);
   try {
     if (std::strcmp(argv[1], "layouts") == 0) return RunLayouts(args);
