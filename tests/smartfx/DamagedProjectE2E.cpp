@@ -183,6 +183,27 @@ TEST(DamagedProject, LostStoredLayoutIsRefusedAndTheFileKept) {
   std::remove(out.c_str());
 }
 
+// A project cut short anywhere is refused (3) with where it ends, and left as it was.
+TEST(DamagedProject, TruncatedProjectSaysWhereItEnds) {
+  const std::string good = TempPath("whole.proj"), cut = TempPath("cut.proj"), out = TempPath("cut.png");
+  ASSERT_EQ(Tiletta("render --layout 3-1 --size 64x48 --project " + good + " -o " + out).status, 0);
+  const std::string whole = Contents(good);
+  for (const size_t length : {size_t(1), size_t(30), whole.size() / 3, whole.size() / 2, whole.size() - 1}) {
+    std::ofstream(cut, std::ios::binary | std::ios::trunc) << whole.substr(0, length);
+    const CommandRun run = Tiletta("render -o " + out + " --project " + cut);
+    EXPECT_EQ(run.status, 3) << length << "\n" << run.errors;
+    EXPECT_NE(run.errors.find("cannot open " + cut + ": not a project file: it ends early, after byte " +
+                              std::to_string(length)),
+              std::string::npos)
+        << run.errors;
+    EXPECT_EQ(Contents(cut), whole.substr(0, length));
+  }
+  std::ofstream(cut, std::ios::binary | std::ios::trunc) << whole + "}";
+  EXPECT_NE(Tiletta("render -o " + out + " --project " + cut).errors.find("at byte " + std::to_string(whole.size())),
+            std::string::npos);
+  for (const std::string& f : {good, cut, out}) std::remove(f.c_str());
+}
+
 // The summary line names the layout drawn: the reshaped 3-1 the instance holds, not the 1-2 a
 // hand-edited keyframe of "Layouts" names at the current time; its third frame is filled.
 TEST(DamagedProject, SummaryNamesTheLayoutDrawn) {

@@ -26,6 +26,7 @@ struct Child {
   mode_t umask = 022;
   rlim_t fileSize = RLIM_INFINITY;
   rlim_t data = RLIM_INFINITY;
+  rlim_t addressSpace = RLIM_INFINITY;
 };
 
 struct CommandRun {
@@ -56,8 +57,10 @@ class OutputFiles : public ::testing::Test {
       dup2(log, 2);
       umask(how.umask);
       const rlimit size{how.fileSize, how.fileSize}, data{how.data, how.data};
+      const rlimit space{how.addressSpace, how.addressSpace};
       setrlimit(RLIMIT_FSIZE, &size);
       setrlimit(RLIMIT_DATA, &data);
+      setrlimit(RLIMIT_AS, &space);
       if (how.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
       std::vector<char*> argv;
       for (std::string& w : words) argv.push_back(w.data());
@@ -253,6 +256,32 @@ TEST_F(OutputFiles, RenderBeyondTheMemoryItMayUseIsRefusedFirst) {
   EXPECT_NE(run.errors.find("needs about 1.5 GB; the process's data limit is 1.2 GB"), std::string::npos)
       << run.errors;
 }
+
+// Under an address-space limit below what the software driver reserves, every session is refused
+// before the driver starts (it would fail half-way or crash), saying what a render needs.
+TEST_F(OutputFiles, AddressSpaceLimitIsCheckedBeforeTheDriverStarts) {
+  Child limited;
+  limited.addressSpace = rlim_t(500) << 20;
+  const CommandRun run = Tiletta("render --layout 9-1 --size 1920x1080 -o " + At("out.png"), limited);
+  EXPECT_EQ(run.status, 1) << run.errors;
+  EXPECT_NE(run.errors.find("a 1920x1080 8-bit render needs about 0.3 GB besides its layers"), std::string::npos)
+      << run.errors;
+  EXPECT_NE(run.errors.find("address-space limit (ulimit -v) is 0.5 GB"), std::string::npos) << run.errors;
+  const CommandRun chooser = Tiletta("chooser -o " + At("out.png"), limited);
+  EXPECT_EQ(chooser.status, 1) << chooser.errors;
+  EXPECT_NE(chooser.errors.find("reserves about"), std::string::npos) << chooser.errors;
+  EXPECT_EQ(Count("out.png"), 0);
+}
 #endif
+
+// A project this user can neither read nor write is refused as unreadable input (3), first.
+TEST_F(OutputFiles, ProjectThatCannotBeReadIsUnreadableInput) {
+  const std::string project = At("locked.proj");
+  ASSERT_EQ(Tiletta(render + At("first.png") + " --project " + project).status, 0);
+  chmod(project.c_str(), 0);
+  const CommandRun run = Tiletta(render + At("second.png") + " --project " + project, Child{true});
+  EXPECT_EQ(run.status, 3) << run.errors;
+  EXPECT_NE(run.errors.find("cannot read " + project + ": Permission denied"), std::string::npos) << run.errors;
+}
 
 }  // namespace

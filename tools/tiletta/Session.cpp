@@ -1,13 +1,17 @@
 // The session the picture commands share: the plug-in loaded in the simulated host, the instance
 // opened or applied, its layers made, one frame rendered, the project saved.
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +23,7 @@
 #include "host/SimulatedHost.h"
 #include "host/SmartFx.h"
 #include "layout/LayoutRegistry.h"
+#include "tools/tiletta/MemoryCheck.h"
 #include "tools/tiletta/SampleLayers.h"
 #include "tools/tiletta/Session.h"
 #include "tools/tiletta/StoredLayout.h"
@@ -59,48 +64,6 @@ void SetFrameParams(SimulatedHost& host, InstanceId id, const RenderOptions& o, 
       Check(host.SetFloat(id, PolygonParam(k, kPolygonYOffset), f.y), "setting Y offset");
     }
     if (f.scaleSet) Check(host.SetFloat(id, PolygonParam(k, kPolygonScale), f.scalePct), "setting Scale");
-  }
-}
-
-// The memory this process may fill: three quarters of the machine's, less when a data limit
-// (RLIMIT_DATA) is set lower; 0 when unknown.
-double UsableMemory(std::string* what) {
-  const double physical = double(sysconf(_SC_PHYS_PAGES)) * double(sysconf(_SC_PAGESIZE));
-  double usable = physical > 0 ? physical * 0.75 : 0;
-  char text[96];
-  std::snprintf(text, sizeof text, "three quarters of this machine's %.1f GB", physical / 1e9);
-  *what = text;
-  struct rlimit limit {};
-  if (getrlimit(RLIMIT_DATA, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
-      (usable <= 0 || double(limit.rlim_cur) < usable)) {
-    usable = double(limit.rlim_cur);
-    *what = "the process's data limit";
-  }
-  return usable;
-}
-
-// Refuses a render whose worlds and OpenGL storage would not fit in the memory this process may
-// use, before they are made. Counted as held at the render's peak: each layer (`layerPixels` in
-// all) twice, as its world and as its texture in the driver; the input and output worlds; and the
-// renderer's storage per output pixel: two multisampled layers at the most samples it asks for
-// (8), their stencil, two resolve textures and the output renderbuffer, in 8-bit storage for 8-bit
-// renders and in single floats for deeper ones; and what the process holds before any of it
-// (libraries, the driver: about 110 MB measured for a small render).
-void CheckMemory(const RenderOptions& o, double layerPixels) {
-  constexpr double kProcessBytes = 110e6;
-  const double pixels = double(o.size.width) * o.size.height;
-  const double bytesPerPixel = o.depth / 2;
-  const double storage = o.depth == 8 ? 4 : 16, output = bytesPerPixel;
-  const double rendererPerPixel = 2 * 8 * storage + 8 + 2 * storage + output;
-  const double needed =
-      kProcessBytes + layerPixels * bytesPerPixel * 2 + 2 * pixels * bytesPerPixel + pixels * rendererPerPixel;
-  std::string what;
-  const double usable = UsableMemory(&what);
-  if (usable > 0 && needed > usable) {
-    char text[240];
-    std::snprintf(text, sizeof text, "a %dx%d %d-bit render of these layers needs about %.1f GB; %s is %.1f GB",
-                  o.size.width, o.size.height, o.depth, needed / 1e9, what.c_str(), usable / 1e9);
-    throw RenderError(text);
   }
 }
 
@@ -220,8 +183,15 @@ void CheckOutputs(const RenderOptions& o) {
   std::string error;
   if (!o.outPath.empty() && !CheckWritableTarget(o.outPath, &error)) throw OutputError(error);
   struct stat st {};
-  const bool opened = !o.project.empty() && stat(o.project.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
-  if (!o.project.empty() && !opened && !CheckWritableTarget(o.project, &error)) throw OutputError(error);
+  const bool exists = !o.project.empty() && stat(o.project.c_str(), &st) == 0;
+  // A project that cannot be read is the first thing wrong with it, whether or not it could be
+  // written afterwards.
+  if (exists && S_ISREG(st.st_mode) && faccessat(AT_FDCWD, o.project.c_str(), R_OK, AT_EACCESS) != 0) {
+    throw InputError("cannot read " + o.project + ": " + std::strerror(errno));
+  }
+  if (!o.project.empty() && !(exists && !S_ISREG(st.st_mode)) && !CheckWritableTarget(o.project, &error)) {
+    throw OutputError(error);
+  }
 }
 
 // Pre-render and render of the current frame at the options' depth and downsampling.
@@ -285,10 +255,19 @@ void RunSessionIn(SimulatedHost& host, const RenderOptions& options, const Sessi
 
 int RunSession(const RenderOptions& options, const SessionHooks& hooks) {
   CheckOutputs(options);
+  // The size of a render from a project is known once the project is open.
+  const bool sized = hooks.render && (options.project.empty() || access(options.project.c_str(), F_OK) != 0);
+  CheckDriverAddressSpace(sized ? &options : nullptr);
   SimulatedHost host;
   std::string error;
   if (!host.LoadPlugin(PluginPath(), &error)) throw RenderError("cannot load the plug-in: " + error);
-  RunSessionIn(host, options, hooks);
+  try {
+    RunSessionIn(host, options, hooks);
+  } catch (const std::bad_alloc&) {
+    // Past the checks beforehand (a limit they do not know of, other processes' memory).
+    const std::string need = RenderNeedText();
+    throw RenderError("out of memory" + (need.empty() ? std::string() : ": " + need));
+  }
   host.Shutdown();
   for (const std::string& v : host.Violations()) std::fprintf(stderr, "tiletta: host check: %s\n", v.c_str());
   return host.Violations().empty() ? 0 : 1;

@@ -28,10 +28,11 @@ const char kUsage[] =
     "  --project FILE opens the instance from FILE when it exists and saves it back afterwards;\n"
     "  `<command> --help` describes a command's options\n"
     "exit status: 0 done; 1 the plug-in or the host failed (its message is printed), not enough\n"
-    "  memory, or nothing to render; 2 bad usage (unknown option, bad or missing value, layers or\n"
-    "  frame options the layout cannot take, -o and --project naming one file); 3 an input file\n"
-    "  (--layer, --json, --project) cannot be read or is damaged; 4 -o or the --project file cannot\n"
-    "  be written\n";
+    "  memory or address space, or nothing to render; 2 bad usage (unknown option, bad or missing\n"
+    "  value, layers or frame options the layout cannot take, -o and --project naming one file);\n"
+    "  3 an input file (--layer, --json, --project) cannot be read or is damaged (a project whose\n"
+    "  stored layout cannot be rebuilt is left as it was); 4 -o or the --project file cannot be\n"
+    "  written\n";
 
 }  // namespace
 
