@@ -275,5 +275,29 @@ TEST(DocumentedLayers, LayerAsWideAsTheLargestTexture) {
   std::remove(out.c_str());
 }
 
+// --size with an existing project is the layer's new size, as a host sees a layer whose source
+// changed: the render has that size and the reshaped layout at its proportions (the divider dragged
+// to 56.25 % of the width), and the project keeps the size. The chooser's --size is its control's.
+TEST(DocumentedProjects, SizeGivenWithAProjectResizesItsLayer) {
+  const std::string project = TempPath("resized.proj"), out = TempPath("resized.png");
+  ASSERT_EQ(Tiletta("drag --layout 3-1 --size 320x180 --from 160,150 --to 180,160 --project " + project).status, 0);
+  const CommandRun run = Tiletta("render --project " + project + " --size 640x360 -o " + out);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(run.printed, "wrote " + out + ": layout 3-1, 640x360, 8-bit\n");
+  auto picture = Picture(out);
+  ASSERT_NE(picture, nullptr);
+  ASSERT_EQ(picture->Width(), 640);
+  ASSERT_EQ(picture->Height(), 360);
+  EXPECT_EQ(Steps(*picture, 320, 90)[0], 65535);  // frame 1 across the top
+  EXPECT_EQ(Steps(*picture, 300, 270)[0], 65535);  // frame 2, left of the divider at 360
+  EXPECT_EQ(Steps(*picture, 360, 270)[0], 0);      // the gutter
+  EXPECT_EQ(Steps(*picture, 420, 270)[0], 65535);  // frame 3
+  ASSERT_EQ(Tiletta("chooser --size 300x300 --project " + project + " -o " + out).status, 0);
+  const CommandRun again = Tiletta("render --project " + project + " -o " + out);
+  EXPECT_EQ(again.printed, "wrote " + out + ": layout 3-1, 640x360, 8-bit\n") << again.errors;
+  std::remove(project.c_str());
+  std::remove(out.c_str());
+}
+
 }  // namespace
 }  // namespace Orvane::Mosaira

@@ -23,7 +23,8 @@ const char kRenderUsage[] =
     "                      [--edge-inset PX] [--round-corner PCT] [--offset K:X,Y] [--scale K:PCT]\n"
     "                      [--downsample N] [--project FILE] -o OUT.png\n"
     "  --layout ID|N       a built-in layout by id (\"3-1\") or number (see `tiletta layouts`)\n"
-    "  --size WxH          the layer and output size at full resolution (1920x1080)\n"
+    "  --size WxH          the layer and output size at full resolution (1920x1080); with an\n"
+    "                      existing --project, the layer's new size\n"
     "  --depth 8|16|32     bits per channel of the layers and the output (8; 16 and 32 write 16-bit PNGs)\n"
     "  --layer FILE.png    the layer of the next frame, in frame order (at most one per frame of the\n"
     "                      layout); frames without one get a generated sample (a colour field with a\n"
@@ -60,6 +61,7 @@ RenderOptions ParseOptions(ArgReader& args) {
       o.layout = args.value(arg);
     } else if (arg == "--size") {
       o.size = ParseSize(args.value(arg));
+      o.sizeSet = true;
     } else if (arg == "--depth") {
       o.depth = int(ParseInt(args.value(arg), 8, 32, "--depth"));
       if (o.depth != 8 && o.depth != 16 && o.depth != 32) throw UsageError("--depth: expected 8, 16 or 32");

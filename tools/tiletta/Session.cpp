@@ -85,6 +85,12 @@ InstanceId OpenInstance(SimulatedHost& host, const RenderOptions& o, bool* fromP
       CheckLayoutKept(host, ids[i], stored.instances[i], int(i + 1), o.project);
     }
     id = ids.front();
+    // --size on a project: the layer's source changed size, as a host sees it; every command from
+    // here on carries the new size.
+    if (o.sizeSet && !host.SetLayerSize(id, o.size.width, o.size.height)) {
+      throw RenderError("the layer cannot take the size " + std::to_string(o.size.width) + "x" +
+                        std::to_string(o.size.height));
+    }
   } else {
     PF_Err err = PF_Err_NONE;
     id = host.AddInstance(o.size.width, o.size.height, &err);

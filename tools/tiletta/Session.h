@@ -25,6 +25,7 @@ struct FrameSettings {
 struct RenderOptions {
   std::string layout;  // empty: no layout is loaded (an instance from a project keeps its own)
   PixelSize size{1920, 1080};
+  bool sizeSet = false;  // given: an instance opened from a project takes it as its layer's new size
   int depth = 8;
   std::vector<std::string> layerFiles;
   double edgeInset = 10.0;
