@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <vector>
 
 namespace Orvane::Mosaira {
@@ -118,24 +119,6 @@ void RemoveTempFilesAndEnd(int sig) {
   raise(sig);
 }
 
-// Keeps the signals that end a session away from the calling thread while the new file is made
-// and its name recorded, so that no signal finds the file made and its name not yet recorded.
-class EndingSignalsHeld {
- public:
-  EndingSignalsHeld() {
-    sigset_t set;
-    sigemptyset(&set);
-    for (int sig : kEndingSignals) sigaddset(&set, sig);
-    pthread_sigmask(SIG_BLOCK, &set, &old_);
-  }
-  ~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
-  EndingSignalsHeld(const EndingSignalsHeld&) = delete;
-  EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
-
- private:
-  sigset_t old_;
-};
-
 // The slot recording `name`, or -1 when every slot is taken or the name is too long (the file is
 // then only removed by the destructor).
 int RecordTemp(const std::string& name) {
@@ -233,24 +216,48 @@ AtomicFile::AtomicFile(const std::string& path) : shown_(path) {
   Open();
 }
 
+namespace {
+
+// Six characters a new file's name ends with, from the letters and digits mkstemp uses.
+std::string RandomSuffix() {
+  static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static std::atomic<uint64_t> counter{0};
+  thread_local std::mt19937_64 engine{std::random_device{}() ^ (uint64_t(getpid()) << 32) ^ counter++};
+  std::string suffix(6, 'X');
+  for (char& c : suffix) c = kChars[engine() % (sizeof kChars - 1)];
+  return suffix;
+}
+
+}  // namespace
+
 void AtomicFile::Open() {
-  // "." and ".XXXXXX" around the name: a name near the folder's limit is shortened, so that
-  // every name the folder takes can be written.
+  // "." and "." + six characters around the name: a name near the folder's limit is shortened,
+  // so that every name the folder takes can be written.
   const std::string folder = FolderOf(target_);
   const size_t room = NameLimit(folder) > 8 ? NameLimit(folder) - 8 : 0;
-  std::string pattern = folder + "/." + NameOf(target_).substr(0, room) + ".XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  {
-    const EndingSignalsHeld held;
-    fd_ = mkstemp(name.data());
-    if (fd_ >= 0) slot_ = RecordTemp(name.data());
+  const std::string prefix = folder + "/." + NameOf(target_).substr(0, room) + ".";
+  // The name is recorded for the signal handlers before the file is made, so that a signal on
+  // any thread finds every file made (removing a name not yet made is harmless).
+  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    const std::string name = prefix + RandomSuffix();
+    slot_ = RecordTemp(name);
+    fd_ = open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int why = errno;
+    if (fd_ >= 0) {
+      temp_ = name;
+      break;
+    }
+    ForgetTemp(slot_);
+    slot_ = -1;
+    if (why != EEXIST) {
+      Fail(std::strerror(why));
+      return;
+    }
   }
   if (fd_ < 0) {
-    Fail(std::strerror(errno));
+    Fail(std::strerror(EEXIST));
     return;
   }
-  temp_ = name.data();
   file_ = fopencookie(this, "wb", {nullptr, &AtomicFileStream::Write, nullptr, &AtomicFileStream::Close});
   if (file_ == nullptr) {
     Fail(std::strerror(errno));
