@@ -1,14 +1,17 @@
 #include "host/AtomicFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <vector>
 
 namespace Orvane::Mosaira {
@@ -87,6 +90,53 @@ mode_t NewFileMode() {
   return mode_t(0666) & ~mask;
 }
 
+// The longest name the folder takes (255 where it cannot say).
+size_t NameLimit(const std::string& folder) {
+  const long limit = pathconf(folder.c_str(), _PC_NAME_MAX);
+  return limit > 0 ? size_t(limit) : 255;
+}
+
+// --- New files removed on the signals that end a session ---------------------------------------
+//
+// The new files being written, in slots the signal handler reads: a slot's name is complete
+// before its state turns kReady, and the handler uses only unlink, signal and raise.
+
+enum SlotState : int { kFree = 0, kClaimed = 1, kReady = 2 };
+constexpr int kSlots = 16;
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+struct TempSlot {
+  std::atomic<int> state{kFree};
+  char name[PATH_MAX + 1];
+};
+TempSlot g_slots[kSlots];
+
+void RemoveTempFilesAndEnd(int sig) {
+  for (TempSlot& slot : g_slots) {
+    if (slot.state.load() == kReady) unlink(slot.name);
+  }
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
+// The slot recording `name`, or -1 when every slot is taken or the name is too long (the file is
+// then only removed by the destructor).
+int RecordTemp(const std::string& name) {
+  if (name.size() > PATH_MAX) return -1;
+  for (int i = 0; i < kSlots; ++i) {
+    int expected = kFree;
+    if (!g_slots[i].state.compare_exchange_strong(expected, kClaimed)) continue;
+    std::memcpy(g_slots[i].name, name.c_str(), name.size() + 1);
+    g_slots[i].state.store(kReady);
+    return i;
+  }
+  return -1;
+}
+
+void ForgetTemp(int slot) {
+  if (slot >= 0) g_slots[slot].state.store(kFree);
+}
+
 // The target as a path to compare: links followed, the folder made absolute.
 std::string Canonical(const std::string& path) {
   std::string why;
@@ -127,6 +177,16 @@ struct AtomicFileStream {
   }
 };
 
+void RemoveNewFilesOnEndingSignals() {
+  for (int sig : kEndingSignals) {
+    struct sigaction action {};
+    action.sa_handler = &RemoveTempFilesAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (int other : kEndingSignals) sigaddset(&action.sa_mask, other);
+    sigaction(sig, &action, nullptr);
+  }
+}
+
 bool CheckWritableTarget(const std::string& path, std::string* error) {
   std::string why;
   WritableTarget(path, &why);
@@ -156,16 +216,48 @@ AtomicFile::AtomicFile(const std::string& path) : shown_(path) {
   Open();
 }
 
+namespace {
+
+// Six characters a new file's name ends with, from the letters and digits mkstemp uses.
+std::string RandomSuffix() {
+  static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static std::atomic<uint64_t> counter{0};
+  thread_local std::mt19937_64 engine{std::random_device{}() ^ (uint64_t(getpid()) << 32) ^ counter++};
+  std::string suffix(6, 'X');
+  for (char& c : suffix) c = kChars[engine() % (sizeof kChars - 1)];
+  return suffix;
+}
+
+}  // namespace
+
 void AtomicFile::Open() {
-  std::string pattern = FolderOf(target_) + "/." + NameOf(target_) + ".XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  fd_ = mkstemp(name.data());
+  // "." and "." + six characters around the name: a name near the folder's limit is shortened,
+  // so that every name the folder takes can be written.
+  const std::string folder = FolderOf(target_);
+  const size_t room = NameLimit(folder) > 8 ? NameLimit(folder) - 8 : 0;
+  const std::string prefix = folder + "/." + NameOf(target_).substr(0, room) + ".";
+  // The name is recorded for the signal handlers before the file is made, so that a signal on
+  // any thread finds every file made (removing a name not yet made is harmless).
+  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    const std::string name = prefix + RandomSuffix();
+    slot_ = RecordTemp(name);
+    fd_ = open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int why = errno;
+    if (fd_ >= 0) {
+      temp_ = name;
+      break;
+    }
+    ForgetTemp(slot_);
+    slot_ = -1;
+    if (why != EEXIST) {
+      Fail(std::strerror(why));
+      return;
+    }
+  }
   if (fd_ < 0) {
-    Fail(std::strerror(errno));
+    Fail(std::strerror(EEXIST));
     return;
   }
-  temp_ = name.data();
   file_ = fopencookie(this, "wb", {nullptr, &AtomicFileStream::Write, nullptr, &AtomicFileStream::Close});
   if (file_ == nullptr) {
     Fail(std::strerror(errno));
@@ -177,6 +269,7 @@ void AtomicFile::Open() {
 AtomicFile::~AtomicFile() {
   if (file_ != nullptr) std::fclose(file_);
   if (!temp_.empty()) unlink(temp_.c_str());
+  ForgetTemp(slot_);
 }
 
 void AtomicFile::Fail(const std::string& why) {
@@ -203,6 +296,8 @@ bool AtomicFile::Commit() {
     return false;
   }
   temp_.clear();
+  ForgetTemp(slot_);
+  slot_ = -1;
   return true;
 }
 

@@ -23,10 +23,16 @@ bool CheckWritableTarget(const std::string& path, std::string* error);
 // and folders made absolute.
 bool SameTarget(const std::string& a, const std::string& b);
 
+// Installs handlers of SIGINT, SIGTERM and SIGHUP that remove the new files of every AtomicFile
+// being written, then end the process by the same signal as before. For a program that writes
+// files the user named and has no handlers of its own for those signals.
+void RemoveNewFilesOnEndingSignals();
+
 // One write of one file. The constructor makes a new file in the target's folder (the folder of
 // the file a symbolic link names, so the link stays a link); Commit() closes it and renames it
 // over the target. The target is never removed or truncated: when anything fails, or Commit() is
-// never called, only the new file goes away.
+// never called, only the new file goes away. The new file is named "." + the target's name +
+// six random characters, the name shortened where the folder's limit on names needs it.
 class AtomicFile {
  public:
   explicit AtomicFile(const std::string& path);
@@ -51,6 +57,7 @@ class AtomicFile {
   std::string target_;  // the path that is replaced (links resolved)
   std::string shown_;   // the path as the caller named it, for messages
   std::string temp_;
+  int slot_ = -1;        // where the signal handlers find temp_'s name
   FILE* file_ = nullptr;
   int fd_ = -1;          // the new file's descriptor, written through file_
   int writeErrno_ = 0;   // the first failed write's errno

@@ -40,6 +40,10 @@ std::string NewName(const std::string& target) {
 
 }  // namespace
 
+// The command line that installs these handlers is built for Linux only; here there is nothing
+// to install.
+void RemoveNewFilesOnEndingSignals() {}
+
 bool CheckWritableTarget(const std::string& path, std::string* error) {
   const std::string why = TargetProblem(path);
   if (!why.empty() && error) *error = "cannot write " + path + ": " + why;

@@ -8,11 +8,19 @@
 
 namespace Orvane::Mosaira {
 
+std::pair<A_long, A_long> SimulatedHost::LayerSize(InstanceId id) const {
+  const HostInstance& inst = Instance(id);
+  std::lock_guard<std::mutex> lock(runMutex_);
+  return {inst.width, inst.height};
+}
+
 bool SimulatedHost::SetLayerSize(InstanceId id, A_long width, A_long height) {
   HostInstance* inst = Find(id);
   if (inst == nullptr || width < 0 || height < 0 || width > kMaxLayerSide || height > kMaxLayerSide) {
     return false;
   }
+  // Renders on other threads read the size under the run lock as they build their commands.
+  std::lock_guard<std::mutex> lock(runMutex_);
   inst->width = width;
   inst->height = height;
   return true;

@@ -76,16 +76,24 @@ double MostImageBytes(const uint8_t* ihdr) {
 }
 
 // LayerChunks of a file, read chunk by chunk: what is dropped is skipped, never read, and the
-// chunks kept may not hold more than the header's image can need. Empty text when read.
+// chunks kept may not hold more than the header's image can need. Their framing is counted apart
+// (an encoder may cut the image data in chunks as small as it likes), within a bound of the same
+// size: at most as many framing bytes as data bytes the image can need. Empty text when read.
 std::string ReadLayerChunks(FILE* file, std::vector<uint8_t>* out) {
   out->resize(kSignatureBytes);
   out->resize(std::fread(out->data(), 1, kSignatureBytes, file));
   double most = double(1 << 20);  // until the header says more
+  double payload = 0, framing = 0;
   uint8_t head[8];
   while (std::fread(head, 1, sizeof head, file) == sizeof head) {
     const size_t length = ChunkLength(head), at = out->size();
     const bool kept = LayerNeeds(head + 4);
-    if (kept && double(at + length) > most) return "more image data than its size needs";
+    if (kept && payload + double(length) > most) return "more image data than its size needs";
+    if (kept && framing + double(kChunkFraming) > most) return "more chunks than its image data can need";
+    if (kept) {
+      payload += double(length);
+      framing += double(kChunkFraming);
+    }
     if (!kept && length < 0x80000000u && std::fseek(file, long(length + 4), SEEK_CUR) == 0) continue;
     out->insert(out->end(), head, head + sizeof head);
     if (length >= 0x80000000u) break;  // not a chunk length: left for the decoder to refuse

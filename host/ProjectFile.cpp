@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 #include <rapidjson/document.h>
+#include <rapidjson/error/en.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
@@ -249,6 +250,26 @@ bool WriteProjectFile(const std::string& path, const Project& project, std::stri
   return true;
 }
 
+// Why `size` bytes of text are no JSON object, saying where: a file cut short ends inside its
+// text, so a reader learns that it is the end that is missing.
+std::string NotAnObject(const char* text, size_t size) {
+  rapidjson::Document doc;
+  doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(text, size);
+  if (!doc.HasParseError()) return "not a project file (its text is no JSON object)";
+  size_t end = size;
+  while (end > 0 && std::strchr(" \t\r\n", text[end - 1]) != nullptr) --end;
+  if (doc.GetParseError() == rapidjson::kParseErrorDocumentEmpty && end == 0) {
+    return "not a project file: it is empty";
+  }
+  if (doc.GetErrorOffset() >= end) {
+    return "not a project file: it ends early, after byte " + std::to_string(size) +
+           ", inside its text (a file cut short)";
+  }
+  std::string what = rapidjson::GetParseError_En(doc.GetParseError());
+  if (!what.empty() && what.back() == '.') what.pop_back();
+  return "not a project file: " + what + " at byte " + std::to_string(doc.GetErrorOffset());
+}
+
 bool ParseProject(const char* text, size_t size, A_long maxLayerSide, Project* project, std::string* error) {
   *project = Project{};
   std::string why;
@@ -256,7 +277,7 @@ bool ParseProject(const char* text, size_t size, A_long maxLayerSide, Project* p
   if (size > kMaxFileBytes) {
     why = "file too large";
   } else if (!ParseOwnJson(&doc, text, size) || !doc.IsObject()) {
-    why = "not a project file";
+    why = NotAnObject(text, size);
   } else {
     const Value* format = Member(doc, "format");
     const Value* plugin = Member(doc, "plugin");

@@ -45,6 +45,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "host/CallFaults.h"
@@ -165,6 +166,10 @@ class SimulatedHost {
   // empty layer (a text layer without text, say). False for an unknown instance or a size outside
   // 0..kMaxLayerSide.
   bool SetLayerSize(InstanceId id, A_long width, A_long height);
+  // The instance's layer size as a command sent now would carry it (read under the lock that
+  // SetLayerSize writes it under, so any thread may ask). Throws std::out_of_range for an unknown
+  // instance.
+  std::pair<A_long, A_long> LayerSize(InstanceId id) const;
 
   // --- Parameters ------------------------------------------------------------------------------
   // Definitions as the effect added them; index 0 is the host's input layer.

@@ -181,9 +181,9 @@ void SmartFx::HandOutLayers(InstanceId id) {
 
 PF_Err SmartFx::PreRender(InstanceId id, PF_PreRenderOutput* out) {
   if (!host_.HasInstance(id) || out == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
-  const HostInstance& inst = host_.Instance(id);
   SmartCall call;
-  std::tie(call.width, call.height) = DownsampledSize(inst.width, inst.height);
+  const auto [width, height] = host_.LayerSize(id);
+  std::tie(call.width, call.height) = DownsampledSize(width, height);
   PF_PreRenderInput input{};
   input.output_request.rect = {0, 0, call.width, call.height};
   input.output_request.channel_mask = PF_ChannelMask_ARGB;

@@ -9,7 +9,9 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <tuple>
 
 #include "host/PngFile.h"
 
@@ -175,6 +177,77 @@ TEST(PngRead, HugeChunksAreNeverReadWhole) {
       EXPECT_NE(error.find("more image data"), std::string::npos) << error;
     }
   }
+}
+
+uint32_t Crc32(const std::string& bytes) {
+  uint32_t crc = 0xffffffffu;
+  for (const char c : bytes) {
+    crc ^= uint8_t(c);
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+// The file at `path` with its image data cut into chunks of `size` bytes.
+std::string Rechunked(const std::string& path, size_t size) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string png((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string head, data, tail;
+  for (size_t at = 8; at + 12 <= png.size();) {
+    const size_t length = size_t(uint8_t(png[at])) << 24 | size_t(uint8_t(png[at + 1])) << 16 |
+                          size_t(uint8_t(png[at + 2])) << 8 | uint8_t(png[at + 3]);
+    const std::string type = png.substr(at + 4, 4), chunk = png.substr(at, length + 12);
+    if (type == "IDAT") {
+      data += png.substr(at + 8, length);
+    } else {
+      (data.empty() ? head : tail) += chunk;
+    }
+    at += length + 12;
+  }
+  std::string out = png.substr(0, 8) + head;
+  for (size_t at = 0; at < data.size(); at += size) {
+    const std::string body = "IDAT" + data.substr(at, size);
+    out += BigEndian(uint32_t(body.size() - 4)) + body + BigEndian(Crc32(body));
+  }
+  return out + tail;
+}
+
+// Image data in many small chunks (2000 x 2000 pixels of noise, which deflate cannot shrink, in
+// 128-byte chunks: their framing alone is more than the margin for the data) reads whole.
+TEST(PngRead, ImageDataInManySmallChunksIsRead) {
+  HostWorld noise(2000, 2000, PF_PixelFormat_ARGB32);
+  uint32_t seed = 1;
+  for (A_long y = 0; y < 2000; ++y) {
+    for (A_long x = 0; x < 2000; ++x) {
+      seed = seed * 1664525u + 1013904223u;
+      noise.Pixel8(x, y) = {A_u_char(seed >> 24), A_u_char(seed >> 16), A_u_char(seed >> 8), A_u_char(seed)};
+    }
+  }
+  const std::string path = testing::TempDir() + "png_small_chunks_" + std::to_string(getpid());
+  ASSERT_TRUE(WritePng(noise, path, nullptr));
+  const std::string rechunked = Rechunked(path, 128);
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << rechunked;
+  std::string error;
+  const auto world = ReadPngWorld(path, PF_PixelFormat_ARGB32, {}, &error);
+  unlink(path.c_str());
+  ASSERT_TRUE(world) << error;
+  for (const A_long at : {0, 777, 1999}) {
+    const PF_Pixel8 a = world->Pixel8(at, at), b = noise.Pixel8(at, at);
+    EXPECT_EQ(std::tie(a.alpha, a.red, a.green, a.blue), std::tie(b.alpha, b.red, b.green, b.blue)) << at;
+  }
+}
+
+// Empty image-data chunks hold nothing, but their framing is held: beyond a bound as large as the
+// data the image can need, the file is refused.
+TEST(PngRead, EndlessEmptyChunksAreRefused) {
+  std::string empties;
+  for (int k = 0; k < 100000; ++k) empties += BigEndian(0) + "IDAT" + BigEndian(Crc32("IDAT"));
+  const std::string path = testing::TempDir() + "png_empty_chunks_" + std::to_string(getpid());
+  std::ofstream(path, std::ios::binary) << kRgb.substr(0, 33) + empties + kRgb.substr(33);
+  std::string error;
+  EXPECT_FALSE(ReadPngWorld(path, PF_PixelFormat_ARGB32, {}, &error));
+  EXPECT_NE(error.find("more chunks than its image data can need"), std::string::npos) << error;
+  unlink(path.c_str());
 }
 
 TEST(PngRead, SpecialFilesAreNotRegularFiles) {

@@ -13,8 +13,10 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "effect/ParamIndices.h"
+#include "host/PngFile.h"
 #include "host/ProjectFile.h"
 #include "host/SimulatedHost.h"
 
@@ -35,14 +37,16 @@ std::string Contents(const std::string& path) {
 struct CommandRun {
   int status = -1;  // -1 when the command did not exit (a crash)
   std::string errors;
+  std::string printed;
 };
 
 CommandRun Tiletta(const std::string& args, const std::string& env = "") {
-  const std::string err = TempPath("stderr.txt");
-  const std::string command = env + " " + TILETTA_BINARY + " " + args + " >/dev/null 2>" + err;
+  const std::string err = TempPath("stderr.txt"), out = TempPath("stdout.txt");
+  const std::string command = env + " " + TILETTA_BINARY + " " + args + " >" + out + " 2>" + err;
   const int raw = std::system(command.c_str());
-  CommandRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Contents(err)};
+  CommandRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Contents(err), Contents(out)};
   std::remove(err.c_str());
+  std::remove(out.c_str());
   return run;
 }
 
@@ -96,6 +100,130 @@ TEST(DamagedProject, EveryPictureCommandRefusesItByName) {
     std::remove(path.c_str());
   }
   std::remove(good.c_str());
+  std::remove(out.c_str());
+}
+
+// The flat record the plug-in stores for `text`: a 24-byte header with the isFlat byte set, then
+// the text and its NUL.
+std::vector<uint8_t> FlatRecord(const std::string& text) {
+  std::vector<uint8_t> bytes(24 + text.size() + 1, 0);
+  bytes[8] = 1;
+  bytes[16] = uint8_t(text.size() + 1);
+  bytes[17] = uint8_t((text.size() + 1) >> 8);
+  for (size_t i = 0; i < text.size(); ++i) bytes[24 + i] = uint8_t(text[i]);
+  return bytes;
+}
+
+std::string RecordText(const ProjectInstance& inst) {
+  return std::string(inst.sequenceData.begin() + 24, inst.sequenceData.end() - 1);
+}
+
+// The first point's "x" of the stored layout replaced by `value`.
+void SetFirstX(Project* p, const std::string& value) {
+  std::string text = RecordText(p->instances.at(0));
+  const size_t x = text.find("\"x\":");
+  const size_t end = text.find_first_of(",}", x);
+  text.replace(x + 4, end - x - 4, value);
+  p->instances.at(0).sequenceData = FlatRecord(text);
+}
+
+// A reshaped layout the plug-in cannot rebuild, or sequence data that holds none while "Layouts"
+// chooses one: every picture command refuses the project (3), names it and what is damaged, and
+// leaves it byte for byte as it was, with no picture written (saving would erase the layout).
+TEST(DamagedProject, LostStoredLayoutIsRefusedAndTheFileKept) {
+  const std::string good = TempPath("reshaped.proj"), out = TempPath("lost.png");
+  ASSERT_EQ(Tiletta("drag --layout 3-1 --size 320x180 --from 160,150 --to 180,160 --project " + good).status, 0);
+  Project saved;
+  std::string error;
+  ASSERT_TRUE(ReadProjectFile(good, SimulatedHost::kMaxLayerSide, &saved, &error)) << error;
+  ASSERT_NE(RecordText(saved.instances.at(0)).find("\"layout\""), std::string::npos);
+  const struct {
+    const char* name;
+    std::function<void(Project*)> damage;
+    const char* says;
+  } cases[] = {
+      {"coordinate 1e308", [](Project* p) { SetFirstX(p, "1e308"); }, "\"x\": 1e+308 is beyond"},
+      {"coordinate 1e38", [](Project* p) { SetFirstX(p, "1e38"); }, "cannot be rebuilt"},
+      {"coordinate text", [](Project* p) { SetFirstX(p, "\"abc\""); }, "\"abc\" is not a number"},
+      {"junk bytes", [](Project* p) { p->instances.at(0).sequenceData = {0, 0, 0}; }, "(3 bytes) is no record"},
+      {"empty data", [](Project* p) { p->instances.at(0).sequenceData.clear(); }, "(0 bytes) is no record"},
+      {"no data",
+       [](Project* p) {
+         p->instances.at(0).hasSequenceData = false;
+         p->instances.at(0).sequenceData.clear();
+       },
+       "sequence data is missing"},
+      {"text no object", [](Project* p) { p->instances.at(0).sequenceData = FlatRecord("[1,"); }, "no JSON object"},
+      {"record without layout",
+       [](Project* p) { p->instances.at(0).sequenceData = FlatRecord("{\"scrollStart\":0.0}"); },
+       "holds no layout"},
+  };
+  const std::string commands[] = {"render -o " + out, "overlay -o " + out, "chooser -o " + out,
+                                  "drag --from 160,150 --to 100,100 -o " + out};
+  for (const auto& c : cases) {
+    Project damaged = saved;
+    c.damage(&damaged);
+    const std::string path = TempPath("lost.proj");
+    ASSERT_TRUE(WriteProjectFile(path, damaged, &error)) << error;
+    const std::string before = Contents(path);
+    for (const std::string& command : commands) {
+      const CommandRun run = Tiletta(command + " --project " + path);
+      EXPECT_EQ(run.status, 3) << c.name << ": " << command << "\n" << run.errors;
+      EXPECT_NE(run.errors.find("cannot open " + path), std::string::npos) << c.name << ": " << run.errors;
+      EXPECT_NE(run.errors.find(c.says), std::string::npos) << c.name << ": " << command << "\n" << run.errors;
+      EXPECT_EQ(Contents(path), before) << c.name << ": " << command;
+      EXPECT_NE(access(out.c_str(), F_OK), 0) << c.name << ": " << command << " wrote a picture";
+      std::remove(out.c_str());
+    }
+    std::remove(path.c_str());
+  }
+  // The undamaged project still opens and keeps its layout.
+  EXPECT_EQ(Tiletta("render -o " + out + " --project " + good).status, 0);
+  std::remove(good.c_str());
+  std::remove(out.c_str());
+}
+
+// A project cut short anywhere is refused (3) with where it ends, and left as it was.
+TEST(DamagedProject, TruncatedProjectSaysWhereItEnds) {
+  const std::string good = TempPath("whole.proj"), cut = TempPath("cut.proj"), out = TempPath("cut.png");
+  ASSERT_EQ(Tiletta("render --layout 3-1 --size 64x48 --project " + good + " -o " + out).status, 0);
+  const std::string whole = Contents(good);
+  for (const size_t length : {size_t(1), size_t(30), whole.size() / 3, whole.size() / 2, whole.size() - 1}) {
+    std::ofstream(cut, std::ios::binary | std::ios::trunc) << whole.substr(0, length);
+    const CommandRun run = Tiletta("render -o " + out + " --project " + cut);
+    EXPECT_EQ(run.status, 3) << length << "\n" << run.errors;
+    EXPECT_NE(run.errors.find("cannot open " + cut + ": not a project file: it ends early, after byte " +
+                              std::to_string(length)),
+              std::string::npos)
+        << run.errors;
+    EXPECT_EQ(Contents(cut), whole.substr(0, length));
+  }
+  std::ofstream(cut, std::ios::binary | std::ios::trunc) << whole + "}";
+  EXPECT_NE(Tiletta("render -o " + out + " --project " + cut).errors.find("at byte " + std::to_string(whole.size())),
+            std::string::npos);
+  for (const std::string& f : {good, cut, out}) std::remove(f.c_str());
+}
+
+// The summary line names the layout drawn: the reshaped 3-1 the instance holds, not the 1-2 a
+// hand-edited keyframe of "Layouts" names at the current time; its third frame is filled.
+TEST(DamagedProject, SummaryNamesTheLayoutDrawn) {
+  const std::string path = TempPath("keyed.proj"), out = TempPath("keyed.png");
+  ASSERT_EQ(Tiletta("drag --layout 3-1 --size 320x180 --from 160,150 --to 180,160 --project " + path).status, 0);
+  Project p;
+  std::string error;
+  ASSERT_TRUE(ReadProjectFile(path, SimulatedHost::kMaxLayerSide, &p, &error)) << error;
+  PF_ParamDefUnion key{};
+  key.pd.value = kLayoutsFirstLayout + 1;  // 1-2
+  p.instances.at(0).streams.at(kParamLayouts).keyframes = {{0.0, key}, {5.0, key}};
+  ASSERT_TRUE(WriteProjectFile(path, p, &error)) << error;
+  const CommandRun run = Tiletta("render --project " + path + " -o " + out);
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_NE(run.printed.find("wrote " + out + ": layout 3-1, 320x180, 8-bit\n"), std::string::npos) << run.printed;
+  const auto picture = ReadPngWorld(out, PF_PixelFormat_ARGB32, {}, nullptr);
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(picture->Pixel8(280, 150).alpha, 255);  // frame 3, right of the moved divider
+  EXPECT_EQ(picture->Pixel8(182, 150).alpha, 0);    // the gutter at the divider's new place
+  std::remove(path.c_str());
   std::remove(out.c_str());
 }
 

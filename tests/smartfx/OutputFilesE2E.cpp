@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -25,6 +26,7 @@ struct Child {
   mode_t umask = 022;
   rlim_t fileSize = RLIM_INFINITY;
   rlim_t data = RLIM_INFINITY;
+  rlim_t addressSpace = RLIM_INFINITY;
 };
 
 struct CommandRun {
@@ -55,8 +57,10 @@ class OutputFiles : public ::testing::Test {
       dup2(log, 2);
       umask(how.umask);
       const rlimit size{how.fileSize, how.fileSize}, data{how.data, how.data};
+      const rlimit space{how.addressSpace, how.addressSpace};
       setrlimit(RLIMIT_FSIZE, &size);
       setrlimit(RLIMIT_DATA, &data);
+      setrlimit(RLIMIT_AS, &space);
       if (how.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
       std::vector<char*> argv;
       for (std::string& w : words) argv.push_back(w.data());
@@ -186,6 +190,54 @@ TEST_F(OutputFiles, FrameThePluginCannotRenderIsAFailureWithItsMessage) {
   EXPECT_FALSE(std::ifstream(out).good());
 }
 
+// Every name the folder takes can be written, up to its limit of 255 bytes, by the picture and by
+// the project a drag saves; a longer name is refused before any work, the drag not lost after it.
+TEST_F(OutputFiles, NamesUpToTheFolderLimitAreWritten) {
+  for (const size_t length : {248, 255, 256}) {
+    const std::string png = At(std::string(length - 4, 'o') + ".png"), project = At(std::string(length - 5, 'p') + ".proj");
+    const CommandRun picture = Tiletta(render + png), drag = Tiletta(
+        "drag --layout 3-1 --size 320x180 --from 160,150 --to 180,160 --project " + project);
+    const int status = length <= 255 ? 0 : 4;
+    EXPECT_EQ(picture.status, status) << length << "\n" << picture.errors;
+    EXPECT_EQ(drag.status, status) << length << "\n" << drag.errors;
+    if (length > 255) {
+      EXPECT_NE(drag.errors.find("File name too long"), std::string::npos) << drag.errors;
+      continue;
+    }
+    EXPECT_NE(Orvane::Mosaira::ReadPngWorld(png, PF_PixelFormat_ARGB32, {}, nullptr), nullptr) << length;
+    EXPECT_NE(Read(project).find("\"plugin\""), std::string::npos) << length;
+  }
+  EXPECT_EQ(Count("."), 2);  // "." and "..": no new file left beside any target
+}
+
+// SIGINT, SIGTERM or SIGHUP while the picture is being written end the command by that signal;
+// the new file beside the target goes with it, and the target stays as it was.
+TEST_F(OutputFiles, EndingSignalsDuringAWriteLeaveNoNewFile) {
+  const std::string out = At("slow.png");
+  std::ofstream(out) << "keep";
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
+      execl(TILETTA_BINARY, TILETTA_BINARY, "chooser", "--size", "2500x2500", "-o", out.c_str(), nullptr);
+      _exit(98);
+    }
+    // A new file beside the target shows that the write has begun.
+    int raw = 0;
+    bool sent = false;
+    while (waitpid(pid, &raw, WNOHANG) == 0) {
+      if (!sent && Count(".slow.png") > 0) sent = kill(pid, sig) == 0;
+      usleep(500);
+    }
+    ASSERT_TRUE(sent) << "signal " << sig << ": the write ended before it was seen";
+    EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == sig) << sig;
+    EXPECT_EQ(Count(".slow.png"), 0) << sig;
+    EXPECT_EQ(Read(out), "keep") << sig;
+  }
+}
+
 #if !defined(__SANITIZE_ADDRESS__)  // the sanitizer's own mappings count against a data limit
 // Nine 4096 x 4096 layers need about 1.5 GB at 8 bits (each layer held twice: its world and the
 // driver's texture); under a 1.1 GB data limit the render is refused before any layer is made.
@@ -204,6 +256,32 @@ TEST_F(OutputFiles, RenderBeyondTheMemoryItMayUseIsRefusedFirst) {
   EXPECT_NE(run.errors.find("needs about 1.5 GB; the process's data limit is 1.2 GB"), std::string::npos)
       << run.errors;
 }
+
+// Under an address-space limit below what the software driver reserves, every session is refused
+// before the driver starts (it would fail half-way or crash), saying what a render needs.
+TEST_F(OutputFiles, AddressSpaceLimitIsCheckedBeforeTheDriverStarts) {
+  Child limited;
+  limited.addressSpace = rlim_t(500) << 20;
+  const CommandRun run = Tiletta("render --layout 9-1 --size 1920x1080 -o " + At("out.png"), limited);
+  EXPECT_EQ(run.status, 1) << run.errors;
+  EXPECT_NE(run.errors.find("a 1920x1080 8-bit render needs about 0.3 GB besides its layers"), std::string::npos)
+      << run.errors;
+  EXPECT_NE(run.errors.find("address-space limit (ulimit -v) is 0.5 GB"), std::string::npos) << run.errors;
+  const CommandRun chooser = Tiletta("chooser -o " + At("out.png"), limited);
+  EXPECT_EQ(chooser.status, 1) << chooser.errors;
+  EXPECT_NE(chooser.errors.find("reserves about"), std::string::npos) << chooser.errors;
+  EXPECT_EQ(Count("out.png"), 0);
+}
 #endif
+
+// A project this user can neither read nor write is refused as unreadable input (3), first.
+TEST_F(OutputFiles, ProjectThatCannotBeReadIsUnreadableInput) {
+  const std::string project = At("locked.proj");
+  ASSERT_EQ(Tiletta(render + At("first.png") + " --project " + project).status, 0);
+  chmod(project.c_str(), 0);
+  const CommandRun run = Tiletta(render + At("second.png") + " --project " + project, Child{true});
+  EXPECT_EQ(run.status, 3) << run.errors;
+  EXPECT_NE(run.errors.find("cannot read " + project + ": Permission denied"), std::string::npos) << run.errors;
+}
 
 }  // namespace

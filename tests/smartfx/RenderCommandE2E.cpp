@@ -138,7 +138,9 @@ TEST(RenderCommand, LayerFileFillsItsFrame) {
 TEST(RenderCommand, FailuresOfOneKindShareTheirExitStatus) {
   const std::string json = TempPath("bad.json"), folder = TempPath("folder.proj"), out = TempPath("kinds.png");
   const std::string junk = TempPath("junk.png"), missing = TempPath("missing.png");
+  const std::string huge = TempPath("huge.json");
   std::ofstream(json) << R"({"id":"x","frames":[],"points":[{"id":"P5","x":"0.5","y":"half"}]})";
+  std::ofstream(huge) << R"({"id":"x","frames":[],"points":[{"id":"P5","x":0.5,"y":0.5},{"id":"P6","x":1e308,"y":0}]})";
   std::ofstream(junk) << "not a picture";
   mkdir(folder.c_str(), 0755);
   struct Case {
@@ -152,12 +154,17 @@ TEST(RenderCommand, FailuresOfOneKindShareTheirExitStatus) {
       {"render --layout 2-1 --offset 3:1,2 -o " + out, 2, "no frame 3 for --offset"},
       {"render --layout 2-1 --scale 9:50 -o " + out, 2, "no frame 9 for --scale"},
       {"layout --json " + TempPath("missing.json"), 3, "cannot read"},
-      {"layout --json " + json, 3, "points[0] (\"P5\") \"y\": \"half\""},
+      {"layout --json " + json, 3, "points[0] (\"P5\") \"y\": \"half\" is not a number"},
+      {"layout --json " + huge + " --size 320x180", 3,
+       "points[1] (\"P6\") \"x\": 1e+308 is beyond what a layout can hold at 320x180"},
       {"render --project " + folder + " -o " + out, 3, "is a folder"},
       {"render --layout 2-1 --size 64x48 --layer " + junk + " -o " + out, 3, junk},
       {"render --layout 2-1 --size 64x48 --layer " + missing + " -o " + out, 3, missing},
       {"render --layout 2-1 --layer /nonexistent.png -o /nonexistent-dir/out.png", 4,
        "cannot write /nonexistent-dir/out.png"},
+      {"render --layout 2-1 --project '' -o " + out, 2, "--project needs a file name"},
+      {"drag --layout 2-1 --from 1,1 --to 2,2 --project ''", 2, "--project needs a file name"},
+      {"drag --layout 2-1 --from 1,1 --to 2,2 -o ''", 2, "-o needs a file name"},
       {"layout --help", 0, ""}};
   for (const char* args : {"render -o x.png", "render --layout 2-1", "render --layout 9-99 -o x.png",
                            "render --layout 2-1 --depth 12 -o x.png", "render --layout 2-1 --size 0x5 -o x.png",
@@ -171,6 +178,7 @@ TEST(RenderCommand, FailuresOfOneKindShareTheirExitStatus) {
   }
   EXPECT_FALSE(std::ifstream(out).good());
   std::remove(json.c_str());
+  std::remove(huge.c_str());
   std::remove(junk.c_str());
   rmdir(folder.c_str());
 }

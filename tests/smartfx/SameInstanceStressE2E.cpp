@@ -107,6 +107,42 @@ TEST_F(SameInstanceStress, RendersOverlappingEditsAndLayoutChangesStayWhole) {
   EXPECT_EQ(after.Bytes(), reference.Bytes());
 }
 
+// The user resizes the layer (its source changed) while three threads pre-render: the host writes
+// the size under the lock the renders read it under, so each pre-render sees one whole size, and
+// the instance renders afterwards as a quiet one does at its last size.
+TEST_F(SameInstanceStress, LayerResizedWhileRendersRun) {
+  SetQuietState();
+  HostWorld reference(kWidth, kHeight, PF_PixelFormat_ARGB32, 4);
+  ASSERT_EQ(RenderInto(&reference), PF_Err_NONE);
+  std::atomic<bool> userDone{false};
+  std::atomic<int> failed{0}, torn{0};
+  std::vector<std::thread> renderers;
+  for (int t = 0; t < 3; ++t) {
+    renderers.emplace_back([&] {
+      for (int i = 0; i < 12 || !userDone; ++i) {
+        PF_PreRenderOutput rects{};
+        if (fx.PreRender(id, &rects) != PF_Err_NONE) ++failed;
+        // Both sides from one size: the full one, or half of it on each side.
+        const A_long w = rects.max_result_rect.right, h = rects.max_result_rect.bottom;
+        if (w <= 0 || w * kHeight != h * kWidth) ++torn;
+      }
+    });
+  }
+  for (int i = 0; i < 200; ++i) {
+    const A_long d = i % 2 + 1;
+    ASSERT_TRUE(host.SetLayerSize(id, kWidth / d, kHeight / d));
+  }
+  userDone = true;
+  for (std::thread& r : renderers) r.join();
+  EXPECT_EQ(failed, 0);
+  EXPECT_EQ(torn, 0);
+  ASSERT_TRUE(host.SetLayerSize(id, kWidth, kHeight));
+  SetQuietState();
+  HostWorld after(kWidth, kHeight, PF_PixelFormat_ARGB32, 4);
+  ASSERT_EQ(RenderInto(&after), PF_Err_NONE);
+  EXPECT_EQ(after.Bytes(), reference.Bytes());
+}
+
 // Eight render threads at once over two instances, in two host sessions one after the other in the
 // same process (global set-up, renders, set-down, and again): every render draws the same bytes.
 TEST(RenderThreads, EightAtOnceInEachOfTwoHostSessions) {

@@ -41,4 +41,10 @@ const std::string& ArgReader::value(const std::string& name) {
   return next();
 }
 
+const std::string& ArgReader::path(const std::string& name) {
+  const std::string& v = value(name);
+  if (v.empty()) throw UsageError(name + " needs a file name, got \"\"");
+  return v;
+}
+
 }  // namespace Orvane::Mosaira::Cli

@@ -57,6 +57,8 @@ class ArgReader {
   const std::string& next() { return args_[pos_++]; }
   // The value after option `name`; throws when it is missing.
   const std::string& value(const std::string& name);
+  // The same for an option naming a file: an empty name is refused too.
+  const std::string& path(const std::string& name);
 
  private:
   std::vector<std::string> args_;

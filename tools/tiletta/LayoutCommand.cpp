@@ -7,11 +7,11 @@
 #include <memory>
 #include <sstream>
 
-#include "layout/DecimalString.h"
 #include "layout/GridLayoutModel.h"
 #include "layout/LayoutRegistry.h"
 #include "tools/tiletta/CommandLine.h"
 #include "tools/tiletta/Commands.h"
+#include "tools/tiletta/StoredLayout.h"
 
 namespace Orvane::Mosaira::Cli {
 namespace {
@@ -87,29 +87,6 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-// Where a coordinate of the layout in `doc` is no finite number, e.g. `points[2] ("P7") "x": "abc"`;
-// empty when every coordinate reads.
-std::string BadCoordinate(const JsonValue& doc) {
-  const auto points = doc.FindMember("points");
-  if (points == doc.MemberEnd() || !points->value.IsArray()) return "";
-  for (rapidjson::SizeType i = 0; i < points->value.Size(); ++i) {
-    const JsonValue& p = points->value[i];
-    if (!p.IsObject()) continue;
-    const auto id = p.FindMember("id");
-    const std::string name = id != p.MemberEnd() && id->value.IsString() ? std::string(" (\"") + id->value.GetString() + "\")" : "";
-    for (const char* key : {"x", "y"}) {
-      const auto v = p.FindMember(key);
-      if (v == p.MemberEnd() || !v->value.IsString()) continue;
-      try {
-        (void)StringToDouble(v->value.GetString());
-      } catch (const std::exception&) {
-        return "points[" + std::to_string(i) + "]" + name + " \"" + key + "\": \"" + v->value.GetString() + "\"";
-      }
-    }
-  }
-  return "";
-}
-
 std::unique_ptr<GridLayoutModel> LayoutFromFile(const std::string& path, LayoutSize layerSize) {
   rapidjson::Document doc;
   const std::string text = ReadFile(path);
@@ -118,8 +95,8 @@ std::unique_ptr<GridLayoutModel> LayoutFromFile(const std::string& path, LayoutS
   try {
     return std::make_unique<GridLayoutModel>(doc, layerSize, -1);
   } catch (const std::logic_error& e) {  // invalid_argument, out_of_range: a coordinate that is no number
-    const std::string where = BadCoordinate(doc);
-    throw InputError(path + ": " + (where.empty() ? std::string(e.what()) : where + " is not a usable number"));
+    const std::string where = BadCoordinate(doc, layerSize);
+    throw InputError(path + ": " + (where.empty() ? std::string(e.what()) : where));
   }
 }
 
@@ -145,7 +122,7 @@ int RunLayout(ArgReader& args) {
     if (arg == "--layout") {
       name = args.value(arg);
     } else if (arg == "--json") {
-      jsonPath = args.value(arg);
+      jsonPath = args.path(arg);
     } else if (arg == "--size") {
       size = ParseSize(args.value(arg));
     } else if (arg == "--edge-inset") {

@@ -25,6 +25,7 @@ struct FrameSettings {
 struct RenderOptions {
   std::string layout;  // empty: no layout is loaded (an instance from a project keeps its own)
   PixelSize size{1920, 1080};
+  bool sizeSet = false;  // given: an instance opened from a project takes it as its layer's new size
   int depth = 8;
   std::vector<std::string> layerFiles;
   double edgeInset = 10.0;
@@ -65,6 +66,9 @@ int RunSession(const RenderOptions& options, const SessionHooks& hooks);
 // beforehand: opens or applies the instance, renders, saves the project. The instances stay in
 // the host (a throw leaves them too); the caller reads the host's checks.
 void RunSessionIn(SimulatedHost& host, const RenderOptions& options, const SessionHooks& hooks);
+
+// The world pixel format of a render of `depth` bits per channel (8, 16 or 32).
+PF_PixelFormat FormatOf(int depth);
 
 // Index of a built-in layout by id ("3-1") or by its number in the list (1 to 104); throws
 // UsageError for an unknown one.

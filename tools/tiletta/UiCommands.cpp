@@ -20,7 +20,7 @@ const char kOverlayUsage[] =
     "usage: tiletta overlay --layout ID|N [--size WxH] [--zoom Z] [--window comp|layer] [--project FILE]\n"
     "                       -o OUT.png\n"
     "  the rendered frame with the effect's overlay drawn over it, as the window shows it\n"
-    "  --size WxH       the layer size (1920x1080)\n"
+    "  --size WxH       the layer size (1920x1080); with an existing --project, its new size\n"
     "  --zoom Z         the window's zoom, 0.05 to 8 (1)\n"
     "  --window W       comp (the composition window, default) or layer (the layer window)\n";
 const char kChooserUsage[] =
@@ -35,6 +35,7 @@ const char kDragUsage[] =
     "                    [-o OUT.png]\n"
     "  a mouse gesture in the composition window (screen pixels at zoom 1): press at --from, move to\n"
     "  --to in N steps (8), release; prints what it grabbed and the parameters it changed\n"
+    "  --size WxH       the layer size (1920x1080); with an existing --project, its new size\n"
     "  -o OUT.png       the frame rendered afterwards, with the overlay\n";
 
 struct UiOptions {
@@ -60,11 +61,12 @@ PF_Point ParsePoint(const std::string& text, const char* what) {
 bool SharedOption(ArgReader& args, const std::string& arg, UiOptions* o) {
   if (arg == "--size") {
     o->session.size = ParseSize(args.value(arg));
+    o->session.sizeSet = true;  // the layer's size; the chooser takes it as its control's
     o->sizeSet = true;
   } else if (arg == "--project") {
-    o->session.project = args.value(arg);
+    o->session.project = args.path(arg);
   } else if (arg == "-o" || arg == "--output") {
-    o->session.outPath = args.value(arg);
+    o->session.outPath = args.path(arg);
   } else if (arg == "--help" || arg == "-h") {
     o->session.help = true;
   } else {
@@ -186,6 +188,7 @@ int Chooser(const UiOptions& o) {
   };
   RenderOptions session = o.session;
   session.size = {1920, 1080};  // the layer's size; --size is the control's
+  session.sizeSet = false;
   return RunSession(session, hooks);
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 
+#include "host/AtomicFile.h"
 #include "tools/tiletta/Commands.h"
 
 namespace {
@@ -27,15 +28,17 @@ const char kUsage[] =
     "  --project FILE opens the instance from FILE when it exists and saves it back afterwards;\n"
     "  `<command> --help` describes a command's options\n"
     "exit status: 0 done; 1 the plug-in or the host failed (its message is printed), not enough\n"
-    "  memory, or nothing to render; 2 bad usage (unknown option, bad or missing value, layers or\n"
-    "  frame options the layout cannot take, -o and --project naming one file); 3 an input file\n"
-    "  (--layer, --json, --project) cannot be read or is damaged; 4 -o or the --project file cannot\n"
-    "  be written\n";
+    "  memory or address space, or nothing to render; 2 bad usage (unknown option, bad or missing\n"
+    "  value, layers or frame options the layout cannot take, -o and --project naming one file);\n"
+    "  3 an input file (--layer, --json, --project) cannot be read or is damaged (a project whose\n"
+    "  stored layout cannot be rebuilt is left as it was); 4 -o or the --project file cannot be\n"
+    "  written\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
   using namespace Orvane::Mosaira::Cli;
+  using Orvane::Mosaira::RemoveNewFilesOnEndingSignals;
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
@@ -43,6 +46,8 @@ int main(int argc, char** argv) {
   // Past a file-size limit a write fails with "File too large" instead of ending the process,
   // so the half-written new file beside the target is removed and the message says why.
   std::signal(SIGXFSZ, SIG_IGN);
+  // Interrupted, stopped or hung up during a write, no half-written file stays beside the target.
+  RemoveNewFilesOnEndingSignals();
   ArgReader args(argc, argv, 2);
   try {
     if (std::strcmp(argv[1], "layouts") == 0) return RunLayouts(args);
