@@ -105,7 +105,6 @@ void OpenglFboRenderer::release() {
   layerStack.clear();
   spareLayers.clear();
   resolveTextures.clear();
-  layerTextures.Release();
   width = 0;
   height = 0;
 }
@@ -261,7 +260,6 @@ void OpenglFboRenderer::abandon() noexcept {
   abandonLayers(spareLayers);
   for (GlTexture& texture : resolveTextures) texture.Release();
   resolveTextures.clear();
-  layerTextures.Abandon();
   width = 0;
   height = 0;
   outputQuad.abandon();

@@ -4,8 +4,8 @@
 //
 // Storage is kept from one render to the next while the size and colour storage stay the same:
 // a popped layer (with its stencil) waits for the next push, at most kSpareLayers of them; the
-// resolve textures, one per stack depth, and the layer textures of the last render (see
-// LayerTexturePool) stay too. A change of size or storage, and release(), delete all of it.
+// resolve textures, one per stack depth, stay too. A change of size or storage, and release(),
+// delete all of it.
 //
 // Renderbuffers and textures live in the root's share group and serve every render thread;
 // framebuffers are not shared between contexts, so every context that renders gets its own
@@ -21,7 +21,6 @@
 #include "platform/GlContext.h"
 #include "render/FullScreenPasses.h"
 #include "render/GlName.h"
-#include "render/LayerTexturePool.h"
 #include "render/OpenGLContext.h"
 
 namespace Orvane::Mosaira {
@@ -69,7 +68,7 @@ class OpenglFboRenderer {
   gl::GLuint createTexture();
 
   // Deletes the current context's framebuffers, the output renderbuffer, every stacked and
-  // spare layer (with its stencil), the resolve textures and the kept layer textures, and
+  // spare layer (with its stencil) and the resolve textures, and
   // forgets the size. Needs a context of the share group current.
   void release();
 
@@ -126,9 +125,8 @@ class OpenglFboRenderer {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   OpenglOutputQuad outputQuad;    // the output pass; its GL objects are made on its first draw
-  LayerTexturePool layerTextures;  // layers' textures, kept between renders
 
-  // Storage alive between renders beyond the layer textures: spare layers, resolve textures and
+  // Storage alive between renders: spare layers, resolve textures and
   // the output renderbuffer, in bytes as stored (a multisampled pixel counted once per sample).
   std::size_t keptBytes() const;
   std::size_t spareLayerCount() const { return spareLayers.size(); }
