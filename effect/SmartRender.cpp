@@ -1,8 +1,6 @@
-// SmartFX render: checks out the worlds and the parameters the drawing needs, then hands them to
-// the renderer as plain values.
+// SmartFX render: checks out the worlds and "Edge Inset", then hands them to the renderer, which
+// reads every frame's parameters and layer as it draws that frame.
 #include <cstdio>
-#include <deque>
-#include <vector>
 
 #include "effect/SmartFxHandlers.h"
 #include "effect/ParamIndices.h"
@@ -15,46 +13,6 @@
 namespace Orvane::Mosaira {
 namespace {
 
-// Parameters checked out during one render. A checkout is made only while no error has
-// occurred in its chain; every definition that was checked out is checked in, at the latest when
-// the reader goes (so a failure half way leaves nothing checked out). A skipped or failed
-// checkout reads as a zeroed definition: value 0, no layer.
-class ParamReader {
- public:
-  explicit ParamReader(PF_InData* inData) : in_(inData) {}
-
-  // The definition of `index`; checked out only when *err is 0, whose failure becomes *err.
-  PF_ParamDef* Checkout(PF_ParamIndex index, PF_Err* err) {
-    if (*err != PF_Err_NONE) return &skipped_.emplace_back();
-    CheckedOutParam& param = params_.emplace_back(in_, index);
-    *err = param.error();
-    return &param.def();
-  }
-
-  // Checks `def` in now when it is out; the check-in's error counts only when *err is 0.
-  void Checkin(PF_ParamDef* def, PF_Err* err) {
-    for (CheckedOutParam& param : params_) {
-      if (&param.def() != def) continue;
-      const PF_Err e = param.CheckIn();
-      if (*err == PF_Err_NONE) *err = e;
-    }
-  }
-
-  // Checks out, reads the float slider value and checks in again.
-  double ReadFloat(PF_ParamIndex index, PF_Err* err) {
-    PF_ParamDef* def = Checkout(index, err);
-    const double value = def->u.fs_d.value;
-    Checkin(def, err);
-    return value;
-  }
-
- private:
-  PF_InData* in_;
-  // Stable addresses: layers stay checked out while they are drawn.
-  std::deque<CheckedOutParam> params_;
-  std::deque<PF_ParamDef> skipped_;
-};
-
 // A stored value held to +-kFarOut: a project may hold anything, and narrowing a double beyond
 // single precision is undefined. NaN stays NaN.
 double HoldFar(double value) {
@@ -63,25 +21,15 @@ double HoldFar(double value) {
   return value;
 }
 
-// The parameters of frame k, in the order the frame reads them ("Layer" last, kept out).
-// The layer's definition is appended to `layerDefs`.
-FrameLayer ReadFrame(ParamReader& reader, const PF_WorldSuite2& worlds, int32_t k,
-                     std::vector<PF_ParamDef*>* layerDefs) {
-  PF_Err err = PF_Err_NONE;
-  FrameLayer frame;
-  frame.roundness = float(HoldFar(reader.ReadFloat(kParamRoundCorner, &err)) / 100.0);
-  frame.xOffset = HoldFar(reader.ReadFloat(PolygonParam(k, kPolygonXOffset), &err));
-  frame.yOffset = HoldFar(reader.ReadFloat(PolygonParam(k, kPolygonYOffset), &err));
-  frame.scale = float(HoldFar(reader.ReadFloat(PolygonParam(k, kPolygonScale), &err)) / 100.0);
-  PF_ParamDef* layer = reader.Checkout(PolygonParam(k, kPolygonLayer), &err);
-  layerDefs->push_back(layer);
-  const PF_EffectWorld& world = layer->u.ld;
-  if (world.width > 0 && world.height > 0 && world.data != nullptr && frame.scale > 0.0f) {
-    frame.layer = &layer->u.ld;
-    // The host's answer is not needed: a world it cannot describe goes as 8-bit.
-    worlds.PF_GetPixelFormat(frame.layer, &frame.format);
-  }
-  return frame;
+// The "Edge Inset" value, checked out and in again. The checkout's error becomes *err (a failed
+// one reads 0: no inset); the check-in's counts only when there is none yet.
+float ReadEdgeInset(PF_InData* inData, PF_Err* err) {
+  CheckedOutParam param(inData, kParamEdgeInset);
+  *err = param.error();
+  const double value = param.def().u.fs_d.value;
+  const PF_Err checkin = param.CheckIn();
+  if (*err == PF_Err_NONE) *err = checkin;
+  return float(HoldFar(value));
 }
 
 // Tells the user why a frame stays empty: the host shows return_msg as an error.
@@ -139,22 +87,15 @@ PF_Err HandleSmartRender(PF_InData* inData, PF_OutData* outData, PF_SmartRenderE
   // An empty layer comes as an empty world: there is nothing to draw.
   if (input->width <= 0 || input->height <= 0) return PF_Err_NONE;
 
-  ParamReader reader(inData);
   LayoutRenderJob job;
   job.inData = inData;
   job.input = input;
   job.output = output;
   job.format = format;
   // The inset's checkout error is the render's result; a failed one draws with no inset.
-  ApplyEdgeInset(layout, float(HoldFar(reader.ReadFloat(kParamEdgeInset, &err))));
+  ApplyEdgeInset(layout, ReadEdgeInset(inData, &err));
   job.layout = layout;
-  const size_t frameCount = layout->frames.size();
-  std::vector<PF_ParamDef*> layerDefs;
-  for (size_t k = 0; k < frameCount && k < size_t(kPolygonGroupCount); ++k) {
-    job.frames.push_back(ReadFrame(reader, worlds.get(), int32_t(k), &layerDefs));
-  }
-  // Each layer goes back to the host as soon as its pixels are up, not at the end of the render.
-  job.layerDone = [&](size_t k) { reader.Checkin(layerDefs[k], &err); };
+  // The render checks out each frame's parameters and layer itself, one frame at a time.
   const RenderResult result = RenderLayoutFrames(job);
   if (result.outcome == RenderOutcome::kOutputTooLarge) {
     ReportTooLarge(outData, *input, result.largestSide);

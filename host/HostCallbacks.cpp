@@ -1,5 +1,6 @@
 #include "host/HostCallbacks.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -36,7 +37,7 @@ const PF_HandleSuite2 kHandleSuite = {
     HostCallbacks::DisposeHandle, HostCallbacks::HandleSize, HostCallbacks::ResizeHandle};
 const PF_ANSICallbacksSuite1 kAnsiSuite = {AnsiSprintf, AnsiStrcpy};
 const PF_WorldSuite2 kWorldSuite = {HostGetPixelFormat};
-const PF_iterateFloatSuite1 kIterateFloatSuite = {HostIterateFloat};
+const PF_iterateFloatSuite1 kIterateFloatSuite = {HostCallbacks::IterateFloat};
 const PF_AppSuite6 kAppSuite = {HostCallbacks::AppGetBgColor};
 const PF_ParamUtilsSuite3 kParamUtilsSuite = {HostCallbacks::UpdateParamUi};
 const AEGP_UtilitySuite11 kUtilitySuite = {HostCallbacks::RegisterWithAegp};
@@ -114,6 +115,16 @@ SPErr HostCallbacks::ReleaseSuite(const char* name, A_long version) {
   return host->suites_.Release(name, version) ? A_Err_NONE : A_Err_GENERIC;
 }
 
+// --- Pixels --------------------------------------------------------------------------------
+
+PF_Err HostCallbacks::IterateFloat(PF_InData* in_data, A_long progress_base, A_long progress_final,
+                                   PF_EffectWorld* src, const PF_Rect* area, void* refcon,
+                                   PF_IteratePixelFloatFunc pix_fn, PF_EffectWorld* dst) {
+  SimulatedHost* host = Current();
+  if (host != nullptr && host->faults_.ShouldFail("iterate")) return PF_Err_OUT_OF_MEMORY;
+  return HostIterateFloat(in_data, progress_base, progress_final, src, area, refcon, pix_fn, dst);
+}
+
 // --- Handles ---------------------------------------------------------------------------------
 
 PF_Handle HostCallbacks::NewHandle(A_u_longlong size) {
@@ -173,6 +184,7 @@ PF_Err HostCallbacks::CheckoutParam(PF_ProgPtr ref, PF_ParamIndex index, A_long 
   }
   std::lock_guard<std::mutex> lock(host->mutex_);
   ++inst->checkouts;
+  inst->peakCheckouts = std::max(inst->peakCheckouts, inst->checkouts);
   return PF_Err_NONE;
 }
 

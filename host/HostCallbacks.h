@@ -45,6 +45,11 @@ struct HostCallbacks {
   static PF_Err RegisterUi(PF_ProgPtr ref, PF_CustomUIInfo* info);
   static PF_Err UpdateParamUi(PF_ProgPtr ref, PF_ParamIndex index, const PF_ParamDef* param);
   static PF_Err AppGetBgColor(PF_App_Color* color);
+  // "PF iterateFloat Suite": HostIterateFloat, failing with PF_Err_OUT_OF_MEMORY when the
+  // "iterate" fault is due.
+  static PF_Err IterateFloat(PF_InData* in_data, A_long progress_base, A_long progress_final,
+                             PF_EffectWorld* src, const PF_Rect* area, void* refcon,
+                             PF_IteratePixelFloatFunc pix_fn, PF_EffectWorld* dst);
   // AEGP.
   static A_Err RegisterWithAegp(AEGP_GlobalRefcon refcon, const A_char* name, AEGP_PluginID* id);
   static A_Err GetNewEffectForEffect(AEGP_PluginID id, PF_ProgPtr ref, AEGP_EffectRefH* effect);

@@ -348,6 +348,7 @@ void SimulatedHost::CheckInvariants(PF_Cmd cmd, HostInstance* inst) {
       Violation(prefix + std::to_string(i->checkouts) + " parameter check-out(s) not checked in");
       i->checkouts = 0;
     }
+    i->lastPeakCheckouts = std::exchange(i->peakCheckouts, 0);
   }
   {
     std::lock_guard<std::mutex> instances(instancesMutex_);

@@ -110,6 +110,10 @@ struct HostInstance {
   PF_Handle sequenceData = nullptr;
   std::vector<ParamStream> streams;  // index 0 is the input layer
   int checkouts = 0;                 // parameter check-outs not yet checked in
+  // The most parameter check-outs out at once: during the command under way, and during the last
+  // command that ended.
+  int peakCheckouts = 0;
+  int lastPeakCheckouts = 0;
   // Under the host's run lock: render commands in flight, and the thread that holds the instance
   // between renders (with its depth) and the threads waiting to.
   int renders = 0;

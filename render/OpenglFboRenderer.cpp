@@ -96,7 +96,6 @@ void OpenglFboRenderer::release() {
   layerStack.clear();
   // Stencils go with their layers: an entry left behind would outlive its renderbuffers.
   stencilOfLayer.clear();
-  layerTextures.Release();
   width = 0;
   height = 0;
 }
@@ -213,7 +212,6 @@ void OpenglFboRenderer::abandon() noexcept {
   layerStack.clear();
   for (auto& entry : stencilOfLayer) entry.second.Release();
   stencilOfLayer.clear();
-  layerTextures.Abandon();
   width = 0;
   height = 0;
   if (outputQuad) outputQuad->abandon();

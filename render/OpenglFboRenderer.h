@@ -23,7 +23,6 @@
 #include "platform/GlContext.h"
 #include "render/FullScreenPasses.h"
 #include "render/GlName.h"
-#include "render/LayerTexturePool.h"
 #include "render/OpenGLContext.h"
 
 namespace Orvane::Mosaira {
@@ -63,9 +62,8 @@ class OpenglFboRenderer {
   // clamped to the edge. The caller owns it.
   gl::GLuint createTexture();
 
-  // Deletes the current context's framebuffers, the output renderbuffer, every stacked layer
-  // (with its stencil) and the kept layer textures, and forgets the size. Leaves the output pass
-  // alone. Needs a context of the share group current.
+  // Deletes the current context's framebuffers, the output renderbuffer and every stacked layer
+  // (with its stencil), and forgets the size. Leaves the output pass alone. Needs a context of the share group current.
   void release();
 
   // Makes storage of w x h pixels (both at least 1) in `storage`; does nothing when size and
@@ -119,7 +117,6 @@ class OpenglFboRenderer {
   std::uint32_t height = 0;
   // The output pass; null after global set-down until the next composite makes a new one.
   std::unique_ptr<OpenglOutputQuad> outputQuad;
-  LayerTexturePool layerTextures;  // layers' textures, kept between renders
 
  private:
   struct ContextFramebuffers {

@@ -20,9 +20,10 @@ using namespace gl33core;
 
 [[noreturn]] void Refuse() { throw PF_Err{PF_Err_BAD_CALLBACK_PARAM}; }
 
-// One vector-drawing frame: begun at construction; End() draws it. Left without End() (a
-// failure on the way), the queued fills are dropped. Either way the frame's images are deleted
-// (their textures stay with the layer-texture pool), so no fill outlives the render.
+// One vector-drawing frame and its image list: begun at construction; End() draws it. Left
+// without End() (a failure on the way), the queued fills are dropped. Either way the frame's
+// images are deleted, in list order, and each layer's texture with its image, so no fill and no
+// texture outlives the render.
 class VectorFrame {
  public:
   VectorFrame(NVGcontext* ctx, float width, float height) : ctx_(ctx) {
@@ -77,18 +78,6 @@ class PushedLayers {
   std::size_t base_;
 };
 
-// Ends the render's use of the kept layer textures on every way out.
-class LayerTextureRound {
- public:
-  explicit LayerTextureRound(LayerTexturePool& pool) : pool_(pool) {}
-  ~LayerTextureRound() { pool_.EndRender(); }
-  LayerTextureRound(const LayerTextureRound&) = delete;
-  LayerTextureRound& operator=(const LayerTextureRound&) = delete;
-
- private:
-  LayerTexturePool& pool_;
-};
-
 bool UsableScale(double s) { return std::isfinite(s) && s > 0.0; }
 
 void CheckJob(const LayoutRenderJob& job, PixelLayout* pixel) {
@@ -113,15 +102,15 @@ void PrepareLayers(OpenglFboRenderer& renderer, std::uint32_t w, std::uint32_t h
   renderer.pushLayer(true);
 }
 
-void DrawFrames(const LayoutRenderJob& job, NVGcontext* ctx, LayerTexturePool* pool, std::vector<int>* images) {
+// Every frame of the layout, in frame order, one layer checked out, uploaded and checked in at a
+// time. The number of frames is read again before every frame. A frame that cannot be drawn is
+// left out: its result is not the render's.
+void DrawFrames(const LayoutRenderJob& job, NVGcontext* ctx, std::vector<int>* images) {
   double sx = 0.0, sy = 0.0;
   LayoutScale(*job.input, *job.layout, &sx, &sy);
-  const bool usable = UsableScale(sx) && UsableScale(sy);
-  if (usable) nvgScale(ctx, float(sx), float(sy));
-  const auto& frames = job.layout->frames;
-  for (std::size_t k = 0; k < job.frames.size(); ++k) {
-    if (usable && k < frames.size()) DrawFrameLayer(ctx, *frames[k], job.frames[k], sx, sy, job.inData, pool, images);
-    if (job.layerDone) job.layerDone(k);
+  if (UsableScale(sx) && UsableScale(sy)) nvgScale(ctx, float(sx), float(sy));
+  for (int k = 0; std::size_t(k) < job.layout->frames.size(); ++k) {
+    DrawPolygonLayer(job.inData, job.output, sx, sy, k, *job.layout, images);
   }
 }
 
@@ -181,7 +170,6 @@ RenderResult RenderLayoutFrames(const LayoutRenderJob& job) {
   renderer.resize(w, h, pixel.storage);
   {
     PushedLayers layers(renderer);
-    LayerTextureRound round(renderer.layerTextures);
     try {
       PrepareLayers(renderer, w, h);
     } catch (const LayerStorageRefused& refused) {
@@ -192,12 +180,12 @@ RenderResult RenderLayoutFrames(const LayoutRenderJob& job) {
     }
     {
       VectorFrame frame(ctx, float(w), float(h));
-      DrawFrames(job, ctx, &renderer.layerTextures, frame.Images());
+      DrawFrames(job, ctx, frame.Images());
       frame.End();
     }
     FinishLayers(renderer, &globals->flipQuad, pixel);
   }
-  DownloadOutputWorld(job.input->width, job.input->height, job.output, job.inData,
+  DownloadOutputWorld(job.input->width, job.input->height, job.input, job.output, job.inData,
                       pixel.code, pixel.bytesPerPixel, pixel.transferType);
   return {RenderOutcome::kDrawn, largest};
 }

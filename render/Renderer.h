@@ -5,8 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <vector>
 
 #include "layout/GridLayoutModel.h"
 #include "sdk/pf_effect.h"
@@ -27,35 +25,22 @@ void RenderGlobalSetdown() noexcept;
 // ARGB128.
 bool AcceptsPixelFormat(PF_PixelFormat format);
 
-// What the host gave for one frame: its layer and the values of its parameters. A frame whose
-// `layer` is null, empty, or whose `scale` is not above 0 (NaN included) is not drawn. Values
-// from a project may be anything: the shell holds offsets and scale to +-kFarOut first.
-// Offsets and scales beyond this magnitude draw as this one does (the layer moved out of its frame,
-// or zoomed to its centre), and stay finite through every single-precision step of the drawing.
+// Frame values from a project may be anything: the frame drawing holds offsets and scale to
+// +-kFarOut first. Offsets and scales beyond this magnitude draw as this one does (the layer moved
+// out of its frame, or zoomed to its centre), and stay finite through every single-precision step
+// of the drawing.
 inline constexpr double kFarOut = 1e20;
-
-struct FrameLayer {
-  PF_EffectWorld* layer = nullptr;  // not owned; checked out for the length of the render
-  PF_PixelFormat format = PF_PixelFormat_ARGB32;
-  double xOffset = 0.0;   // in the layer image's own units, before the cover fit
-  double yOffset = 0.0;
-  float scale = 0.0f;     // 1 = cover fit as it stands
-  float roundness = 0.0f; // 0 sharp .. 1 fully rounded corners
-};
 
 // Everything a render needs from the host, checked out beforehand by the caller, who keeps it
 // alive (and checked out) until RenderLayoutFrames returns. The layout is read, never changed:
-// its insets must already be those of the "Edge Inset" to draw with.
+// its insets must already be those of the "Edge Inset" to draw with. Each frame's parameters and
+// layer are checked out by the render itself, one frame at a time, in frame order.
 struct LayoutRenderJob {
   PF_InData* inData = nullptr;
   PF_EffectWorld* input = nullptr;   // the input layer; its size is the render's size
   PF_EffectWorld* output = nullptr;  // written whole; row padding left alone
   PF_PixelFormat format = PF_PixelFormat_ARGB32;  // of the input and output worlds
   const GridLayoutModel* layout = nullptr;  // drawn in layout units under the layout scale
-  std::vector<FrameLayer> frames;     // one per layout frame, in frame order (missing = none)
-  // Called with k once frame k's layer is read no more (its pixels gone up, or the frame not
-  // drawn), in frame order, on the render's thread: its checkout may end there. Optional.
-  std::function<void(std::size_t k)> layerDone;
 };
 
 // The layout scale: input width and height (through single precision) over the layout's size.
@@ -81,12 +66,12 @@ struct RenderResult {
 // calling thread's context afterwards, on every path. Throws before any OpenGL work:
 // PF_Err_BAD_CALLBACK_PARAM for a pixel layout AcceptsPixelFormat refuses, missing worlds or
 // layout, or a renderer that is not set up (global set-up failed or never ran). During the work:
-// AESDK_OpenGL_Fault when the thread's context cannot be made, and what the pixel transfer throws;
-// the vector-drawing frame is cancelled, its images deleted and the pushed layers discarded first,
-// so that the next render starts clean. A layout scale that is not finite and positive draws no
-// frame. The renderer keeps its framebuffers and output storage for the next render of the same
-// size and depth, no layer (see OpenglFboRenderer.h); whatever happens, the layer textures this
-// render did not use are freed.
+// AESDK_OpenGL_Fault when the thread's context cannot be made, and what the frame drawing and the
+// pixel transfer throw (see FrameDrawing.h and PixelTransfer.h); the vector-drawing frame is
+// cancelled, its images deleted and the pushed layers discarded first, so that the next render
+// starts clean. A layout scale that is not finite and positive draws no frame. The renderer keeps
+// its framebuffers and output storage for the next render of the same size and depth, no layer
+// (see OpenglFboRenderer.h); the layer textures are deleted with their images, whatever happens.
 RenderResult RenderLayoutFrames(const LayoutRenderJob& job);
 
 }  // namespace Orvane::Mosaira

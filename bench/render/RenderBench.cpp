@@ -216,7 +216,7 @@ void BM_CairoReference(benchmark::State& state) {
     for (size_t k = 0; k < layout->frames.size() && k < images.size(); ++k) {
       const FrameModel& frame = *layout->frames[k];
       const AffineTransform r =
-          FrameImageTransform(CoverFit(frame.insetPolygons, w, h), w, h, 1.0, 0.0, 0.0);
+          FrameImageTransform(frame.coverFit(w, h), w, h, 1.0, 0.0, 0.0);
       cairo_matrix_t m;
       cairo_matrix_init(&m, r[0], r[3], r[1], r[4], r[2], r[5]);
       cairo_matrix_invert(&m);

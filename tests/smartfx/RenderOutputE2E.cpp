@@ -1,6 +1,7 @@
-// The rendered picture of a fixed nine-frame scene at every depth, held against output recorded
-// before the render road kept its storage between renders: byte for byte at 8 bits and in float,
-// within one unit at 16 bits (0 and white exact). Then what kept storage must not change: a render
+// The rendered picture of a fixed nine-frame scene at every depth, held against recorded output:
+// byte for byte at 8 bits and in float, within one unit at 16 bits (0 and white exact). The 8-bit
+// picture was recorded with the layers in float textures (filtered in float: the partly covered
+// edge pixels differ by a few units from 8-bit textures, once magnified by un-premultiplying). Then what kept storage must not change: a render
 // after the size changes, and a render after the plug-in is set down and set up again (which
 // describes the driver once).
 #include <gtest/gtest.h>
@@ -104,7 +105,7 @@ TEST_F(RenderOutput, SixteenBitPictureIsWithinOneUnit) {
 // after the plug-in was set down and up again.
 TEST_F(RenderOutput, KeptStorageFollowsSizeAndSetdown) {
   Open(PF_PixelFormat_ARGB32);
-  const uint64_t golden = 4249572268412796375ull;
+  const uint64_t golden = 16134256786006709677ull;
   EXPECT_EQ(Checksum(Render(PF_PixelFormat_ARGB32)->Bytes()), golden);
   const auto smallAfterLarge = Render(PF_PixelFormat_ARGB32, 48, 27)->Bytes();
   EXPECT_EQ(Render(PF_PixelFormat_ARGB32, 48, 27)->Bytes(), smallAfterLarge);
