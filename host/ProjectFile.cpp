@@ -254,7 +254,7 @@ bool WriteProjectFile(const std::string& path, const Project& project, std::stri
 // text, so a reader learns that it is the end that is missing.
 std::string NotAnObject(const char* text, size_t size) {
   rapidjson::Document doc;
-  doc.Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(text, size);
+  doc.Parse<rapidjson::kParseIterativeFlag>(text, size);  // only where it fails matters
   if (!doc.HasParseError()) return "not a project file (its text is no JSON object)";
   size_t end = size;
   while (end > 0 && std::strchr(" \t\r\n", text[end - 1]) != nullptr) --end;
