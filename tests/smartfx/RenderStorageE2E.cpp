@@ -1,6 +1,6 @@
 // What a render leaves in the driver: the layers it draws in are made anew by every render and
 // deleted before it returns, and so is every texture it resolves them into; a render of the size
-// of the last one keeps nothing of its own. Counted through glbinding, which the plug-in shares
+// of the last one keeps nothing of its own, nor does a render that fails. Counted through glbinding, which the plug-in shares
 // with this process.
 #include <glbinding/Binding.h>
 #include <glbinding/CallbackMask.h>
@@ -114,6 +114,41 @@ TEST_P(RenderStorage, SecondRenderMakesItsLayersAndKeepsNothing) {
   EXPECT_TRUE(renderbuffers.live.empty()) << renderbuffers.live.size() << " renderbuffers kept";
   EXPECT_TRUE(textures.live.empty()) << textures.live.size() << " textures kept";
   EXPECT_EQ(first->Bytes(), second->Bytes());
+}
+
+// A render that fails on the way (a suite refused, a parameter checkout, a handle not made or not
+// locked, the host's float iteration failing, at each call in turn) keeps no layer, no resolve
+// texture and no layer texture: what it made up to the failure goes with it. Whatever the
+// failure, the next clean render is the picture again.
+TEST_P(RenderStorage, FailedRenderKeepsNothing) {
+  const PF_PixelFormat format = GetParam();
+  Open(96, 54);
+  std::vector<std::unique_ptr<HostWorld>> layers;
+  for (int k = 0; k < 2; ++k) {
+    layers.push_back(SolidLayer(96, 54, format, {1.0, 0.5, 0.25, 0.75}));
+    ASSERT_TRUE(fx.SetLayer(id, LayerParam(k), layers.back().get()));
+  }
+  Pick("2-1");
+  const auto reference = RenderOf(id, 96, 54, format);
+  int failed = 0;
+  for (int n = 0; n < 12; ++n) {
+    for (int kind = 0; kind < 5; ++kind) {
+      if (kind == 0) host.Suites().FailAcquire(n);
+      if (kind == 1) host.Faults().Fail("checkout_param", n);
+      if (kind == 2) host.Handles().FailNew(n);
+      if (kind == 3) host.Handles().FailLock(n);
+      if (kind == 4) host.Faults().Fail("iterate", n);
+      GlLedger ledger;
+      HostWorld input(96, 54, format), output(96, 54, format);
+      failed += fx.Render(id, &input, &output) != PF_Err_NONE;
+      host.ClearFaults();
+      const auto [renderbuffers, textures] = ledger.Read();
+      EXPECT_TRUE(renderbuffers.live.empty()) << "fault " << kind << " at call " << n;
+      EXPECT_TRUE(textures.live.empty()) << "fault " << kind << " at call " << n;
+    }
+    EXPECT_EQ(RenderOf(id, 96, 54, format)->Bytes(), reference->Bytes()) << "after faults at call " << n;
+  }
+  EXPECT_GT(failed, 0);
 }
 
 std::string DepthName(const ::testing::TestParamInfo<PF_PixelFormat>& info) {
