@@ -4,6 +4,7 @@
 // colour under a zero alpha).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,6 +52,39 @@ TEST_P(EdgeAlpha, ZeroAlphaHasNoColour) {
     }
   }
   EXPECT_EQ(coloured, 0) << "pixels of alpha 0 with colour";
+}
+
+// Rounded frames at an odd size, where the anti-aliased fringe falls across pixel centres: at
+// 16 bits and in float, every pixel is covered as in the 8-bit picture (within 8-bit rounding),
+// and no channel is negative. The fringe's coverage ramp runs past its ends there, and float
+// layers, which clamp nothing, once let it take coverage away from the pixels it touched.
+TEST_P(EdgeAlpha, RoundedEdgesCoverAsAtEightBits) {
+  const PF_PixelFormat format = GetParam();
+  constexpr A_long w = 322, h = 179;
+  Open(w, h);
+  Pick("9-1");
+  ASSERT_EQ(host.SetFloat(id, kParamRoundCorner, 40.0), PF_Err_NONE);
+  const auto depthPicture = [&](PF_PixelFormat depth) {
+    std::vector<std::unique_ptr<HostWorld>> layers;
+    for (int k = 0; k < 9; ++k) {
+      layers.push_back(SolidLayer(w, h, depth, {1.0, 0.1 * k, 0.5, 1.0 - 0.1 * k}));
+      EXPECT_TRUE(fx.SetLayer(id, LayerParam(k), layers.back().get()));
+    }
+    return RenderOf(id, w, h, depth);
+  };
+  const auto eight = depthPicture(PF_PixelFormat_ARGB32);
+  const auto deep = depthPicture(format);
+  const float white = WhiteOf(format);
+  int uncovered = 0, negative = 0;
+  for (A_long y = 0; y < h; ++y) {
+    for (A_long x = 0; x < w; ++x) {
+      const Argb p = GetArgb(*deep, x, y);
+      negative += p[0] < 0.0f || p[1] < 0.0f || p[2] < 0.0f || p[3] < 0.0f;
+      uncovered += std::abs(p[0] / white - GetArgb(*eight, x, y)[0] / 255.0f) > 2.5f / 255.0f;
+    }
+  }
+  EXPECT_EQ(uncovered, 0) << "pixels covered otherwise than at 8 bits";
+  EXPECT_EQ(negative, 0) << "pixels with a negative channel";
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryDepth, EdgeAlpha,
