@@ -90,25 +90,30 @@ std::vector<PointSample> SamplePoints(PF_InData* inData, const GridLayoutModel& 
   return samples;
 }
 
-// The layout size the parameters were written for, told by the point furthest along each axis
-// and confirmed by every other point; false when the points do not agree on one size (keyframed
-// points, or parameters the user changed since), or tell none.
+// The layout size the parameters were written for. Every point placed where its parameter says
+// tells it (parameter / fraction); a point the layout held on its edge (a value typed beyond the
+// layer) tells a larger one, so the smallest told is taken, from points far enough along each axis
+// to tell it precisely. Every point must then agree with it, as the layout held it within that
+// size. False when the points do not agree on one size (keyframed points read at another time,
+// parameters the user changed since), or tell none.
 bool SizeOfParams(const std::vector<PointSample>& samples, LayoutSize* size) {
-  const PointSample* alongX = nullptr;
-  const PointSample* alongY = nullptr;
+  constexpr double kNone = std::numeric_limits<double>::infinity();
+  double width = kNone, height = kNone;
   for (const PointSample& s : samples) {
-    if (!alongX || s.fx > alongX->fx) alongX = &s;
-    if (!alongY || s.fy > alongY->fy) alongY = &s;
+    if (s.fx >= kTellingFraction) width = std::min(width, s.px / s.fx);
+    if (s.fy >= kTellingFraction) height = std::min(height, s.py / s.fy);
   }
-  if (!alongX || alongX->fx < kTellingFraction || alongY->fy < kTellingFraction) return false;
-  size->width = SnapSide(alongX->px / alongX->fx);
-  size->height = SnapSide(alongY->py / alongY->fy);
+  if (!std::isfinite(width) || !std::isfinite(height) || width <= 0.0 || height <= 0.0) return false;
+  size->width = SnapSide(width);
+  size->height = SnapSide(height);
   for (const PointSample& s : samples) {
-    const bool agrees = std::fabs(s.px - s.fx * size->width) <= kSizeAgreementPx &&
-                        std::fabs(s.py - s.fy * size->height) <= kSizeAgreementPx;
+    const double heldX = std::clamp(s.px, 0.0, size->width);
+    const double heldY = std::clamp(s.py, 0.0, size->height);
+    const bool agrees = std::fabs(heldX - s.fx * size->width) <= kSizeAgreementPx &&
+                        std::fabs(heldY - s.fy * size->height) <= kSizeAgreementPx;
     if (!agrees) return false;
   }
-  return std::isfinite(size->width) && std::isfinite(size->height);
+  return true;
 }
 
 // A layout rebuilt from saved text stands at the current layer size, its point parameters at the

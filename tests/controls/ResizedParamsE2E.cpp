@@ -1,0 +1,85 @@
+// How the size that a resized layer's point parameters were written at is found, through the
+// plug-in in the simulated host: "3-1" at 1920 x 1080 with button B2 dragged 100 px to the right
+// (P7 and P8 at x = 1060) and point P6 typed beyond the layer's right edge (the layout holds it
+// on the edge), saved. Reopened with the layer at 960 x 540 the reshaped layout is shown scaled
+// by one half; reopened at the size it was saved at, it is shown as it was.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+#include "host/ProjectFile.h"
+#include "tests/controls/ControlsFixture.h"
+
+namespace Orvane::Mosaira {
+namespace {
+
+class ResizedParams : public Testing::ControlsFixture {
+ protected:
+  void SetUp() override {
+    StartInstance(1920, 1080, "3-1");
+    pointP6 = PointParamAt(1920, 540);
+    ASSERT_NE(pointP6, 0);
+    Drag({960, 810}, {1060, 860});
+    path = ::testing::TempDir() + "resized_params_" + std::to_string(getpid()) + ".proj";
+  }
+  void TearDown() override {
+    std::remove(path.c_str());
+    ControlsFixture::TearDown();
+  }
+
+  // Saves the project and opens it with the layer at width x height.
+  InstanceId Reopen(A_long width, A_long height) {
+    std::string error;
+    EXPECT_TRUE(host.SaveProject(path, &error)) << error;
+    Project project;
+    EXPECT_TRUE(ReadProjectFile(path, SimulatedHost::kMaxLayerSide, &project, &error)) << error;
+    project.instances.at(0).width = width;
+    project.instances.at(0).height = height;
+    EXPECT_TRUE(WriteProjectFile(path, project, &error)) << error;
+    EXPECT_TRUE(host.OpenProject(path, &error)) << error;
+    const InstanceId opened = host.Instances().back();
+    UseLayers(opened);
+    return opened;
+  }
+
+  // The render shows frames 2 and 3 meeting at x = edge below frame 1, both whole.
+  void ExpectRenderedEdgeAt(InstanceId instance, A_long edge) {
+    auto out = Render(instance);
+    const A_long width = host.Instance(instance).width, height = host.Instance(instance).height;
+    for (A_long y : {height * 6 / 10, height * 9 / 10}) {
+      EXPECT_EQ(FrameColourAt(*out, edge - 10, y), 2) << edge << "," << y;
+      EXPECT_EQ(FrameColourAt(*out, edge + 10, y), 3) << edge << "," << y;
+      EXPECT_EQ(FrameColourAt(*out, width - 20, y), 3) << y;
+    }
+    EXPECT_EQ(FrameColourAt(*out, width / 2, height / 5), 1);
+  }
+
+  PF_ParamIndex pointP6 = 0;
+  std::string path;
+};
+
+// The point held on the edge tells a larger size than the layer had; the size is still found from
+// the points that lie where their parameters say, and nothing collapses.
+TEST_F(ResizedParams, PointTypedBeyondTheLayerDoesNotHideTheSavedSize) {
+  ASSERT_EQ(host.SetPointPx(id, pointP6, 2500, 540), PF_Err_NONE);
+  ExpectRenderedEdgeAt(id, 1060);
+  const InstanceId resized = Reopen(960, 540);
+  ExpectRenderedEdgeAt(resized, 530);
+  DrawIn(PF_Window_COMP, resized);
+  EXPECT_TRUE(AccentNear(530, 405 + 12, 3));  // button B2 where the edge is drawn
+}
+
+// A project never resized is shown as it was saved, whatever the user typed: no other size is
+// found in parameters that the layout clamped.
+TEST_F(ResizedParams, ProjectReopenedAtItsOwnSizeKeepsItsShape) {
+  ASSERT_EQ(host.SetPointPx(id, pointP6, 2500, 540), PF_Err_NONE);
+  const auto before = Render(id);
+  const InstanceId reopened = Reopen(1920, 1080);
+  EXPECT_EQ(Render(reopened)->Bytes(), before->Bytes());
+  EXPECT_EQ(host.Stream(reopened, pointP6).ValueAt(0).td.x_value, 2500 * 65536);
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira
