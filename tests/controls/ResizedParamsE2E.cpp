@@ -20,7 +20,9 @@ class ResizedParams : public Testing::ControlsFixture {
   void SetUp() override {
     StartInstance(1920, 1080, "3-1");
     pointP6 = PointParamAt(1920, 540);
+    pointP8 = PointParamAt(960, 1080);
     ASSERT_NE(pointP6, 0);
+    ASSERT_NE(pointP8, 0);
     Drag({960, 810}, {1060, 860});
     path = ::testing::TempDir() + "resized_params_" + std::to_string(getpid()) + ".proj";
   }
@@ -56,7 +58,9 @@ class ResizedParams : public Testing::ControlsFixture {
     EXPECT_EQ(FrameColourAt(*out, width / 2, height / 5), 1);
   }
 
-  PF_ParamIndex pointP6 = 0;
+  void RenderAt(double seconds) { host.Context().time = HostTime{A_long(seconds * 30), 30}; }
+
+  PF_ParamIndex pointP6 = 0, pointP8 = 0;
   std::string path;
 };
 
@@ -79,6 +83,39 @@ TEST_F(ResizedParams, ProjectReopenedAtItsOwnSizeKeepsItsShape) {
   const InstanceId reopened = Reopen(1920, 1080);
   EXPECT_EQ(Render(reopened)->Bytes(), before->Bytes());
   EXPECT_EQ(host.Stream(reopened, pointP6).ValueAt(0).td.x_value, 2500 * 65536);
+}
+
+// P8 keyframed from x = 1060 at 0 s to x = 1500 at 1 s: at 1 s the edge between frames 2 and 3
+// runs from P7 down to P8, at the bottom three quarters of the way across. A drag at 0 s after
+// the reopen at half size changes the keyframe at 0 s only; the one at 1 s still holds the old
+// layer's pixels and must still be read at their size.
+TEST_F(ResizedParams, KeyframedPointKeepsItsPathAfterADragAtTheNewSize) {
+  PF_ParamDefUnion value = host.Stream(id, pointP8).ValueAt(0);
+  host.Stream(id, pointP8).AddKeyframe(0.0, value);
+  value.td.x_value = 1500 * 65536;
+  host.Stream(id, pointP8).AddKeyframe(1.0, value);
+  const InstanceId resized = Reopen(960, 540);
+  const auto bottomEdgeAtOneSecond = [&](const char* when) {
+    RenderAt(1.0);
+    auto out = Render(resized);
+    EXPECT_EQ(FrameColourAt(*out, 700, 535), 2) << when;
+    EXPECT_EQ(FrameColourAt(*out, 790, 535), 3) << when;
+    RenderAt(0.0);
+  };
+  ExpectRenderedEdgeAt(resized, 530);
+  bottomEdgeAtOneSecond("before the drag");
+  DrawIn(PF_Window_COMP, resized);  // the overlay the user grabs, at 0 s
+  Drag({530, 405}, {430, 405}, resized);
+  ExpectRenderedEdgeAt(resized, 430);
+  bottomEdgeAtOneSecond("after the drag");
+  ExpectRenderedEdgeAt(resized, 430);  // back at 0 s, where the project is saved and reopened
+
+  std::string error;
+  ASSERT_TRUE(host.SaveProject(path, &error)) << error;
+  ASSERT_TRUE(host.OpenProject(path, &error)) << error;
+  const InstanceId reopened = host.Instances().back();
+  UseLayers(reopened);
+  ExpectRenderedEdgeAt(reopened, 430);
 }
 
 }  // namespace
