@@ -120,3 +120,50 @@ TEST_F(ResizedParams, KeyframedPointKeepsItsPathAfterADragAtTheNewSize) {
 
 }  // namespace
 }  // namespace Orvane::Mosaira
+
+namespace Orvane::Mosaira {
+namespace {
+
+// A layout chosen while the layer is empty (a side of 0) shows no controls there; it is shown at
+// the layer's first real size, can be reshaped there, and comes back so from a saved project.
+class LayoutOnEmptyLayer : public Testing::ControlsFixture {
+ protected:
+  void ExpectThreeFrames(InstanceId instance, A_long edge) {
+    auto out = Render(instance);
+    EXPECT_EQ(FrameColourAt(*out, 320, 180), 1);
+    EXPECT_EQ(FrameColourAt(*out, edge - 10, 540), 2);
+    EXPECT_EQ(FrameColourAt(*out, edge + 10, 540), 3);
+    EXPECT_EQ(FrameColourAt(*out, 20, 700), 2);
+    EXPECT_EQ(FrameColourAt(*out, 1260, 700), 3);
+  }
+};
+
+TEST_F(LayoutOnEmptyLayer, TakesTheLayersFirstRealSize) {
+  for (const auto& [w, h] : {std::pair<A_long, A_long>{0, 0}, {1280, 0}}) {
+    StartInstance(1920, 1080, "");
+    ASSERT_TRUE(host.SetLayerSize(id, w, h));
+    ASSERT_EQ(host.SetPopup(id, kParamLayouts, Testing::LayoutsValueOf("3-1")), PF_Err_NONE);
+    // Nothing to see or grab on the empty layer.
+    EXPECT_EQ(host.Ui().Draw(id, PF_Window_COMP).outFlags, PF_EO_NONE);
+    EXPECT_FALSE(host.Ui().Click(id, PF_Window_COMP, {960, 810}).sendDrag);
+    host.Ui().MouseUp({960, 810});
+    ASSERT_TRUE(host.SetLayerSize(id, 1280, 720));
+    ExpectThreeFrames(id, 640);
+    DrawIn(PF_Window_COMP);
+    Drag({640, 540}, {740, 560});
+    ExpectThreeFrames(id, 740);
+
+    const std::string path = ::testing::TempDir() + "empty_layer_" + std::to_string(getpid()) + ".proj";
+    std::string error;
+    ASSERT_TRUE(host.SaveProject(path, &error)) << error;
+    ASSERT_TRUE(host.OpenProject(path, &error)) << error;
+    std::remove(path.c_str());
+    const InstanceId reopened = host.Instances().back();
+    UseLayers(reopened);
+    ExpectThreeFrames(reopened, 740);
+    host.Shutdown();
+  }
+}
+
+}  // namespace
+}  // namespace Orvane::Mosaira
