@@ -269,12 +269,13 @@ GridLayoutModel* SyncLayoutFromParams(PF_InData* inData, UnFlatSequenceData& rec
     const ParamScale scale = ScaleOfParams(*layout, record.pointParamsSize);
     const size_t count = Limit(layout->pointIds.size(), kPointParamCount);
     for (size_t i = 0; i < count; ++i) SyncPoint(inData, *layout, scale, i);
+    layout->setSpacing(layout->spacing);  // "Edge Inset" is not read here: the spacing stays
   }
   if (mode == SyncMode::kSyncAll || mode == SyncMode::kSyncSliders) {
     const size_t count = Limit(layout->sliderIds.size(), kSliderParamCount);
     for (size_t i = 0; i < count; ++i) SyncSlider(inData, *layout, i);
+    for (const auto& frame : layout->frames) frame->computeInset(layout->spacing);
   }
-  layout->setSpacing(layout->spacing);
   return layout;
 }
 
