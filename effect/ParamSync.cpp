@@ -163,7 +163,7 @@ bool AnyPointKeyframed(const PF_InData* inData, size_t count) {
     const ScopedSuite<AEGP_StreamSuite7> streams(inData, kAEGPStreamSuite, kAEGPStreamSuiteVersion7);
     const ScopedSuite<AEGP_KeyframeSuite3> keys(inData, kAEGPKeyframeSuite, kAEGPKeyframeSuiteVersion3);
     AEGP_EffectRefH effect = nullptr;
-    if (pfInterface->AEGP_GetNewEffectForEffect(AegpPluginId(), inData->effect_ref, &effect) !=
+    if (pfInterface->AEGP_GetNewEffectForEffect(0, inData->effect_ref, &effect) !=
             A_Err_NONE ||
         !effect) {
       return false;
