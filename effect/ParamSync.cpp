@@ -6,9 +6,11 @@
 #include <limits>
 #include <vector>
 
+#include "effect/GlobalSetup.h"
 #include "effect/ParamIndices.h"
 #include "effect/SequenceData.h"
 #include "sdk/HostCalls.h"
+#include "sdk/aegp_suites.h"
 #include "ui/FixedPoint.h"
 
 namespace Orvane::Mosaira {
@@ -90,25 +92,49 @@ std::vector<PointSample> SamplePoints(PF_InData* inData, const GridLayoutModel& 
   return samples;
 }
 
-// The layout size the parameters were written for, told by the point furthest along each axis
-// and confirmed by every other point; false when the points do not agree on one size (keyframed
-// points, or parameters the user changed since), or tell none.
+// The side that most points far enough along the axis tell (parameter / fraction), the smaller of
+// two told equally often; infinity when no point tells one. A point that the layout held on its
+// far edge (a value typed beyond the layer) tells a larger side than the others.
+double MostToldSide(const std::vector<PointSample>& samples, bool alongX) {
+  std::vector<double> told;
+  for (const PointSample& s : samples) {
+    const double fraction = alongX ? s.fx : s.fy;
+    if (fraction >= kTellingFraction) told.push_back((alongX ? s.px : s.py) / fraction);
+  }
+  double best = std::numeric_limits<double>::infinity();
+  size_t bestCount = 0;
+  for (double side : told) {
+    const auto count = static_cast<size_t>(std::count_if(told.begin(), told.end(), [&](double other) {
+      return std::fabs(other - side) <= kSideSnap;
+    }));
+    if (count > bestCount || (count == bestCount && side < best)) {
+      best = side;
+      bestCount = count;
+    }
+  }
+  return best;
+}
+
+// Whether a point's parameter (`param`, layer pixels) and its place (`fraction`) agree on `side`:
+// the parameter lies at the place, or beyond the edge that the place is on (the layout held it
+// there).
+bool AgreesOn(double param, double fraction, double side) {
+  if (std::fabs(param - fraction * side) <= kSizeAgreementPx) return true;
+  return (fraction >= 1.0 && param > side) || (fraction <= 0.0 && param < 0.0);
+}
+
+// The layout size the parameters were written for: the side most points tell on each axis, which
+// every point must then agree with. False when the points do not agree on one size (keyframed
+// points read at another time, parameters the user changed since), or tell none.
 bool SizeOfParams(const std::vector<PointSample>& samples, LayoutSize* size) {
-  const PointSample* alongX = nullptr;
-  const PointSample* alongY = nullptr;
+  const double width = MostToldSide(samples, true), height = MostToldSide(samples, false);
+  if (!std::isfinite(width) || !std::isfinite(height) || width <= 0.0 || height <= 0.0) return false;
+  size->width = SnapSide(width);
+  size->height = SnapSide(height);
   for (const PointSample& s : samples) {
-    if (!alongX || s.fx > alongX->fx) alongX = &s;
-    if (!alongY || s.fy > alongY->fy) alongY = &s;
+    if (!AgreesOn(s.px, s.fx, size->width) || !AgreesOn(s.py, s.fy, size->height)) return false;
   }
-  if (!alongX || alongX->fx < kTellingFraction || alongY->fy < kTellingFraction) return false;
-  size->width = SnapSide(alongX->px / alongX->fx);
-  size->height = SnapSide(alongY->py / alongY->fy);
-  for (const PointSample& s : samples) {
-    const bool agrees = std::fabs(s.px - s.fx * size->width) <= kSizeAgreementPx &&
-                        std::fabs(s.py - s.fy * size->height) <= kSizeAgreementPx;
-    if (!agrees) return false;
-  }
-  return std::isfinite(size->width) && std::isfinite(size->height);
+  return true;
 }
 
 // A layout rebuilt from saved text stands at the current layer size, its point parameters at the
@@ -127,8 +153,53 @@ void UpdateUi(const PF_ParamUtilsSuite3& utils, PF_InData* inData, PF_ParamIndex
   utils.PF_UpdateParamUI(inData->effect_ref, index, def);  // errors are not reported
 }
 
+// Whether any of the first `count` point parameters has keyframes. A host that cannot tell (a
+// suite or the effect's streams missing) is taken to have none.
+bool AnyPointKeyframed(const PF_InData* inData, size_t count) {
+  try {
+    const ScopedSuite<AEGP_PFInterfaceSuite1> pfInterface(inData, kAEGPPFInterfaceSuite,
+                                                          kAEGPPFInterfaceSuiteVersion1);
+    const ScopedSuite<AEGP_EffectSuite2> effects(inData, kAEGPEffectSuite, kAEGPEffectSuiteVersion2);
+    const ScopedSuite<AEGP_StreamSuite7> streams(inData, kAEGPStreamSuite, kAEGPStreamSuiteVersion7);
+    const ScopedSuite<AEGP_KeyframeSuite3> keys(inData, kAEGPKeyframeSuite, kAEGPKeyframeSuiteVersion3);
+    AEGP_EffectRefH effect = nullptr;
+    if (pfInterface->AEGP_GetNewEffectForEffect(0, inData->effect_ref, &effect) !=
+            A_Err_NONE ||
+        !effect) {
+      return false;
+    }
+    bool any = false;
+    for (size_t i = 0; i < count && !any; ++i) {
+      AEGP_StreamRefH stream = nullptr;
+      const PF_ParamIndex index = kParamPointFirst + static_cast<int32_t>(i);
+      if (streams->AEGP_GetNewEffectStreamByIndex(AegpPluginId(), effect, index, &stream) !=
+              A_Err_NONE ||
+          !stream) {
+        continue;
+      }
+      A_long keyframes = 0;
+      any = keys->AEGP_GetStreamNumKFs(stream, &keyframes) == A_Err_NONE && keyframes > 0;
+      streams->AEGP_DisposeStream(stream);
+    }
+    effects->AEGP_DisposeEffect(effect);
+    return any;
+  } catch (int) {
+    return false;
+  }
+}
+
+// The size to write the point parameters at: the layout's own, unless they hold keyframes written
+// at another layer size (`paramsSize`). Writing the value at one time changes one keyframe, and
+// the others keep their size: all of them stay at it, and are read scaled.
+ParamScale PushScale(const PF_InData* inData, const GridLayoutModel& layout, LayoutSize paramsSize) {
+  const ParamScale read = ScaleOfParams(layout, paramsSize);
+  if (read.x == 1.0 && read.y == 1.0) return read;
+  if (!AnyPointKeyframed(inData, Limit(layout.pointIds.size(), kPointParamCount))) return {};
+  return {1.0 / read.x, 1.0 / read.y};
+}
+
 void PushPoints(const PF_ParamUtilsSuite3& utils, PF_InData* inData,
-                const GridLayoutModel& layout, PF_ParamDef* params[]) {
+                const GridLayoutModel& layout, ParamScale scale, PF_ParamDef* params[]) {
   const size_t count = Limit(layout.pointIds.size(), kPointParamCount);
   for (size_t i = 0; i < count; ++i) {
     const PF_ParamIndex index = kParamPointFirst + static_cast<int32_t>(i);
@@ -136,8 +207,8 @@ void PushPoints(const PF_ParamUtilsSuite3& utils, PF_InData* inData,
     if (!def) continue;
     const PointModel* copy = layout.findPointCopy(layout.pointIds[i]);
     const PointPosition pos = copy ? copy->getPosition() : PointPosition{};
-    def->u.td.x_value = PixelsToFixed(pos.x);
-    def->u.td.y_value = PixelsToFixed(pos.y);
+    def->u.td.x_value = PixelsToFixed(pos.x * scale.x);
+    def->u.td.y_value = PixelsToFixed(pos.y * scale.y);
     def->uu.change_flags = PF_ChangeFlag_CHANGED_VALUE;
     UpdateUi(utils, inData, index, def);
   }
@@ -174,11 +245,12 @@ double FixedToLayerPixels(PF_Fixed value, const PF_RationalScale& downsample) {
 void PushPointsToParams(PF_InData* inData, PF_ParamDef* params[]) {
   UnFlatSequenceData* record = RecordWithLayout(inData);
   if (!record || !params) return;
+  const ParamScale scale = PushScale(inData, *record->layout, record->pointParamsSize);
   const ScopedSuite<PF_ParamUtilsSuite3> utils(inData, kPFParamUtilsSuite, kPFParamUtilsSuiteVersion3);
-  PushPoints(utils.get(), inData, *record->layout, params);
-  // The parameters hold the layout's own pixels now: there is no other size to find or keep.
-  record->pointParamsSize = LayoutSize{};
+  PushPoints(utils.get(), inData, *record->layout, scale, params);
   record->layoutSizeUnsettled = false;
+  // Parameters written at the layout's own pixels leave no other size to find or keep.
+  if (scale.x == 1.0 && scale.y == 1.0) record->pointParamsSize = LayoutSize{};
 }
 
 void PushSlidersToParams(PF_InData* inData, PF_ParamDef* params[]) {
@@ -197,12 +269,13 @@ GridLayoutModel* SyncLayoutFromParams(PF_InData* inData, UnFlatSequenceData& rec
     const ParamScale scale = ScaleOfParams(*layout, record.pointParamsSize);
     const size_t count = Limit(layout->pointIds.size(), kPointParamCount);
     for (size_t i = 0; i < count; ++i) SyncPoint(inData, *layout, scale, i);
+    layout->setSpacing(layout->spacing);  // "Edge Inset" is not read here: the spacing stays
   }
   if (mode == SyncMode::kSyncAll || mode == SyncMode::kSyncSliders) {
     const size_t count = Limit(layout->sliderIds.size(), kSliderParamCount);
     for (size_t i = 0; i < count; ++i) SyncSlider(inData, *layout, i);
+    for (const auto& frame : layout->frames) frame->computeInset(layout->spacing);
   }
-  layout->setSpacing(layout->spacing);
   return layout;
 }
 

@@ -29,6 +29,9 @@ double FixedToLayerPixels(PF_Fixed value, const PF_RationalScale& downsample);
 // through "PF Param Utils Suite" 3, acquired for the call (throws A_Err_MISSING_SUITE when
 // missing). The point parameters then hold the layout's own pixels, whatever size they were
 // read at before. Nothing happens, and no suite is acquired, without a layout or params.
+// Parameters written at another layer size that hold keyframes (asked of the AEGP suites) are
+// written at that size instead, so that the keyframes at other times, which this write does not
+// change, keep one size with it and stay readable.
 void PushPointsToParams(PF_InData* inData, PF_ParamDef* params[]);
 
 // The same for the sliding points: each one's place along its vector, in percent, into
@@ -36,7 +39,8 @@ void PushPointsToParams(PF_InData* inData, PF_ParamDef* params[]);
 void PushSlidersToParams(PF_InData* inData, PF_ParamDef* params[]);
 
 // Reads the point and/or slider parameters (checked out at in_data's time) into the record's
-// layout and then re-insets the frames once, with the layout's own spacing. A parameter that
+// layout, re-insetting the frames with the layout's own spacing after the points and again after
+// the sliders. A parameter that
 // cannot be checked out, or whose value gives no finite target, leaves its point unchanged.
 // Nothing happens without a layout. Reading the same values again leaves the layout where the
 // first reading put it.
@@ -45,8 +49,9 @@ void PushSlidersToParams(PF_InData* inData, PF_ParamDef* params[]);
 // written at another layer size (a project saved before the layer was resized, or a layer
 // resized since) are read scaled to the layout's size until the effect writes them again
 // (PushPointsToParams): their size is told, on the first reading after a layout was rebuilt
-// from saved text, by the points themselves (every point where the saved shape has it, at one
-// size), and kept by the record as `pointParamsSize`.
+// from saved text, by the points themselves (the size most of them tell, which every point must
+// agree with, a point held on the layer's edge by lying beyond it included), and kept by the
+// record as `pointParamsSize`.
 //
 // The result is the record's layout afterwards (null for none): a layout pointer taken before
 // the call must not be used after it, since LayoutFor may replace the layout for a new layer size.

@@ -92,7 +92,8 @@ class UnFlatSequenceData final : public SequenceDataBase {
   // The layer size the point parameters hold their pixels at, when it is not the layout's own
   // size: the layer was resized since the effect last wrote them. {0, 0} when they are at the
   // layout's size. Reading them scales them to the layout; writing them (PushPointsToParams)
-  // clears it. Never saved: the parameters and the layout's fractions tell it again.
+  // clears it, unless they hold keyframes, which are then written at this size. Never saved:
+  // the parameters and the layout's fractions tell it again.
   LayoutSize pointParamsSize;
 
   // Guards the record's fields (the layout above all) for one command at a time: renders,

@@ -49,13 +49,23 @@ class ScopedEffect {
   AEGP_EffectRefH effect_ = nullptr;
 };
 
+// A side for a layout chosen while its layer has none (an empty layer, such as a text layer
+// without text): a layout made at 0 would put every point at 0 and lose the template's shape.
+// Made at this side instead, it is scaled to the layer's first real size, as any resized layout.
+constexpr double kSideOfEmptyLayer[2] = {1920.0, 1080.0};
+
+double UsableSide(A_long side, double ofEmptyLayer) {
+  return side > 0 ? static_cast<double>(side) : ofEmptyLayer;
+}
+
 // The built-in layout `layoutNumber` at the layer's size, or null when there is no such layout.
 std::unique_ptr<GridLayoutModel> BuildLayout(const PF_InData* inData, int64_t layoutNumber) {
   if (layoutNumber < 0) return nullptr;
   const JsonValue* layoutTemplate =
       LayoutRegistry::instance().templateAt(static_cast<size_t>(layoutNumber));
   if (!layoutTemplate) return nullptr;
-  const LayoutSize size{static_cast<double>(inData->width), static_cast<double>(inData->height)};
+  const LayoutSize size{UsableSide(inData->width, kSideOfEmptyLayer[0]),
+                        UsableSide(inData->height, kSideOfEmptyLayer[1])};
   return std::make_unique<GridLayoutModel>(*layoutTemplate, size,
                                            static_cast<int32_t>(layoutNumber));
 }

@@ -12,7 +12,9 @@ PF_Err HandleEvent(PF_InData* inData, PF_OutData* outData, PF_ParamDef* params[]
     return PF_Err_BAD_CALLBACK_PARAM;
   }
   const bool effectWindow = (*extra->contextH)->w_type == PF_Window_EFFECT;
-  if (!effectWindow && !link.layout) return PF_Err_NONE;
+  // An empty layer (a side of 0) shows nothing to reshape: its layout stands at no real size.
+  const bool emptyLayer = inData->width <= 0 || inData->height <= 0;
+  if (!effectWindow && (!link.layout || emptyLayer)) return PF_Err_NONE;
   if (extra->e_type == PF_Event_DO_CLICK && extra->u.do_click.send_drag) {
     extra->e_type = PF_Event_DRAG;
   }

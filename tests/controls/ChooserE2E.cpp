@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <unistd.h>
 
 #include "host/HostUi.h"
 #include "host/ProjectFile.h"
@@ -178,7 +179,7 @@ TEST_F(Chooser, ScrolledGridShowsOpenCutsAndKeepsItsPosition) {
   EXPECT_EQ(ThumbTop(id), 223);
   EXPECT_EQ(ScrollStart(id), 0.9292035698890686);
 
-  const std::string path = testing::TempDir() + "chooser_scroll.proj";
+  const std::string path = testing::TempDir() + "chooser_scroll_" + std::to_string(getpid()) + ".proj";
   std::string error;
   ASSERT_TRUE(host.SaveProject(path, &error)) << error;
   Project project;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <unistd.h>
 
 #include "host/HostUi.h"
 #include "host/HostWorld.h"
@@ -180,7 +181,7 @@ TEST_F(CompOverlay, DragsReshapeTheLayoutThroughParametersRenderAndProject) {
   EXPECT_EQ(FrameColourAt(*before, 1800, 1000), 3);
   EXPECT_EQ(FrameColourAt(*before, 1700, 620), 2);
 
-  const std::string path = testing::TempDir() + "controls_drag.proj";
+  const std::string path = testing::TempDir() + "controls_drag_" + std::to_string(getpid()) + ".proj";
   std::string error;
   ASSERT_TRUE(host.SaveProject(path, &error)) << error;
   auto saved = Render();

@@ -34,6 +34,8 @@ TEST(OverlayDrag, FramesAreInsetAgainAtOnce) {
   link.layout = &layout;
   link.interacting = &interacting;
   PF_InData in{};
+  in.width = 1920;  // the layer's size, as every event carries it
+  in.height = 1080;
   PF_OutData out{};
   PF_ParamDef* params[2] = {nullptr, nullptr};
   PF_Context context{};
