@@ -122,10 +122,7 @@ bool ToVectorTransform(const AffineTransform& t, float out[6]) {
 // The image's placement: the layer (lw x lh layout units) zoomed about its own centre by
 // `scale`, shifted by (dx, dy) in its own units, then cover-fitted over the frame's inset.
 AffineTransform Placement(const FrameModel& frame, double lw, double lh, const FrameValues& values) {
-  const AffineTransform fit = frame.coverFit(lw, lh);
-  const AffineTransform zoom = MakeAffineTransform(lw / 2, lh / 2, lw / 2 + values.dx, lh / 2 + values.dy,
-                                                   values.scale, values.scale, 0.0);
-  return ComposeAffine(fit, zoom);
+  return FrameImageTransform(frame.coverFit(lw, lh), lw, lh, values.scale, values.dx, values.dy);
 }
 
 // The layer as a texture, or 0 when the host gives no pixels for it (no address, rows too
