@@ -22,7 +22,7 @@ std::string HeldLayoutId(SimulatedHost& host, InstanceId id);
 
 // Throws InputError naming `path` and what is damaged when `stored` (instance `number`, from 1, of
 // the project) held a layout (in its sequence data, or chosen in "Layouts") and the instance
-// opened from it, `id`, holds none.
+// opened from it, `id`, holds none, or holds it without some of its elements or without frames.
 void CheckLayoutKept(SimulatedHost& host, InstanceId id, const ProjectInstance& stored, int number,
                      const std::string& path);
 
