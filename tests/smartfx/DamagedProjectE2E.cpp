@@ -152,6 +152,8 @@ TEST(DamagedProject, LostStoredLayoutIsRefusedAndTheFileKept) {
   } cases[] = {
       {"coordinate 1e308", [](Project* p) { SetFirstX(p, "1e308"); }, "\"x\": 1e+308 is beyond"},
       {"coordinate 1e38", [](Project* p) { SetFirstX(p, "1e38"); }, "cannot be rebuilt"},
+      {"fraction 1e308", [](Project* p) { ReplaceInRecord(p, "\"scalar\":", "\"scalar\":1e308,\"was\":"); },
+       "\"scalar\": 1e+308 is beyond"},
       {"coordinate text", [](Project* p) { SetFirstX(p, "\"abc\""); }, "\"abc\" is not a number"},
       {"junk bytes", [](Project* p) { p->instances.at(0).sequenceData = {0, 0, 0}; }, "(3 bytes) is no record"},
       {"empty data", [](Project* p) { p->instances.at(0).sequenceData.clear(); }, "(0 bytes) is no record"},

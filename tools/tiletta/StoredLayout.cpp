@@ -114,6 +114,14 @@ std::string BadCoordinate(const JsonValue& layout, LayoutSize size) {
       const std::string why = CoordinateDamage(v->value, key[0] == 'x' ? size.width : size.height, size);
       if (!why.empty()) return "points[" + std::to_string(i) + "]" + name + " \"" + key + "\": " + why;
     }
+    // A sliding point's fraction is held in single precision, as read.
+    const auto scalar = p.FindMember("scalar");
+    if (scalar != p.MemberEnd() && scalar->value.IsNumber() &&
+        !std::isfinite(detail::ToSingle(scalar->value.GetDouble()))) {
+      char shown[40];
+      std::snprintf(shown, sizeof shown, "%.17g", scalar->value.GetDouble());
+      return "points[" + std::to_string(i) + "]" + name + " \"scalar\": " + shown + " is beyond what a layout can hold";
+    }
   }
   return "";
 }
