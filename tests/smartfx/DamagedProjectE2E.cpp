@@ -127,7 +127,15 @@ void SetFirstX(Project* p, const std::string& value) {
   p->instances.at(0).sequenceData = FlatRecord(text);
 }
 
-// A reshaped layout the plug-in cannot rebuild, or sequence data that holds none while "Layouts"
+// The stored layout with its first `from` replaced by `to`.
+void ReplaceInRecord(Project* p, const std::string& from, const std::string& to) {
+  std::string text = RecordText(p->instances.at(0));
+  text.replace(text.find(from), from.size(), to);
+  p->instances.at(0).sequenceData = FlatRecord(text);
+}
+
+// A reshaped layout the plug-in cannot rebuild (or rebuilds without some of its elements, or
+// without frames), or sequence data that holds none while "Layouts"
 // chooses one: every picture command refuses the project (3), names it and what is damaged, and
 // leaves it byte for byte as it was, with no picture written (saving would erase the layout).
 TEST(DamagedProject, LostStoredLayoutIsRefusedAndTheFileKept) {
@@ -144,6 +152,8 @@ TEST(DamagedProject, LostStoredLayoutIsRefusedAndTheFileKept) {
   } cases[] = {
       {"coordinate 1e308", [](Project* p) { SetFirstX(p, "1e308"); }, "\"x\": 1e+308 is beyond"},
       {"coordinate 1e38", [](Project* p) { SetFirstX(p, "1e38"); }, "cannot be rebuilt"},
+      {"fraction 1e308", [](Project* p) { ReplaceInRecord(p, "\"scalar\":", "\"scalar\":1e308,\"was\":"); },
+       "\"scalar\": 1e+308 is beyond"},
       {"coordinate text", [](Project* p) { SetFirstX(p, "\"abc\""); }, "\"abc\" is not a number"},
       {"junk bytes", [](Project* p) { p->instances.at(0).sequenceData = {0, 0, 0}; }, "(3 bytes) is no record"},
       {"empty data", [](Project* p) { p->instances.at(0).sequenceData.clear(); }, "(0 bytes) is no record"},
@@ -157,6 +167,11 @@ TEST(DamagedProject, LostStoredLayoutIsRefusedAndTheFileKept) {
       {"record without layout",
        [](Project* p) { p->instances.at(0).sequenceData = FlatRecord("{\"scrollStart\":0.0}"); },
        "holds no layout"},
+      {"repeated point id", [](Project* p) { ReplaceInRecord(p, "\"id\":\"P6\"", "\"id\":\"P5\""); },
+       "lists 8 \"points\" but only 7"},
+      {"no frames", [](Project* p) { ReplaceInRecord(p, "\"frames\":", "\"framez\":"); }, "no \"frames\""},
+      {"frames no array", [](Project* p) { ReplaceInRecord(p, "\"frames\":", "\"frames\":{},\"z\":"); },
+       "no \"frames\""},
   };
   const std::string commands[] = {"render -o " + out, "overlay -o " + out, "chooser -o " + out,
                                   "drag --from 160,150 --to 100,100 -o " + out};
@@ -177,8 +192,15 @@ TEST(DamagedProject, LostStoredLayoutIsRefusedAndTheFileKept) {
     }
     std::remove(path.c_str());
   }
-  // The undamaged project still opens and keeps its layout.
+  // The undamaged project still opens and keeps its layout, and so does one whose layout lost
+  // only its name: the plug-in rebuilds it whole, and the summary calls it unnamed.
   EXPECT_EQ(Tiletta("render -o " + out + " --project " + good).status, 0);
+  Project unnamed = saved;
+  ReplaceInRecord(&unnamed, "\"id\":\"3-1\"", "\"id\":\"\"");
+  ASSERT_TRUE(WriteProjectFile(good, unnamed, &error)) << error;
+  const CommandRun run = Tiletta("render -o " + out + " --project " + good);
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_NE(run.printed.find("layout (unnamed), 320x180"), std::string::npos) << run.printed;
   std::remove(good.c_str());
   std::remove(out.c_str());
 }

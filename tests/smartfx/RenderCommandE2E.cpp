@@ -138,9 +138,11 @@ TEST(RenderCommand, LayerFileFillsItsFrame) {
 TEST(RenderCommand, FailuresOfOneKindShareTheirExitStatus) {
   const std::string json = TempPath("bad.json"), folder = TempPath("folder.proj"), out = TempPath("kinds.png");
   const std::string junk = TempPath("junk.png"), missing = TempPath("missing.png");
-  const std::string huge = TempPath("huge.json");
+  const std::string huge = TempPath("huge.json"), slide = TempPath("slide.json");
   std::ofstream(json) << R"({"id":"x","frames":[],"points":[{"id":"P5","x":"0.5","y":"half"}]})";
   std::ofstream(huge) << R"({"id":"x","frames":[],"points":[{"id":"P5","x":0.5,"y":0.5},{"id":"P6","x":1e308,"y":0}]})";
+  std::ofstream(slide) << R"({"id":"x","frames":[],"points":[{"id":"P5","x":0,"y":0},)"
+                        << R"({"id":"P7","vector":"V1","scalar":1e308}]})";
   std::ofstream(junk) << "not a picture";
   mkdir(folder.c_str(), 0755);
   struct Case {
@@ -157,6 +159,7 @@ TEST(RenderCommand, FailuresOfOneKindShareTheirExitStatus) {
       {"layout --json " + json, 3, "points[0] (\"P5\") \"y\": \"half\" is not a number"},
       {"layout --json " + huge + " --size 320x180", 3,
        "points[1] (\"P6\") \"x\": 1e+308 is beyond what a layout can hold at 320x180"},
+      {"layout --json " + slide, 3, "points[1] (\"P7\") \"scalar\": 1e+308 is beyond"},
       {"render --project " + folder + " -o " + out, 3, "is a folder"},
       {"render --layout 2-1 --size 64x48 --layer " + junk + " -o " + out, 3, junk},
       {"render --layout 2-1 --size 64x48 --layer " + missing + " -o " + out, 3, missing},
@@ -179,6 +182,7 @@ TEST(RenderCommand, FailuresOfOneKindShareTheirExitStatus) {
   EXPECT_FALSE(std::ifstream(out).good());
   std::remove(json.c_str());
   std::remove(huge.c_str());
+  std::remove(slide.c_str());
   std::remove(junk.c_str());
   rmdir(folder.c_str());
 }

@@ -299,5 +299,33 @@ TEST(DocumentedProjects, SizeGivenWithAProjectResizesItsLayer) {
   std::remove(out.c_str());
 }
 
+// A project resized by `drag --size`, dragged at the new size and reopened: the render's gutter
+// and the overlay's divider line are both where the drag left the divider (x = 200 of 640), not
+// where it was at the old size or before the drag (360).
+TEST(DocumentedProjects, ResizedThenDraggedProjectReopensWithTheOverlayOnTheRender) {
+  const std::string project = TempPath("redragged.proj"), out = TempPath("redragged.png");
+  ASSERT_EQ(Tiletta("drag --layout 3-1 --size 320x180 --from 160,150 --to 180,160 --project " + project).status, 0);
+  const CommandRun drag = Tiletta("drag --project " + project + " --size 640x360 --from 360,270 --to 200,270");
+  ASSERT_EQ(drag.status, 0) << drag.errors;
+  ASSERT_EQ(Tiletta("render --project " + project + " -o " + out).status, 0);
+  auto render = Picture(out);
+  ASSERT_NE(render, nullptr);
+  ASSERT_EQ(render->Width(), 640);
+  EXPECT_EQ(Steps(*render, 180, 300)[0], 65535);  // frame 2
+  EXPECT_EQ(Steps(*render, 200, 300)[0], 0);      // the gutter
+  EXPECT_EQ(Steps(*render, 220, 300)[0], 65535);  // frame 3
+  EXPECT_EQ(Steps(*render, 360, 300)[0], 65535);  // where the divider was
+  ASSERT_EQ(Tiletta("overlay --project " + project + " -o " + out).status, 0);
+  auto overlay = Picture(out);
+  ASSERT_NE(overlay, nullptr);
+  const std::array<long, 4> line = Steps(*overlay, 200, 300);
+  EXPECT_GT(line[0], 0);        // the divider's line, drawn in the gutter
+  EXPECT_GT(line[3], line[1]);  // in the overlay's blue
+  EXPECT_EQ(Steps(*overlay, 194, 300)[0], 0);
+  EXPECT_EQ(Steps(*overlay, 206, 300)[0], 0);
+  std::remove(project.c_str());
+  std::remove(out.c_str());
+}
+
 }  // namespace
 }  // namespace Orvane::Mosaira

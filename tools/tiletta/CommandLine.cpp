@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace Orvane::Mosaira::Cli {
@@ -17,12 +18,23 @@ long ParseInt(const std::string& text, long lo, long hi, const char* what) {
   return v;
 }
 
+namespace {
+
+// A bound as a user would write it ("0.05", not "0.050000").
+std::string Shortest(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", v);
+  return text;
+}
+
+}  // namespace
+
 double ParseDouble(const std::string& text, double lo, double hi, const char* what) {
   char* end = nullptr;
   double v = std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0' || !std::isfinite(v) || v < lo || v > hi) {
-    throw UsageError(std::string(what) + ": expected a number from " + std::to_string(lo) + " to " +
-                     std::to_string(hi) + ", got \"" + text + "\"");
+    throw UsageError(std::string(what) + ": expected a number from " + Shortest(lo) + " to " + Shortest(hi) +
+                     ", got \"" + text + "\"");
   }
   return v;
 }

@@ -103,7 +103,15 @@ std::unique_ptr<GridLayoutModel> LayoutFromFile(const std::string& path, LayoutS
 }  // namespace
 
 int RunLayouts(ArgReader& args) {
-  if (!args.done()) throw UsageError("`tiletta layouts` takes no arguments");
+  if (!args.done()) {
+    if (args.next() == "--help" && args.done()) {
+      std::fputs("usage: tiletta layouts\n"
+                 "  lists the built-in layouts: number, id and how many frames each has\n",
+                 stdout);
+      return 0;
+    }
+    throw UsageError("`tiletta layouts` takes no arguments");
+  }
   const LayoutRegistry& registry = LayoutRegistry::instance();
   for (size_t i = 0; i < registry.layoutIds.size(); ++i) {
     std::printf("%3zu  %-5s %zu frames\n", i + 1, registry.layoutIds[i].id.c_str(),

@@ -46,7 +46,8 @@ const JsonValue* LayoutOf(const FlatRecord& record) {
 
 std::string IdOf(const JsonValue& layout) {
   const auto id = layout.FindMember("id");
-  return id != layout.MemberEnd() && id->value.IsString() ? id->value.GetString() : "(unnamed)";
+  const bool named = id != layout.MemberEnd() && id->value.IsString() && id->value.GetStringLength() > 0;
+  return named ? id->value.GetString() : "(unnamed)";
 }
 
 // The built-in layout "Layouts" chooses in the stored stream (its value, or else its first
@@ -113,30 +114,72 @@ std::string BadCoordinate(const JsonValue& layout, LayoutSize size) {
       const std::string why = CoordinateDamage(v->value, key[0] == 'x' ? size.width : size.height, size);
       if (!why.empty()) return "points[" + std::to_string(i) + "]" + name + " \"" + key + "\": " + why;
     }
+    // A sliding point's fraction is held in single precision, as read.
+    const auto scalar = p.FindMember("scalar");
+    if (scalar != p.MemberEnd() && scalar->value.IsNumber() &&
+        !std::isfinite(detail::ToSingle(scalar->value.GetDouble()))) {
+      char shown[40];
+      std::snprintf(shown, sizeof shown, "%.17g", scalar->value.GetDouble());
+      return "points[" + std::to_string(i) + "]" + name + " \"scalar\": " + shown + " is beyond what a layout can hold";
+    }
   }
   return "";
 }
 
-std::string HeldLayoutId(SimulatedHost& host, InstanceId id) {
+// The plug-in's own copy of the instance's record (PF_Cmd_GET_FLATTENED_SEQUENCE_DATA).
+void ReadHeldRecord(SimulatedHost& host, InstanceId id, FlatRecord* record) {
   const PF_Err err = host.Send(id, PF_Cmd_GET_FLATTENED_SEQUENCE_DATA);
   if (err != PF_Err_NONE) {
     throw RenderError("copying the instance's sequence data failed with error " + std::to_string(err));
   }
+  ReadFlatRecord(host.LastFlattenedCopy(), !host.LastFlattenedCopy().empty(), record);
+}
+
+std::string HeldLayoutId(SimulatedHost& host, InstanceId id) {
   FlatRecord record;
-  ReadFlatRecord(host.LastFlattenedCopy(), !host.LastFlattenedCopy().empty(), &record);
+  ReadHeldRecord(host, id, &record);
   const JsonValue* layout = LayoutOf(record);
   return layout != nullptr ? IdOf(*layout) : "";
 }
 
+namespace {
+
+rapidjson::SizeType ArraySize(const JsonValue& layout, const char* key) {
+  const auto member = layout.FindMember(key);
+  return member != layout.MemberEnd() && member->value.IsArray() ? member->value.Size() : 0;
+}
+
+// What of the stored layout the rebuilt one lacks: elements the plug-in dropped (a repeated id
+// keeps only its first), or frames, without which nothing is drawn. Empty when nothing is lost.
+std::string LostParts(const JsonValue& stored, const JsonValue& held) {
+  for (const char* key : {"points", "vectors", "moveButtons", "frames"}) {
+    const rapidjson::SizeType listed = ArraySize(stored, key), kept = ArraySize(held, key);
+    if (kept < listed) {
+      return "it lists " + std::to_string(listed) + " \"" + key + "\" but only " + std::to_string(kept) +
+             " can be rebuilt (an id is repeated or unreadable)";
+    }
+  }
+  if (ArraySize(held, "frames") == 0) return "it has no \"frames\" to draw";
+  return "";
+}
+
+}  // namespace
+
 void CheckLayoutKept(SimulatedHost& host, InstanceId id, const ProjectInstance& stored, int number,
                      const std::string& path) {
-  FlatRecord record;
+  FlatRecord record, held;
   ReadFlatRecord(stored.sequenceData, stored.hasSequenceData, &record);
   const JsonValue* layout = LayoutOf(record);
   const std::string chosen = ChosenLayout(stored);
-  if ((layout == nullptr && chosen.empty()) || !HeldLayoutId(host, id).empty()) return;
+  if (layout == nullptr && chosen.empty()) return;
+  ReadHeldRecord(host, id, &held);
+  const JsonValue* rebuilt = LayoutOf(held);
   std::string what = "instance " + std::to_string(number);
-  if (layout != nullptr) {
+  if (rebuilt != nullptr) {
+    const std::string lost = layout != nullptr ? LostParts(*layout, *rebuilt) : "";
+    if (lost.empty()) return;
+    what += ": its stored layout \"" + IdOf(*layout) + "\" cannot be rebuilt whole: " + lost;
+  } else if (layout != nullptr) {
     const std::string where = BadCoordinate(*layout, {double(stored.width), double(stored.height)});
     what += ": its stored layout \"" + IdOf(*layout) + "\" cannot be rebuilt" + (where.empty() ? "" : ": " + where);
   } else {

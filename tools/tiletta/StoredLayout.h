@@ -22,11 +22,12 @@ std::string HeldLayoutId(SimulatedHost& host, InstanceId id);
 
 // Throws InputError naming `path` and what is damaged when `stored` (instance `number`, from 1, of
 // the project) held a layout (in its sequence data, or chosen in "Layouts") and the instance
-// opened from it, `id`, holds none.
+// opened from it, `id`, holds none, or holds it without some of its elements or without frames.
 void CheckLayoutKept(SimulatedHost& host, InstanceId id, const ProjectInstance& stored, int number,
                      const std::string& path);
 
-// Where a point coordinate of the layout object `layout` cannot be used at `size`, as
+// Where a point coordinate (or a sliding point's "scalar") of the layout object `layout` cannot be
+// used at `size`, as
 // `points[2] ("P7") "x": 1e+308 is beyond what a layout can hold at 320x180`; empty when every
 // coordinate reads.
 std::string BadCoordinate(const JsonValue& layout, LayoutSize size);

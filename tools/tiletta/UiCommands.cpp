@@ -34,7 +34,7 @@ const char kDragUsage[] =
     "usage: tiletta drag --layout ID|N --from X,Y --to X,Y [--steps N] [--size WxH] [--project FILE]\n"
     "                    [-o OUT.png]\n"
     "  a mouse gesture in the composition window (screen pixels at zoom 1): press at --from, move to\n"
-    "  --to in N steps (8), release; prints what it grabbed and the parameters it changed\n"
+    "  --to in N steps (8; 1 to 1000), release; prints what it grabbed and the parameters it changed\n"
     "  --size WxH       the layer size (1920x1080); with an existing --project, its new size\n"
     "  -o OUT.png       the frame rendered afterwards, with the overlay\n";
 

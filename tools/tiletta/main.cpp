@@ -22,7 +22,7 @@ const char kUsage[] =
     "                                the rendered frame with the effect's overlay, as the window shows it\n"
     "  chooser [--size WxH] [--scroll F] [--current ID|N] [--project FILE] -o OUT.png\n"
     "                                the layout chooser in the effect-controls panel\n"
-    "  drag --layout ID|N --from X,Y --to X,Y [--steps N] [--project FILE] [-o OUT.png]\n"
+    "  drag --layout ID|N --from X,Y --to X,Y [--steps N] [--size WxH] [--project FILE] [-o OUT.png]\n"
     "                                a mouse gesture in the composition window; prints what it\n"
     "                                grabbed and the parameters it changed\n"
     "  --project FILE opens the instance from FILE when it exists and saves it back afterwards;\n"
@@ -31,8 +31,8 @@ const char kUsage[] =
     "  memory or address space, or nothing to render; 2 bad usage (unknown option, bad or missing\n"
     "  value, layers or frame options the layout cannot take, -o and --project naming one file);\n"
     "  3 an input file (--layer, --json, --project) cannot be read or is damaged (a project whose\n"
-    "  stored layout cannot be rebuilt is left as it was); 4 -o or the --project file cannot be\n"
-    "  written\n";
+    "  stored layout cannot be rebuilt whole is left as it was); 4 -o or the --project file cannot\n"
+    "  be written\n";
 
 }  // namespace
 
