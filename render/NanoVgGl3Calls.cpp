@@ -65,6 +65,22 @@ int CopyVerts(GLNVGcontext* gl, int offset, const NVGvertex* src, int n) {
   return offset + n;
 }
 
+// A fill's fringe fades one way only, from the shape outwards: its first coordinate runs from
+// the fan's edge (0.5, full) to the outer edge (1, none) and goes on inwards (to 0) under the fan.
+// Under multisampling a fringe sample is shaded at its pixel's centre, which may lie inside the
+// shape, where the stroke-shaped mask (symmetric about 0.5) falls again and takes coverage from
+// a pixel the shape covers: an edge pixel came out partly transparent. The same ramp goes into
+// the second coordinate instead, which the mask holds at 1 on the inner side; the first stays at
+// the mask's peak. Each vertex keeps the coverage it had. Only a convex fill's fringe, which
+// spans just that outer half: a stencilled fill's strip reaches a further pixel inwards, and at a
+// concave corner, where it folds over the outside, its inward fade is what keeps it partial.
+void FadeFringeOutwards(NVGvertex* verts, int n) {
+  for (int i = 0; i < n; i++) {
+    verts[i].v *= 2.0f * (1.0f - verts[i].u);
+    verts[i].u = 0.5f;
+  }
+}
+
 // Copies each path's fan and then its fringe strip into the reserved vertices from `offset`,
 // recording their runs; returns the next free vertex.
 int CopyFillPaths(GLNVGcontext* gl, const GLNVGcall& call, const NVGpath* paths, int offset) {
@@ -81,6 +97,7 @@ int CopyFillPaths(GLNVGcontext* gl, const GLNVGcall& call, const NVGpath* paths,
       copy->strokeOffset = offset;
       copy->strokeCount = path.nstroke;
       offset = CopyVerts(gl, offset, path.stroke, path.nstroke);
+      if (call.type == GLNVG_CONVEXFILL) FadeFringeOutwards(&gl->verts[copy->strokeOffset], path.nstroke);
     }
   }
   return offset;
