@@ -65,15 +65,14 @@ int CopyVerts(GLNVGcontext* gl, int offset, const NVGvertex* src, int n) {
   return offset + n;
 }
 
-// A fill's fringe fades one way only, from the shape outwards: its first coordinate runs from
-// the fan's edge (0.5, full) to the outer edge (1, none) and goes on inwards (to 0) under the fan.
-// Under multisampling a fringe sample is shaded at its pixel's centre, which may lie inside the
-// shape, where the stroke-shaped mask (symmetric about 0.5) falls again and takes coverage from
-// a pixel the shape covers: an edge pixel came out partly transparent. The same ramp goes into
-// the second coordinate instead, which the mask holds at 1 on the inner side; the first stays at
-// the mask's peak. Each vertex keeps the coverage it had. Only a convex fill's fringe, which
-// spans just that outer half: a stencilled fill's strip reaches a further pixel inwards, and at a
-// concave corner, where it folds over the outside, its inward fade is what keeps it partial.
+// A convex fill's fringe strip runs from the fan's edge (first coordinate 0.5, full coverage) to
+// half a pixel outside the shape (1, none). Under multisampling a fringe sample is shaded at its
+// pixel's centre, which may lie inside the fan; there the stroke-shaped mask, symmetric about 0.5,
+// falls again and took coverage from a pixel the shape covers (a frame on the layer's edge lost
+// its outermost pixels' opacity at preview sizes). The ramp goes into the second coordinate
+// instead, which the mask holds at 1 inwards; each vertex keeps the coverage it had. A stencilled
+// fill's strip is left alone: it reaches a further pixel inwards, and where it folds over the
+// outside at a concave corner its inward fade is what keeps that corner's pixels partial.
 void FadeFringeOutwards(NVGvertex* verts, int n) {
   for (int i = 0; i < n; i++) {
     verts[i].v *= 2.0f * (1.0f - verts[i].u);
