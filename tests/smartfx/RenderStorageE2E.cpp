@@ -93,18 +93,22 @@ struct GlLedger {
 
 class RenderStorage : public PluginSession, public ::testing::TestWithParam<PF_PixelFormat> {
  protected:
+  // An instance of layout 2-1 at 96x54 with a half-transparent solid layer in each frame.
+  void SetUp() override {
+    Open(96, 54);
+    for (int k = 0; k < 2; ++k) {
+      layers.push_back(SolidLayer(96, 54, GetParam(), {1.0, 0.5, 0.25, 0.75}));
+      ASSERT_TRUE(fx.SetLayer(id, LayerParam(k), layers.back().get()));
+    }
+    Pick("2-1");
+  }
   void TearDown() override { Close(); }
+
+  std::vector<std::unique_ptr<HostWorld>> layers;
 };
 
 TEST_P(RenderStorage, SecondRenderMakesItsLayersAndKeepsNothing) {
   const PF_PixelFormat format = GetParam();
-  Open(96, 54);
-  std::vector<std::unique_ptr<HostWorld>> layers;
-  for (int k = 0; k < 2; ++k) {
-    layers.push_back(SolidLayer(96, 54, format, {1.0, 0.5, 0.25, 0.75}));
-    ASSERT_TRUE(fx.SetLayer(id, LayerParam(k), layers.back().get()));
-  }
-  Pick("2-1");
   const auto first = RenderOf(id, 96, 54, format);
   GlLedger ledger;
   const auto second = RenderOf(id, 96, 54, format);
@@ -122,13 +126,6 @@ TEST_P(RenderStorage, SecondRenderMakesItsLayersAndKeepsNothing) {
 // failure, the next clean render is the picture again.
 TEST_P(RenderStorage, FailedRenderKeepsNothing) {
   const PF_PixelFormat format = GetParam();
-  Open(96, 54);
-  std::vector<std::unique_ptr<HostWorld>> layers;
-  for (int k = 0; k < 2; ++k) {
-    layers.push_back(SolidLayer(96, 54, format, {1.0, 0.5, 0.25, 0.75}));
-    ASSERT_TRUE(fx.SetLayer(id, LayerParam(k), layers.back().get()));
-  }
-  Pick("2-1");
   const auto reference = RenderOf(id, 96, 54, format);
   int failed = 0;
   for (int n = 0; n < 12; ++n) {
