@@ -13,7 +13,7 @@
 
 #include "host/HostUi.h"
 #include "host/ProjectFile.h"
-#include "tests/controls/ControlsFixture.h"
+#include "tests/controls/ReshapedFixture.h"
 
 namespace Orvane::Mosaira {
 namespace {
@@ -24,45 +24,23 @@ const std::string kEditedProject = "EditedProject", kResizedAfterReopen = "Resiz
 
 constexpr PF_ParamIndex kSliderP7 = kParamSliderFirst;
 
-class ResizedLayer : public Testing::ControlsFixture, public ::testing::WithParamInterface<std::string> {
+class ResizedLayer : public Testing::ReshapedFixture, public ::testing::WithParamInterface<std::string> {
  protected:
   void SetUp() override {
-    StartInstance(1920, 1080, "3-1");
-    pointP6 = PointParamAt(1920, 540);
-    pointP8 = PointParamAt(960, 1080);
-    ASSERT_NE(pointP6, 0);
-    ASSERT_NE(pointP8, 0);
-    Drag({960, 810}, {1060, 860});  // B2 moves along x only
+    StartReshaped("resized_layer");
     ASSERT_EQ(host.Stream(id, pointP8).ValueAt(0).td.x_value, 1060 * 65536);
-    path = ::testing::TempDir() + "resized_layer_" + std::to_string(getpid()) + ".proj";
     resized = Resize(GetParam());
-  }
-  void TearDown() override {
-    std::remove(path.c_str());
-    ControlsFixture::TearDown();
   }
 
   // The instance on the 960 x 540 layer, by the given road.
   InstanceId Resize(const std::string& road) {
-    std::string error;
     if (road == kResizedLive) {
       EXPECT_TRUE(host.SetLayerSize(id, 960, 540));
       return id;
     }
-    EXPECT_TRUE(host.SaveProject(path, &error)) << error;
-    if (road == kEditedProject) {
-      Project project;
-      EXPECT_TRUE(ReadProjectFile(path, SimulatedHost::kMaxLayerSide, &project, &error)) << error;
-      project.instances.at(0).width = 960;
-      project.instances.at(0).height = 540;
-      EXPECT_TRUE(WriteProjectFile(path, project, &error)) << error;
-    }
-    EXPECT_TRUE(host.OpenProject(path, &error)) << error;
-    const InstanceId opened = host.Instances().back();
-    if (road == kResizedAfterReopen) {
-      EXPECT_TRUE(host.SetLayerSize(opened, 960, 540));
-    }
-    UseLayers(opened);
+    if (road == kEditedProject) return SaveAndOpen(960, 540);
+    const InstanceId opened = SaveAndOpen();
+    EXPECT_TRUE(host.SetLayerSize(opened, 960, 540));
     return opened;
   }
 
@@ -92,8 +70,6 @@ class ResizedLayer : public Testing::ControlsFixture, public ::testing::WithPara
   }
 
   InstanceId resized = kNoInstance;
-  PF_ParamIndex pointP6 = 0, pointP8 = 0;
-  std::string path;
 };
 
 // Render, overlay and cursor agree on the reshaped layout at half its size: nothing collapsed,

@@ -10,41 +10,17 @@
 #include <unistd.h>
 
 #include "host/ProjectFile.h"
-#include "tests/controls/ControlsFixture.h"
+#include "tests/controls/ReshapedFixture.h"
 
 namespace Orvane::Mosaira {
 namespace {
 
-class ResizedParams : public Testing::ControlsFixture {
+class ResizedParams : public Testing::ReshapedFixture {
  protected:
-  void SetUp() override {
-    StartInstance(1920, 1080, "3-1");
-    pointP6 = PointParamAt(1920, 540);
-    pointP8 = PointParamAt(960, 1080);
-    ASSERT_NE(pointP6, 0);
-    ASSERT_NE(pointP8, 0);
-    Drag({960, 810}, {1060, 860});
-    path = ::testing::TempDir() + "resized_params_" + std::to_string(getpid()) + ".proj";
-  }
-  void TearDown() override {
-    std::remove(path.c_str());
-    ControlsFixture::TearDown();
-  }
+  void SetUp() override { StartReshaped("resized_params"); }
 
   // Saves the project and opens it with the layer at width x height.
-  InstanceId Reopen(A_long width, A_long height) {
-    std::string error;
-    EXPECT_TRUE(host.SaveProject(path, &error)) << error;
-    Project project;
-    EXPECT_TRUE(ReadProjectFile(path, SimulatedHost::kMaxLayerSide, &project, &error)) << error;
-    project.instances.at(0).width = width;
-    project.instances.at(0).height = height;
-    EXPECT_TRUE(WriteProjectFile(path, project, &error)) << error;
-    EXPECT_TRUE(host.OpenProject(path, &error)) << error;
-    const InstanceId opened = host.Instances().back();
-    UseLayers(opened);
-    return opened;
-  }
+  InstanceId Reopen(A_long width, A_long height) { return SaveAndOpen(width, height); }
 
   // The render shows frames 2 and 3 meeting at x = edge below frame 1, both whole.
   void ExpectRenderedEdgeAt(InstanceId instance, A_long edge) {
@@ -60,8 +36,6 @@ class ResizedParams : public Testing::ControlsFixture {
 
   void RenderAt(double seconds) { host.Context().time = HostTime{A_long(seconds * 30), 30}; }
 
-  PF_ParamIndex pointP6 = 0, pointP8 = 0;
-  std::string path;
 };
 
 // The point held on the edge tells a larger size than the layer had; the size is still found from
