@@ -13,14 +13,6 @@
 namespace Orvane::Mosaira {
 namespace {
 
-// A stored value held to +-kFarOut: a project may hold anything, and narrowing a double beyond
-// single precision is undefined. NaN stays NaN.
-double HoldFar(double value) {
-  if (value > kFarOut) return kFarOut;
-  if (value < -kFarOut) return -kFarOut;
-  return value;
-}
-
 // The "Edge Inset" value, checked out and in again. The checkout's error becomes *err (a failed
 // one reads 0: no inset); the check-in's counts only when there is none yet.
 float ReadEdgeInset(PF_InData* inData, PF_Err* err) {

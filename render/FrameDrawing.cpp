@@ -69,14 +69,6 @@ double ReadValue(PF_InData* in_data, PF_ParamIndex index, PF_Err* err) {
   return value;
 }
 
-// A stored value held to +-kFarOut: a project may hold anything, and narrowing a double beyond
-// single precision is undefined. NaN stays NaN.
-double HoldFar(double value) {
-  if (value > kFarOut) return kFarOut;
-  if (value < -kFarOut) return -kFarOut;
-  return value;
-}
-
 // The values of one frame's parameters other than "Layer".
 struct FrameValues {
   float roundness = 0.0f;  // 0 sharp .. 1 fully rounded corners
@@ -93,8 +85,6 @@ FrameValues ReadFrameValues(PF_InData* in_data, int k, PF_Err* err) {
   values.scale = float(HoldFar(ReadValue(in_data, PolygonParam(k, kPolygonScale), err)) / 100.0);
   return values;
 }
-
-bool UsableScale(double s) { return std::isfinite(s) && s > 0.0; }
 
 // An image size in whole units, clamped to what an int holds. The back end keeps a wrapped
 // texture's size only for updates and queries, so a layer smaller than one layout unit (0 here)

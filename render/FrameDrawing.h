@@ -2,12 +2,16 @@
 // about its own centre, shifted, and clipped to the (rounded) inset outline.
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 #include "layout/GridLayoutModel.h"
 #include "sdk/pf_effect.h"
 
 namespace Orvane::Mosaira {
+
+// A layout scale the frames can be drawn under: finite and above 0.
+inline bool UsableScale(double s) { return std::isfinite(s) && s > 0.0; }
 
 // Queues the fill of frame `k` of `layout` on the render's vector-drawing context, inside a begun
 // frame whose transform carries the layout scale (sx, sy), layer pixels of the input buffer per

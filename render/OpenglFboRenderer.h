@@ -82,6 +82,10 @@ class OpenglFboRenderer {
   // and deletes it after use), or 0 when the stack is empty.
   gl::GLuint popLayerToTexture();
 
+  // Deletes the top layer (and its stencil) unresolved, for a render that stops on the way.
+  // Needs a context of the share group current and a layer on the stack.
+  void dropTop() noexcept;
+
   // Pops the top layer to a texture and draws it through the output pass, divided by
   // `multiplier`, into the cleared output renderbuffer, then deletes the texture; the output
   // framebuffer stays bound for drawing and reading. Makes a new output pass first when set-down
@@ -128,7 +132,6 @@ class OpenglFboRenderer {
   ~OpenglFboRenderer() = default;  // never called: the renderer lives as long as the process
   ContextFramebuffers& currentFramebuffers();
   void attachTop(gl::GLuint layerFbo);
-  void dropTop() noexcept;
 
   GlRenderbuffer outputRenderbuffer;
   std::vector<GlRenderbuffer> layerStack;  // colour renderbuffers, bottom first

@@ -54,21 +54,14 @@ class VectorFrame {
   std::vector<int> images_;
 };
 
-// Pops, on a failure, every layer this render pushed, so that the stack is empty again
-// between renders.
+// Deletes, on a failure, every layer this render pushed (unresolved), so that the stack is
+// empty again between renders.
 class PushedLayers {
  public:
   explicit PushedLayers(OpenglFboRenderer& renderer)
       : renderer_(renderer), base_(renderer.layerCount()) {}
   ~PushedLayers() {
-    try {
-      while (renderer_.layerCount() > base_) {
-        GLuint texture = renderer_.popLayerToTexture();
-        if (texture != 0) glDeleteTextures(1, &texture);
-      }
-    } catch (...) {
-      // Already on a failure path; the first failure is the one the host hears of.
-    }
+    while (renderer_.layerCount() > base_) renderer_.dropTop();
   }
   PushedLayers(const PushedLayers&) = delete;
   PushedLayers& operator=(const PushedLayers&) = delete;
@@ -77,8 +70,6 @@ class PushedLayers {
   OpenglFboRenderer& renderer_;
   std::size_t base_;
 };
-
-bool UsableScale(double s) { return std::isfinite(s) && s > 0.0; }
 
 void CheckJob(const LayoutRenderJob& job, PixelLayout* pixel) {
   if (job.inData == nullptr || job.input == nullptr || job.output == nullptr ||

@@ -31,6 +31,14 @@ bool AcceptsPixelFormat(PF_PixelFormat format);
 // of the drawing.
 inline constexpr double kFarOut = 1e20;
 
+// A stored value held to +-kFarOut: a project may hold anything, and narrowing a double beyond
+// single precision is undefined. NaN stays NaN.
+inline double HoldFar(double value) {
+  if (value > kFarOut) return kFarOut;
+  if (value < -kFarOut) return -kFarOut;
+  return value;
+}
+
 // Everything a render needs from the host, checked out beforehand by the caller, who keeps it
 // alive (and checked out) until RenderLayoutFrames returns. The layout is read, never changed:
 // its insets must already be those of the "Edge Inset" to draw with. Each frame's parameters and
