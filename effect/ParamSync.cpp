@@ -154,7 +154,9 @@ void UpdateUi(const PF_ParamUtilsSuite3& utils, PF_InData* inData, PF_ParamIndex
 }
 
 // Whether any of the first `count` point parameters has keyframes. A host that cannot tell (a
-// suite or the effect's streams missing) is taken to have none.
+// suite, the effect or a stream missing) is taken to have some: writing at the parameters' own
+// size reads back right either way, while taking keyframes for absent would leave any there at a
+// size nothing reads them at.
 bool AnyPointKeyframed(const PF_InData* inData, size_t count) {
   try {
     const ScopedSuite<AEGP_PFInterfaceSuite1> pfInterface(inData, kAEGPPFInterfaceSuite,
@@ -166,7 +168,7 @@ bool AnyPointKeyframed(const PF_InData* inData, size_t count) {
     if (pfInterface->AEGP_GetNewEffectForEffect(0, inData->effect_ref, &effect) !=
             A_Err_NONE ||
         !effect) {
-      return false;
+      return true;
     }
     bool any = false;
     for (size_t i = 0; i < count && !any; ++i) {
@@ -175,16 +177,17 @@ bool AnyPointKeyframed(const PF_InData* inData, size_t count) {
       if (streams->AEGP_GetNewEffectStreamByIndex(AegpPluginId(), effect, index, &stream) !=
               A_Err_NONE ||
           !stream) {
-        continue;
+        any = true;
+        break;
       }
       A_long keyframes = 0;
-      any = keys->AEGP_GetStreamNumKFs(stream, &keyframes) == A_Err_NONE && keyframes > 0;
+      any = keys->AEGP_GetStreamNumKFs(stream, &keyframes) != A_Err_NONE || keyframes > 0;
       streams->AEGP_DisposeStream(stream);
     }
     effects->AEGP_DisposeEffect(effect);
     return any;
   } catch (int) {
-    return false;
+    return true;
   }
 }
 

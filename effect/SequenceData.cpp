@@ -196,7 +196,12 @@ void UnFlatSequenceData::ResizeLayout(LayoutSize size) {
   if (layout->width == size.width && layout->height == size.height) return;
   // A layout made on an empty layer has no shape to scale: it stays as it was made.
   if (!(layout->width > 0.0 && layout->height > 0.0)) return;
-  std::unique_ptr<GridLayoutModel> resized = LayoutAtSize(*layout, size);
+  std::unique_ptr<GridLayoutModel> resized;
+  try {
+    resized = LayoutAtSize(*layout, size);
+  } catch (...) {
+    // A coordinate the new size cannot hold: handled as a layout that cannot be rebuilt.
+  }
   if (!resized) return;  // the layout stays, drawn scaled by the render as before
   // Parameters still to be told their size by the first reading keep waiting for it; others
   // were written at the layout's size, unless an earlier resize noted theirs.
