@@ -192,6 +192,36 @@ TEST(DamagedProject, LostStoredLayoutIsRefusedAndTheFileKept) {
     }
     std::remove(path.c_str());
   }
+  // An empty layer keeps its layout as text until it has a size: given one with --size, the same
+  // damage is found before anything is drawn or saved.
+  Project empty = saved;
+  SetFirstX(&empty, "1e308");
+  empty.instances.at(0).width = empty.instances.at(0).height = 0;
+  const std::string emptyPath = TempPath("lost_empty.proj");
+  ASSERT_TRUE(WriteProjectFile(emptyPath, empty, &error)) << error;
+  const std::string emptyBefore = Contents(emptyPath);
+  for (const std::string& command : {commands[0], commands[1], commands[3]}) {
+    const CommandRun run = Tiletta(command + " --size 320x180 --project " + emptyPath);
+    EXPECT_EQ(run.status, 3) << command << "\n" << run.errors;
+    EXPECT_NE(run.errors.find("is beyond what a layout can hold at 320x180"), std::string::npos) << run.errors;
+    EXPECT_EQ(Contents(emptyPath), emptyBefore) << command;
+    EXPECT_NE(access(out.c_str(), F_OK), 0) << command << " wrote a picture";
+    std::remove(out.c_str());
+  }
+  std::remove(emptyPath.c_str());
+  // A stored coordinate that 320x180 holds and 400x225 does not (beyond single precision there):
+  // the layer's new size keeps the layout as it was made, drawn scaled, and the project keeps its
+  // reshaped layout.
+  Project farOut = saved;
+  SetFirstX(&farOut, "1e36");
+  ASSERT_TRUE(WriteProjectFile(emptyPath, farOut, &error)) << error;
+  const CommandRun resized = Tiletta("render --size 400x225 -o " + out + " --project " + emptyPath);
+  EXPECT_EQ(resized.status, 0) << resized.errors;
+  Project reread;
+  ASSERT_TRUE(ReadProjectFile(emptyPath, SimulatedHost::kMaxLayerSide, &reread, &error)) << error;
+  EXPECT_NE(RecordText(reread.instances.at(0)).find("\"id\":\"P8\",\"x\":0.5625"), std::string::npos)
+      << RecordText(reread.instances.at(0));
+  std::remove(emptyPath.c_str());
   // The undamaged project still opens and keeps its layout, and so does one whose layout lost
   // only its name: the plug-in rebuilds it whole, and the summary calls it unnamed.
   EXPECT_EQ(Tiletta("render -o " + out + " --project " + good).status, 0);

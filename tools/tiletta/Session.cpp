@@ -81,15 +81,24 @@ InstanceId OpenInstance(SimulatedHost& host, const RenderOptions& o, bool* fromP
     }
     const std::vector<InstanceId> ids = host.Instances();
     if (ids.empty()) throw InputError("cannot open " + o.project + ": the project holds no instance");
-    for (size_t i = 0; i < ids.size() && i < stored.instances.size(); ++i) {
-      CheckLayoutKept(host, ids[i], stored.instances[i], int(i + 1), o.project);
-    }
+    const auto checkKept = [&] {
+      for (size_t i = 0; i < ids.size() && i < stored.instances.size(); ++i) {
+        CheckLayoutKept(host, ids[i], stored.instances[i], int(i + 1), o.project);
+      }
+    };
+    checkKept();
     id = ids.front();
     // --size on a project: the layer's source changed size, as a host sees it; every command from
-    // here on carries the new size.
-    if (o.sizeSet && !host.SetLayerSize(id, o.size.width, o.size.height)) {
-      throw RenderError("the layer cannot take the size " + std::to_string(o.size.width) + "x" +
-                        std::to_string(o.size.height));
+    // here on carries the new size. The effect is told at once, so that a layout it could keep
+    // only as text (an empty layer's) is built now, and one it cannot build at the new size is
+    // refused before anything is drawn or saved.
+    if (o.sizeSet) {
+      if (!host.SetLayerSize(id, o.size.width, o.size.height)) {
+        throw RenderError("the layer cannot take the size " + std::to_string(o.size.width) + "x" +
+                          std::to_string(o.size.height));
+      }
+      Check(host.Send(id, PF_Cmd_UPDATE_PARAMS_UI), "telling the effect of the new size");
+      checkKept();
     }
   } else {
     PF_Err err = PF_Err_NONE;

@@ -180,7 +180,8 @@ void CheckLayoutKept(SimulatedHost& host, InstanceId id, const ProjectInstance& 
     if (lost.empty()) return;
     what += ": its stored layout \"" + IdOf(*layout) + "\" cannot be rebuilt whole: " + lost;
   } else if (layout != nullptr) {
-    const std::string where = BadCoordinate(*layout, {double(stored.width), double(stored.height)});
+    const HostInstance& opened = host.Instance(id);
+    const std::string where = BadCoordinate(*layout, {double(opened.width), double(opened.height)});
     what += ": its stored layout \"" + IdOf(*layout) + "\" cannot be rebuilt" + (where.empty() ? "" : ": " + where);
   } else {
     what += " has \"Layouts\" set to " + chosen + ", but " +
