@@ -62,8 +62,9 @@ void CheckAddressSpace(double dataBytes, const std::string& need) {
                     " drawing threads); the process's address-space limit (ulimit -v) is " + Gigabytes(limit));
 }
 
-// Counted as held at the render's peak: each layer (`layerPixels` in all) twice, as its world and
-// as its texture in the driver; the input and output worlds; and the renderer's storage per output
+// Counted as held at the render's peak: each layer (`layerPixels` in all) as its world and as its
+// texture in the driver, which is in single floats (16 bytes a pixel) at every depth and lives
+// until the vector-drawing frame ends; the input and output worlds; and the renderer's storage per output
 // pixel: two multisampled layers at the most samples it asks for (8), their stencil, two resolve
 // textures and the output renderbuffer, in 8-bit storage for 8-bit renders and in single floats for
 // deeper ones; and what the process holds before any of it (libraries, the driver: about 110 MB
@@ -74,7 +75,9 @@ double RenderBytes(const RenderOptions& o, double layerPixels) {
   const double bytesPerPixel = o.depth / 2;
   const double storage = o.depth == 8 ? 4 : 16, output = bytesPerPixel;
   const double rendererPerPixel = 2 * 8 * storage + 8 + 2 * storage + output;
-  return kProcessBytes + layerPixels * bytesPerPixel * 2 + 2 * pixels * bytesPerPixel + pixels * rendererPerPixel;
+  constexpr double kLayerTextureBytesPerPixel = 16;
+  return kProcessBytes + layerPixels * (bytesPerPixel + kLayerTextureBytesPerPixel) + 2 * pixels * bytesPerPixel +
+         pixels * rendererPerPixel;
 }
 
 std::string RenderText(const RenderOptions& o) {
