@@ -179,6 +179,9 @@ struct AtomicFileStream {
 
 void RemoveNewFilesOnEndingSignals() {
   for (int sig : kEndingSignals) {
+    // A signal the caller chose to ignore (nohup, a background job) stays ignored.
+    struct sigaction inherited {};
+    if (sigaction(sig, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN) continue;
     struct sigaction action {};
     action.sa_handler = &RemoveTempFilesAndEnd;
     sigemptyset(&action.sa_mask);

@@ -24,8 +24,9 @@ bool CheckWritableTarget(const std::string& path, std::string* error);
 bool SameTarget(const std::string& a, const std::string& b);
 
 // Installs handlers of SIGINT, SIGTERM and SIGHUP that remove the new files of every AtomicFile
-// being written, then end the process by the same signal as before. For a program that writes
-// files the user named and has no handlers of its own for those signals.
+// being written, then end the process by the same signal as before. A signal the process was
+// started with ignored (nohup, a background job) stays ignored. For a program that writes files
+// the user named and has no handlers of its own for those signals.
 void RemoveNewFilesOnEndingSignals();
 
 // One write of one file. The constructor makes a new file in the target's folder (the folder of

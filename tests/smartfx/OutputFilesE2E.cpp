@@ -236,6 +236,25 @@ TEST_F(OutputFiles, EndingSignalsDuringAWriteLeaveNoNewFile) {
     EXPECT_EQ(Count(".slow.png"), 0) << sig;
     EXPECT_EQ(Read(out), "keep") << sig;
   }
+  // Started with SIGHUP ignored (as under nohup), the command writes on through one.
+  const pid_t pid = fork();
+  if (pid == 0) {
+    signal(SIGHUP, SIG_IGN);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    dup2(null, 2);
+    execl(TILETTA_BINARY, TILETTA_BINARY, "chooser", "--size", "2500x2500", "-o", out.c_str(), nullptr);
+    _exit(98);
+  }
+  int raw = 0;
+  bool sent = false;
+  while (waitpid(pid, &raw, WNOHANG) == 0) {
+    if (!sent && Count(".slow.png") > 0) sent = kill(pid, SIGHUP) == 0;
+    usleep(500);
+  }
+  ASSERT_TRUE(sent) << "the write ended before it was seen";
+  EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0);
+  EXPECT_NE(Read(out), "keep");
 }
 
 #if !defined(__SANITIZE_ADDRESS__)  // the sanitizer's own mappings count against a data limit
